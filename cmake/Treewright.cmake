@@ -1,0 +1,26 @@
+# One static library per source folder; its sources are every file in the folder, so adding a
+# class never means touching a build file.
+function(tw_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.ui)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_compile_options(${name} PRIVATE -Wall -Wextra)
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# One test program per tests/ folder, each test registered with ctest on its own.
+function(tw_test folder)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  set(target tests_${folder})
+  add_executable(${target} ${sources})
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  target_link_libraries(${target} PRIVATE tw_testsupport ${ARG_DEPS} GTest::gtest Qt6::Test)
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
+                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TREEWRIGHT_HOME=${CMAKE_CURRENT_BINARY_DIR}/home_${folder}")
+endfunction()
