@@ -89,8 +89,8 @@ bool parseHexBytes(const QString& list, QByteArray& out)
 
 bool isContinuationLine(const QString& trimmedLine)
 {
-    static const QRegularExpression piece(QStringLiteral("^[0-9A-Fa-f,\\s]+\\\\?$"));
-    return piece.match(trimmedLine).hasMatch();
+    static const QRegularExpression hexRun(QStringLiteral("^[0-9A-Fa-f,\\s]+\\\\?$"));
+    return hexRun.match(trimmedLine).hasMatch();
 }
 
 bool isValidKeyPath(const QString& path)
