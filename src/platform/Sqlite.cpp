@@ -73,9 +73,7 @@ qint64 SqliteDb::totalChanges() const
 
 qint64 SqliteDb::dataVersion()
 {
-    int version = 0;
-    sqlite3_file_control(m_db, "main", SQLITE_FCNTL_DATA_VERSION, &version);
-    return static_cast<unsigned int>(version);
+    return scalar(QStringLiteral("PRAGMA data_version")).toInt64();
 }
 
 QString SqliteDb::lastError() const
