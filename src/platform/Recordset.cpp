@@ -351,7 +351,8 @@ std::vector<int> Recordset::lookup(int column, const QByteArray& key)
 
 void Recordset::optimize(const QString& column)
 {
-    index(requireColumn(column));
+    // The index is built on the first Find or Filter that needs it, so an open stays a plain read.
+    requireColumn(column);
 }
 
 void Recordset::rebuildView()

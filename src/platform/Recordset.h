@@ -81,8 +81,8 @@ public:
     Bookmark bookmark() const;
     void setBookmark(Bookmark bookmark);
 
-    // Builds a local index on a column; Find and Filter on it then look rows up instead of
-    // scanning. Any column is indexed on its first Find or Filter anyway.
+    // Asks for a local index on a column. Every column is indexed when a Find or Filter first
+    // needs it, so Find and Filter look rows up instead of scanning.
     void optimize(const QString& column);
 
     int fieldCount() const { return static_cast<int>(m_columns.size()); }

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/Recordset.h"
+
+#include <QString>
+#include <array>
+
+class ConnectionFactory;
+
+// The thirteen long-lived recordsets every window reads and edits in place. Their current rows
+// are the program's selection.
+class RecordsetCache {
+public:
+    explicit RecordsetCache(const ConnectionFactory& connections);
+
+    // Opens the thirteen in order and finds the local dialing domain. The first failure closes
+    // whatever was opened and gives False.
+    bool OpenDatabaseRecordsets(const QString& connectionString);
+    // Re-reads all thirteen and puts seven back on the rows they stood on; never fails.
+    void RequeryAllRecordsets();
+    // Closes all thirteen, which ends the shared connection; never fails.
+    void CloseDatabaseRecordsets();
+
+    QString LocalDialingDomainName;
+
+    Recordset rsCallHandler;
+    Recordset rsMenuentry;
+    Recordset rsMessagingRule;
+    Recordset rsContactRule;
+    Recordset rsInterviewHandler;
+    Recordset rsInterviewQuestion;
+    Recordset rsSubscriber;
+    Recordset rsDistributionList;
+    Recordset rsDTMFAccessID;
+    Recordset rsCOS;
+    Recordset rsLocation;
+    Recordset rsNameLookupHandler;
+    Recordset rsSchedule;
+
+private:
+    void openAll(const QString& connectionString);
+    std::array<Recordset*, 13> requeryOrder();
+
+    const ConnectionFactory& m_connections;
+};
+
+// Writes a call handler's primary extension: for a subscriber's own handler the subscriber's
+// primary row (parent the subscriber, type 1), otherwise the handler's (type 3). Null or the
+// empty text removes the row. Used for the joined extension column of the call handlers.
+void writePrimaryExtension(Connection& connection, const QString& parentObjectID, int parentObjectType, const Variant& digits);
