@@ -1,0 +1,182 @@
+#include "data/ChangeLog.h"
+
+#include "data/WorkStationInfo.h"
+#include "platform/Clock.h"
+#include "platform/ErrorHandling.h"
+#include "platform/RuntimeError.h"
+#include "platform/SharedFileSystem.h"
+#include "platform/UserPrompts.h"
+
+#include <QFile>
+
+#include <cerrno>
+
+namespace {
+
+const QString rule(64, QLatin1Char('='));
+
+// A field the caller left out stays empty; a given Null (or never-set value) too.
+QString fieldText(const LogArg& argument)
+{
+    return argument ? argument->textOrEmpty() : QString();
+}
+
+// Every line break inside a text the caller passed becomes CR LF as well, so that the whole file
+// keeps one line end.
+QByteArray withCrLf(const QString& text)
+{
+    QByteArray bytes = text.toUtf8();
+    QByteArray out;
+    out.reserve(bytes.size() + 2);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes.at(i) == '\n' && (i == 0 || bytes.at(i - 1) != '\r'))
+            out.append('\r');
+        out.append(bytes.at(i));
+    }
+    out.append("\r\n");
+    return out;
+}
+
+} // namespace
+
+QString ChangeLogLine(const QDateTime& now, const QString& action, const LogArg& tableName, const LogArg& alias,
+                      const LogArg& parentTableName, const LogArg& parentAlias, const LogArg& columnName,
+                      const LogArg& value)
+{
+    const QString separator = QStringLiteral(", ");
+    QString line = generalDateText(now) + separator + action;
+    for (const LogArg* field : {&parentTableName, &parentAlias, &tableName, &alias, &columnName})
+        line += separator + fieldText(*field);
+    QString valueText;
+    if (value) {
+        valueText = value->textOrEmpty();
+        if (valueText.isEmpty())
+            valueText = QStringLiteral("(NULL)");
+    }
+    return line + separator + valueText;
+}
+
+ChangeLog::ChangeLog(const ProgramFolder& programFolder, const SharedFileSystem& fileSystem, const Clock& clock,
+                     const WorkStationInfo& workStation, const QString& version, UserPrompts& prompts)
+    : m_programFolder(programFolder), m_fileSystem(fileSystem), m_clock(clock), m_workStation(workStation),
+      m_version(version), m_prompts(prompts)
+{
+}
+
+ChangeLog::~ChangeLog() = default;
+
+bool ChangeLog::isOpen() const
+{
+    return m_file != nullptr;
+}
+
+QString ChangeLog::logsFolder() const
+{
+    return m_programFolder.file(QStringLiteral("logs"));
+}
+
+template <typename Step>
+bool ChangeLog::reportingStep(const QString& procedure, Step&& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const RuntimeError& e) {
+        m_prompts.msgBox(procedureErrorText(e, procedure, QStringLiteral("Module"), QStringLiteral("Module1")),
+                         Buttons::OKOnly);
+    }
+    return false;
+}
+
+QString ChangeLog::GenerateNewLogFileName()
+{
+    const QString name = QStringLiteral("TWR_") + m_clock.now().toString(QStringLiteral("yyMMdd_HH_mm_ss"))
+                         + QStringLiteral(".txt");
+    reportingStep(QStringLiteral("GenerateNewLogFileName"), [&] {
+        if (!m_fileSystem.folderExists(logsFolder()))
+            m_fileSystem.createFolder(logsFolder());
+    });
+    CleanupLogFiles();
+    return logsFolder() + QLatin1Char('/') + name;
+}
+
+void ChangeLog::CleanupLogFiles()
+{
+    const QString procedure = QStringLiteral("CleanupLogFiles");
+    QList<FolderFile> files;
+    bool listed = reportingStep(procedure, [&] {
+        if (m_fileSystem.folderExists(logsFolder()))
+            files = m_fileSystem.folderFiles(logsFolder());
+    });
+    if (!listed)
+        return;
+    const QDate today = m_clock.now().date();
+    for (const FolderFile& file : files) {
+        reportingStep(procedure, [&] {
+            // Calendar days: the times of day do not count.
+            if (file.dateLastModified().date().daysTo(today) > 10)
+                m_fileSystem.DeleteFile(file.path(), true);
+        });
+    }
+}
+
+void ChangeLog::OpenSessionLog(const QString& fileName)
+{
+    m_file.reset();
+    // A log of the same name belongs to a run started in the same second: it is appended to rather
+    // than replaced, so that neither run's lines are lost.
+    auto file = std::make_unique<QFile>(fileName);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return;
+    m_file = std::move(file);
+
+    runStepSilently([&] {
+        writeLine(rule);
+        writeLine(QStringLiteral("Running Treewright version ") + m_version);
+        writeLine(QStringLiteral("Session started at: ") + generalDateText(m_clock.now()));
+        writeLine(QStringLiteral("User logged in on computer named: ") + m_workStation.ComputerName()
+                  + QStringLiteral(" in domain=") + m_workStation.Domain() + QStringLiteral(" as user with alias=")
+                  + m_workStation.UserName());
+        writeLine(rule);
+        writeLine(QStringLiteral("DATE_AND_TIME, ACTION, PARENT TABLE NAME, PARENT ALIAS, TABLE NAME, ALIAS, COLUMN NAME, VALUE"));
+        writeLine(QString());
+    });
+}
+
+void ChangeLog::LogChange(const QString& action, const LogArg& tableName, const LogArg& alias,
+                          const LogArg& parentTableName, const LogArg& parentAlias, const LogArg& columnName,
+                          const LogArg& value)
+{
+    if (!m_file)
+        return;
+    runStepSilently([&] {
+        writeLine(ChangeLogLine(m_clock.now(), action, tableName, alias, parentTableName, parentAlias, columnName, value));
+    });
+}
+
+void ChangeLog::CloseSessionLog()
+{
+    if (!m_file)
+        throwError(FileErrorNumber::BadFileNameOrNumber, QStringLiteral("Bad file name or number"));
+    // The empty line and the rule go out as one write, as one text with its own line break.
+    const bool written = writeLine(QStringLiteral("\r\n") + rule)
+                         && writeLine(QStringLiteral("Session ended at +") + generalDateText(m_clock.now()));
+    if (!written) {
+        if (m_lastWriteError == ENOSPC || m_lastWriteError == EDQUOT)
+            throwError(FileErrorNumber::DiskFull, QStringLiteral("Disk full"));
+        throwError(FileErrorNumber::DeviceIOError, QStringLiteral("Device I/O error"));
+    }
+    m_file->close();
+    m_file.reset();
+}
+
+bool ChangeLog::writeLine(const QString& text)
+{
+    const QByteArray bytes = withCrLf(text);
+    errno = 0;
+    // The file is unbuffered: each line goes to the system in one write and survives the process.
+    if (m_file->write(bytes) == bytes.size())
+        return true;
+    m_lastWriteError = errno;
+    return false;
+}

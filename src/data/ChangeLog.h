@@ -1,0 +1,76 @@
+#pragma once
+
+#include "platform/ProgramFolder.h"
+#include "platform/Variant.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class Clock;
+class QFile;
+class SharedFileSystem;
+class UserPrompts;
+class WorkStationInfo;
+
+// An argument of LogChange that the caller may leave out (std::nullopt). A given Null or empty
+// value is not the same as one left out: the value field shows "(NULL)" only for a given one.
+using LogArg = std::optional<Variant>;
+
+// One change line without its line end: the date and time in the general date form, then action,
+// parent table, parent alias, table, alias, column and value, each after ", " and never quoted.
+// The argument order is LogChange's, which is not the order of the fields in the line.
+QString ChangeLogLine(const QDateTime& now, const QString& action, const LogArg& tableName = std::nullopt,
+                      const LogArg& alias = std::nullopt, const LogArg& parentTableName = std::nullopt,
+                      const LogArg& parentAlias = std::nullopt, const LogArg& columnName = std::nullopt,
+                      const LogArg& value = std::nullopt);
+
+// The run's change log: logs/TWR_yymmdd_hh_mm_ss.txt in the program folder, a header naming the
+// version, the start and who runs it, one line per change, a trailer at shutdown. Lines end with
+// CR LF in UTF-8 and each reaches the file as it is written, so a killed run loses no line.
+// Owned by the run's shared state; one instance per run.
+class ChangeLog {
+public:
+    ChangeLog(const ProgramFolder& programFolder, const SharedFileSystem& fileSystem, const Clock& clock,
+              const WorkStationInfo& workStation, const QString& version, UserPrompts& prompts);
+    ~ChangeLog();
+    ChangeLog(const ChangeLog&) = delete;
+    ChangeLog& operator=(const ChangeLog&) = delete;
+
+    // The full path of this run's log; creates the logs folder when missing and deletes old logs on
+    // the way, showing a message for each failure and going on. It does not create the file.
+    QString GenerateNewLogFileName();
+    // Deletes every file of the logs folder last changed more than ten calendar days ago.
+    void CleanupLogFiles();
+    // Opens the log and writes its header. A log that cannot be opened leaves the run without one,
+    // silently.
+    void OpenSessionLog(const QString& fileName);
+    // Appends one change line; nothing is written while no log is open, and no failure reaches the
+    // caller.
+    void LogChange(const QString& action, const LogArg& tableName = std::nullopt, const LogArg& alias = std::nullopt,
+                   const LogArg& parentTableName = std::nullopt, const LogArg& parentAlias = std::nullopt,
+                   const LogArg& columnName = std::nullopt, const LogArg& value = std::nullopt);
+    // Writes the trailer and closes the log. Raises BadFileNameOrNumber when no log is open and the
+    // write error when the trailer cannot be written.
+    void CloseSessionLog();
+
+    bool isOpen() const;
+    QString logsFolder() const;
+
+private:
+    // Writes one line (CR LF appended) in a single write; false on failure.
+    bool writeLine(const QString& text);
+    template <typename Step>
+    bool reportingStep(const QString& procedure, Step&& step);
+
+    ProgramFolder m_programFolder;
+    const SharedFileSystem& m_fileSystem;
+    const Clock& m_clock;
+    const WorkStationInfo& m_workStation;
+    QString m_version;
+    UserPrompts& m_prompts;
+    std::unique_ptr<QFile> m_file;
+    int m_lastWriteError = 0;
+};

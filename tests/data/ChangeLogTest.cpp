@@ -1,0 +1,275 @@
+#include "data/ChangeLog.h"
+#include "data/WorkStationInfo.h"
+#include "platform/Clock.h"
+#include "platform/RuntimeError.h"
+#include "platform/SharedFileSystem.h"
+#include "platform/SystemIdentity.h"
+#include "support/ScriptedPrompts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDateTime startOfRun(QDate(2004, 2, 2), QTime(9, 5, 3));
+const QString logName = QStringLiteral("TWR_040202_09_05_03.txt");
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QDateTime& modified)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    f.write("old log\r\n");
+    ASSERT_TRUE(f.flush());
+    ASSERT_TRUE(f.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// One run's collaborators on a fresh program folder.
+class ChangeLogTest : public ::testing::Test {
+protected:
+    QString logs() const { return home.filePath("logs"); }
+
+    QTemporaryDir home;
+    SharedFileSystem fileSystem;
+    FixedClock clock{startOfRun};
+    FixedSystemIdentity identity{"TALVOSRV", "CORP", "jsmith"};
+    WorkStationInfo workStation{identity};
+    ScriptedPrompts prompts;
+    ChangeLog log{ProgramFolder(home.path()), fileSystem, clock, workStation, "4.1.15", prompts};
+};
+
+} // namespace
+
+TEST_F(ChangeLogTest, NamesTheLogAfterTheStartMomentAndCreatesTheFolder)
+{
+    const std::pair<QDateTime, QString> cases[] = {
+        {startOfRun, logName},
+        {QDateTime(QDate(2003, 11, 13), QTime(14, 5, 9)), "TWR_031113_14_05_09.txt"},
+        {QDateTime(QDate(2010, 12, 31), QTime(23, 59, 59)), "TWR_101231_23_59_59.txt"},
+    };
+    for (const auto& [moment, name] : cases) {
+        clock.set(moment);
+        EXPECT_EQ(log.GenerateNewLogFileName(), logs() + "/" + name);
+    }
+    EXPECT_TRUE(QFileInfo(logs()).isDir());
+    EXPECT_TRUE(filesIn(logs()).isEmpty()) << "naming the log does not create it";
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
+TEST_F(ChangeLogTest, StartUpDeletesFilesLastChangedMoreThanTenCalendarDaysAgo)
+{
+    ASSERT_TRUE(QDir(home.path()).mkdir("logs"));
+    const QDate today = startOfRun.date();
+    writeFile(logs() + "/TWR_040123_23_59_59.txt", QDateTime(today.addDays(-10), QTime(0, 0, 1)));
+    writeFile(logs() + "/TWR_040123_late.txt", QDateTime(today.addDays(-10), QTime(23, 59, 59)));
+    writeFile(logs() + "/TWR_040122_00_00_01.txt", QDateTime(today.addDays(-11), QTime(23, 59, 59)));
+    writeFile(logs() + "/notes.dat", QDateTime(today.addDays(-11), QTime(0, 0, 1)));
+    writeFile(logs() + "/.hidden", QDateTime(today.addDays(-40), QTime(12, 0)));
+    writeFile(logs() + "/readonly.txt", QDateTime(today.addDays(-30), QTime(12, 0)));
+    ASSERT_TRUE(QFile::setPermissions(logs() + "/readonly.txt", QFileDevice::ReadOwner));
+    writeFile(logs() + "/today.txt", startOfRun);
+    writeFile(logs() + "/future.txt", startOfRun.addDays(20));
+    ASSERT_TRUE(QDir(logs()).mkdir("archive"));
+
+    log.GenerateNewLogFileName();
+
+    EXPECT_EQ(filesIn(logs()), QStringList({"TWR_040123_23_59_59.txt", "TWR_040123_late.txt", "future.txt", "today.txt"}));
+    EXPECT_TRUE(QFileInfo(logs() + "/archive").isDir()) << "folders are not files of the folder";
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
+TEST_F(ChangeLogTest, CleanupReportsAFileWhoseDateCannotBeReadAndGoesOn)
+{
+    ASSERT_TRUE(QDir(home.path()).mkdir("logs"));
+    ASSERT_TRUE(QFile::link(home.filePath("nowhere"), logs() + "/a-dangling-link.txt"));
+    writeFile(logs() + "/b-old.txt", startOfRun.addDays(-20));
+
+    log.CleanupLogFiles();
+
+    EXPECT_EQ(prompts.messages, QStringList({"(error):53 (File not found) in procedure CleanupLogFiles of Module Module1"}));
+    EXPECT_EQ(prompts.buttons, QList<int>({Buttons::OKOnly}));
+    EXPECT_EQ(filesIn(logs()), QStringList({"a-dangling-link.txt"}));
+}
+
+TEST(ChangeLogLine, FieldsFollowTheLinesOrderAndTurnValuesIntoText)
+{
+    struct Case {
+        const char* what;
+        QString action;
+        LogArg table, alias, parentTable, parentAlias, column, value;
+        QString expected;
+    };
+    const QString at = QStringLiteral("2/2/2004 9:05:03 AM, ");
+    const Case cases[] = {
+        {"all fields", "UPDATE", "MessagingRule", "Standard", "CallHandler", "openinggreetingch", "StreamPath", "mr_x.wav",
+         at + "UPDATE, CallHandler, openinggreetingch, MessagingRule, Standard, StreamPath, mr_x.wav"},
+        {"empty value", "UPDATE", "MessagingRule", "Standard", "CallHandler", "openinggreetingch", "StreamPath", "",
+         at + "UPDATE, CallHandler, openinggreetingch, MessagingRule, Standard, StreamPath, (NULL)"},
+        {"Null value", "UPDATE", "MessagingRule", "Standard", "CallHandler", "openinggreetingch", "StreamPath", Variant::null(),
+         at + "UPDATE, CallHandler, openinggreetingch, MessagingRule, Standard, StreamPath, (NULL)"},
+        {"never-set value", "UPDATE", "MenuEntry", "5", "CallHandler", "ch", "Action", Variant(),
+         at + "UPDATE, CallHandler, ch, MenuEntry, 5, Action, (NULL)"},
+        {"value left out", "UPDATE", "MessagingRule", "Standard", "CallHandler", "openinggreetingch", "StreamPath", std::nullopt,
+         at + "UPDATE, CallHandler, openinggreetingch, MessagingRule, Standard, StreamPath, "},
+        {"action only", "(error) in findAllDTMFIDMatches routine looking for ID=1234 error description=Boom",
+         std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+         at + "(error) in findAllDTMFIDMatches routine looking for ID=1234 error description=Boom, , , , , , "},
+        {"new object, middle fields left out", "NEW", "InterviewHandler", "ih_sales", std::nullopt, std::nullopt, std::nullopt,
+         "{6F2D9A40-0B1C-4E55-9A1D-3C2B1A0F9E11}",
+         at + "NEW, , , InterviewHandler, ih_sales, , {6F2D9A40-0B1C-4E55-9A1D-3C2B1A0F9E11}"},
+        {"value holding a separator", "UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Sales, East",
+         at + "UPDATE, , , CallHandler, sales, TextName, Sales, East"},
+        {"Null and empty keys stay empty", "UPDATE", Variant::null(), "", Variant::null(), Variant(), "Locked", 0,
+         at + "UPDATE, , , , , Locked, 0"},
+        {"number turned into text keeps its blank", "UPDATE", "ContactRule", "Standard", "CallHandler", "ch", "TransferRings", " 4",
+         at + "UPDATE, CallHandler, ch, ContactRule, Standard, TransferRings,  4"},
+        {"numbers", "UPDATE", "CallHandler", 12, "CallHandler", qint64(-3), "MaxMsgLen", 2.5,
+         at + "UPDATE, CallHandler, -3, CallHandler, 12, MaxMsgLen, 2.5"},
+        {"Boolean", "UPDATE", "MessagingRule", "Busy", "CallHandler", "ch", "Enabled", false,
+         at + "UPDATE, CallHandler, ch, MessagingRule, Busy, Enabled, False"},
+        {"date", "UPDATE", "ContactRule", "Alternate", "CallHandler", "ch", "TimeExpires",
+         QDateTime(QDate(1993, 1, 2), QTime(13, 5, 9)),
+         at + "UPDATE, CallHandler, ch, ContactRule, Alternate, TimeExpires, 1/2/1993 1:05:09 PM"},
+        {"text kept as given", "UPDATE", "CallHandler", " padded ", std::nullopt, std::nullopt, "TextName", "Zoë's Desk ",
+         at + "UPDATE, , , CallHandler,  padded , TextName, Zoë's Desk "},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ChangeLogLine(startOfRun, c.action, c.table, c.alias, c.parentTable, c.parentAlias, c.column, c.value),
+                  c.expected)
+            << c.what;
+    }
+}
+
+TEST_F(ChangeLogTest, ScriptedRunWritesTheGoldenLog)
+{
+    const QString fileName = log.GenerateNewLogFileName();
+    log.OpenSessionLog(fileName);
+    clock.advanceSeconds(67);
+    log.LogChange("UPDATE", "MessagingRule", "Standard", "CallHandler", "openinggreetingch", "StreamPath", "mr_x.wav");
+    log.LogChange("UPDATE", "MenuEntry", "3", "CallHandler", "openinggreetingch", "Action", QString::number(2));
+    clock.advanceSeconds(3 * 3600);
+    log.LogChange("UPDATE", "CallHandler", "sales", "CallHandler", "sales", "TextName", "Zoë's Desk, East");
+    log.LogChange("UPDATE", "MenuEntry", "*", "CallHandler", "sales", "DestinationObjectID", Variant::null());
+    log.LogChange("NEW", "InterviewHandler", "ih_sales", std::nullopt, std::nullopt, std::nullopt,
+                  "{6F2D9A40-0B1C-4E55-9A1D-3C2B1A0F9E11}");
+    log.LogChange("(error) Could not find menu entry referenced in database.  Missing menu#: 7\n"
+                  "     Skipping this menu entry and moving to the next.  Please contact Pellworth Labs support");
+    clock.advanceSeconds(5 * 3600 + 57);
+    log.CloseSessionLog();
+
+    EXPECT_FALSE(log.isOpen());
+    EXPECT_EQ(fileName, logs() + "/" + logName);
+    // The golden file is kept with plain line feeds; the log itself ends every line with CR LF.
+    QByteArray expected = readFile(QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath("golden/ChangeLogSession.txt"));
+    ASSERT_FALSE(expected.contains('\r'));
+    expected.replace("\n", "\r\n");
+    EXPECT_EQ(readFile(fileName).toStdString(), expected.toStdString());
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
+TEST_F(ChangeLogTest, EachLineIsInTheFileAsSoonAsItIsWritten)
+{
+    const QString fileName = log.GenerateNewLogFileName();
+    log.OpenSessionLog(fileName);
+    log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "MaxMsgLen", 300);
+    EXPECT_TRUE(readFile(fileName).endsWith("2/2/2004 9:05:03 AM, UPDATE, , , CallHandler, sales, MaxMsgLen, 300\r\n"));
+}
+
+TEST_F(ChangeLogTest, HeaderNamesAMissingUserAsEmpty)
+{
+    identity.set("TALVOSRV", "CORP", "");
+    workStation.Refresh();
+    log.OpenSessionLog(home.filePath("header.txt"));
+    const QList<QByteArray> lines = readFile(home.filePath("header.txt")).split('\n');
+    ASSERT_GT(lines.size(), 3);
+    EXPECT_EQ(lines.at(3), QByteArray("User logged in on computer named: TALVOSRV in domain=CORP as user with alias=\r"));
+}
+
+TEST(ChangeLogWithoutAFolder, TheRunGoesOnWithoutALogAfterOneMessage)
+{
+    QTemporaryDir home;
+    QFile blocker(home.filePath("logs"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.write("not a folder");
+    blocker.close();
+    const std::pair<QString, QString> cases[] = {
+        {home.path(), "(error):58 (File already exists) in procedure GenerateNewLogFileName of Module Module1"},
+        {home.filePath("missing-home"), "(error):76 (Path not found) in procedure GenerateNewLogFileName of Module Module1"},
+    };
+    for (const auto& [folder, message] : cases) {
+        SharedFileSystem fileSystem;
+        FixedClock clock(startOfRun);
+        FixedSystemIdentity identity("TALVOSRV", "CORP", "jsmith");
+        WorkStationInfo workStation(identity);
+        ScriptedPrompts prompts;
+        ChangeLog log(ProgramFolder(folder), fileSystem, clock, workStation, "4.1.15", prompts);
+
+        const QString fileName = log.GenerateNewLogFileName();
+        EXPECT_EQ(fileName, folder + "/logs/" + logName);
+        log.OpenSessionLog(fileName);
+        log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Sales");
+        EXPECT_FALSE(log.isOpen());
+        try {
+            log.CloseSessionLog();
+            ADD_FAILURE() << "closing a log that never opened raised nothing";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), 52);
+            EXPECT_EQ(e.description(), QStringLiteral("Bad file name or number"));
+        }
+        EXPECT_EQ(prompts.messages, QStringList({message}));
+    }
+    EXPECT_EQ(filesIn(home.path()), QStringList({"logs"}));
+    QFile check(home.filePath("logs"));
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_EQ(check.readAll(), QByteArray("not a folder"));
+}
+
+TEST_F(ChangeLogTest, AFullDiskLosesLinesSilentlyAndTheCloseReportsIt)
+{
+    if (!QFileInfo::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    log.OpenSessionLog("/dev/full");
+    log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Sales");
+    try {
+        log.CloseSessionLog();
+        ADD_FAILURE() << "a failed trailer raised nothing";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), 61);
+        EXPECT_EQ(e.description(), QStringLiteral("Disk full"));
+    }
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
+TEST_F(ChangeLogTest, ARunStartedInTheSameSecondKeepsTheFirstRunsLines)
+{
+    FixedClock secondClock(startOfRun);
+    ChangeLog second(ProgramFolder(home.path()), fileSystem, secondClock, workStation, "4.1.15", prompts);
+    const QString fileName = log.GenerateNewLogFileName();
+    ASSERT_EQ(second.GenerateNewLogFileName(), fileName);
+
+    log.OpenSessionLog(fileName);
+    second.OpenSessionLog(fileName);
+    log.LogChange("UPDATE", "CallHandler", "first", std::nullopt, std::nullopt, "TextName", "One");
+    second.LogChange("UPDATE", "CallHandler", "second", std::nullopt, std::nullopt, "TextName", "Two");
+    log.CloseSessionLog();
+    second.CloseSessionLog();
+
+    const QByteArray text = readFile(fileName);
+    EXPECT_TRUE(text.contains("CallHandler, first, TextName, One\r\n"));
+    EXPECT_TRUE(text.contains("CallHandler, second, TextName, Two\r\n"));
+    EXPECT_EQ(text.count("Session started at: "), 2);
+    EXPECT_EQ(text.count("Session ended at +"), 2);
+}
