@@ -52,6 +52,9 @@ QString domainPart(const QString& name)
 
 QString SystemNames::computerFromHostName(const QString& hostName)
 {
+    // "(none)" is what the kernel reports for a name nobody set.
+    if (hostName == QLatin1String("(none)"))
+        return QString();
     return hostName.section(QLatin1Char('.'), 0, 0);
 }
 

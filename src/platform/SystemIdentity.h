@@ -43,7 +43,7 @@ private:
 };
 
 namespace SystemNames {
-// The host name without its domain part.
+// The host name without its domain part; empty for the kernel's "(none)".
 QString computerFromHostName(const QString& hostName);
 // The domain from what the system offers, first found wins: the host name's own domain part, the
 // canonical (fully qualified) name's domain part, the NIS domain ("(none)" counts as none).

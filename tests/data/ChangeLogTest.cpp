@@ -273,3 +273,26 @@ TEST_F(ChangeLogTest, ARunStartedInTheSameSecondKeepsTheFirstRunsLines)
     EXPECT_EQ(text.count("Session started at: "), 2);
     EXPECT_EQ(text.count("Session ended at +"), 2);
 }
+
+TEST_F(ChangeLogTest, AReadOnlyLogsFolderReportsEachOldFileAndLeavesTheRunWithoutALog)
+{
+    ASSERT_TRUE(QDir(home.path()).mkdir("logs"));
+    writeFile(logs() + "/TWR_031201_08_00_00.txt", startOfRun.addDays(-60));
+    writeFile(logs() + "/TWR_031202_08_00_00.txt", startOfRun.addDays(-59));
+    ASSERT_TRUE(QFile::setPermissions(logs(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    QFile probe(logs() + "/probe");
+    if (probe.open(QIODevice::WriteOnly)) {
+        probe.remove();
+        QFile::setPermissions(logs(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        GTEST_SKIP() << "this account writes into read-only folders (root)";
+    }
+
+    log.OpenSessionLog(log.GenerateNewLogFileName());
+    log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Sales");
+
+    const QString denied = QStringLiteral("(error):70 (Permission denied) in procedure CleanupLogFiles of Module Module1");
+    EXPECT_EQ(prompts.messages, QStringList({denied, denied}));
+    EXPECT_FALSE(log.isOpen());
+    QFile::setPermissions(logs(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(filesIn(logs()), QStringList({"TWR_031201_08_00_00.txt", "TWR_031202_08_00_00.txt"}));
+}

@@ -38,6 +38,7 @@ TEST(SystemNames, ComputerAndDomainFromWhatLinuxOffers)
         {"talvosrv", "talvosrv", "NISDOM", "talvosrv", "NISDOM"},
         {"talvosrv", "", "(none)", "talvosrv", ""},
         {"talvosrv", "", "", "talvosrv", ""},
+        {"(none)", "", "(none)", "", ""},
         {"", "", "", "", ""},
     };
     for (const Case& c : cases) {
