@@ -1,0 +1,71 @@
+#pragma once
+
+#include "data/ChangeLog.h"
+#include "data/RecordsetCache.h"
+#include "data/TalvoVersion.h"
+#include "data/WorkStationInfo.h"
+#include "platform/Connection.h"
+#include "platform/ProgramFolder.h"
+#include "platform/RegistryStore.h"
+#include "platform/SharedFileSystem.h"
+
+#include <QRandomGenerator>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class AudioDevice;
+class Clock;
+class ProcessControl;
+class ProcessLauncher;
+class ServerState;
+class SystemIdentity;
+class UserPrompts;
+struct sqlite3;
+
+// What the run gets from the machine it runs on; production and tests give different ones.
+struct RunEnvironment {
+    QString serverRoot;                         // the stand-in server: registry.reg, state, database
+    ProgramFolder programFolder;                // logs, temporary recordings, the program's own files
+    UserPrompts& prompts;
+    const Clock& clock;
+    const SystemIdentity& identity;
+    ServerState& serverState;
+    ProcessControl& process;
+    ProcessLauncher& launcher;
+    std::function<void(sqlite3*)> databaseSetup; // the server's SQL functions, on every connection
+    QString programVersion;                      // major.minor.revision
+    std::function<std::unique_ptr<AudioDevice>()> audioDevices; // one sound device per media control
+};
+
+// The run's shared state: one object, created at start, passed by reference to every part.
+class SharedState {
+public:
+    explicit SharedState(const RunEnvironment& environment);
+    SharedState(const SharedState&) = delete;
+    SharedState& operator=(const SharedState&) = delete;
+
+    const RunEnvironment& environment;
+    UserPrompts& prompts;
+    SharedFileSystem fileSystem;
+    RegistryStore registry;
+    ConnectionFactory connections;
+    WorkStationInfo workStation;
+    ChangeLog changeLog;
+    RecordsetCache cache;
+
+    QString ServerName;
+    QString ConnectionString;
+    TalvoVersionInfo ServerVersion;
+    QString StreamFilesPath;
+    QString TreeRootObjectID;
+    qint16 TreeRootNodeType = 0;
+    bool bLinkFromTab = false;
+    QString strTabChildAlias;
+    QString DefaultTUILanguage;
+    bool ExpandAllInProgress = false;
+    QStringList SwitchNames;
+    // Seeded once at start-up; names new greeting and question files and new aliases.
+    QRandomGenerator random;
+};
