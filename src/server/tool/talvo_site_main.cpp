@@ -1,4 +1,14 @@
-int main()
+#include "server/SiteWriter.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
 {
-    return 0;
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return runTalvoSite(app.arguments().mid(1), out, err);
 }

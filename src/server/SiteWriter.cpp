@@ -1,0 +1,1082 @@
+#include "server/SiteWriter.h"
+
+#include "platform/RuntimeError.h"
+#include "platform/Sqlite.h"
+#include "platform/WavFile.h"
+#include "server/ServerFunctions.h"
+#include "server/TalvoSchema.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <array>
+#include <memory>
+#include <random>
+
+namespace {
+
+// "Path/File access error", what the runtime reports for a folder it cannot use.
+constexpr int PathFileAccessError = 75;
+
+const QString kDatabaseFile = QStringLiteral("TalvoDb.sqlite3");
+const QString kStreamFolder = QStringLiteral("Stream Files");
+const QString kDisabled = QStringLiteral("1993-01-02 00:00:00"); // TimeExpires of a switched-off rule
+
+const std::array<QString, 12> kKeyAliases = {
+    QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+    QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
+    QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("*"), QStringLiteral("#")};
+const std::array<QString, 6> kGreetingAliases = {QStringLiteral("Standard"), QStringLiteral("Off Hours"),
+                                                 QStringLiteral("Busy"),     QStringLiteral("Alternate"),
+                                                 QStringLiteral("Internal"), QStringLiteral("Error")};
+enum GreetingIndex { Standard, OffHours, Busy, Alternate, Internal, Error };
+const std::array<QString, 3> kTransferAliases = {QStringLiteral("Standard"), QStringLiteral("Off Hours"),
+                                                 QStringLiteral("Alternate")};
+enum TransferIndex { TransferStandard, TransferOffHours, TransferAlternate };
+constexpr int kStar = 10;
+constexpr int kPound = 11;
+
+Variant textOrNull(const QString& text)
+{
+    return text.isEmpty() ? Variant::null() : Variant(text);
+}
+
+Variant numberOrNull(int value, bool present)
+{
+    return present ? Variant(value) : Variant::null();
+}
+
+// A link as the server stores it: action, conversation, destination and its object type.
+struct Link {
+    int action = 0;
+    QString conversation;
+    QString objectId;
+    int objectType = 0; // 0: none stored
+
+    static Link ignore() { return {0, {}, {}, 0}; }
+    static Link hangUp() { return {1, {}, {}, 0}; }
+    static Link takeMessage() { return {4, {}, {}, 0}; }
+    static Link skipGreeting() { return {5, {}, {}, 0}; }
+    static Link signIn() { return {2, QStringLiteral("SubSignIn"), {}, 0}; }
+    static Link greetingsAdministrator() { return {2, QStringLiteral("GreetingsAdministrator"), {}, 0}; }
+    // A link to a subscriber names the subscriber's own call handler.
+    static Link greeting(const QString& handlerId) { return {2, QStringLiteral("PHGreeting"), handlerId, 3}; }
+    static Link transfer(const QString& handlerId) { return {2, QStringLiteral("PHTransfer"), handlerId, 3}; }
+    static Link interview(const QString& id) { return {2, QStringLiteral("CHInterview"), id, 5}; }
+    static Link directory(const QString& id) { return {2, QStringLiteral("AD"), id, 6}; }
+
+    void bindTo(Statement& st, int first) const
+    {
+        st.bind(first, action);
+        st.bind(first + 1, textOrNull(conversation));
+        st.bind(first + 2, textOrNull(objectId));
+        st.bind(first + 3, numberOrNull(objectType, objectType != 0));
+    }
+};
+
+struct Greeting {
+    Link after = Link::takeMessage();
+    bool enabled = true;
+    int playWhat = 0; // 0 system, 1 recording, 2 blank
+    QString streamPath;
+    int ignoreDigits = 0;
+    int reprompts = 0;
+};
+
+struct Transfer {
+    bool enabled = true;
+    int action = 0; // 1 ring the phone, 0 straight to the greeting
+    QString extension;
+    int transferType = 1; // 1 supervised, 0 release
+    int rings = 4;
+};
+
+struct Owner {
+    QString id;
+    int type = 0; // 1 subscriber, 2 distribution list
+};
+
+struct Handler {
+    QString id;
+    QString alias;
+    QString textName;
+    bool primary = false;
+    Owner owner;
+    Owner recipient;
+    Link afterMessage = Link::hangUp();
+    int maxMsgLen = 300;
+    int editMsg = 1;
+    int sendUrgent = 2;
+    QString schedule;
+    int language = 0; // 0: Null, the server's default phone language
+    int oneKeyDelay = 1500;
+    int undeletable = 0;
+    QString locationId;
+    QString extension; // stored as the handler's own primary extension (not for subscribers' handlers)
+    std::array<Link, 12> keys{};
+    std::array<bool, 12> locked{};
+    std::array<Greeting, 6> greetings{};
+    std::array<Transfer, 3> transfers{};
+};
+
+struct Subscriber {
+    QString id;
+    QString alias;
+    QString firstName;
+    QString lastName;
+    int type = 1;
+    QString directoryId;
+    QString cosId;
+    QString homeServer = QStringLiteral("MAIL01");
+    int switchId = 0;
+    Link exit = Link::hangUp();
+    QString locationId;
+};
+
+struct InterviewHandler {
+    QString id;
+    QString alias;
+    QString textName;
+    int language = 0;
+    Owner owner;
+    Owner recipient;
+    Link afterMessage = Link::hangUp();
+    QString locationId;
+    int undeletable = 0;
+    QString extension;
+};
+
+struct DirectoryHandler {
+    QString id;
+    QString alias;
+    QString textName;
+    int language = 1033;
+    QString applicationId;
+    int searchScope = 1;
+    QString searchScopeId;
+    int startDialDelay = 5;
+    int endDialDelay = 2;
+    int maxMatches = 8;
+    int tries = 3;
+    int menuStyle = 1;
+    int sayExtension = 1;
+    int searchByFirstName = 0;
+    int useStarToExit = 1;
+    QString locationId;
+    Owner owner;
+    Link exit, noInput, noSelection, zero;
+    QString extension;
+};
+
+QByteArray dayBitmap(int firstQuarter, int endQuarter)
+{
+    QByteArray bytes(12, '\0');
+    for (int q = firstQuarter; q < endQuarter; ++q)
+        bytes[q / 8] = static_cast<char>(static_cast<unsigned char>(bytes[q / 8]) | (0x80 >> (q % 8)));
+    return bytes;
+}
+
+QByteArray hours(int fromHour, int toHour)
+{
+    return dayBitmap(fromHour * 4, toHour * 4);
+}
+
+// Writes the rows of one site into a fresh database with prepared statements, in one transaction.
+class SiteBuilder {
+public:
+    SiteBuilder(const QString& databasePath, quint64 seed)
+        : m_db(databasePath, SqliteDb::Mode::Create), m_rng(seed)
+    {
+        registerServerFunctions(m_db.handle());
+        // A new file: nothing to lose if the machine fails while it is written.
+        m_db.exec(QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;"));
+        createTalvoSchema(m_db);
+        m_db.exec(QStringLiteral("BEGIN"));
+        m_callHandler = prepare(
+            "INSERT INTO CallHandler (CallHandlerObjectID, Alias, TextName, IsPrimary, AdministratorObjectID, "
+            "AdministratorObjectIDType, RecipientObjectID, RecipientObjectIDType, AfterMessageAction, "
+            "AfterMessageConversation, AfterMessageObjectID, AfterMessageObjectIDType, MaxMsgLen, EditMsg, "
+            "SendUrgentMsg, ScheduleObjectName, Language, OneKeyDelay, Undeletable, LocationObjectID, "
+            "ContactRuleAlternate) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, "
+            "?17, ?18, ?19, ?20, ?21)");
+        m_menuEntry = prepare(
+            "INSERT INTO MenuEntry (MenuEntryObjectID, ParentObjectID, Alias, Action, ConversationName, "
+            "DestinationObjectID, DestinationObjectIDType, Locked) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+        m_messagingRule = prepare(
+            "INSERT INTO MessagingRule (MessagingRuleObjectID, ParentObjectID, Alias, Action, ConversationName, "
+            "DestinationObjectID, DestinationObjectIDType, IgnoreDigits, PlayWhat, Reprompts, RepromptDelay, "
+            "TimeExpires, StreamPath) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)");
+        m_contactRule = prepare(
+            "INSERT INTO ContactRule (ContactRuleObjectID, ParentObjectID, Alias, Action, TransferType, "
+            "TransferRings, Extension, TimeExpires, SwitchID, PlayWhat, RNAAction) "
+            "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
+        m_extension = prepare(
+            "INSERT INTO DTMFAccessID (DTMFAccessObjectID, DTMFAccessID, ParentObjectID, ParentObjectIDType, "
+            "IsPrimaryID) VALUES (?1, ?2, ?3, ?4, ?5)");
+        m_subscriber = prepare(
+            "INSERT INTO Subscriber (SubscriberObjectID, Alias, DisplayName, FirstName, LastName, SubscriberType, "
+            "DirectoryID, COSObjectID, HomeServer, switchid, ExitAction, ExitConversation, ExitObjectID, "
+            "ExitObjectIDType, LocationObjectID) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, "
+            "?14, ?15)");
+        m_globalSubscriber = prepare(
+            "INSERT INTO GlobalSubscriber (SubscriberObjectID, Alias, DisplayName, LocationObjectID) "
+            "VALUES (?1, ?2, ?3, ?4)");
+        m_question = prepare(
+            "INSERT INTO InterviewQuestion (InterviewQuestionObjectID, ParentObjectID, ParentObjectIDType, "
+            "ParentAlias, Alias, StreamText, StreamPath, MaxMsgLength, UID) "
+            "VALUES (?1, ?2, 5, ?3, ?4, ?5, ?6, ?7, ?8)");
+    }
+
+    void commit()
+    {
+        m_callHandler.reset();
+        m_menuEntry.reset();
+        m_messagingRule.reset();
+        m_contactRule.reset();
+        m_extension.reset();
+        m_subscriber.reset();
+        m_globalSubscriber.reset();
+        m_question.reset();
+        m_db.exec(QStringLiteral("COMMIT"));
+        m_db.exec(QStringLiteral("ANALYZE; PRAGMA journal_mode = DELETE;"));
+    }
+
+    SqliteDb& db() { return m_db; }
+
+    // Ids come from a seeded generator, so a site is the same every time it is written.
+    QString newId()
+    {
+        const quint64 a = m_rng();
+        const quint64 b = m_rng();
+        return QStringLiteral("{%1-%2-%3-%4-%5}")
+            .arg(a >> 32, 8, 16, QLatin1Char('0'))
+            .arg((a >> 16) & 0xFFFF, 4, 16, QLatin1Char('0'))
+            .arg(a & 0xFFFF, 4, 16, QLatin1Char('0'))
+            .arg(b >> 48, 4, 16, QLatin1Char('0'))
+            .arg(b & 0xFFFFFFFFFFFFull, 12, 16, QLatin1Char('0'))
+            .toUpper();
+    }
+
+    int random(int below) { return static_cast<int>(m_rng() % static_cast<quint64>(below)); }
+
+    void addExtension(const QString& digits, const QString& parentId, int parentType, bool primary)
+    {
+        run(*m_extension, {newId(), digits, parentId, parentType, primary ? 1 : 0});
+    }
+
+    void addLocation(const QString& id, const QString& alias, const QString& name, bool local, const QString& domain)
+    {
+        m_db.execute(QStringLiteral("INSERT INTO Location (LocationObjectID, Alias, TextName, UnDeletable, "
+                                    "DialingDomainName) VALUES (?1, ?2, ?3, ?4, ?5)"),
+                     {id, alias, name, local ? 1 : 0, textOrNull(domain)});
+        m_db.execute(QStringLiteral("INSERT INTO GlobalLocation (LocationObjectID, TextName, DialingDomainName) "
+                                    "VALUES (?1, ?2, ?3)"),
+                     {id, name, textOrNull(domain)});
+    }
+
+    QString addCos(const QString& name)
+    {
+        const QString id = newId();
+        m_db.execute(QStringLiteral("INSERT INTO COS (COSObjectID, TextName) VALUES (?1, ?2)"), {id, name});
+        return id;
+    }
+
+    // Days from Monday to Sunday.
+    void addSchedule(const QString& name, int ignoreHolidays, const std::array<QByteArray, 7>& days)
+    {
+        std::vector<Variant> values{newId(), name, ignoreHolidays};
+        for (const QByteArray& day : days)
+            values.emplace_back(day);
+        m_db.execute(QStringLiteral("INSERT INTO Schedule (ScheduleObjectID, DisplayName, IgnoreHolidays, Monday, "
+                                    "Tuesday, Wednesday, Thursday, Friday, Saturday, Sunday) "
+                                    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)"),
+                     values);
+    }
+
+    void addDistributionList(const QString& id, const QString& alias, const QString& name, const QString& extension)
+    {
+        m_db.execute(QStringLiteral("INSERT INTO DistributionList (SystemDListObjectID, Alias, DisplayName) "
+                                    "VALUES (?1, ?2, ?3)"),
+                     {id, alias, name});
+        if (!extension.isEmpty())
+            addExtension(extension, id, 2, true);
+    }
+
+    // The subscriber with its extensions and its directory entry; its own call handler is added
+    // separately (addHandler with primary set).
+    void addSubscriber(const Subscriber& s, const QStringList& extensions)
+    {
+        const QString displayName = s.firstName + QLatin1Char(' ') + s.lastName;
+        Statement& st = *m_subscriber;
+        st.bindAll({s.id, s.alias, displayName, s.firstName, s.lastName, s.type, textOrNull(s.directoryId),
+                    textOrNull(s.cosId), s.homeServer, s.switchId});
+        s.exit.bindTo(st, 11);
+        st.bind(15, textOrNull(s.locationId));
+        step(st);
+        run(*m_globalSubscriber, {s.id, s.alias, displayName, textOrNull(s.locationId)});
+        for (int i = 0; i < extensions.size(); ++i)
+            addExtension(extensions[i], s.id, 1, i == 0);
+    }
+
+    void addHandler(const Handler& h)
+    {
+        const QString alternateRuleId = newId();
+        Statement& st = *m_callHandler;
+        st.bindAll({h.id, h.alias, h.textName, h.primary ? 1 : 0, textOrNull(h.owner.id),
+                    numberOrNull(h.owner.type, h.owner.type != 0), textOrNull(h.recipient.id),
+                    numberOrNull(h.recipient.type, h.recipient.type != 0)});
+        h.afterMessage.bindTo(st, 9);
+        st.bind(13, h.maxMsgLen);
+        st.bind(14, h.editMsg);
+        st.bind(15, h.sendUrgent);
+        st.bind(16, textOrNull(h.schedule));
+        st.bind(17, numberOrNull(h.language, h.language != 0));
+        st.bind(18, h.oneKeyDelay);
+        st.bind(19, h.undeletable);
+        st.bind(20, textOrNull(h.locationId));
+        st.bind(21, alternateRuleId);
+        step(st);
+
+        for (int k = 0; k < 12; ++k) {
+            Statement& me = *m_menuEntry;
+            me.bindAll({newId(), h.id, kKeyAliases[k]});
+            h.keys[k].bindTo(me, 4);
+            me.bind(8, h.locked[k] ? 1 : 0);
+            step(me);
+        }
+        for (int g = 0; g < 6; ++g) {
+            const Greeting& greeting = h.greetings[g];
+            Statement& mr = *m_messagingRule;
+            mr.bindAll({newId(), h.id, kGreetingAliases[g]});
+            greeting.after.bindTo(mr, 4);
+            mr.bind(8, greeting.ignoreDigits);
+            mr.bind(9, greeting.playWhat);
+            mr.bind(10, greeting.reprompts);
+            mr.bind(11, 2);
+            mr.bind(12, greeting.enabled ? Variant::null() : Variant(kDisabled));
+            mr.bind(13, textOrNull(greeting.streamPath));
+            step(mr);
+        }
+        for (int t = 0; t < 3; ++t) {
+            const Transfer& transfer = h.transfers[t];
+            run(*m_contactRule,
+                {t == TransferAlternate ? alternateRuleId : newId(), h.id, kTransferAliases[t], transfer.action,
+                 transfer.transferType, transfer.rings, textOrNull(transfer.extension),
+                 transfer.enabled ? Variant::null() : Variant(kDisabled), 0, 0, 0});
+        }
+        if (!h.primary && !h.extension.isEmpty())
+            addExtension(h.extension, h.id, 3, true);
+    }
+
+    void addInterviewHandler(const InterviewHandler& ih)
+    {
+        std::vector<Variant> values{ih.id,
+                                    ih.alias,
+                                    ih.textName,
+                                    numberOrNull(ih.language, ih.language != 0),
+                                    textOrNull(ih.owner.id),
+                                    numberOrNull(ih.owner.type, ih.owner.type != 0),
+                                    textOrNull(ih.recipient.id),
+                                    numberOrNull(ih.recipient.type, ih.recipient.type != 0),
+                                    ih.afterMessage.action,
+                                    textOrNull(ih.afterMessage.conversation),
+                                    textOrNull(ih.afterMessage.objectId),
+                                    numberOrNull(ih.afterMessage.objectType, ih.afterMessage.objectType != 0),
+                                    textOrNull(ih.locationId),
+                                    ih.undeletable};
+        m_db.execute(QStringLiteral("INSERT INTO InterviewHandler (InterviewHandlerObjectID, Alias, TextName, Language, "
+                                    "AdministratorObjectID, AdministratorObjectIDType, RecipientObjectID, "
+                                    "RecipientObjectIDType, AfterMessageAction, AfterMessageConversation, "
+                                    "AfterMessageObjectID, AfterMessageObjectIDType, LocationObjectID, Undeletable) "
+                                    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)"),
+                     values);
+        if (!ih.extension.isEmpty())
+            addExtension(ih.extension, ih.id, 5, true);
+    }
+
+    void addQuestion(const InterviewHandler& ih, int place, const QString& text, const QString& streamPath,
+                     int maxLength)
+    {
+        run(*m_question, {newId(), ih.id, ih.alias, place, text, textOrNull(streamPath), maxLength, ++m_lastUid});
+    }
+
+    void addDirectoryHandler(const DirectoryHandler& d)
+    {
+        Statement st(m_db, QStringLiteral(
+                               "INSERT INTO NameLookupHandler (NameLookupHandlerObjectID, Alias, TextName, Language, "
+                               "ApplicationObjectID, SearchScope, SearchScopeObjectID, StartDialDelay, EndDialDelay, "
+                               "MaxMatches, Tries, MenuStyle, SayExtension, SearchByFirstName, UseStarToExit, "
+                               "LocationObjectID, AdministratorObjectID, AdministratorObjectIDType, UID, Undeletable, "
+                               "ExitAction, ExitConversation, ExitObjectID, ExitObjectIDType, NoInputAction, "
+                               "NoInputConversation, NoInputObjectID, NoInputObjectIDType, NoSelectionAction, "
+                               "NoSelectionConversation, NoSelectionObjectID, NoSelectionObjectIDType, ZeroAction, "
+                               "ZeroConversation, ZeroObjectID, ZeroObjectIDType) VALUES (?1, ?2, ?3, ?4, ?5, ?6, "
+                               "?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, 0, ?20, ?21, ?22, ?23, "
+                               "?24, ?25, ?26, ?27, ?28, ?29, ?30, ?31, ?32, ?33, ?34, ?35)"));
+        st.bindAll({d.id, d.alias, d.textName, numberOrNull(d.language, d.language != 0), textOrNull(d.applicationId),
+                    d.searchScope, textOrNull(d.searchScopeId), d.startDialDelay, d.endDialDelay, d.maxMatches,
+                    d.tries, d.menuStyle, d.sayExtension, d.searchByFirstName, d.useStarToExit,
+                    textOrNull(d.locationId), textOrNull(d.owner.id), numberOrNull(d.owner.type, d.owner.type != 0),
+                    d.alias});
+        d.exit.bindTo(st, 20);
+        d.noInput.bindTo(st, 24);
+        d.noSelection.bindTo(st, 28);
+        d.zero.bindTo(st, 32);
+        step(st);
+        if (!d.extension.isEmpty())
+            addExtension(d.extension, d.id, 6, true);
+    }
+
+private:
+    std::unique_ptr<Statement> prepare(const char* sql)
+    {
+        return std::make_unique<Statement>(m_db, QString::fromUtf8(sql));
+    }
+
+    static void step(Statement& st)
+    {
+        st.step();
+        st.reset();
+    }
+
+    static void run(Statement& st, const std::vector<Variant>& values)
+    {
+        st.bindAll(values);
+        step(st);
+    }
+
+    SqliteDb m_db;
+    std::mt19937_64 m_rng;
+    int m_lastUid = 0;
+    std::unique_ptr<Statement> m_callHandler, m_menuEntry, m_messagingRule, m_contactRule, m_extension,
+        m_subscriber, m_globalSubscriber, m_question;
+};
+
+// ---- The server root -----------------------------------------------------------------------
+
+QString absoluteRoot(const QString& dir)
+{
+    QFileInfo info(dir);
+    if (info.exists() && !info.isDir())
+        throwError(PathFileAccessError, QStringLiteral("\"%1\" exists and is not a folder.").arg(dir));
+    if (info.exists()) {
+        const QDir existing(dir);
+        if (!existing.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).isEmpty())
+            throwError(PathFileAccessError,
+                       QStringLiteral("\"%1\" is not empty; give a new or an empty folder.").arg(dir));
+    } else if (!QDir().mkpath(dir)) {
+        throwError(PathFileAccessError, QStringLiteral("Cannot create the folder \"%1\".").arg(dir));
+    }
+    QString root = QDir(dir).absolutePath();
+    if (!root.endsWith(QLatin1Char('/')))
+        root += QLatin1Char('/');
+    return root;
+}
+
+void writeFile(const QString& path, const QByteArray& contents)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(contents) != contents.size()
+        || !file.flush())
+        throwError(PathFileAccessError, QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
+}
+
+QString regText(const QString& text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    escaped.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+// The machine's values that the program reads, as a registry export writes them.
+void writeRegistry(const QString& root)
+{
+    const QString hklm = QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Halvane");
+    QStringList lines{
+        QStringLiteral("Windows Registry Editor Version 5.00"),
+        QString(),
+        QStringLiteral("[%1]").arg(hklm),
+        QStringLiteral("\"Version Number\"=dword:00040000"),
+        QStringLiteral("\"Build Number\"=dword:00020078"),
+        QString(),
+        QStringLiteral("[%1\\Sorvic\\1.0]").arg(hklm),
+        QStringLiteral("\"Root Path\"=") + regText(root),
+        QString(),
+        QStringLiteral("[%1\\Sorvic Setup\\1.0\\Properties]").arg(hklm),
+        QStringLiteral("\"TUILanguageDefault\"=\"ENU\""),
+        QString(),
+        QStringLiteral("[%1\\QLM\\1.0\\initialization\\integrations\\integration1]").arg(hklm),
+        QStringLiteral("\"DisplayName\"=\"Main Office PBX\""),
+        QString(),
+        QStringLiteral("[%1\\QLM\\1.0\\initialization\\integrations\\integration2]").arg(hklm),
+        QStringLiteral("\"DisplayName\"=\"Branch SIP Gateway\""),
+        QString(),
+    };
+    writeFile(root + QStringLiteral("registry.reg"), lines.join(QStringLiteral("\r\n")).toUtf8());
+}
+
+void writeState(const QString& root)
+{
+    writeFile(root + QStringLiteral("state"), QByteArrayLiteral("32\n"));
+}
+
+QString streamFolder(const QString& root)
+{
+    const QString folder = root + kStreamFolder;
+    if (!QDir().mkpath(folder))
+        throwError(PathFileAccessError, QStringLiteral("Cannot create the folder \"%1\".").arg(folder));
+    return folder + QLatin1Char('/');
+}
+
+// One audible file per stored greeting or question name, each with its own pitch.
+void writeStreamFiles(SqliteDb& db, const QString& folder)
+{
+    Statement st(db, QStringLiteral("SELECT StreamPath FROM MessagingRule WHERE coalesce(StreamPath, '') <> '' "
+                                    "UNION SELECT StreamPath FROM InterviewQuestion WHERE coalesce(StreamPath, '') <> '' "
+                                    "ORDER BY 1"));
+    int n = 0;
+    while (st.step())
+        writeWavFile(folder + st.column(0).toText(), toneWav(1200, 330.0 + 22.0 * (n++ % 24)));
+}
+
+// ---- The demo site ---------------------------------------------------------------------------
+
+struct DemoPerson {
+    const char* alias;
+    const char* firstName;
+    const char* lastName;
+    const char* extension;
+};
+
+const DemoPerson kDemoPeople[] = {
+    {"amoreno", "Alice", "Moreno", "2001"},      {"bcarter", "Ben", "Carter", "2002"},
+    {"cnovak", "Chloe", "Novak", "2003"},        {"dokafor", "Daniel", "Okafor", "2004"},
+    {"elindqvist", "Emma", "Lindqvist", "2005"}, {"fhaddad", "Farid", "Haddad", "2006"},
+    {"gwhitfield", "Grace", "Whitfield", "2007"}, {"hbrandt", "Hugo", "Brandt", "2008"},
+    {"iferreira", "Isabel", "Ferreira", "2009"}, {"jpetrov", "Jonas", "Petrov", "2010"},
+};
+
+QString greetingFile(const QString& handlerAlias, int greeting, int number)
+{
+    return QStringLiteral("mr_%1_%2_%3.wav").arg(handlerAlias, kGreetingAliases[greeting]).arg(number);
+}
+
+// A handler with the usual defaults: every key ignored but # (skip the greeting), the standard
+// greeting recorded, off-hours and error greetings played by the system, the rest switched off.
+Handler baseHandler(SiteBuilder& b, const QString& alias, const QString& name, const QString& locationId)
+{
+    Handler h;
+    h.id = b.newId();
+    h.alias = alias;
+    h.textName = name;
+    h.locationId = locationId;
+    h.schedule = QStringLiteral("All Hours");
+    h.keys.fill(Link::ignore());
+    h.keys[kPound] = Link::skipGreeting();
+    h.greetings[Standard].playWhat = 1;
+    h.greetings[Standard].streamPath = greetingFile(alias, Standard, 10000 + b.random(90000));
+    h.greetings[Alternate].enabled = false;
+    h.greetings[Internal].enabled = false;
+    h.greetings[Busy].enabled = false;
+    h.transfers[TransferAlternate].enabled = false;
+    return h;
+}
+
+void writeDemoContent(SiteBuilder& b)
+{
+    const QString location = b.newId();
+    b.addLocation(location, QString::fromLatin1(DemoSite::LocalLocation), QStringLiteral("Brightwater Headquarters"), true,
+                  QString::fromLatin1(DemoSite::DialingDomain));
+    b.addExtension(QStringLiteral("7999"), location, 9, true);
+
+    const QString cosStandard = b.addCos(QStringLiteral("Standard Users"));
+    const QString cosManagers = b.addCos(QStringLiteral("Managers"));
+    const QString cosOperators = b.addCos(QStringLiteral("Operators"));
+
+    const QByteArray none(12, '\0');
+    const QByteArray all(12, '\xFF');
+    const QByteArray office = hours(8, 17);
+    b.addSchedule(QStringLiteral("Weekdays"), 0, {office, office, office, office, office, none, none});
+    b.addSchedule(QStringLiteral("All Hours"), 1, {all, all, all, all, all, all, all});
+    const QByteArray extended = hours(7, 19);
+    b.addSchedule(QStringLiteral("Extended Hours"), 0, {extended, extended, extended, extended, extended, hours(9, 13), none});
+
+    // Ids first: the handlers link to each other in both directions.
+    const QString opening = b.newId(), operatorId = b.newId(), sales = b.newId(), support = b.newId(),
+                  goodbye = b.newId(), feedback = b.newId(), interviewTemplate = b.newId(), directory = b.newId(),
+                  allEmployees = b.newId(), supportTeam = b.newId();
+
+    // Subscribers, each with its own call handler.
+    std::vector<Subscriber> people;
+    std::vector<QString> ownHandler;
+    for (const DemoPerson& p : kDemoPeople) {
+        Subscriber s;
+        s.id = b.newId();
+        s.alias = QString::fromLatin1(p.alias);
+        s.firstName = QString::fromLatin1(p.firstName);
+        s.lastName = QString::fromLatin1(p.lastName);
+        s.directoryId = QStringLiteral("100%1").arg(people.size() + 1, 2, 10, QLatin1Char('0'));
+        s.locationId = location;
+        s.exit = Link::greeting(opening);
+        people.push_back(s);
+        ownHandler.push_back(b.newId());
+    }
+    enum { Alice, Ben, Chloe, Daniel, Emma, Farid, Grace, Hugo, Isabel, Jonas };
+    people[Alice].cosId = cosOperators;
+    people[Farid].cosId = cosManagers;
+    for (Subscriber& s : people)
+        if (s.cosId.isEmpty())
+            s.cosId = cosStandard;
+    people[Jonas].type = 3;
+    people[Hugo].switchId = 1;   // on the branch gateway
+    people[Hugo].exit = Link::hangUp();
+    for (int i = 0; i < int(people.size()); ++i) {
+        QStringList extensions{QString::fromLatin1(kDemoPeople[i].extension)};
+        if (i == Farid)
+            extensions << QStringLiteral("5000"); // a direct line besides the extension
+        b.addSubscriber(people[i], extensions);
+    }
+
+    b.addDistributionList(allEmployees, QStringLiteral("allemployees"), QStringLiteral("All Employees"), QStringLiteral("500"));
+    b.addDistributionList(supportTeam, QStringLiteral("supportteam"), QStringLiteral("Support Team"), QStringLiteral("501"));
+
+    const Owner alice{people[Alice].id, 1};
+    const Owner farid{people[Farid].id, 1};
+
+    for (int i = 0; i < int(people.size()); ++i) {
+        const Subscriber& s = people[i];
+        Handler h = baseHandler(b, s.alias + QStringLiteral("_ch"), s.firstName + QLatin1Char(' ') + s.lastName, location);
+        h.id = ownHandler[i];
+        h.primary = true;
+        h.owner = h.recipient = Owner{s.id, 1};
+        h.afterMessage = Link::greeting(goodbye);
+        h.schedule = QStringLiteral("All Hours");
+        h.keys[0] = Link::transfer(operatorId);
+        h.keys[kStar] = Link::signIn();
+        h.greetings[OffHours].enabled = false;
+        const QString extension = QString::fromLatin1(kDemoPeople[i].extension);
+        for (Transfer& t : h.transfers) {
+            t.action = 1;
+            t.extension = extension;
+        }
+        h.transfers[TransferOffHours].action = 0;
+        h.transfers[TransferAlternate].enabled = true;
+        if (i == Farid) {
+            h.greetings[Alternate].enabled = true; // away on business
+            h.greetings[Alternate].playWhat = 1;
+            h.greetings[Alternate].streamPath = greetingFile(h.alias, Alternate, 10000 + b.random(90000));
+        }
+        b.addHandler(h);
+    }
+
+    const auto recorded = [&](Handler& h, int greeting) {
+        h.greetings[greeting].enabled = true;
+        h.greetings[greeting].playWhat = 1;
+        h.greetings[greeting].streamPath = greetingFile(h.alias, greeting, 10000 + b.random(90000));
+    };
+
+    Handler openingHandler = baseHandler(b, QString::fromLatin1(DemoSite::OpeningGreeting), QStringLiteral("Opening Greeting"), location);
+    openingHandler.id = opening;
+    openingHandler.owner = openingHandler.recipient = alice;
+    openingHandler.schedule = QStringLiteral("Weekdays");
+    openingHandler.language = 1033;
+    openingHandler.undeletable = 1;
+    openingHandler.keys = {Link::transfer(operatorId), Link::greeting(sales), Link::greeting(support),
+                           Link::interview(feedback), Link::directory(directory), Link::transfer(ownHandler[Farid]),
+                           Link::ignore(), Link::ignore(), Link::greetingsAdministrator(), Link::greeting(goodbye),
+                           Link::signIn(), Link::skipGreeting()};
+    openingHandler.locked[8] = true;
+    openingHandler.greetings[Standard].after = Link::transfer(operatorId);
+    recorded(openingHandler, OffHours);
+    openingHandler.greetings[Error].after = Link::transfer(operatorId);
+    recorded(openingHandler, Alternate); // the holiday message, switched off until needed
+    openingHandler.greetings[Alternate].enabled = false;
+    openingHandler.greetings[Alternate].after = Link::hangUp();
+    b.addHandler(openingHandler);
+
+    Handler operatorHandler = baseHandler(b, QString::fromLatin1(DemoSite::Operator), QStringLiteral("Operator"), location);
+    operatorHandler.id = operatorId;
+    operatorHandler.owner = operatorHandler.recipient = alice;
+    operatorHandler.schedule = QStringLiteral("Weekdays");
+    operatorHandler.undeletable = 1;
+    operatorHandler.extension = QStringLiteral("110");
+    operatorHandler.afterMessage = Link::greeting(goodbye);
+    operatorHandler.transfers[TransferStandard] = Transfer{true, 1, QStringLiteral("2001"), 1, 4};
+    b.addHandler(operatorHandler);
+
+    // Sales and support send callers to each other: the demo's one cycle.
+    Handler salesHandler = baseHandler(b, QString::fromLatin1(DemoSite::Sales), QStringLiteral("Sales"), location);
+    salesHandler.id = sales;
+    salesHandler.owner = farid;
+    salesHandler.recipient = Owner{people[Ben].id, 1};
+    salesHandler.schedule = QStringLiteral("Extended Hours");
+    salesHandler.extension = QStringLiteral("120");
+    salesHandler.afterMessage = Link::greeting(goodbye);
+    salesHandler.keys[0] = Link::transfer(operatorId);
+    salesHandler.keys[1] = Link::transfer(ownHandler[Ben]);
+    salesHandler.keys[2] = Link::transfer(ownHandler[Chloe]);
+    salesHandler.keys[3] = Link::greeting(ownHandler[Isabel]);
+    salesHandler.keys[7] = Link::interview(b.newId()); // a survey that was deleted
+    salesHandler.keys[9] = Link::greeting(support);
+    recorded(salesHandler, OffHours);
+    b.addHandler(salesHandler);
+
+    Handler supportHandler = baseHandler(b, QString::fromLatin1(DemoSite::Support), QStringLiteral("Support"), location);
+    supportHandler.id = support;
+    supportHandler.owner = Owner{people[Daniel].id, 1};
+    supportHandler.recipient = Owner{supportTeam, 2};
+    supportHandler.schedule = QStringLiteral("Extended Hours");
+    supportHandler.language = 1033;
+    supportHandler.extension = QStringLiteral("130");
+    supportHandler.afterMessage = Link::directory(b.newId()); // a directory that was removed
+    supportHandler.keys[0] = Link::takeMessage();
+    supportHandler.keys[1] = Link::transfer(ownHandler[Daniel]);
+    supportHandler.keys[2] = Link::transfer(ownHandler[Emma]);
+    supportHandler.keys[3] = Link::transfer(b.newId()); // a handler that no longer exists
+    supportHandler.keys[4] = Link::transfer(ownHandler[Jonas]);
+    supportHandler.keys[9] = Link::greeting(sales);
+    supportHandler.greetings[Busy].enabled = true;
+    supportHandler.greetings[Busy].reprompts = 1;
+    b.addHandler(supportHandler);
+
+    Handler goodbyeHandler = baseHandler(b, QString::fromLatin1(DemoSite::Goodbye), QStringLiteral("Goodbye"), location);
+    goodbyeHandler.id = goodbye;
+    goodbyeHandler.owner = goodbyeHandler.recipient = alice;
+    goodbyeHandler.undeletable = 1;
+    goodbyeHandler.extension = QStringLiteral("190");
+    goodbyeHandler.keys[kPound] = Link::ignore();
+    goodbyeHandler.greetings[Standard].after = Link::hangUp();
+    goodbyeHandler.greetings[Standard].ignoreDigits = 1;
+    goodbyeHandler.greetings[OffHours].after = Link::hangUp();
+    b.addHandler(goodbyeHandler);
+
+    InterviewHandler templateInterview;
+    templateInterview.id = interviewTemplate;
+    templateInterview.alias = QString::fromLatin1(DemoSite::TemplateInterview);
+    templateInterview.textName = QStringLiteral("Default Interview Handler");
+    templateInterview.owner = templateInterview.recipient = alice;
+    templateInterview.locationId = location;
+    templateInterview.undeletable = 1;
+    b.addInterviewHandler(templateInterview);
+
+    InterviewHandler survey;
+    survey.id = feedback;
+    survey.alias = QString::fromLatin1(DemoSite::FeedbackInterview);
+    survey.textName = QStringLiteral("Customer Feedback");
+    survey.language = 1033;
+    survey.owner = farid;
+    survey.recipient = Owner{supportTeam, 2};
+    survey.afterMessage = Link::greeting(goodbye);
+    survey.locationId = location;
+    survey.extension = QStringLiteral("300");
+    b.addInterviewHandler(survey);
+    const char* const questions[] = {"Please say your name.", "Please say the number we can call you back on.",
+                                     "Please tell us about your experience with Brightwater."};
+    const int answerSeconds[] = {30, 30, 90};
+    for (int q = 0; q < 3; ++q)
+        b.addQuestion(survey, q + 1, QString::fromLatin1(questions[q]),
+                      QStringLiteral("iq_%1_%2_%3.wav").arg(survey.alias).arg(q + 1).arg(10000 + b.random(90000)),
+                      answerSeconds[q]);
+
+    DirectoryHandler dir;
+    dir.id = directory;
+    dir.alias = QString::fromLatin1(DemoSite::Directory);
+    dir.textName = QStringLiteral("Company Directory");
+    dir.applicationId = b.newId();
+    dir.searchScopeId = location;
+    dir.locationId = location;
+    dir.owner = alice;
+    dir.exit = Link::greeting(opening);
+    dir.noInput = Link::greeting(opening);
+    dir.noSelection = Link::transfer(operatorId);
+    dir.zero = Link::transfer(operatorId);
+    dir.extension = QStringLiteral("400");
+    b.addDirectoryHandler(dir);
+}
+
+// ---- The large site --------------------------------------------------------------------------
+
+const char* const kFirstNames[] = {"Ada", "Bruno", "Carla", "Dmitri", "Elena", "Felix", "Gina", "Hamid", "Ines",
+                                   "Jakob", "Kira", "Leon", "Maya", "Nils", "Olga", "Pavel", "Quinn", "Rosa",
+                                   "Sami", "Tara", "Umar", "Vera", "Wim", "Xenia", "Yusuf", "Zoe"};
+const char* const kLastNames[] = {"Albers", "Brooks", "Castillo", "Dahl", "Eriksen", "Fontaine", "Gallo",
+                                  "Hartmann", "Ibsen", "Janssen", "Kowalski", "Larsen", "Mendes", "Nakamura",
+                                  "Oliveira", "Park", "Quist", "Rossi", "Schmidt", "Takahashi", "Ueda", "Varga",
+                                  "Weber", "Young", "Zeller"};
+
+QString numbered(const char* prefix, int n, int width)
+{
+    return QString::fromLatin1(prefix) + QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0'));
+}
+
+// Extensions by kind: a leading digit per kind and a running number, so no two objects share one.
+QString extensionOf(int kind, int n)
+{
+    return QString::number(kind) + QStringLiteral("%1").arg(n, 5, 10, QLatin1Char('0'));
+}
+
+void shareGreetingFiles(Handler& h)
+{
+    for (int g = 0; g < 6; ++g)
+        h.greetings[g].streamPath = QStringLiteral("shared_%1.wav").arg(kGreetingAliases[g]);
+}
+
+void writeLargeContent(SiteBuilder& b, const LargeSiteSizes& sizes)
+{
+    const int subscribers = std::max(0, sizes.subscribers);
+    const int handlers = std::max(1, sizes.callHandlers); // the opening greeting at least
+    const int interviews = std::max(1, sizes.interviewHandlers); // the template at least
+    const int directories = std::max(1, sizes.directoryHandlers); // the template at least
+    const int lists = std::max(0, sizes.distributionLists);
+
+    const QString location = b.newId();
+    b.addLocation(location, QStringLiteral("largesite-hq"), QStringLiteral("Large Site Headquarters"), true,
+                  QStringLiteral("largesite.local"));
+    b.addExtension(QStringLiteral("999999"), location, 9, true);
+    const std::array<QString, 3> cos = {b.addCos(QStringLiteral("Standard Users")), b.addCos(QStringLiteral("Managers")),
+                                        b.addCos(QStringLiteral("Operators"))};
+    const QByteArray none(12, '\0');
+    const QByteArray all(12, '\xFF');
+    const QByteArray office = hours(8, 17);
+    b.addSchedule(QStringLiteral("Weekdays"), 0, {office, office, office, office, office, none, none});
+    b.addSchedule(QStringLiteral("All Hours"), 1, {all, all, all, all, all, all, all});
+
+    std::vector<QString> handlerIds(handlers), subscriberIds(subscribers), ownHandlerIds(subscribers),
+        interviewIds(interviews), directoryIds(directories), listIds(lists);
+    for (auto* ids : {&handlerIds, &subscriberIds, &ownHandlerIds, &interviewIds, &directoryIds, &listIds})
+        for (QString& id : *ids)
+            id = b.newId();
+    const QString opening = handlerIds[0];
+    const QString goodbye = handlerIds.size() > 1 ? handlerIds[1] : opening;
+
+    for (int i = 0; i < lists; ++i)
+        b.addDistributionList(listIds[i], numbered("dl", i, 4), numbered("Distribution List ", i, 4), extensionOf(6, i));
+
+    for (int i = 0; i < subscribers; ++i) {
+        Subscriber s;
+        s.id = subscriberIds[i];
+        s.alias = numbered("sub", i, 5);
+        s.firstName = QString::fromLatin1(kFirstNames[i % std::size(kFirstNames)]);
+        s.lastName = QString::fromLatin1(kLastNames[(i / std::size(kFirstNames)) % std::size(kLastNames)]);
+        s.type = i % 25 == 24 ? 3 : 1;
+        s.directoryId = QString::number(100000 + i);
+        s.cosId = cos[i % 3];
+        s.switchId = i % 2;
+        s.exit = Link::greeting(opening);
+        s.locationId = location;
+        const QString extension = extensionOf(2, i);
+        b.addSubscriber(s, {extension});
+
+        Handler h = baseHandler(b, s.alias + QStringLiteral("_ch"), s.firstName + QLatin1Char(' ') + s.lastName, location);
+        h.id = ownHandlerIds[i];
+        h.primary = true;
+        h.owner = h.recipient = Owner{s.id, 1};
+        h.afterMessage = Link::greeting(goodbye);
+        h.schedule = QStringLiteral("All Hours");
+        h.keys[0] = Link::transfer(opening);
+        h.keys[kStar] = Link::signIn();
+        for (Transfer& t : h.transfers) {
+            t.action = 1;
+            t.extension = extension;
+        }
+        shareGreetingFiles(h);
+        b.addHandler(h);
+    }
+
+    // The call handlers form a tree of menus below the opening greeting; where a menu has no
+    // further menus its keys ring subscribers.
+    for (int i = 0; i < handlers; ++i) {
+        Handler h = baseHandler(b, i == 0 ? QStringLiteral("openinggreetingch") : numbered("ch", i, 4),
+                                i == 0 ? QStringLiteral("Opening Greeting") : numbered("Menu ", i, 4), location);
+        h.id = handlerIds[i];
+        if (subscribers > 0) {
+            h.owner = Owner{subscriberIds[i % subscribers], 1};
+            h.recipient = Owner{subscriberIds[(i * 7) % subscribers], 1};
+        } else if (lists > 0) {
+            h.owner = h.recipient = Owner{listIds[i % lists], 2};
+        }
+        h.schedule = i % 2 ? QStringLiteral("Weekdays") : QStringLiteral("All Hours");
+        h.language = i % 3 ? 1033 : 0;
+        h.undeletable = i == 0;
+        if (i > 0)
+            h.extension = extensionOf(3, i);
+        for (int k = 1; k <= 9; ++k) {
+            const int child = 9 * i + k;
+            if (child < handlers)
+                h.keys[k] = Link::greeting(handlerIds[child]);
+            else if (subscribers > 0)
+                h.keys[k] = Link::transfer(ownHandlerIds[(i * 9 + k) % subscribers]);
+        }
+        h.keys[0] = Link::takeMessage();
+        if (i % 25 == 0)
+            h.keys[kStar] = Link::interview(interviewIds[(i / 25) % interviews]);
+        if (i % 40 == 0)
+            h.keys[8] = Link::directory(directoryIds[(i / 40) % directories]);
+        h.afterMessage = i == 1 ? Link::hangUp() : Link::greeting(goodbye);
+        shareGreetingFiles(h);
+        b.addHandler(h);
+    }
+
+    for (int i = 0; i < interviews; ++i) {
+        InterviewHandler ih;
+        ih.id = interviewIds[i];
+        ih.alias = i == 0 ? QStringLiteral("interviewtemplate") : numbered("ih", i, 4);
+        ih.textName = i == 0 ? QStringLiteral("Default Interview Handler") : numbered("Interview ", i, 4);
+        ih.language = 1033;
+        if (subscribers > 0)
+            ih.owner = ih.recipient = Owner{subscriberIds[i % subscribers], 1};
+        ih.afterMessage = Link::greeting(goodbye);
+        ih.locationId = location;
+        ih.undeletable = i == 0;
+        if (i > 0)
+            ih.extension = extensionOf(4, i);
+        b.addInterviewHandler(ih);
+        for (int q = 1; q <= 3; ++q)
+            b.addQuestion(ih, q, QStringLiteral("Question %1").arg(q), QStringLiteral("shared_question.wav"), 30);
+    }
+
+    for (int i = 0; i < directories; ++i) {
+        DirectoryHandler d;
+        d.id = directoryIds[i];
+        d.alias = numbered("dir", i, 3);
+        d.textName = numbered("Directory ", i, 3);
+        d.applicationId = b.newId();
+        d.searchScopeId = location;
+        d.locationId = location;
+        if (subscribers > 0)
+            d.owner = Owner{subscriberIds[i % subscribers], 1};
+        d.exit = d.noInput = d.noSelection = Link::greeting(opening);
+        d.zero = Link::transfer(opening);
+        d.extension = extensionOf(5, i);
+        b.addDirectoryHandler(d);
+    }
+}
+
+template <typename Content>
+void writeSite(const QString& dir, quint64 seed, Content content)
+{
+    const QString root = absoluteRoot(dir);
+    const QString streams = streamFolder(root);
+    {
+        SiteBuilder builder(root + kDatabaseFile, seed);
+        content(builder);
+        builder.commit();
+        writeStreamFiles(builder.db(), streams);
+    }
+    writeRegistry(root);
+    writeState(root);
+}
+
+const char* const kHelp =
+    "Usage: talvo-site DIR\n"
+    "       talvo-site --large [SIZE OPTIONS] DIR\n"
+    "\n"
+    "Writes a stand-in Talvo server root into DIR, which must be a new or an empty folder:\n"
+    "registry.reg (the registry values the program reads), state (32: running),\n"
+    "TalvoDb.sqlite3 (the configuration database) and \"Stream Files/\" (greeting recordings).\n"
+    "Point the program at it with TALVO_ROOT=DIR.\n"
+    "\n"
+    "Without --large it writes the demo site: a small company's auto attendant with an opening\n"
+    "greeting, operator, sales and support menus, ten subscribers, an interview handler, a\n"
+    "directory handler, distribution lists, schedules and classes of service.\n"
+    "\n"
+    "--large writes a large site for benchmarks. Its greetings and questions share seven\n"
+    "sound files instead of one file each. Sizes (defaults in brackets):\n"
+    "  --subscribers N          [20000]\n"
+    "  --call-handlers N        [5000]  besides the subscribers' own handlers\n"
+    "  --interview-handlers N   [200]\n"
+    "  --directory-handlers N   [50]\n"
+    "  --distribution-lists N   [500]\n"
+    "\n"
+    "  --help                   shows this text\n"
+    "\n"
+    "Exit codes: 0 written, 1 the folder was refused or could not be written, 2 bad arguments.\n";
+
+} // namespace
+
+void writeDemoSite(const QString& dir)
+{
+    writeSite(dir, 20240601, writeDemoContent);
+}
+
+void writeLargeSite(const QString& dir, const LargeSiteSizes& sizes)
+{
+    writeSite(dir, 20240602, [&](SiteBuilder& b) { writeLargeContent(b, sizes); });
+}
+
+int runTalvoSite(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    bool large = false;
+    LargeSiteSizes sizes;
+    QString dir;
+    const std::pair<const char*, int*> sizeOptions[] = {
+        {"--subscribers", &sizes.subscribers},
+        {"--call-handlers", &sizes.callHandlers},
+        {"--interview-handlers", &sizes.interviewHandlers},
+        {"--directory-handlers", &sizes.directoryHandlers},
+        {"--distribution-lists", &sizes.distributionLists},
+    };
+    const auto usageError = [&](const QString& message) {
+        err << "talvo-site: " << message << "\nTry talvo-site --help.\n";
+        err.flush();
+        return 2;
+    };
+
+    bool sizeGiven = false;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            out << kHelp;
+            out.flush();
+            return 0;
+        }
+        if (arg == QLatin1String("--large")) {
+            large = true;
+            continue;
+        }
+        int* size = nullptr;
+        for (const auto& [name, target] : sizeOptions)
+            if (arg == QLatin1String(name))
+                size = target;
+        if (size) {
+            bool ok = false;
+            const int value = i + 1 < arguments.size() ? arguments[i + 1].toInt(&ok) : 0;
+            if (!ok || value < 0)
+                return usageError(QStringLiteral("%1 needs a number of 0 or more.").arg(arg));
+            *size = value;
+            sizeGiven = true;
+            ++i;
+            continue;
+        }
+        if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
+            return usageError(QStringLiteral("unknown option %1.").arg(arg));
+        if (!dir.isEmpty())
+            return usageError(QStringLiteral("give one folder only."));
+        dir = arg;
+    }
+    if (dir.isEmpty())
+        return usageError(QStringLiteral("give the folder to write the server root into."));
+    if (sizeGiven && !large)
+        return usageError(QStringLiteral("size options belong to --large."));
+
+    try {
+        QElapsedTimer timer;
+        timer.start();
+        if (large)
+            writeLargeSite(dir, sizes);
+        else
+            writeDemoSite(dir);
+        out << (large ? "Wrote the large site into " : "Wrote the demo site into ") << QDir(dir).absolutePath()
+            << QStringLiteral(" in %1 s.\n").arg(timer.elapsed() / 1000.0, 0, 'f', 1);
+        out.flush();
+        return 0;
+    } catch (const RuntimeError& e) {
+        err << "talvo-site: " << e.description() << "\n";
+        err.flush();
+        return 1;
+    }
+}
