@@ -15,6 +15,9 @@ namespace {
 
 constexpr int kNotUpdatable = 3251;
 constexpr int kIndexThreshold = 32;
+// A column is indexed from its third lookup on: one scan costs less than building an index, and
+// a requery's re-finding of a row should not pay for one.
+constexpr int kLookupsBeforeIndex = 2;
 
 [[noreturn]] void noCurrentRecord()
 {
@@ -90,6 +93,7 @@ void Recordset::open(const QString& source, std::shared_ptr<Connection> connecti
     if (!connection)
         throwError(ErrorNumber::ProviderFailure, QStringLiteral("The connection cannot be used to perform this operation."));
     m_source = source;
+    m_optimized.clear();
     m_connection = std::move(connection);
     m_options = options;
     m_filter.clear();
@@ -182,6 +186,10 @@ void Recordset::load()
     m_deleted.assign(static_cast<size_t>(m_rowCount), false);
     m_deletedCount = 0;
     m_indexes.assign(m_columns.size(), std::nullopt);
+    m_lookupCounts.assign(m_columns.size(), 0);
+    for (const int c : std::as_const(m_optimized))
+        if (c < int(m_columns.size()))
+            m_lookupCounts[size_t(c)] = kLookupsBeforeIndex;
     m_edit.reset();
 }
 
@@ -334,7 +342,8 @@ const std::vector<int>& Recordset::index(int column)
 std::vector<int> Recordset::lookup(int column, const QByteArray& key)
 {
     std::vector<int> found;
-    if (m_rowCount < kIndexThreshold) {
+    int& uses = m_lookupCounts[size_t(column)];
+    if (m_rowCount < kIndexThreshold || (!m_indexes[size_t(column)] && ++uses <= kLookupsBeforeIndex)) {
         for (int r = 0; r < m_rowCount; ++r)
             if (!m_deleted[size_t(r)] && matches(r, column, key))
                 found.push_back(r);
@@ -351,8 +360,10 @@ std::vector<int> Recordset::lookup(int column, const QByteArray& key)
 
 void Recordset::optimize(const QString& column)
 {
-    // The index is built on the first Find or Filter that needs it, so an open stays a plain read.
-    requireColumn(column);
+    // Built on the first Find or Filter that needs it, so an open stays a plain read.
+    const int c = requireColumn(column);
+    m_optimized.insert(c);
+    m_lookupCounts[size_t(c)] = kLookupsBeforeIndex;
 }
 
 void Recordset::rebuildView()

@@ -3,6 +3,7 @@
 #include "platform/Variant.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -176,5 +177,7 @@ private:
     bool m_currentDeleted = false; // the current row was deleted; m_position holds its successor
 
     std::vector<std::optional<std::vector<int>>> m_indexes; // per column: rows ordered by key
+    std::vector<int> m_lookupCounts;                         // per column: lookups since the rows were read
+    QSet<int> m_optimized;                                   // columns indexed from their first lookup
     std::optional<Edit> m_edit;
 };
