@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QPoint>
+#include <QTreeView>
+
+class OutlineGrid;
+class OutlineGridImageList;
+class OutlineGridModel;
+
+// The outline grid on screen: a tree view over OutlineGridModel that follows the grid's collapsed
+// states, current row, hidden columns and redraw switch, and hands the user's actions to the
+// grid. Opening or closing a row with the mouse goes through the grid's setCollapsed, so the
+// grid's beforeCollapse handler can build the row's children first or cancel; a click selects
+// through the grid's current row, which raises afterRowColChange. The row-change and collapse
+// events are the grid's (code raises them too); the mouse and key events are the view's.
+//
+// Only the left button selects and opens rows; right and middle presses are reported and change
+// nothing. A double click and the Left, Right, "+", "-" and "*" keys are reported and not acted
+// on here: what they open or close is the tree's decision.
+class OutlineGridView : public QTreeView {
+    Q_OBJECT
+
+public:
+    explicit OutlineGridView(OutlineGrid& grid, QWidget* parent = nullptr);
+    ~OutlineGridView() override;
+
+    OutlineGrid& grid() const { return m_grid; }
+    OutlineGridModel& gridModel() const { return *m_model; }
+    // Not owned; must outlive the view.
+    void setImageList(const OutlineGridImageList* images);
+
+    // The grid row at a point of the viewport, -1 where there is none.
+    int gridRowAt(const QPoint& viewportPos) const;
+    // The viewport rectangle of a grid row (empty while the row is hidden in a collapsed branch).
+    QRect gridRowRect(int row) const;
+
+signals:
+    // The grid's row under the mouse is already set when these are emitted.
+    void gridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint& viewportPos);
+    void gridClick();
+    void gridDblClick();
+    void gridKeyDown(int key, Qt::KeyboardModifiers modifiers);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void applyGridState();
+    void applyCollapsed(int row);
+    void applyCurrentRow();
+    void applyColumns();
+    void onViewExpandedOrCollapsed(const QModelIndex& index, bool expanded);
+    bool onBranch(const QPoint& viewportPos) const;
+
+    OutlineGrid& m_grid;
+    OutlineGridModel* m_model;
+    bool m_applying = false;
+    bool m_leftPressed = false;
+};
