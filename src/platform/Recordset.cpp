@@ -186,6 +186,7 @@ void Recordset::load()
     m_deleted.assign(static_cast<size_t>(m_rowCount), false);
     m_deletedCount = 0;
     m_indexes.assign(m_columns.size(), std::nullopt);
+    m_rowBeforeRequery = -1;
     m_lookupCounts.assign(m_columns.size(), 0);
     for (const int c : std::as_const(m_optimized))
         if (c < int(m_columns.size()))
@@ -198,12 +199,16 @@ void Recordset::requery()
     if (!m_open)
         throwError(ErrorNumber::ProviderFailure, QStringLiteral("Operation is not allowed when the object is closed."));
     m_edit.reset();
+    const int previousRow = currentRow();
     leaveDeletedRow();
     SqliteDb& db = m_connection->db();
     // Rows read while nothing has been written anywhere are still the database's rows.
     const bool unchanged = db.dataVersion() == m_loadedDataVersion && db.totalChanges() == m_loadedTotalChanges;
+    m_rowBeforeRequery = -1;
     if (!unchanged || m_deletedCount > 0)
         load();
+    else
+        m_rowBeforeRequery = previousRow;
     rebuildView();
     m_position = 0;
 }
@@ -302,18 +307,24 @@ bool Recordset::matches(int row, int column, const QByteArray& key) const
     if (c.kind == Cell::Null)
         return false;
     if (c.kind == Cell::Text) {
+        // Byte by byte with ASCII folding, leaving at the first difference; only text outside
+        // ASCII needs the full folding.
         const char* data = m_arena.data() + c.offset;
-        if (isAscii(data, c.length)) {
-            if (qsizetype(c.length) != key.size())
-                return false;
-            for (quint32 i = 0; i < c.length; ++i) {
+        if (qsizetype(c.length) == key.size()) {
+            quint32 i = 0;
+            for (; i < c.length; ++i) {
                 char a = data[i];
+                if (static_cast<unsigned char>(a) >= 0x80 || static_cast<unsigned char>(key[i]) >= 0x80)
+                    break;
                 if (a >= 'A' && a <= 'Z')
                     a = static_cast<char>(a + ('a' - 'A'));
                 if (a != key[i])
                     return false;
             }
-            return true;
+            if (i == c.length)
+                return true;
+        } else if (isAscii(data, c.length) && isAscii(key.constData(), key.size())) {
+            return false;
         }
     }
     return cellKey(c) == key;
@@ -569,7 +580,28 @@ bool Recordset::find(const QString& column, const Variant& value)
     const int start = std::max(m_position, 0);
     const auto key = valueKey(value);
     int best = -1;
-    if (key && start < viewSize()) {
+    // Keys are unique: when the row that was current before an unchanged requery holds the key,
+    // it is the one match, found without a search.
+    if (key && c == columnIndex(m_options.keyColumn) && m_rowBeforeRequery >= 0 && !m_deleted[size_t(m_rowBeforeRequery)]
+        && matches(m_rowBeforeRequery, c, *key)) {
+        const int pos = viewPositionOf(m_rowBeforeRequery);
+        if (pos >= start) {
+            m_position = pos;
+            return true;
+        }
+    }
+    const bool scan = !m_indexes[size_t(c)] && m_lookupCounts[size_t(c)] < kLookupsBeforeIndex;
+    if (key && start < viewSize() && scan) {
+        ++m_lookupCounts[size_t(c)];
+        // Without an index, walk the rows in order and stop at the first match.
+        for (int pos = start; pos < viewSize(); ++pos) {
+            const int row = viewRow(pos);
+            if (!m_deleted[size_t(row)] && matches(row, c, *key)) {
+                best = pos;
+                break;
+            }
+        }
+    } else if (key && start < viewSize()) {
         for (const int row : lookup(c, *key)) {
             const int pos = viewPositionOf(row);
             if (pos >= start && (best < 0 || pos < best)) {

@@ -178,6 +178,7 @@ private:
 
     std::vector<std::optional<std::vector<int>>> m_indexes; // per column: rows ordered by key
     std::vector<int> m_lookupCounts;                         // per column: lookups since the rows were read
-    QSet<int> m_optimized;                                   // columns indexed from their first lookup
+    QSet<int> m_optimized;
+    int m_rowBeforeRequery = -1; // the current row when a requery found nothing changed                                   // columns indexed from their first lookup
     std::optional<Edit> m_edit;
 };
