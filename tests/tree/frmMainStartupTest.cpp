@@ -1,0 +1,191 @@
+#include "platform/SonotropeCtrl.h"
+#include "platform/Twips.h"
+#include "support/MainWindowFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kMustRun = "Talvo must be running.  Please start Talvo and try again.";
+const QString kTooOld = "Talvo version earlier than 4.0(1) detected... this application only runs on Talvo 4.0(1) or later.";
+const QString kTooNew = "This version of Treewright has not been tested with versions of Talvo greater than 4.x.  Please obtain an "
+                        "updated version of TWR.";
+
+QString readLog(const MainWindowFixture& f)
+{
+    const QStringList files = f.logFiles();
+    if (files.size() != 1)
+        return QString();
+    QFile log(QDir(f.programFolder.path()).filePath("logs/" + files.first()));
+    log.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(log.readAll());
+}
+
+TEST(frmMainStartup, AStoppedServerIsRefusedBeforeAnythingIsOpened)
+{
+    for (const int state : {0, 31, -1}) {
+        MainWindowFixture f;
+        f.serverState.value = state;
+        EXPECT_FALSE(f.load());
+        EXPECT_EQ(f.prompts.messages, QStringList{kMustRun});
+        EXPECT_TRUE(f.logFiles().isEmpty()) << "a refused start leaves no log";
+        EXPECT_FALSE(f.state->cache.rsCallHandler.isOpen());
+    }
+}
+
+TEST(frmMainStartup, ServerVersionsOutsideFourPointXAreRefused)
+{
+    struct Case {
+        const char* version;
+        quint32 versionNumber, buildNumber;
+        QString refusal; // empty: starts
+    };
+    const Case cases[] = {
+        {"4.0(0.999)", 0x00040000, 0x000003E7, kTooOld},
+        {"4.0(1.0)", 0x00040000, 0x00010000, {}},
+        {"4.5(9.9)", 0x00040005, 0x00090009, {}},
+        {"5.0(1.0)", 0x00050000, 0x00010000, kTooNew},
+        {"missing values", 0, 0, kTooOld},
+    };
+    for (const Case& c : cases) {
+        MainWindowFixture f;
+        f.setVersion(c.versionNumber, c.buildNumber);
+        const bool started = f.load();
+        EXPECT_EQ(started, c.refusal.isEmpty()) << c.version;
+        if (!c.refusal.isEmpty()) {
+            EXPECT_EQ(f.prompts.messages, QStringList{c.refusal}) << c.version;
+            EXPECT_TRUE(f.logFiles().isEmpty()) << c.version;
+        } else {
+            EXPECT_TRUE(f.prompts.messages.isEmpty()) << c.version << ": " << f.prompts.messages.join('|').toStdString();
+        }
+    }
+}
+
+TEST(frmMainStartup, TheWordSchedulesAnywhereOnTheCommandLineShowsTheScheduleEditor)
+{
+    const std::pair<QStringList, bool> cases[] = {
+        {{"treewright", "Schedules"}, true}, {{"treewright", "SCHEDULES"}, true}, {{"treewright", "/schedules"}, true},
+        {{"treewright", "-Schedules"}, true}, {{"treewright", "mySchedulesToo"}, true}, {{"treewright"}, false},
+        {{"treewright", "Schedule"}, false},
+    };
+    for (const auto& [commandLine, shown] : cases) {
+        MainWindowFixture f;
+        ASSERT_TRUE(f.load(commandLine));
+        EXPECT_EQ(f.window->mnuSchedules->isVisible(), shown) << commandLine.join(' ').toStdString();
+    }
+}
+
+TEST(frmMainStartup, AMissingOpeningGreetingEndsTheRunWithItsLogClosed)
+{
+    MainWindowFixture f;
+    f.site.exec("UPDATE CallHandler SET Alias = 'notthegreeting' WHERE Alias = 'openinggreetingch'");
+    EXPECT_FALSE(f.load());
+    EXPECT_EQ(f.prompts.messages, QStringList{"Error! Could not locate opening greeting handler.  Exiting"});
+    const QString log = readLog(f);
+    EXPECT_TRUE(log.contains("Running Treewright version 1.0.0"));
+    EXPECT_TRUE(log.contains("Session ended at +"));
+    EXPECT_FALSE(f.state->cache.rsCallHandler.isOpen());
+}
+
+TEST(frmMainStartup, ARunStartsOnTheOpeningGreetingWithItsControlsAndState)
+{
+    MainWindowFixture f;
+    ASSERT_TRUE(f.load());
+    EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+    SharedState& s = *f.state;
+    EXPECT_EQ(f.process.nicenessSet, QList<int>{5});
+    EXPECT_EQ(s.ServerName, "TALVOSRV");
+    EXPECT_EQ(s.ConnectionString, "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;Initial Catalog=TalvoDb;"
+                                  "Data Source=TALVOSRV");
+    EXPECT_TRUE(s.StreamFilesPath.endsWith("Stream Files\\"));
+    EXPECT_EQ(s.TreeRootNodeType, 3);
+    EXPECT_EQ(s.cache.rsCallHandler.field("Alias").toText(), "openinggreetingch");
+    EXPECT_EQ(s.TreeRootObjectID, s.cache.rsCallHandler.field("CallHandlerObjectID").toText());
+    EXPECT_FALSE(f.window->tabDirectoryHandlerInfo->isTabVisible(1));
+    EXPECT_TRUE(f.window->tabDirectoryHandlerInfo->isTabVisible(2));
+    EXPECT_EQ(f.window->cmbShowObjectType->currentText(), "Call Handlers");
+
+    struct Control {
+        SonotropeCtrl* control;
+        const char* name;
+        const char* frame;
+        const char* temp;
+    };
+    const Control controls[] = {
+        {f.window->snHandlerGreetings, "SotrHandlerGreeting", "frameSonotropeHandlerGreeting", "TempHandlerWavFile.wav"},
+        {f.window->snSubscriberGreetings, "SotrsubscriberGreeting", "frameSonotropeSubscriberGreeting", "TempSubscriberWavFile.wav"},
+        {f.window->snInterviewerQuestions, "SotrInterviewerQuestion", "frameSonotropeInterviewQuestions", "TempInterviewerWavFile.wav"},
+    };
+    for (const Control& c : controls) {
+        ASSERT_NE(c.control, nullptr) << c.name;
+        EXPECT_EQ(c.control->objectName(), c.name);
+        EXPECT_EQ(c.control->parentWidget()->objectName(), c.frame);
+        EXPECT_EQ(c.control->TempRecordingFile(), QDir(f.programFolder.path()).filePath(c.temp));
+        EXPECT_TRUE(c.control->SoundFile().isEmpty());
+        EXPECT_NE(c.control->ControlActive(), 0);
+    }
+}
+
+TEST(frmMainStartup, ExitWritesTheTrailerClosesTheCacheAndEndsTheProcess)
+{
+    MainWindowFixture f;
+    ASSERT_TRUE(f.load());
+    f.clock.set(QDateTime(QDate(2026, 12, 10), QTime(17, 45, 0)));
+    EXPECT_THROW(f.window->Exit_Click(), ProcessEnded);
+    EXPECT_TRUE(readLog(f).endsWith("\r\n\r\n" + QString(64, '=') + "\r\nSession ended at +12/10/2026 5:45:00 PM\r\n"));
+    EXPECT_FALSE(f.state->cache.rsCallHandler.isOpen());
+    EXPECT_TRUE(f.prompts.messages.isEmpty());
+}
+
+TEST(frmMainLayout, PanesFollowTheWindowAndTheMinimumSizeHolds)
+{
+    MainWindowFixture f;
+    ASSERT_TRUE(f.load());
+    frmMain& w = *f.window;
+    w.show();
+    const QWidget* unit = &w;
+    auto tw = [&](int px) { return Twips::fromPixelsX(px, unit); };
+    auto th = [&](int px) { return Twips::fromPixelsY(px, unit); };
+    const double tolerance = 2 * 15 + 1; // two pixels of rounding
+
+    for (const QSize size : {QSize(400, 300), QSize(1000, 700), QSize(1600, 1100)}) {
+        w.resize(size);
+        w.Form_Resize();
+        const double width = w.outerWidthTwips(), height = w.outerHeightTwips();
+        EXPECT_GE(width, 11280 - tolerance);
+        EXPECT_GE(height, 8175 - tolerance);
+        const QRect pane = w.tabInfoTab->geometry();
+        EXPECT_NEAR(tw(pane.x()), width - tw(pane.width()) - 100, tolerance);
+        EXPECT_NEAR(tw(w.frameLinks->x()), tw(pane.x()), tolerance);
+        EXPECT_NEAR(th(w.frameLinks->y()), th(pane.height()) + 100, tolerance);
+        EXPECT_NEAR(th(w.frameLinks->height()), height - th(w.frameLinks->y()) - 700, tolerance);
+        const QRect upper = w.gridSubscriberReferences->geometry(), lower = w.gridCallHandlerReferences->geometry();
+        EXPECT_EQ(upper.height(), lower.height());
+        EXPECT_NEAR(th(upper.height()), th(w.frameLinks->height()) / 2 - 400, tolerance);
+        EXPECT_NEAR(th(lower.y()), th(upper.y() + upper.height()) + 250, tolerance);
+        EXPECT_NEAR(th(w.lblCallHandlerReferences->y()), th(lower.y()) - 200, tolerance);
+        EXPECT_NEAR(th(w.TabTreeGrid->height()), height - 830, tolerance);
+        EXPECT_NEAR(tw(w.TabTreeGrid->width()), tw(pane.x()) - 100, tolerance);
+        EXPECT_NEAR(tw(w.gridObjects->width()), tw(w.TabTreeGrid->width()) - 100, tolerance);
+    }
+}
+
+TEST(frmMainLayout, SavesAPictureOfTheDemoSite)
+{
+    MainWindowFixture f;
+    ASSERT_TRUE(f.load());
+    f.window->show();
+    f.window->Form_Resize();
+    QDir().mkpath("screenshots");
+    EXPECT_TRUE(f.window->grab().save("screenshots/frmMain.png"));
+}
+
+} // namespace
