@@ -25,8 +25,8 @@ OutlineGrid::~OutlineGrid() = default;
 void OutlineGrid::setColumns(const QList<Column>& columns)
 {
     m_columns.assign(columns.begin(), columns.end());
-    for (Row& r : m_rows)
-        r.cells.resize(m_columns.size());
+    for (int r = 0; r < rowCount(); ++r)
+        m_rows[r].cells.resize(m_columns.size());
     if (m_currentCol >= colCount())
         m_currentCol = 0;
     emit columnsChanged();
@@ -88,16 +88,15 @@ void OutlineGrid::setRowCount(int count)
     if (count == old)
         return;
     if (count > old) {
-        m_rows.reserve(count);
+        shapeChanging();
         for (int i = old; i < count; ++i)
-            m_rows.push_back(makeRow(0));
-        invalidateIds();
-        m_mouseRow = -1;
-        emit shapeChanged();
+            m_rows.insert(i, makeRow(0));
+        emit rowsInserted(old, count - old);
         return;
     }
-    m_rows.erase(m_rows.begin() + count, m_rows.end());
-    rowsRemoved(count, old - count);
+    shapeChanging();
+    m_rows.erase(count, old);
+    afterRemoval(count, old - count);
 }
 
 bool OutlineGrid::insertRow(int row, const QString& firstText)
@@ -109,12 +108,11 @@ bool OutlineGrid::insertRow(int row, const QString& firstText)
     Row r = makeRow(row < rowCount() ? m_rows[row].level : 0);
     if (!r.cells.empty())
         r.cells[0].text = firstText;
-    m_rows.insert(m_rows.begin() + row, std::move(r));
-    invalidateIds();
+    shapeChanging();
+    m_rows.insert(row, std::move(r));
     if (m_currentRow >= row)
         ++m_currentRow;
-    m_mouseRow = -1;
-    emit shapeChanged();
+    emit rowsInserted(row, 1);
     return true;
 }
 
@@ -122,15 +120,14 @@ void OutlineGrid::removeSubtree(int row)
 {
     checkRow(row);
     const int end = subtreeEnd(row);
-    m_rows.erase(m_rows.begin() + row, m_rows.begin() + end);
-    rowsRemoved(row, end - row);
+    shapeChanging();
+    m_rows.erase(row, end);
+    afterRemoval(row, end - row);
 }
 
 // Rows first..first+count-1 are already gone: tell the model, then move the current row.
-void OutlineGrid::rowsRemoved(int first, int count)
+void OutlineGrid::afterRemoval(int first, int count)
 {
-    invalidateIds();
-    m_mouseRow = -1;
     const int oldRow = m_currentRow;
     bool lost = false;
     if (m_currentRow >= first + count)
@@ -139,7 +136,7 @@ void OutlineGrid::rowsRemoved(int first, int count)
         m_currentRow = -1;
         lost = true;
     }
-    emit shapeChanged();
+    emit rowsRemoved(first, count);
     if (lost)
         emit afterRowColChange(oldRow, m_currentCol, -1, m_currentCol);
 }
@@ -293,8 +290,9 @@ void OutlineGrid::setOutlineLevel(int row, int level)
         invalidValue();
     if (m_rows[row].level == level)
         return;
+    shapeChanging();
     m_rows[row].level = level;
-    emit shapeChanged();
+    emit levelChanged(row);
 }
 
 int OutlineGrid::rowHeight(int row) const
@@ -326,13 +324,15 @@ void OutlineGrid::setCollapsed(int row, bool collapsed)
     if (m_rows[row].collapsed == collapsed)
         return;
     const quint64 id = m_rows[row].id;
+    const quint64 shape = m_shapeVersion;
     const int state = collapsed ? Collapsed : Expanded;
     bool cancel = false;
     emit beforeCollapse(row, state, cancel);
     if (cancel)
         return;
     // The handler may have built or removed rows (opening a row builds its children).
-    row = rowOfId(id);
+    if (shape != m_shapeVersion)
+        row = rowOfId(id);
     if (row < 0 || m_rows[row].collapsed == collapsed)
         return;
     m_rows[row].collapsed = collapsed;
@@ -344,7 +344,8 @@ void OutlineGrid::showOutline(int level)
 {
     if (level < 0)
         invalidValue();
-    for (Row& r : m_rows) {
+    for (int i = 0; i < rowCount(); ++i) {
+        Row& r = m_rows[i];
         if (r.node)
             r.collapsed = r.level >= level;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/OutlineGridGapBuffer.h"
 #include "platform/Variant.h"
 
 #include <QHash>
@@ -51,7 +52,7 @@ public:
     void setColHidden(int col, bool hidden);
 
     // Rows.
-    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    int rowCount() const { return m_rows.size(); }
     // Shrinking drops the last rows; growing appends empty rows at level 0.
     void setRowCount(int count);
     bool canAddRows(int count) const;
@@ -168,7 +169,9 @@ signals:
 
     // Notifications for the model and the view.
     void columnsChanged();
-    void shapeChanged(); // rows inserted or removed, or a level changed
+    void rowsInserted(int first, int count);
+    void rowsRemoved(int first, int count);
+    void levelChanged(int row);
     void cellChanged(int row, int col); // col -1: the row's height
     void collapsedChanged(int row); // row -1: any number of rows
     void redrawChanged(bool on);
@@ -194,12 +197,18 @@ private:
     int keyCol(const QString& key) const;
     const Cell& cell(int row, int col) const;
     Cell& cell(int row, int col);
-    void rowsRemoved(int first, int count);
-    void invalidateIds() { m_idIndexValid = false; }
+    void afterRemoval(int first, int count);
+    void shapeChanging()
+    {
+        m_idIndexValid = false;
+        ++m_shapeVersion;
+        m_mouseRow = -1;
+    }
 
     std::vector<Column> m_columns;
-    std::vector<Row> m_rows;
+    OutlineGridGapBuffer<Row> m_rows;
     quint64 m_nextId = 1;
+    quint64 m_shapeVersion = 0;
     int m_currentRow = -1;
     int m_currentCol = 0;
     int m_mouseRow = -1;

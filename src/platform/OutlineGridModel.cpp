@@ -7,62 +7,15 @@
 #include <QMap>
 #include <algorithm>
 #include <climits>
-
-// --- shape -----------------------------------------------------------------------------------
-
-void OutlineGridModel::Shape::derive()
-{
-    const int n = size();
-    parent.assign(n, -1);
-    childPos.assign(n, 0);
-    childBegin.assign(n + 2, 0);
-    childList.assign(n, 0);
-    posOfId.clear();
-    posOfId.reserve(n);
-
-    // Ancestors of the current row, deepest last.
-    std::vector<int> chain;
-    for (int i = 0; i < n; ++i) {
-        while (!chain.empty() && levels[chain.back()] >= levels[i])
-            chain.pop_back();
-        parent[i] = chain.empty() ? -1 : chain.back();
-        chain.push_back(i);
-        posOfId.insert(ids[i], i);
-    }
-    // Children of position p are childList[childBegin[p] .. childBegin[p + 1]); the top level
-    // is kept as position n.
-    auto slot = [n](int p) { return p < 0 ? n : p; };
-    for (int i = 0; i < n; ++i)
-        ++childBegin[slot(parent[i]) + 1];
-    for (int p = 0; p <= n; ++p)
-        childBegin[p + 1] += childBegin[p];
-    std::vector<int> fill(childBegin.begin(), childBegin.end() - 1);
-    for (int i = 0; i < n; ++i) {
-        const int p = slot(parent[i]);
-        childPos[i] = fill[p] - childBegin[p];
-        childList[fill[p]++] = i;
-    }
-}
-
-int OutlineGridModel::Shape::childCount(int pos) const
-{
-    const int p = pos < 0 ? size() : pos;
-    return childBegin[p + 1] - childBegin[p];
-}
-
-int OutlineGridModel::Shape::child(int pos, int n) const
-{
-    const int p = pos < 0 ? size() : pos;
-    return childList[childBegin[p] + n];
-}
-
-// --- model -----------------------------------------------------------------------------------
+#include <unordered_set>
 
 OutlineGridModel::OutlineGridModel(OutlineGrid& grid, QObject* parent)
     : QAbstractItemModel(parent), m_grid(grid)
 {
-    resetShape();
-    connect(&m_grid, &OutlineGrid::shapeChanged, this, &OutlineGridModel::onShapeChanged);
+    rebuild();
+    connect(&m_grid, &OutlineGrid::rowsInserted, this, &OutlineGridModel::onRowsInserted);
+    connect(&m_grid, &OutlineGrid::rowsRemoved, this, &OutlineGridModel::onRowsRemoved);
+    connect(&m_grid, &OutlineGrid::levelChanged, this, &OutlineGridModel::onLevelChanged);
     connect(&m_grid, &OutlineGrid::cellChanged, this, &OutlineGridModel::onCellChanged);
     connect(&m_grid, &OutlineGrid::redrawChanged, this, &OutlineGridModel::onRedrawChanged);
     connect(&m_grid, &OutlineGrid::columnsChanged, this, &OutlineGridModel::onColumnsChanged);
@@ -73,30 +26,189 @@ OutlineGridModel::~OutlineGridModel() = default;
 void OutlineGridModel::setImageList(const OutlineGridImageList* images)
 {
     m_images = images;
-    if (m_shape.size() > 0)
+    if (!m_top.children.empty())
         emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
 }
 
-void OutlineGridModel::resetShape()
+// --- the presented tree ----------------------------------------------------------------------
+
+const OutlineGridModel::Item* OutlineGridModel::find(quint64 id) const
 {
-    const int n = m_grid.rowCount();
-    m_shape.ids.resize(n);
-    m_shape.levels.resize(n);
-    for (int r = 0; r < n; ++r) {
-        m_shape.ids[r] = m_grid.rowId(r);
-        m_shape.levels[r] = m_grid.outlineLevel(r);
+    const auto it = m_items.find(id);
+    return it == m_items.end() ? nullptr : &it->second;
+}
+
+quint64 OutlineGridModel::idOf(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != this)
+        return 0;
+    const quint64 id = index.internalId();
+    return find(id) ? id : 0;
+}
+
+// Walks down by subtree sizes: a few children per level of the outline.
+quint64 OutlineGridModel::idAtRow(int row) const
+{
+    const Item* node = &m_top;
+    int remaining = row;
+    for (;;) {
+        bool descended = false;
+        for (quint64 child : node->children) {
+            const Item& item = m_items.at(child);
+            if (remaining < item.size) {
+                if (remaining == 0)
+                    return child;
+                --remaining;
+                node = &item;
+                descended = true;
+                break;
+            }
+            remaining -= item.size;
+        }
+        if (!descended)
+            return 0;
     }
-    m_shape.derive();
+}
+
+int OutlineGridModel::rowOfItem(quint64 id) const
+{
+    int row = 0;
+    for (;;) {
+        const Item& item = m_items.at(id);
+        const Item& parent = at(item.parent);
+        for (int k = 0; k < item.pos; ++k)
+            row += m_items.at(parent.children[k]).size;
+        if (item.parent == 0)
+            return row;
+        ++row;
+        id = item.parent;
+    }
+}
+
+quint64 OutlineGridModel::nextInOrder(quint64 id) const
+{
+    const Item& item = m_items.at(id);
+    if (!item.children.empty())
+        return item.children.front();
+    while (id != 0) {
+        const Item& i = m_items.at(id);
+        const Item& parent = at(i.parent);
+        if (i.pos + 1 < static_cast<int>(parent.children.size()))
+            return parent.children[i.pos + 1];
+        id = i.parent;
+    }
+    return 0;
+}
+
+QModelIndex OutlineGridModel::indexOf(quint64 id, int column) const
+{
+    if (id == 0)
+        return QModelIndex();
+    return createIndex(m_items.at(id).pos, column, static_cast<quintptr>(id));
+}
+
+int OutlineGridModel::eraseSubtree(quint64 id)
+{
+    const auto it = m_items.find(id);
+    const int rows = it->second.size;
+    for (quint64 child : it->second.children)
+        eraseSubtree(child);
+    m_items.erase(it);
+    return rows;
+}
+
+void OutlineGridModel::addToSizes(quint64 id, int delta)
+{
+    for (; id != 0; id = m_items.at(id).parent)
+        m_items.at(id).size += delta;
+    m_top.size += delta;
+}
+
+// Creates the items of grid rows [first, end), linked among themselves; the rows whose parent
+// lies before first (found on the ancestor chain of the row above first) are returned in tops,
+// with their parent set but not yet listed as its children.
+void OutlineGridModel::buildItems(int first, int end, quint64 prefixRow, std::vector<quint64>& tops)
+{
+    std::vector<quint64> chain; // ancestors among the new rows, deepest last
+    std::vector<quint64> order;
+    std::vector<bool> top;
+    order.reserve(end - first);
+    top.reserve(end - first);
+    for (int r = first; r < end; ++r) {
+        const quint64 id = m_grid.rowId(r);
+        const int level = m_grid.outlineLevel(r);
+        while (!chain.empty() && m_items.at(chain.back()).level >= level)
+            chain.pop_back();
+        Item item;
+        item.level = level;
+        if (!chain.empty()) {
+            Item& parent = m_items.at(chain.back());
+            item.parent = chain.back();
+            item.pos = static_cast<int>(parent.children.size());
+            parent.children.push_back(id);
+        } else {
+            quint64 parent = prefixRow;
+            while (parent != 0 && m_items.at(parent).level >= level)
+                parent = m_items.at(parent).parent;
+            item.parent = parent;
+            tops.push_back(id);
+        }
+        top.push_back(chain.empty());
+        m_items.emplace(id, std::move(item));
+        chain.push_back(id);
+        order.push_back(id);
+    }
+    for (int i = static_cast<int>(order.size()) - 1; i >= 0; --i) {
+        const Item& item = m_items.at(order[i]);
+        if (!top[i])
+            m_items.at(item.parent).size += item.size;
+    }
+}
+
+void OutlineGridModel::rebuild()
+{
+    m_items.clear();
+    m_top = Item();
+    m_top.size = 0;
+    std::vector<quint64> tops;
+    buildItems(0, m_grid.rowCount(), 0, tops);
+    for (quint64 id : tops) {
+        Item& item = m_items.at(id);
+        item.pos = static_cast<int>(m_top.children.size());
+        m_top.children.push_back(id);
+        m_top.size += item.size;
+    }
+    m_dirtyFirst = INT_MAX;
+    m_cleanTail = INT_MAX;
     m_inStep = true;
 }
 
-void OutlineGridModel::onShapeChanged()
+// --- following the grid ----------------------------------------------------------------------
+
+void OutlineGridModel::rowsChanged(int first, int cleanTail)
 {
+    m_dirtyFirst = std::min(m_dirtyFirst, first);
+    m_cleanTail = std::min(m_cleanTail, cleanTail);
     m_inStep = false;
     if (m_syncing)
         m_changedWhileSyncing = true;
     else if (m_grid.redraw())
         catchUp();
+}
+
+void OutlineGridModel::onRowsInserted(int first, int count)
+{
+    rowsChanged(first, m_grid.rowCount() - first - count);
+}
+
+void OutlineGridModel::onRowsRemoved(int first, int)
+{
+    rowsChanged(first, m_grid.rowCount() - first);
+}
+
+void OutlineGridModel::onLevelChanged(int row)
+{
+    rowsChanged(row, m_grid.rowCount() - row - 1);
 }
 
 void OutlineGridModel::onRedrawChanged(bool on)
@@ -106,156 +218,159 @@ void OutlineGridModel::onRedrawChanged(bool on)
     if (!m_inStep)
         catchUp();
     else
-        emit synced();
+        emit synced(0, 0);
 }
 
 void OutlineGridModel::onColumnsChanged()
 {
+    m_syncing = true;
     beginResetModel();
-    resetShape();
+    rebuild();
     endResetModel();
+    m_syncing = false;
     m_changedRows.clear();
-    emit synced();
+    emit synced(0, m_grid.rowCount());
 }
 
-// Brings the presented shape to the grid's. Rows before the first difference and after the last
-// keep their place and parent; the rows between (widened to take in following rows whose parent
-// could lie among them) are removed as they were and inserted as they are now, parent by parent,
-// so every signal describes a consistent tree.
+// Brings the presented rows to the grid's. Rows before the first change and after the last keep
+// their place and parent; the rows between (widened to take in following rows whose parent could
+// lie among them) are removed as they were and inserted as they are now, parent by parent, so
+// every signal describes a consistent tree.
 void OutlineGridModel::catchUp()
 {
-    Shape next;
     const int n = m_grid.rowCount();
-    next.ids.resize(n);
-    next.levels.resize(n);
-    for (int r = 0; r < n; ++r) {
-        next.ids[r] = m_grid.rowId(r);
-        next.levels[r] = m_grid.outlineLevel(r);
-    }
-    next.derive();
-
-    const int oldN = m_shape.size();
-    auto same = [&](int o, int x) { return m_shape.ids[o] == next.ids[x] && m_shape.levels[o] == next.levels[x]; };
-    int p = 0;
-    while (p < oldN && p < n && same(p, p))
-        ++p;
-    int s = 0;
-    while (s < std::min(oldN, n) - p && same(oldN - 1 - s, n - 1 - s))
-        ++s;
+    const int oldN = m_top.size;
+    const int p = std::min({m_dirtyFirst, n, oldN});
+    const int s = std::min({m_cleanTail, n - p, oldN - p});
     int oldEnd = oldN - s;
     int newEnd = n - s;
+    m_dirtyFirst = INT_MAX;
+    m_cleanTail = INT_MAX;
+    m_syncing = true;
 
     if (oldEnd > p || newEnd > p) {
+        std::vector<quint64> removed; // the old rows between, in order
         int lowest = INT_MAX;
-        for (int i = p; i < oldEnd; ++i)
-            lowest = std::min(lowest, m_shape.levels[i]);
-        for (int i = p; i < newEnd; ++i)
-            lowest = std::min(lowest, next.levels[i]);
-        // A following row deeper than every changed row may have had, or now have, its parent
-        // among them.
-        while (oldEnd < oldN && m_shape.levels[oldEnd] > lowest) {
+        quint64 next = p < oldN ? idAtRow(p) : 0;
+        for (int r = p; r < oldEnd; ++r) {
+            removed.push_back(next);
+            lowest = std::min(lowest, m_items.at(next).level);
+            next = nextInOrder(next);
+        }
+        for (int r = p; r < newEnd; ++r)
+            lowest = std::min(lowest, m_grid.outlineLevel(r));
+        // A following row deeper than every changed row may have had, or now has, its parent
+        // among them. Following rows are the same in the grid and here.
+        while (newEnd < n && m_grid.outlineLevel(newEnd) > lowest) {
+            removed.push_back(next);
+            next = nextInOrder(next);
             ++oldEnd;
             ++newEnd;
         }
 
-        m_syncing = true;
         if (p == 0 && oldEnd == oldN) {
             beginResetModel();
-            m_shape = std::move(next);
+            rebuild();
             endResetModel();
         } else {
+            // The top rows of the old range: those whose parent lies before it. Top rows under
+            // one parent are consecutive, so each parent gives one signal.
             struct Group {
-                int parent;     // position of the common parent, -1 at the top
-                int begin, end; // flat range of the group's rows and their subtrees
+                quint64 parent;
+                int first, count;
             };
-            // The top rows of a range are those whose parent lies before it; the top rows under
-            // one parent are consecutive, so each parent makes one group.
-            auto groupsOf = [p](const Shape& shape, int end) {
-                std::vector<Group> groups;
-                for (int i = p; i < end; ++i) {
-                    if (shape.parent[i] >= p)
-                        continue;
-                    if (!groups.empty() && groups.back().parent == shape.parent[i])
-                        continue;
-                    if (!groups.empty())
-                        groups.back().end = i;
-                    groups.push_back({shape.parent[i], i, end});
-                }
-                return groups;
-            };
-
-            const std::vector<Group> removed = groupsOf(m_shape, oldEnd);
-            for (auto g = removed.rbegin(); g != removed.rend(); ++g) {
-                int tops = 0;
-                for (int i = g->begin; i < g->end; ++i)
-                    tops += m_shape.parent[i] == g->parent ? 1 : 0;
-                const int first = m_shape.childPos[g->begin];
-                beginRemoveRows(indexAt(m_shape, g->parent, 0), first, first + tops - 1);
-                m_shape.ids.erase(m_shape.ids.begin() + g->begin, m_shape.ids.begin() + g->end);
-                m_shape.levels.erase(m_shape.levels.begin() + g->begin, m_shape.levels.begin() + g->end);
-                m_shape.derive();
+            std::vector<Group> groups;
+            std::unordered_set<quint64> inRange;
+            for (quint64 id : removed) {
+                inRange.insert(id);
+                const Item& item = m_items.at(id);
+                if (inRange.count(item.parent))
+                    continue;
+                if (!groups.empty() && groups.back().parent == item.parent)
+                    ++groups.back().count;
+                else
+                    groups.push_back({item.parent, item.pos, 1});
+            }
+            for (auto g = groups.rbegin(); g != groups.rend(); ++g) {
+                beginRemoveRows(indexOf(g->parent, 0), g->first, g->first + g->count - 1);
+                Item& parent = at(g->parent);
+                int rows = 0;
+                for (int k = g->first; k < g->first + g->count; ++k)
+                    rows += eraseSubtree(parent.children[k]);
+                parent.children.erase(parent.children.begin() + g->first, parent.children.begin() + g->first + g->count);
+                for (int k = g->first; k < static_cast<int>(parent.children.size()); ++k)
+                    m_items.at(parent.children[k]).pos = k;
+                addToSizes(g->parent, -rows);
                 endRemoveRows();
             }
 
-            const std::vector<Group> inserted = groupsOf(next, newEnd);
-            int at = p;
-            for (const Group& g : inserted) {
-                int tops = 0;
-                for (int i = g.begin; i < g.end; ++i)
-                    tops += next.parent[i] == g.parent ? 1 : 0;
-                const int first = next.childPos[g.begin];
-                beginInsertRows(indexAt(m_shape, g.parent, 0), first, first + tops - 1);
-                m_shape.ids.insert(m_shape.ids.begin() + at, next.ids.begin() + g.begin, next.ids.begin() + g.end);
-                m_shape.levels.insert(m_shape.levels.begin() + at, next.levels.begin() + g.begin,
-                                      next.levels.begin() + g.end);
-                at += g.end - g.begin;
-                m_shape.derive();
+            std::vector<quint64> tops;
+            buildItems(p, newEnd, p > 0 ? idAtRow(p - 1) : 0, tops);
+            const quint64 following = newEnd < n ? m_grid.rowId(newEnd) : 0;
+            for (size_t t = 0; t < tops.size();) {
+                const quint64 parentId = m_items.at(tops[t]).parent;
+                size_t e = t;
+                int rows = 0;
+                while (e < tops.size() && m_items.at(tops[e]).parent == parentId)
+                    rows += m_items.at(tops[e++]).size;
+                Item& parent = at(parentId);
+                // New children go before the parent's first child that follows the range.
+                int at = static_cast<int>(parent.children.size());
+                if (following != 0 && m_items.at(following).parent == parentId)
+                    at = m_items.at(following).pos;
+                beginInsertRows(indexOf(parentId, 0), at, at + static_cast<int>(e - t) - 1);
+                parent.children.insert(parent.children.begin() + at, tops.begin() + t, tops.begin() + e);
+                for (int k = at; k < static_cast<int>(parent.children.size()); ++k)
+                    m_items.at(parent.children[k]).pos = k;
+                addToSizes(parentId, rows);
                 endInsertRows();
+                t = e;
             }
-            Q_ASSERT(m_shape.ids == next.ids && m_shape.levels == next.levels);
         }
-        m_syncing = false;
     }
-
+    m_syncing = false;
     m_inStep = true;
     // A handler of the signals above may have changed rows again.
     if (m_changedWhileSyncing) {
         m_changedWhileSyncing = false;
-        onShapeChanged();
+        rowsChanged(0, 0);
         return;
     }
     flushCellChanges();
-    emit synced();
+    emit synced(p, newEnd - p);
 }
 
-QModelIndex OutlineGridModel::indexAt(const Shape& shape, int pos, int column) const
-{
-    if (pos < 0 || pos >= shape.size())
-        return QModelIndex();
-    return createIndex(shape.childPos[pos], column, static_cast<quintptr>(shape.ids[pos]));
-}
-
-int OutlineGridModel::posOf(const QModelIndex& index) const
-{
-    if (!index.isValid() || index.model() != this)
-        return -1;
-    return m_shape.posOfId.value(static_cast<quint64>(index.internalId()), -1);
-}
+// --- mapping between grid rows and indexes ---------------------------------------------------
 
 int OutlineGridModel::gridRow(const QModelIndex& index) const
 {
-    const int pos = posOf(index);
-    if (pos < 0)
+    return gridRowOfId(idOf(index));
+}
+
+int OutlineGridModel::gridRowOfId(quint64 id) const
+{
+    if (!find(id))
         return -1;
-    return m_inStep ? pos : m_grid.rowOfId(m_shape.ids[pos]);
+    return m_inStep ? rowOfItem(id) : m_grid.rowOfId(id);
 }
 
 QModelIndex OutlineGridModel::indexForRow(int row, int column) const
 {
     if (row < 0 || row >= m_grid.rowCount() || column < 0 || column >= columnCount())
         return QModelIndex();
-    const int pos = m_inStep ? row : m_shape.posOfId.value(m_grid.rowId(row), -1);
-    return indexAt(m_shape, pos, column);
+    const quint64 id = m_inStep ? idAtRow(row) : m_grid.rowId(row);
+    return find(id) ? indexOf(id, column) : QModelIndex();
+}
+
+std::vector<QModelIndex> OutlineGridModel::indexesForRows(int first, int count) const
+{
+    std::vector<QModelIndex> indexes;
+    if (count <= 0 || !m_inStep)
+        return indexes;
+    indexes.reserve(count);
+    for (quint64 id = idAtRow(first); id != 0 && static_cast<int>(indexes.size()) < count; id = nextInOrder(id))
+        indexes.push_back(indexOf(id, 0));
+    return indexes;
 }
 
 // --- cell changes ----------------------------------------------------------------------------
@@ -288,22 +403,21 @@ void OutlineGridModel::flushCellChanges()
     m_flushScheduled = false;
     if (m_changedRows.isEmpty())
         return;
-    QMap<int, std::pair<int, int>> spans; // parent position -> first and last changed child
+    QMap<quint64, std::pair<int, int>> spans; // parent -> first and last changed child
     for (quint64 id : std::as_const(m_changedRows)) {
-        const int pos = m_shape.posOfId.value(id, -1);
-        if (pos < 0)
+        const Item* item = find(id);
+        if (!item)
             continue;
-        const int child = m_shape.childPos[pos];
-        auto it = spans.find(m_shape.parent[pos]);
+        auto it = spans.find(item->parent);
         if (it == spans.end())
-            spans.insert(m_shape.parent[pos], {child, child});
+            spans.insert(item->parent, {item->pos, item->pos});
         else
-            *it = {std::min(it->first, child), std::max(it->second, child)};
+            *it = {std::min(it->first, item->pos), std::max(it->second, item->pos)};
     }
     m_changedRows.clear();
     const int lastCol = columnCount() - 1;
     for (auto it = spans.cbegin(); it != spans.cend(); ++it) {
-        const QModelIndex parent = indexAt(m_shape, it.key(), 0);
+        const QModelIndex parent = indexOf(it.key(), 0);
         emit dataChanged(index(it->first, 0, parent), index(it->second, lastCol, parent));
     }
 }
@@ -314,35 +428,34 @@ QModelIndex OutlineGridModel::index(int row, int column, const QModelIndex& pare
 {
     if (column < 0 || column >= columnCount() || row < 0)
         return QModelIndex();
-    int parentPos = -1;
+    quint64 parentId = 0;
     if (parent.isValid()) {
-        if (parent.column() != 0)
-            return QModelIndex();
-        parentPos = posOf(parent);
-        if (parentPos < 0)
+        parentId = idOf(parent);
+        if (parentId == 0 || parent.column() != 0)
             return QModelIndex();
     }
-    if (row >= m_shape.childCount(parentPos))
+    const Item& item = at(parentId);
+    if (row >= static_cast<int>(item.children.size()))
         return QModelIndex();
-    return indexAt(m_shape, m_shape.child(parentPos, row), column);
+    return createIndex(row, column, static_cast<quintptr>(item.children[row]));
 }
 
 QModelIndex OutlineGridModel::parent(const QModelIndex& child) const
 {
-    const int pos = posOf(child);
-    if (pos < 0)
+    const quint64 id = idOf(child);
+    if (id == 0)
         return QModelIndex();
-    return indexAt(m_shape, m_shape.parent[pos], 0);
+    return indexOf(m_items.at(id).parent, 0);
 }
 
 int OutlineGridModel::rowCount(const QModelIndex& parent) const
 {
     if (!parent.isValid())
-        return m_shape.childCount(-1);
-    if (parent.column() != 0)
+        return static_cast<int>(m_top.children.size());
+    const quint64 id = idOf(parent);
+    if (id == 0 || parent.column() != 0)
         return 0;
-    const int pos = posOf(parent);
-    return pos < 0 ? 0 : m_shape.childCount(pos);
+    return static_cast<int>(m_items.at(id).children.size());
 }
 
 int OutlineGridModel::columnCount(const QModelIndex&) const

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QAbstractItemModel>
-#include <QHash>
 #include <QSet>
+#include <unordered_map>
 #include <vector>
 
 class OutlineGrid;
@@ -11,12 +11,13 @@ class OutlineGridImageList;
 // The outline grid's flat rows as a Qt tree model, so that views, keyboard navigation and
 // accessibility tools see an ordinary tree: a row's children are its children in the outline.
 //
-// The model keeps its own copy of the outline's shape (row ids and levels), which is what it
-// presents. While the grid's redraw is on, every change of rows is applied to that copy at once
-// with the matching remove and insert signals; while redraw is off the copy stays as it was (the
-// model never presents a half-built state) and catches up in one step when redraw comes back on.
-// Text and picture changes are gathered and reported once control returns to the event loop, so
-// that rewriting thousands of row texts costs one repaint.
+// The model keeps its own tree of the rows it presents, by row id. While the grid's redraw is on,
+// every change of rows is applied to it at once with the matching remove and insert signals;
+// while redraw is off the model goes on presenting the rows as they were (never a half-built
+// state) and catches up in one step when redraw comes back on. Only the rows between the first
+// and the last change are compared and moved, so opening one row of a large tree costs about as
+// much as the rows it adds. Text and picture changes are gathered and reported once control
+// returns to the event loop, so that rewriting thousands of row texts costs one repaint.
 class OutlineGridModel : public QAbstractItemModel {
     Q_OBJECT
 
@@ -28,9 +29,12 @@ public:
     void setImageList(const OutlineGridImageList* images);
 
     // The grid row an index shows (-1 for an invalid index or a row that is gone), and the index
-    // that shows a grid row (invalid when the model does not present that row yet).
+    // that shows a grid row (invalid when the model does not present that row).
     int gridRow(const QModelIndex& index) const;
     QModelIndex indexForRow(int row, int column = 0) const;
+    int gridRowOfId(quint64 id) const; // by the grid's row id; -1 when not presented
+    // The indexes (column 0) of count grid rows from first on, in order; for a model in step.
+    std::vector<QModelIndex> indexesForRows(int first, int count) const;
     // True while the model presents exactly the grid's rows.
     bool inStep() const { return m_inStep; }
     // True while the model is applying a change of rows (between its begin and end signals).
@@ -48,40 +52,51 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 signals:
-    // The model has caught up with the grid's rows (after a change of rows or a reset).
-    void synced();
+    // The model has caught up with the grid: grid rows first to first + count - 1 are new to it
+    // (every row after a reset).
+    void synced(int first, int count);
 
 private:
-    // The presented shape: rows in grid order with their ids and levels, and the tree derived
-    // from the levels (a row's parent is the nearest row above with a lower level).
-    struct Shape {
-        std::vector<quint64> ids;
-        std::vector<int> levels;
-        std::vector<int> parent;     // position of the parent row, -1 at the top
-        std::vector<int> childPos;   // position among the parent's children
-        std::vector<int> childBegin; // offsets into childList; entry n is the top level
-        std::vector<int> childList;
-        QHash<quint64, int> posOfId;
-
-        int size() const { return static_cast<int>(ids.size()); }
-        void derive();
-        int childCount(int pos) const; // pos -1: the top level
-        int child(int pos, int n) const;
+    // A presented row; id 0 is the invisible top of the tree.
+    struct Item {
+        quint64 parent = 0;
+        int pos = 0;   // position among the parent's children
+        int level = 0;
+        int size = 1;  // rows in its subtree, itself included
+        std::vector<quint64> children;
     };
 
-    void onShapeChanged();
+    void onRowsInserted(int first, int count);
+    void onRowsRemoved(int first, int count);
+    void onLevelChanged(int row);
     void onCellChanged(int row, int col);
     void onRedrawChanged(bool on);
     void onColumnsChanged();
+    void rowsChanged(int first, int cleanTail);
     void catchUp();
-    void resetShape();
-    QModelIndex indexAt(const Shape& shape, int pos, int column) const;
-    int posOf(const QModelIndex& index) const;
+    void rebuild();
+    void buildItems(int first, int end, quint64 prefixRow, std::vector<quint64>& tops);
+    int eraseSubtree(quint64 id);
+    void addToSizes(quint64 id, int delta);
+
+    const Item* find(quint64 id) const;
+    Item& at(quint64 id) { return id == 0 ? m_top : m_items.at(id); }
+    const Item& at(quint64 id) const { return id == 0 ? m_top : m_items.at(id); }
+    quint64 idOf(const QModelIndex& index) const; // 0 when the index is not presented
+    quint64 idAtRow(int row) const;
+    int rowOfItem(quint64 id) const;
+    quint64 nextInOrder(quint64 id) const;
+    QModelIndex indexOf(quint64 id, int column) const;
     void scheduleCellFlush();
 
     OutlineGrid& m_grid;
     const OutlineGridImageList* m_images = nullptr;
-    Shape m_shape;
+    std::unordered_map<quint64, Item> m_items;
+    Item m_top;
+    // The grid's rows changed since the model was last in step only from m_dirtyFirst on and
+    // before its last m_cleanTail rows.
+    int m_dirtyFirst = 0;
+    int m_cleanTail = 0;
     bool m_inStep = true;
     bool m_syncing = false;
     bool m_changedWhileSyncing = false;

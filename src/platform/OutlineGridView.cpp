@@ -52,20 +52,28 @@ OutlineGridView::OutlineGridView(OutlineGrid& grid, QWidget* parent)
     setAllColumnsShowFocus(true);
     setIconSize(QSize(16, 16));
 
-    connect(m_model, &OutlineGridModel::synced, this, &OutlineGridView::applyGridState);
+    connect(m_model, &OutlineGridModel::synced, this, &OutlineGridView::onSynced);
+    connect(&m_grid, &OutlineGrid::columnsChanged, this, &OutlineGridView::applyColumns);
     connect(&m_grid, &OutlineGrid::collapsedChanged, this, [this](int row) {
-        if (row < 0)
-            applyGridState();
-        else
+        if (!m_model->inStep()) {
+            if (row < 0)
+                m_pendingAllCollapsed = true;
+            else
+                m_pendingCollapsed.insert(m_grid.rowId(row));
+        } else if (row < 0) {
+            applyCollapsedRows(0, m_grid.rowCount());
+        } else {
             applyCollapsed(row);
+        }
     });
-    connect(&m_grid, &OutlineGrid::afterRowColChange, this, &OutlineGridView::applyCurrentRow);
+    connect(&m_grid, &OutlineGrid::afterRowColChange, this, &OutlineGridView::scheduleCurrentRow);
     connect(&m_grid, &OutlineGrid::redrawChanged, this, [this](bool on) { viewport()->setUpdatesEnabled(on); });
     connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) { onViewExpandedOrCollapsed(index, true); });
     connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) { onViewExpandedOrCollapsed(index, false); });
 
     viewport()->setUpdatesEnabled(m_grid.redraw());
-    applyGridState();
+    applyColumns();
+    onSynced(0, m_grid.rowCount());
 }
 
 OutlineGridView::~OutlineGridView() = default;
@@ -87,24 +95,45 @@ QRect OutlineGridView::gridRowRect(int row) const
 
 // --- following the grid ----------------------------------------------------------------------
 
-void OutlineGridView::applyGridState()
+// Rows new to the model start closed in the view; give them, and the rows that opened or closed
+// meanwhile, the grid's state.
+void OutlineGridView::onSynced(int first, int count)
 {
     if (!m_model->inStep())
         return;
+    if (m_pendingAllCollapsed) {
+        first = 0;
+        count = m_grid.rowCount();
+    }
+    applyCollapsedRows(first, count);
+    for (quint64 id : std::as_const(m_pendingCollapsed)) {
+        const int row = m_model->gridRowOfId(id);
+        if (row >= 0)
+            applyCollapsed(row);
+    }
+    m_pendingCollapsed.clear();
+    m_pendingAllCollapsed = false;
+    scheduleCurrentRow();
+}
+
+void OutlineGridView::applyCollapsedRows(int first, int count)
+{
+    const std::vector<QModelIndex> indexes = m_model->indexesForRows(first, count);
+    if (indexes.empty())
+        return;
     m_applying = true;
-    applyColumns();
     // Lay out once afterwards instead of once per opened row.
-    scheduleDelayedItemsLayout();
-    for (int row = 0; row < m_grid.rowCount(); ++row) {
+    if (indexes.size() > 100)
+        scheduleDelayedItemsLayout();
+    for (size_t k = 0; k < indexes.size(); ++k) {
+        const int row = first + static_cast<int>(k);
         if (m_grid.firstChildRow(row) < 0)
             continue;
-        const QModelIndex index = m_model->indexForRow(row);
         const bool open = !m_grid.isCollapsed(row);
-        if (isExpanded(index) != open)
-            setExpanded(index, open);
+        if (isExpanded(indexes[k]) != open)
+            setExpanded(indexes[k], open);
     }
     m_applying = false;
-    applyCurrentRow();
 }
 
 void OutlineGridView::applyCollapsed(int row)
@@ -120,8 +149,20 @@ void OutlineGridView::applyCollapsed(int row)
     m_applying = false;
 }
 
+// Moving the view's current item lays out every shown row, so a run of code that opens and
+// selects row after row (expanding a whole tree) is shown once, when control returns to the
+// event loop.
+void OutlineGridView::scheduleCurrentRow()
+{
+    if (m_currentRowScheduled)
+        return;
+    m_currentRowScheduled = true;
+    QMetaObject::invokeMethod(this, &OutlineGridView::applyCurrentRow, Qt::QueuedConnection);
+}
+
 void OutlineGridView::applyCurrentRow()
 {
+    m_currentRowScheduled = false;
     if (!m_model->inStep())
         return;
     const QModelIndex index = m_model->indexForRow(m_grid.row());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QSet>
 #include <QTreeView>
 
 class OutlineGrid;
@@ -49,8 +50,10 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
-    void applyGridState();
+    void onSynced(int first, int count);
+    void applyCollapsedRows(int first, int count);
     void applyCollapsed(int row);
+    void scheduleCurrentRow();
     void applyCurrentRow();
     void applyColumns();
     void onViewExpandedOrCollapsed(const QModelIndex& index, bool expanded);
@@ -59,5 +62,9 @@ private:
     OutlineGrid& m_grid;
     OutlineGridModel* m_model;
     bool m_applying = false;
+    // Rows whose collapsed state changed while the model was not in step with the grid.
+    QSet<quint64> m_pendingCollapsed;
+    bool m_pendingAllCollapsed = false;
+    bool m_currentRowScheduled = false;
     bool m_leftPressed = false;
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -338,4 +339,43 @@ TEST(OutlineGridRedraw, RedrawOffComesBackOnOnEveryPath)
     }
     EXPECT_TRUE(grid.redraw());
     EXPECT_EQ(switches, (std::vector<bool>{false, true}));
+}
+
+// The store against a plain list of (text, level): inserts, subtree removals and level changes
+// at random places, far and near, so the rows move through the whole buffer.
+TEST(OutlineGridRandom, RowsMatchAPlainList)
+{
+    OutlineGrid grid;
+    grid.setColumns(treeColumns());
+    std::vector<std::pair<QString, int>> expected;
+    std::mt19937 random(5);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int step = 0; step < 6000; ++step) {
+        const int n = static_cast<int>(expected.size());
+        const int op = n == 0 ? 0 : pick(5);
+        if (op <= 2) {
+            const int at = op == 0 ? pick(n + 1) : std::min(n, pick(3) + n / 2); // near the last change, or anywhere
+            const QString text = QString::number(step);
+            ASSERT_TRUE(grid.insertRow(at, text));
+            expected.insert(expected.begin() + at, {text, at < n ? expected[at].second : 0});
+        } else if (op == 3) {
+            const int row = pick(n);
+            int end = row + 1;
+            while (end < n && expected[end].second > expected[row].second)
+                ++end;
+            grid.removeSubtree(row);
+            expected.erase(expected.begin() + row, expected.begin() + end);
+        } else {
+            const int row = pick(n);
+            expected[row].second = pick(4);
+            grid.setOutlineLevel(row, expected[row].second);
+        }
+        ASSERT_EQ(grid.rowCount(), static_cast<int>(expected.size())) << step;
+        {
+            for (int r = 0; r < grid.rowCount(); ++r) {
+                ASSERT_EQ(grid.cellText(r, 0), expected[r].first) << step << " row " << r;
+                ASSERT_EQ(grid.outlineLevel(r), expected[r].second) << step << " row " << r;
+            }
+        }
+    }
 }
