@@ -26,8 +26,17 @@ OutlineGridModel::~OutlineGridModel() = default;
 void OutlineGridModel::setImageList(const OutlineGridImageList* images)
 {
     m_images = images;
-    if (!m_top.children.empty())
-        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
+    // Every row's picture may have changed: one report per parent.
+    auto report = [this](quint64 id, const Item& item) {
+        if (item.children.empty())
+            return;
+        const QModelIndex parent = indexOf(id, 0);
+        emit dataChanged(index(0, 0, parent), index(static_cast<int>(item.children.size()) - 1, 0, parent),
+                         {Qt::DecorationRole});
+    };
+    report(0, m_top);
+    for (const auto& [id, item] : m_items)
+        report(id, item);
 }
 
 // --- the presented tree ----------------------------------------------------------------------

@@ -13,7 +13,9 @@ class OutlineGridModel;
 // grid. Opening or closing a row with the mouse goes through the grid's setCollapsed, so the
 // grid's beforeCollapse handler can build the row's children first or cancel; a click selects
 // through the grid's current row, which raises afterRowColChange. The row-change and collapse
-// events are the grid's (code raises them too); the mouse and key events are the view's.
+// events are the grid's (code raises them too); the mouse and key events are the view's. When
+// code moves the grid's current row, the view's selection follows once control returns to the
+// event loop, so code that selects row after row lays the view out once.
 //
 // Only the left button selects and opens rows; right and middle presses are reported and change
 // nothing. A double click and the Left, Right, "+", "-" and "*" keys are reported and not acted
