@@ -137,6 +137,9 @@ void frmMain::buildPanes()
     Twips::place(lblCallHandlerReferences, 60, 2040, 1095, 195);
     gridCallHandlerReferences = named(new QTableWidget(frameLinks), "gridCallHandlerReferences");
     Twips::place(gridCallHandlerReferences, 60, 2280, 6465, 1515);
+    // A face wider than the one the panes were measured for still shows the whole caption.
+    for (QLabel* label : {lblSubscriberReferences, lblCallHandlerReferences, leafLabel})
+        label->resize(std::max(label->width(), label->sizeHint().width()), std::max(label->height(), label->sizeHint().height()));
     lblSubscriberReferences->setBuddy(gridSubscriberReferences);
     lblCallHandlerReferences->setBuddy(gridCallHandlerReferences);
     for (QTableWidget* grid : {gridSubscriberReferences, gridCallHandlerReferences}) {
