@@ -221,21 +221,25 @@ Variant Recordset::cellValue(int row, int column) const
         return Variant(c.integer);
     case Cell::Double:
         return Variant(c.real);
-    case Cell::Text: {
-        const QString text = QString::fromUtf8(m_arena.data() + c.offset, c.length);
-        if (m_columns[size_t(column)].isDate) {
-            const QDateTime date = parseDateText(text);
-            if (date.isValid())
-                return Variant(date);
-        }
-        return Variant(text);
-    }
+    case Cell::Text:
+        return presented(column, Variant(QString::fromUtf8(m_arena.data() + c.offset, c.length)));
     case Cell::Blob:
         return Variant(QByteArray(m_arena.data() + c.offset, c.length));
     case Cell::Null:
         break;
     }
     return Variant::null();
+}
+
+// A value as the database gave it, the way the recordset shows it: dates stored as text are dates.
+Variant Recordset::presented(int column, const Variant& stored) const
+{
+    if (m_columns[size_t(column)].isDate && stored.type() == Variant::Type::Text) {
+        const QDateTime date = parseDateText(stored.toText());
+        if (date.isValid())
+            return Variant(date);
+    }
+    return stored;
 }
 
 Recordset::Cell Recordset::makeCell(const Variant& value)
@@ -821,7 +825,7 @@ void Recordset::updateRow()
     for (size_t c = 0; c < m_columns.size(); ++c) {
         if (!edit.values[c])
             continue;
-        if (current[c] != cellValue(row, int(c)))
+        if (presented(int(c), current[c]) != cellValue(row, int(c)))
             rowCannotBeLocated();
         const QString lower = m_columns[c].name.toLower();
         if (m_joinedWriters.contains(lower)) {

@@ -126,6 +126,7 @@ private:
     void storeRow(int row, const std::vector<Variant>& values);
     Cell makeCell(const Variant& value);
     Variant cellValue(int row, int column) const;
+    Variant presented(int column, const Variant& stored) const;
     QByteArray cellKey(const Cell& cell) const;
     const Cell& cell(int row, int column) const { return m_cells[size_t(row) * m_columns.size() + size_t(column)]; }
 

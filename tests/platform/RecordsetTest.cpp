@@ -186,6 +186,15 @@ TEST_F(RecordsetTest, WrittenValuesShowAsStored)
     SqliteDb other(path, SqliteDb::Mode::ReadWrite);
     EXPECT_EQ(other.scalar("SELECT Expires FROM Handler WHERE Alias = 'openinggreetingch'").toText(), "1993-01-02 00:00:00");
     EXPECT_THROW(rs.setField("Expires", "not a date"), RuntimeError);
+
+    rs.setField("Expires", Variant::null()); // a date read back is no change made by someone else
+    rs.update();
+    EXPECT_TRUE(rs.field("Expires").isNull());
+    rs.moveFirst();
+    rs.find("Alias", "sales");
+    rs.setField("Expires", QDateTime(QDate(2030, 5, 6), QTime(7, 8, 9)));
+    rs.update();
+    EXPECT_EQ(rs.field("Expires").toDate(), QDateTime(QDate(2030, 5, 6), QTime(7, 8, 9)));
 }
 
 TEST_F(RecordsetTest, UpdateOfARowChangedElsewhereFailsAndOverwritesNothing)
