@@ -14,6 +14,7 @@
 namespace {
 
 constexpr int kNotUpdatable = 3251;
+constexpr int kClosed = 3704;
 constexpr int kIndexThreshold = 32;
 // A column is indexed from its third lookup on: one scan costs less than building an index, and
 // a requery's re-finding of a row should not pay for one.
@@ -107,8 +108,7 @@ void Recordset::open(const QString& source, std::shared_ptr<Connection> connecti
 
 void Recordset::close()
 {
-    if (!m_open)
-        throwError(ErrorNumber::ProviderFailure, QStringLiteral("Operation is not allowed when the object is closed."));
+    requireOpen();
     m_open = false;
     m_edit.reset();
     m_currentDeleted = false;
@@ -196,8 +196,7 @@ void Recordset::load()
 
 void Recordset::requery()
 {
-    if (!m_open)
-        throwError(ErrorNumber::ProviderFailure, QStringLiteral("Operation is not allowed when the object is closed."));
+    requireOpen();
     m_edit.reset();
     const int previousRow = currentRow();
     leaveDeletedRow();
@@ -375,6 +374,7 @@ std::vector<int> Recordset::lookup(int column, const QByteArray& key)
 
 void Recordset::optimize(const QString& column)
 {
+    requireOpen();
     // Built on the first Find or Filter that needs it, so an open stays a plain read.
     const int c = requireColumn(column);
     m_optimized.insert(c);
@@ -519,6 +519,7 @@ void Recordset::leaveDeletedRow()
 
 void Recordset::moveFirst()
 {
+    requireOpen();
     finishPendingEdit();
     leaveDeletedRow();
     m_position = 0;
@@ -526,6 +527,7 @@ void Recordset::moveFirst()
 
 void Recordset::moveLast()
 {
+    requireOpen();
     finishPendingEdit();
     leaveDeletedRow();
     m_position = std::max(0, viewSize() - 1);
@@ -533,6 +535,7 @@ void Recordset::moveLast()
 
 void Recordset::moveNext()
 {
+    requireOpen();
     if (m_currentDeleted) {
         // the rows have closed up over the deleted one: its successor already stands here
         leaveDeletedRow();
@@ -546,6 +549,7 @@ void Recordset::moveNext()
 
 void Recordset::movePrevious()
 {
+    requireOpen();
     if (m_currentDeleted) {
         leaveDeletedRow();
         --m_position;
@@ -559,6 +563,7 @@ void Recordset::movePrevious()
 
 bool Recordset::isEOF() const
 {
+    requireOpen();
     if (m_currentDeleted)
         return false;
     return viewSize() == 0 || m_position >= viewSize();
@@ -566,6 +571,7 @@ bool Recordset::isEOF() const
 
 bool Recordset::isBOF() const
 {
+    requireOpen();
     if (m_currentDeleted)
         return false;
     return viewSize() == 0 || m_position < 0;
@@ -573,11 +579,13 @@ bool Recordset::isBOF() const
 
 int Recordset::recordCount() const
 {
+    requireOpen();
     return viewSize();
 }
 
 bool Recordset::find(const QString& column, const Variant& value)
 {
+    requireOpen();
     finishPendingEdit();
     leaveDeletedRow();
     const int c = requireColumn(column);
@@ -621,6 +629,7 @@ bool Recordset::find(const QString& column, const Variant& value)
 
 void Recordset::setFilter(const std::vector<Criterion>& criteria)
 {
+    requireOpen();
     finishPendingEdit();
     for (const Criterion& c : criteria)
         requireColumn(c.column);
@@ -632,6 +641,7 @@ void Recordset::setFilter(const std::vector<Criterion>& criteria)
 
 void Recordset::setSort(const QString& sort)
 {
+    requireOpen();
     finishPendingEdit();
     const QString previous = m_sort;
     m_sort = sort.trimmed();
@@ -647,11 +657,13 @@ void Recordset::setSort(const QString& sort)
 
 Recordset::Bookmark Recordset::bookmark() const
 {
+    requireOpen();
     return requireCurrentRow();
 }
 
 void Recordset::setBookmark(Bookmark bookmark)
 {
+    requireOpen();
     finishPendingEdit();
     leaveDeletedRow();
     const int pos = bookmark >= 0 && bookmark < m_rowCount && !m_deleted[size_t(bookmark)] ? viewPositionOf(bookmark) : -1;
@@ -662,11 +674,13 @@ void Recordset::setBookmark(Bookmark bookmark)
 
 Variant Recordset::field(const QString& name) const
 {
+    requireOpen();
     return field(requireColumn(name));
 }
 
 Variant Recordset::field(int index) const
 {
+    requireOpen();
     if (index < 0 || index >= fieldCount())
         throwError(ErrorNumber::ItemNotFound,
                    QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."));
@@ -675,6 +689,12 @@ Variant Recordset::field(int index) const
     if (m_edit && m_edit->row < 0)
         return Variant::null();
     return cellValue(requireCurrentRow(), index);
+}
+
+void Recordset::requireOpen() const
+{
+    if (!m_open)
+        throwError(kClosed, QStringLiteral("Operation is not allowed when the object is closed."));
 }
 
 void Recordset::requireWritable() const
@@ -699,6 +719,7 @@ Variant Recordset::normalizedForColumn(int column, const Variant& value) const
 
 void Recordset::setField(const QString& name, const Variant& value)
 {
+    requireOpen();
     requireWritable();
     const int c = requireColumn(name);
     const Variant normalized = normalizedForColumn(c, value);
@@ -713,6 +734,7 @@ void Recordset::setField(const QString& name, const Variant& value)
 
 void Recordset::addNew()
 {
+    requireOpen();
     requireWritable();
     finishPendingEdit();
     Edit edit;
@@ -773,6 +795,7 @@ void Recordset::resyncRow(int row, const Variant& key)
 
 void Recordset::update()
 {
+    requireOpen();
     if (!m_edit)
         return;
     requireWritable();
@@ -917,6 +940,7 @@ void Recordset::insertRow()
 
 void Recordset::deleteCurrent()
 {
+    requireOpen();
     requireWritable();
     m_edit.reset();
     const int row = requireCurrentRow();

@@ -134,6 +134,7 @@ private:
     int requireColumn(const QString& name) const;
     int currentRow() const;
     int requireCurrentRow() const;
+    void requireOpen() const;
     void requireWritable() const;
     void finishPendingEdit();
 

@@ -282,6 +282,24 @@ TEST_F(RecordsetTest, RequerySeesOtherConnectionsAndKeepsTheFilter)
     EXPECT_EQ(rs.field("Action").toInt32(), 5);
 }
 
+TEST_F(RecordsetTest, AClosedRecordsetRefusesEveryOperation)
+{
+    Recordset rs;
+    const std::vector<std::function<void()>> operations = {
+        [&] { rs.moveFirst(); }, [&] { rs.isEOF(); }, [&] { rs.find("Alias", "x"); }, [&] { rs.field("Alias"); },
+        [&] { rs.setFilter("Alias", "x"); }, [&] { rs.requery(); }, [&] { rs.close(); },
+    };
+    for (const auto& operation : operations) {
+        try {
+            operation();
+            ADD_FAILURE() << "no error";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), 3704);
+            EXPECT_EQ(e.description(), "Operation is not allowed when the object is closed.");
+        }
+    }
+}
+
 TEST_F(RecordsetTest, EmptyRecordsetIsAtBothEnds)
 {
     Recordset rs;

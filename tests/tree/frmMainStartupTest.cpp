@@ -95,6 +95,16 @@ TEST(frmMainStartup, AMissingOpeningGreetingEndsTheRunWithItsLogClosed)
     EXPECT_FALSE(f.state->cache.rsCallHandler.isOpen());
 }
 
+TEST(frmMainStartup, AMissingDatabaseEndsTheRunAsAMissingOpeningGreeting)
+{
+    MainWindowFixture f;
+    QFile::remove(f.site.databasePath());
+    EXPECT_FALSE(f.load());
+    const QString closed = "error in form load routine:Operation is not allowed when the object is closed.";
+    EXPECT_EQ(f.prompts.messages, QStringList({closed, closed, closed, "Error! Could not locate opening greeting handler.  Exiting"}));
+    EXPECT_TRUE(readLog(f).contains("Session ended at +"));
+}
+
 TEST(frmMainStartup, ARunStartsOnTheOpeningGreetingWithItsControlsAndState)
 {
     MainWindowFixture f;
