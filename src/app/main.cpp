@@ -6,6 +6,7 @@
 #include "platform/SystemIdentity.h"
 #include "platform/UserPrompts.h"
 #include "server/ServerFunctions.h"
+#include "tree/CallFlowTree.h"
 #include "tree/frmMain.h"
 
 #include <QApplication>
@@ -38,6 +39,8 @@ int main(int argc, char** argv)
     SharedState state(environment);
 
     frmMain window(state);
+    CallFlowTree tree(state, window);
+    window.setTree(&tree);
     prompts.setParent(&window);
     window.Form_Load(QApplication::arguments());
     window.show();

@@ -15,6 +15,7 @@ MainWindowFixture::MainWindowFixture()
 
 MainWindowFixture::~MainWindowFixture()
 {
+    tree.reset();
     window.reset();
     state.reset();
 }
@@ -34,6 +35,8 @@ frmMain& MainWindowFixture::build()
                                                                   [] { return std::make_unique<FakeAudioDevice>(); }});
     state = std::make_unique<SharedState>(*environment);
     window = std::make_unique<frmMain>(*state);
+    tree = std::make_unique<CallFlowTree>(*state, *window);
+    window->setTree(tree.get());
     return *window;
 }
 

@@ -7,6 +7,7 @@
 #include "support/FakeProcess.h"
 #include "support/FixtureSite.h"
 #include "support/ScriptedPrompts.h"
+#include "tree/CallFlowTree.h"
 #include "tree/frmMain.h"
 
 #include <QTemporaryDir>
@@ -45,5 +46,6 @@ public:
     std::unique_ptr<RunEnvironment> environment;
     std::unique_ptr<SharedState> state;
     std::unique_ptr<frmMain> window;
+    std::unique_ptr<CallFlowTree> tree; // the window's call-flow tree
     int exitCode = -1;
 };

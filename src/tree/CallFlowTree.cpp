@@ -1,0 +1,503 @@
+#include "tree/CallFlowTree.h"
+
+#include "data/SharedState.h"
+#include "platform/ErrorHandling.h"
+#include "platform/OutlineGrid.h"
+#include "platform/OutlineGridView.h"
+#include "platform/RuntimeError.h"
+#include "platform/UserPrompts.h"
+#include "tree/TreeRowModel.h"
+#include "tree/frmMain.h"
+
+#include <QAction>
+#include <QWidget>
+#include <array>
+
+namespace {
+
+const QString kCallHandlerObjectID = QStringLiteral("CallHandlerObjectID");
+const QString kParentObjectID = QStringLiteral("ParentObjectID");
+const QString kAlias = QStringLiteral("Alias");
+const QString kExpandRowError = QStringLiteral("Error in ExpandRow: ");
+
+// The links of a call handler in the order their rows appear: twelve keys, six greetings, the
+// after-message link.
+constexpr int kFirstGreeting = 12;
+constexpr int kAfterMessage = 18;
+const std::array<QString, 19> kChildAlias = {
+    QStringLiteral("0"),   QStringLiteral("1"),   QStringLiteral("2"),   QStringLiteral("3"),   QStringLiteral("4"),
+    QStringLiteral("5"),   QStringLiteral("6"),   QStringLiteral("7"),   QStringLiteral("8"),   QStringLiteral("9"),
+    QStringLiteral("*"),   QStringLiteral("#"),   QStringLiteral("STD"), QStringLiteral("OFF"), QStringLiteral("ALT"),
+    QStringLiteral("INT"), QStringLiteral("BSY"), QStringLiteral("ERR"), QStringLiteral("AM")};
+const std::array<QString, 6> kGreetingAlias = {QStringLiteral("Standard"), QStringLiteral("Off Hours"), QStringLiteral("Alternate"),
+                                               QStringLiteral("Internal"), QStringLiteral("Busy"),      QStringLiteral("Error")};
+
+bool opens(qint16 nodeType)
+{
+    return nodeType == TreeNodeType::CallHandler || nodeType == TreeNodeType::Subscriber;
+}
+
+// A flag column as the program tests it: Null counts as not set.
+bool isSet(const Variant& value)
+{
+    return !value.isNull() && !value.isEmpty() && value.toBool();
+}
+
+// Find over the rows a filter presents, walked in place. A handler has a dozen menu entries and
+// six greetings, while an index on Alias would hand back that alias of every handler of the site.
+bool findInView(Recordset& rs, const QString& column, const QString& value)
+{
+    for (; !rs.isEOF(); rs.moveNext()) {
+        if (rs.field(column).textOrEmpty().compare(value, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+struct CallFlowTree::Link {
+    Variant action;
+    QString destination;
+    QString conversation;
+};
+
+// Where a link leads, as its row will show it.
+struct CallFlowTree::Placement {
+    bool drop = false; // no row for this link
+    bool stop = false; // no row for this link nor for any later one
+    qint16 type = TreeNodeType::Leaf;
+    QString objectId;
+    qint16 action = 0;
+    QString conversation;
+
+    static Placement invalid()
+    {
+        Placement p;
+        p.type = TreeNodeType::InvalidLink;
+        p.action = kInvalidLinkAction;
+        return p;
+    }
+};
+
+CallFlowTree::CallFlowTree(SharedState& state, frmMain& window)
+    : CallFlowTree(state, window.treeGrid(),
+                   {window.ShowIgnoreKey, window.ShowNoLeafs, window.ShowAfterMessageLinks, window.ShowAfterGreetingLinks}, &window,
+                   window.ATTree)
+{
+}
+
+CallFlowTree::CallFlowTree(SharedState& state, OutlineGrid& grid, const TreeDisplayOptions& options, QWidget* cursorWindow,
+                           OutlineGridView* view)
+    : m_state(state), m_prompts(state.prompts), m_grid(grid), m_options(options), m_cursorWindow(cursorWindow), m_view(view),
+      m_pictures(OutlineGridImageList::treePictures())
+{
+    m_grid.setColumns({
+        {TreeColumn::Main, 1365, false},
+        {TreeColumn::Conversation, 960, true},
+        {TreeColumn::Action, 960, true},
+        {TreeColumn::ObjectID, 1605, true},
+        {TreeColumn::NodeType, 960, true},
+        {TreeColumn::ChildAlias, 960, true},
+    });
+    if (m_view)
+        m_view->setImageList(&m_pictures);
+}
+
+CallFlowTree::~CallFlowTree()
+{
+    if (m_view)
+        m_view->setImageList(nullptr);
+}
+
+QString CallFlowTree::rowLimitMessage()
+{
+    return QStringLiteral("The tree cannot hold more than %1 rows, so not every link of this object is shown.  "
+                          "Start the tree again, or at another object, to see them.")
+        .arg(OutlineGrid::MaxRows);
+}
+
+bool CallFlowTree::rowStep(const QString& prefix, const std::function<void()>& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const RuntimeError& e) {
+        if (e.number() != ErrorNumber::InvalidUseOfNull)
+            m_prompts.msgBox(prefix + e.description());
+    } catch (const std::exception& e) {
+        m_prompts.msgBox(prefix + QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+bool CallFlowTree::checked(const QAction* option) const
+{
+    return option && option->isChecked();
+}
+
+void CallFlowTree::setHourglass(bool on)
+{
+    if (!m_cursorWindow)
+        return;
+    if (on)
+        m_cursorWindow->setCursor(Qt::WaitCursor);
+    else
+        m_cursorWindow->unsetCursor();
+}
+
+void CallFlowTree::tellRowLimit()
+{
+    if (m_state.ExpandAllInProgress) {
+        if (m_limitToldDuringExpandAll)
+            return;
+        m_limitToldDuringExpandAll = true;
+    }
+    m_prompts.msgBox(rowLimitMessage());
+}
+
+// ---- the root -----------------------------------------------------------------------------------
+
+void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeType: the handler decides*/)
+{
+    const QString prefix = QStringLiteral("Error in AddNewNode:");
+    if (!m_state.ExpandAllInProgress)
+        m_limitToldDuringExpandAll = false;
+    m_grid.setRedraw(false);
+    RecordsetCache& cache = m_state.cache;
+    Recordset& ch = cache.rsCallHandler;
+
+    bool found = false;
+    rowStep(prefix, [&] {
+        ch.moveFirst();
+        found = ch.find(kCallHandlerObjectID, strHandlerObjectID);
+    });
+    if (!found) {
+        m_prompts.msgBox(QStringLiteral("Could not find CallHandlerObjectID:") + strHandlerObjectID);
+        m_grid.setRedraw(true);
+        return;
+    }
+
+    bool primary = false;
+    rowStep(prefix, [&] { primary = isSet(ch.field(QStringLiteral("IsPrimary"))); });
+    QString name;
+    qint16 type = TreeNodeType::CallHandler;
+    if (primary) {
+        Recordset& sub = cache.rsSubscriber;
+        bool subscriberFound = false;
+        rowStep(prefix, [&] {
+            sub.moveFirst();
+            subscriberFound = sub.find(QStringLiteral("SubscriberObjectID"), ch.field(QStringLiteral("RecipientObjectID")));
+        });
+        if (!subscriberFound) {
+            m_prompts.msgBox(QStringLiteral("Could not find subsriber in database!"));
+            m_grid.setRedraw(true);
+            return;
+        }
+        type = TreeNodeType::Subscriber;
+        // A root without a name is still a root: the box names the fault and the row stays empty.
+        runStep(m_prompts, prefix, [&] { name = sub.field(QStringLiteral("DisplayName")).toText(); });
+    } else {
+        runStep(m_prompts, prefix, [&] { name = ch.field(QStringLiteral("TextName")).toText(); });
+    }
+
+    const int row = m_grid.rowCount();
+    if (!m_grid.insertRow(row, name)) {
+        tellRowLimit();
+        m_grid.setRedraw(true);
+        return;
+    }
+    rowStep(prefix, [&] {
+        m_grid.setCellData(row, TreeColumn::NodeType, Variant(int(type)));
+        m_grid.setCellPicture(row, TreeColumn::Main, treePictureKey(type));
+        m_grid.setRowHeight(row, kTreeRowHeightTwips);
+        m_grid.setIsNode(row, true);
+        m_grid.setOutlineLevel(row, 0);
+        m_grid.setCellText(row, TreeColumn::ObjectID, strHandlerObjectID);
+    });
+    if (m_grid.rowCount() == 1) {
+        m_state.TreeRootObjectID = strHandlerObjectID;
+        m_state.TreeRootNodeType = type;
+    }
+    ExpandRow(static_cast<qint16>(row));
+    rowStep(prefix, [&] { m_grid.showOutline(1); });
+    rowStep(prefix, [&] { m_grid.setRow(0); });
+    m_grid.setRedraw(true);
+}
+
+// ---- expansion --------------------------------------------------------------------------------
+
+void CallFlowTree::ExpandRow(qint16 iRow)
+{
+    const int row = iRow;
+    if (!m_state.ExpandAllInProgress)
+        m_limitToldDuringExpandAll = false;
+    int level = 0;
+    if (!rowStep(kExpandRowError, [&] { level = m_grid.outlineLevel(row) + 1; }))
+        return; // no such row: nothing to build and nothing to put back
+
+    m_grid.setRedraw(false);
+    setHourglass(true);
+    qint16 type = TreeNodeType::Leaf;
+    QString objectId;
+    rowStep(kExpandRowError, [&] { type = m_grid.cellData(row, TreeColumn::NodeType).toInt16(); });
+    rowStep(kExpandRowError, [&] { objectId = m_grid.cellText(row, TreeColumn::ObjectID); });
+
+    int insertAt = row + 1;
+    bool limitReached = false;
+    std::optional<RecordsetPosition> callHandlerBefore;
+    if (opens(type))
+        rowStep(kExpandRowError, [&] { buildLinks(objectId, level, insertAt, limitReached, callHandlerBefore); });
+    else
+        m_prompts.msgBox(QStringLiteral("error!  Unknown node type passed to node builder routine:"));
+
+    // The new rows come closed; the tree ignores these collapses while redraw is off.
+    rowStep(kExpandRowError, [&] {
+        for (int r = row + 1; r < insertAt; ++r) {
+            if (m_grid.isNode(r))
+                m_grid.setCollapsed(r, true);
+        }
+    });
+    setHourglass(false);
+    m_grid.setRedraw(true);
+    rowStep(kExpandRowError, [&] { m_grid.setRow(row); });
+    if (callHandlerBefore)
+        rowStep(kExpandRowError, [&] { callHandlerBefore->restore(); });
+    if (limitReached)
+        tellRowLimit();
+}
+
+void CallFlowTree::buildLinks(const QString& handlerObjectId, int level, int& insertAt, bool& limitReached,
+                              std::optional<RecordsetPosition>& callHandlerBefore)
+{
+    RecordsetCache& cache = m_state.cache;
+    Recordset& ch = cache.rsCallHandler;
+    callHandlerBefore.emplace(ch, kCallHandlerObjectID);
+    ch.moveFirst();
+    if (!ch.find(kCallHandlerObjectID, handlerObjectId)) {
+        m_prompts.msgBox(QStringLiteral("Error, could not find handler in database:") + handlerObjectId);
+        return;
+    }
+    // Classifying a link moves rsCallHandler to its destination; every position starts back here.
+    RecordsetPosition handler(ch, kCallHandlerObjectID);
+    const Variant handlerId = ch.field(kCallHandlerObjectID);
+    cache.rsMenuentry.setFilter(kParentObjectID, handlerId);
+    cache.rsMessagingRule.setFilter(kParentObjectID, handlerId);
+    const bool greetings = checked(m_options.ShowAfterGreetingLinks);
+    const bool afterMessage = checked(m_options.ShowAfterMessageLinks);
+
+    for (int k = 0; k <= kAfterMessage; ++k) {
+        bool stop = false;
+        rowStep(kExpandRowError, [&] {
+            handler.restore();
+            cache.rsMenuentry.moveFirst();
+            if ((k >= kFirstGreeting && k < kAfterMessage && !greetings) || (k == kAfterMessage && !afterMessage))
+                return;
+            Link link;
+            if (!readLink(k, handlerId, link))
+                return;
+            const Placement placement = classify(link);
+            if (placement.stop) {
+                stop = true;
+                return;
+            }
+            if (placement.drop)
+                return;
+            if (!m_grid.canAddRows(opens(placement.type) ? 2 : 1)) {
+                limitReached = stop = true;
+                return;
+            }
+            insertAt = insertLinkRow(insertAt, level, k, placement);
+        });
+        if (stop)
+            break;
+    }
+}
+
+bool CallFlowTree::readLink(int position, const Variant& handlerId, Link& link)
+{
+    RecordsetCache& cache = m_state.cache;
+    if (position < kFirstGreeting) {
+        Recordset& menu = cache.rsMenuentry;
+        if (!findInView(menu, kAlias, kChildAlias[size_t(position)])) {
+            m_state.changeLog.LogChange(QStringLiteral("(error) Could not find menu entry referenced in database.  Missing menu#:")
+                                        + QLatin1Char(' ') + QString::number(position));
+            m_state.changeLog.LogChange(QStringLiteral("     Skipping this menu entry and moving to the next.  Please contact "
+                                                       "Pellworth Labs support"));
+            return false;
+        }
+        link = {menu.field(QStringLiteral("Action")), menu.field(QStringLiteral("DestinationObjectID")).textOrEmpty(),
+                menu.field(QStringLiteral("ConversationName")).textOrEmpty()};
+        return true;
+    }
+    if (position < kAfterMessage) {
+        Recordset& rules = cache.rsMessagingRule;
+        rules.setFilter(kParentObjectID, handlerId);
+        if (rules.recordCount() == 0) {
+            m_prompts.msgBox(QStringLiteral("Could not find any messaging rules for the selected call handler!  Contact QSD for help."));
+            return false;
+        }
+        rules.moveFirst();
+        if (!findInView(rules, kAlias, kGreetingAlias[size_t(position - kFirstGreeting)]))
+            return false;
+        link = {rules.field(QStringLiteral("Action")), rules.field(QStringLiteral("DestinationObjectID")).textOrEmpty(),
+                rules.field(QStringLiteral("ConversationName")).textOrEmpty()};
+        return true;
+    }
+    Recordset& ch = cache.rsCallHandler;
+    link = {ch.field(QStringLiteral("AfterMessageAction")), ch.field(QStringLiteral("AfterMessageObjectID")).textOrEmpty(),
+            ch.field(QStringLiteral("AfterMessageConversation")).textOrEmpty()};
+    return true;
+}
+
+CallFlowTree::Placement CallFlowTree::classify(const Link& link)
+{
+    // A link without an action leads nowhere the tree can show; it is marked rather than guessed.
+    if (link.action.isNull() || link.action.isEmpty())
+        return Placement::invalid();
+
+    const bool noLeafs = checked(m_options.ShowNoLeafs);
+    const qint64 action = link.action.toInt64();
+    Placement p;
+    p.conversation = link.conversation;
+    switch (action) {
+    case 0:
+        p.drop = noLeafs || !checked(m_options.ShowIgnoreKey);
+        p.action = 0;
+        return p;
+    case 1:
+    case 4:
+    case 5:
+        p.drop = noLeafs;
+        p.action = static_cast<qint16>(action);
+        return p;
+    case 2:
+        break;
+    default:
+        m_prompts.msgBox(QStringLiteral("Error in ExpandRow function - bad action value passed in"));
+        p.stop = true;
+        return p;
+    }
+
+    p.action = 2;
+    const QString& c = link.conversation;
+    const QString& x = link.destination;
+    RecordsetCache& cache = m_state.cache;
+    if (c == QLatin1String("SubSignIn") || c == QLatin1String("GreetingsAdministrator")) {
+        p.drop = noLeafs;
+        return p;
+    }
+    if (c == QLatin1String("AD")) {
+        Recordset& nlh = cache.rsNameLookupHandler;
+        nlh.moveFirst();
+        if (nlh.find(QStringLiteral("NameLookupHandlerObjectID"), x)) {
+            p.type = TreeNodeType::DirectoryHandler;
+            p.objectId = x;
+        } else {
+            p = Placement::invalid();
+        }
+        p.drop = noLeafs;
+        return p;
+    }
+    if (c == QLatin1String("CHInterview")) {
+        if (noLeafs) {
+            p.drop = true;
+            return p;
+        }
+        Recordset& ih = cache.rsInterviewHandler;
+        ih.moveFirst();
+        if (!ih.find(QStringLiteral("InterviewHandlerObjectID"), x))
+            return Placement::invalid();
+        p.type = TreeNodeType::Interviewer;
+        p.objectId = x;
+        return p;
+    }
+    if (c == QLatin1String("PHGreeting") || c == QLatin1String("PHTransfer")) {
+        Recordset& ch = cache.rsCallHandler;
+        ch.moveFirst();
+        if (!ch.find(kCallHandlerObjectID, x))
+            return Placement::invalid();
+        if (isSet(ch.field(QStringLiteral("IsPrimary")))) {
+            Recordset& sub = cache.rsSubscriber;
+            sub.moveFirst();
+            if (!sub.find(QStringLiteral("SubscriberObjectID"), ch.field(QStringLiteral("RecipientObjectID"))))
+                return Placement::invalid();
+            p.type = TreeNodeType::Subscriber;
+        } else {
+            p.type = TreeNodeType::CallHandler;
+        }
+        p.objectId = x;
+        return p;
+    }
+    m_prompts.msgBox(QStringLiteral("Error ExpandRow - Bad destionation conversation name"));
+    return p;
+}
+
+// Inserts the row of link `position` at `at` and returns the position after it and its placeholder.
+int CallFlowTree::insertLinkRow(int at, int level, int position, const Placement& placement)
+{
+    if (!m_grid.insertRow(at, QStringLiteral("temp")))
+        return at;
+    m_grid.setRowHeight(at, kTreeRowHeightTwips);
+    m_grid.setCellText(at, TreeColumn::ObjectID, placement.objectId);
+    m_grid.setCellText(at, TreeColumn::ChildAlias, kChildAlias[size_t(position)]);
+    m_grid.setCellData(at, TreeColumn::NodeType, Variant(int(placement.type)));
+    m_grid.setCellData(at, TreeColumn::Action, Variant(int(placement.action)));
+    m_grid.setIsNode(at, true);
+    m_grid.setOutlineLevel(at, level);
+    PopulateRowInfo(static_cast<qint16>(at), placement.action, placement.conversation);
+    return m_grid.subtreeEnd(at);
+}
+
+void CallFlowTree::addPlaceholder(int row)
+{
+    if (!m_grid.insertRow(row + 1)) {
+        tellRowLimit();
+        return;
+    }
+    m_grid.setOutlineLevel(row + 1, m_grid.outlineLevel(row) + 1);
+    m_grid.setIsNode(row + 1, true);
+    m_grid.setCollapsed(row, true);
+}
+
+// ---- outline ------------------------------------------------------------------------------------
+
+bool CallFlowTree::bIsAncestor(const QString& strObjectID, qint16 iRow)
+{
+    try {
+        OutlineGrid::Node node = m_grid.node(iRow);
+        while (node.isValid()) {
+            if (m_grid.cellText(node.row(), TreeColumn::ObjectID).compare(strObjectID, Qt::CaseInsensitive) == 0)
+                return true;
+            if (node.row() == 0)
+                return false;
+            node = node.parent();
+        }
+    } catch (const RuntimeError& e) {
+        if (e.number() != OutlineGrid::InvalidIndex)
+            m_prompts.msgBox(QStringLiteral("Error in bIsAncestor=") + e.description());
+    }
+    return false;
+}
+
+void CallFlowTree::RemoveChildren(qint16 iRow)
+{
+    const QString prefix = QStringLiteral("Error in RemoveTreeBranch:");
+    const int row = iRow;
+    int children = 0;
+    runStep(m_prompts, prefix, [&] { children = m_grid.childCount(row); });
+    for (int i = 0; i < children; ++i) {
+        runStep(m_prompts, prefix, [&] {
+            int last = m_grid.firstChildRow(row);
+            for (int next = last; next >= 0; next = m_grid.nextSiblingRow(next))
+                last = next;
+            if (last >= 0)
+                m_grid.removeSubtree(last);
+        });
+    }
+}
+
+bool CallFlowTree::isPlaceholder(int row) const
+{
+    return row > 0 && m_grid.cellText(row, TreeColumn::Main).isEmpty() && m_grid.parentRow(row) == row - 1;
+}
