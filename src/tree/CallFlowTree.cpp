@@ -6,6 +6,7 @@
 #include "platform/OutlineGridView.h"
 #include "platform/RuntimeError.h"
 #include "platform/UserPrompts.h"
+#include "tree/CacheFields.h"
 #include "tree/TreeRowModel.h"
 #include "tree/frmMain.h"
 
@@ -13,9 +14,11 @@
 #include <QWidget>
 #include <array>
 
+using CacheFields::CallHandlerObjectID;
+using CacheFields::isSet;
+
 namespace {
 
-const QString kCallHandlerObjectID = QStringLiteral("CallHandlerObjectID");
 const QString kParentObjectID = QStringLiteral("ParentObjectID");
 const QString kAlias = QStringLiteral("Alias");
 const QString kExpandRowError = QStringLiteral("Error in ExpandRow: ");
@@ -35,12 +38,6 @@ const std::array<QString, 6> kGreetingAlias = {QStringLiteral("Standard"), QStri
 bool opens(qint16 nodeType)
 {
     return nodeType == TreeNodeType::CallHandler || nodeType == TreeNodeType::Subscriber;
-}
-
-// A flag column as the program tests it: Null counts as not set.
-bool isSet(const Variant& value)
-{
-    return !value.isNull() && !value.isEmpty() && value.toBool();
 }
 
 // Find over the rows a filter presents, walked in place. A handler has a dozen menu entries and
@@ -170,7 +167,7 @@ void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeT
     bool found = false;
     rowStep(prefix, [&] {
         ch.moveFirst();
-        found = ch.find(kCallHandlerObjectID, strHandlerObjectID);
+        found = ch.find(CallHandlerObjectID, strHandlerObjectID);
     });
     if (!found) {
         m_prompts.msgBox(QStringLiteral("Could not find CallHandlerObjectID:") + strHandlerObjectID);
@@ -272,15 +269,15 @@ void CallFlowTree::buildLinks(const QString& handlerObjectId, int level, int& in
 {
     RecordsetCache& cache = m_state.cache;
     Recordset& ch = cache.rsCallHandler;
-    callHandlerBefore.emplace(ch, kCallHandlerObjectID);
+    callHandlerBefore.emplace(ch, CallHandlerObjectID);
     ch.moveFirst();
-    if (!ch.find(kCallHandlerObjectID, handlerObjectId)) {
+    if (!ch.find(CallHandlerObjectID, handlerObjectId)) {
         m_prompts.msgBox(QStringLiteral("Error, could not find handler in database:") + handlerObjectId);
         return;
     }
     // Classifying a link moves rsCallHandler to its destination; every position starts back here.
-    RecordsetPosition handler(ch, kCallHandlerObjectID);
-    const Variant handlerId = ch.field(kCallHandlerObjectID);
+    RecordsetPosition handler(ch, CallHandlerObjectID);
+    const Variant handlerId = ch.field(CallHandlerObjectID);
     cache.rsMenuentry.setFilter(kParentObjectID, handlerId);
     cache.rsMessagingRule.setFilter(kParentObjectID, handlerId);
     const bool greetings = checked(m_options.ShowAfterGreetingLinks);
@@ -415,7 +412,7 @@ CallFlowTree::Placement CallFlowTree::classify(const Link& link)
     if (c == QLatin1String("PHGreeting") || c == QLatin1String("PHTransfer")) {
         Recordset& ch = cache.rsCallHandler;
         ch.moveFirst();
-        if (!ch.find(kCallHandlerObjectID, x))
+        if (!ch.find(CallHandlerObjectID, x))
             return Placement::invalid();
         if (isSet(ch.field(QStringLiteral("IsPrimary")))) {
             Recordset& sub = cache.rsSubscriber;

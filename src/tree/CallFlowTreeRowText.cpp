@@ -5,16 +5,13 @@
 #include "platform/OutlineGrid.h"
 #include "platform/RuntimeError.h"
 #include "platform/UserPrompts.h"
+#include "tree/CacheFields.h"
 #include "tree/TreeRowModel.h"
 
+using CacheFields::CallHandlerObjectID;
+using CacheFields::isSet;
+
 namespace {
-
-const QString kCallHandlerObjectID = QStringLiteral("CallHandlerObjectID");
-
-bool isSet(const Variant& value)
-{
-    return !value.isNull() && !value.isEmpty() && value.toBool();
-}
 
 QString extensionText(const Recordset& rs)
 {
@@ -103,14 +100,14 @@ QString CallFlowTree::handlerName(const QString& handlerId, bool bareName)
 {
     RecordsetCache& cache = m_state.cache;
     Recordset& ch = cache.rsCallHandler;
-    RecordsetPosition before(ch, kCallHandlerObjectID);
+    RecordsetPosition before(ch, CallHandlerObjectID);
     struct Restore {
         RecordsetPosition& position;
         ~Restore() { position.restoreQuietly(); }
     } restore{before};
 
     ch.moveFirst();
-    if (!ch.find(kCallHandlerObjectID, handlerId)) {
+    if (!ch.find(CallHandlerObjectID, handlerId)) {
         m_prompts.msgBox(QStringLiteral("Error in RefreshRow: could not find handler in database:") + handlerId);
         return QString();
     }

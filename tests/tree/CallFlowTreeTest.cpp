@@ -428,6 +428,8 @@ TEST(CallFlowTree, NullLinkColumnsNeverStopTheTree)
     t.f.site.exec("UPDATE CallHandler SET AfterMessageAction = NULL, AfterMessageConversation = NULL, AfterMessageObjectID = NULL "
                   "WHERE Alias = 'openinggreetingch'");
     t.f.site.exec("UPDATE CallHandler SET TextName = NULL WHERE Alias = 'salesch'");
+    t.f.site.exec("UPDATE InterviewHandler SET TextName = NULL WHERE Alias = 'customerfeedback'");
+    t.f.site.exec("UPDATE CallHandler SET RecipientObjectID = NULL WHERE Alias = 'fhaddad_ch'");
     t.f.site.exec("UPDATE CallHandler SET AfterMessageAction = 2, AfterMessageConversation = 'PHGreeting', "
                   "AfterMessageObjectID = NULL WHERE Alias = 'supportch'");
     t.f.site.exec("DELETE FROM DTMFAccessID WHERE ParentObjectID = (SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = 'operatorch')");
@@ -440,7 +442,9 @@ TEST(CallFlowTree, NullLinkColumnsNeverStopTheTree)
     EXPECT_EQ(t.text(t.row({"0"})), "0: Operator - Ext:(empty) - (Ring Phone)");
     EXPECT_EQ(t.text(t.row({"1"})), "1:  - (Greeting)") << "a Null name leaves the name out";
     EXPECT_EQ(t.type(t.row({"1"})), CallHandler);
-    for (const char* alias : {"6", "7", "8", "STD", "AM"}) {
+    EXPECT_EQ(t.text(t.row({"3"})), "3: ");
+    EXPECT_EQ(t.type(t.row({"3"})), Interviewer);
+    for (const char* alias : {"5", "6", "7", "8", "STD", "AM"}) {
         EXPECT_EQ(t.type(t.row({alias})), InvalidLink) << alias;
         EXPECT_EQ(t.text(t.row({alias})), QString(alias) + ": Invalid Link!");
     }

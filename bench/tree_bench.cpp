@@ -1,0 +1,188 @@
+// Times opening call handler rows of the call-flow tree on a large site against one full open of
+// the recordset cache, in the same run: once with the window's model following the rows, once
+// more with the view on screen repainting after every opening.
+//   tree_bench [SERVER_ROOT] [ROWS]   (without a root, a large site is written to a temporary
+//                                      folder; ROWS call handler rows are opened, 1000 by default)
+//
+// The programs of bench/ link tw_data and tw_server only; until they link tw_tree as well, the
+// tree's sources are compiled in here.
+#include "tree/CallFlowTree.cpp"
+#include "tree/CallFlowTreeRowText.cpp"
+#include "tree/RecordsetPosition.cpp"
+
+#include "data/SharedState.h"
+#include "platform/AudioDevice.h"
+#include "platform/Clock.h"
+#include "platform/OutlineGrid.h"
+#include "platform/OutlineGridView.h"
+#include "platform/Process.h"
+#include "platform/ServerState.h"
+#include "platform/SystemIdentity.h"
+#include "platform/UserPrompts.h"
+#include "server/ServerFunctions.h"
+#include "server/SiteWriter.h"
+#include "tree/TreeRowModel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Boxes are printed, not shown: a bench run must not wait for anyone.
+class PrintedPrompts : public UserPrompts {
+public:
+    int msgBox(const QString& text, int, const QString&) override
+    {
+        std::printf("message box: %s\n", qPrintable(text));
+        ++shown;
+        return Answer::OK;
+    }
+    QString inputBox(const QString&, const QString&, const QString&) override { return QString(); }
+    int shown = 0;
+};
+
+struct Expansions {
+    int opened = 0;
+    double ms = 0;
+    double slowest = 0;
+    int rows = 0;
+};
+
+Expansions openHandlerRows(OutlineGrid& grid, CallFlowTree& tree, int wanted)
+{
+    Expansions e;
+    for (int r = 1; r + 1 < grid.rowCount() && e.opened < wanted; ++r) {
+        const bool handlerRow = grid.cellData(r, TreeColumn::NodeType).textOrEmpty() == QLatin1String("3");
+        const bool placeholder = grid.cellText(r + 1, TreeColumn::Main).isEmpty() && grid.parentRow(r + 1) == r;
+        if (!handlerRow || !placeholder)
+            continue;
+        QElapsedTimer t;
+        t.start();
+        grid.removeSubtree(r + 1);
+        tree.ExpandRow(static_cast<qint16>(r));
+        QApplication::processEvents();
+        const double ms = t.nsecsElapsed() / 1e6;
+        e.ms += ms;
+        e.slowest = std::max(e.slowest, ms);
+        ++e.opened;
+    }
+    e.rows = grid.rowCount();
+    return e;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir temp;
+    QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const int wanted = argc > 2 ? std::max(1, atoi(argv[2])) : 1000;
+    if (root.isEmpty()) {
+        root = temp.filePath(QStringLiteral("large"));
+        std::printf("writing the large site to %s ...\n", qPrintable(root));
+        writeLargeSite(root);
+    }
+
+    PrintedPrompts prompts;
+    SystemClock clock;
+    FixedSystemIdentity identity(QStringLiteral("BENCH"), QStringLiteral("bench.local"), QStringLiteral("bench"));
+    FileServerState serverState(root);
+    SystemProcessControl process;
+    SystemProcessLauncher launcher;
+    const RunEnvironment environment{root,
+                                     ProgramFolder(temp.path()),
+                                     prompts,
+                                     clock,
+                                     identity,
+                                     serverState,
+                                     process,
+                                     launcher,
+                                     registerServerFunctions,
+                                     QStringLiteral("1.0.0"),
+                                     [] { return std::unique_ptr<AudioDevice>(); }};
+    SharedState state(environment);
+    state.ConnectionString = ConnectionFactory::connectionStringFor(QStringLiteral("BENCH"));
+
+    // (a) one full open of the cache: the run's own, and a few more for a steadier figure
+    std::vector<double> opens;
+    {
+        QElapsedTimer t;
+        t.start();
+        if (!state.cache.OpenDatabaseRecordsets(state.ConnectionString)) {
+            std::fprintf(stderr, "the cache did not open\n");
+            return 1;
+        }
+        opens.push_back(t.nsecsElapsed() / 1e6);
+    }
+    for (int i = 0; i < 2; ++i) {
+        RecordsetCache cache(state.connections);
+        QElapsedTimer t;
+        t.start();
+        cache.OpenDatabaseRecordsets(state.ConnectionString);
+        opens.push_back(t.nsecsElapsed() / 1e6);
+        cache.CloseDatabaseRecordsets();
+    }
+
+    // The tree in a grid with its view, the options at their start states.
+    OutlineGrid grid;
+    OutlineGridView view(grid);
+    view.resize(500, 800);
+    QAction ignoreKey(nullptr), noLeafs(nullptr), afterMessage(nullptr), afterGreeting(nullptr);
+    for (QAction* a : {&ignoreKey, &noLeafs, &afterMessage, &afterGreeting})
+        a->setCheckable(true);
+    ignoreKey.setChecked(true);
+    afterMessage.setChecked(true);
+    CallFlowTree tree(state, grid, {&ignoreKey, &noLeafs, &afterMessage, &afterGreeting}, &view, &view);
+
+    Recordset& ch = state.cache.rsCallHandler;
+    ch.moveFirst();
+    if (!ch.find(QStringLiteral("Alias"), QStringLiteral("openinggreetingch"))) {
+        std::fprintf(stderr, "no opening greeting on this site\n");
+        return 1;
+    }
+    const QString rootId = ch.field(QStringLiteral("CallHandlerObjectID")).toText();
+    QElapsedTimer rootTimer;
+    rootTimer.start();
+    tree.AddNewNode(rootId, TreeNodeType::CallHandler);
+    QApplication::processEvents();
+    const double rootMs = rootTimer.nsecsElapsed() / 1e6;
+
+    // (b) call handler rows opened one after another, depth first, each as the tree's opener does
+    // it: the placeholder goes, the row is built, the window's model catches up.
+    const Expansions hidden = openHandlerRows(grid, tree, wanted);
+    // (c) the same once more with the view on screen, repainting after each opening
+    grid.setRowCount(0);
+    tree.AddNewNode(rootId, TreeNodeType::CallHandler);
+    view.show();
+    QApplication::processEvents();
+    const Expansions painted = openHandlerRows(grid, tree, wanted);
+
+    const double a = median(opens);
+    std::printf("(a) OpenDatabaseRecordsets (median of %zu)          %9.1f ms\n", opens.size(), a);
+    std::printf("    AddNewNode, root and first level, first lookups %7.1f ms\n", rootMs);
+    std::printf("(b) %d call handler rows opened                  %9.1f ms   %.3f ms each, slowest %.2f ms, %d rows\n",
+                hidden.opened, hidden.ms, hidden.ms / std::max(hidden.opened, 1), hidden.slowest, hidden.rows);
+    std::printf("    b/a = %.3f (target < 1)\n", hidden.ms / a);
+    std::printf("(c) the same, the view repainting after each      %9.1f ms   %.3f ms each\n", painted.ms,
+                painted.ms / std::max(painted.opened, 1));
+    std::printf("    c/a = %.3f\n", painted.ms / a);
+    if (hidden.opened < wanted)
+        std::printf("only %d call handler rows could be opened on this site\n", hidden.opened);
+    if (prompts.shown > 0)
+        std::printf("%d message boxes were shown\n", prompts.shown);
+    return 0;
+}
