@@ -158,14 +158,13 @@ void CallFlowTree::tellRowLimit()
 void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeType: the handler decides*/)
 {
     const QString prefix = QStringLiteral("Error in AddNewNode:");
-    if (!m_state.ExpandAllInProgress)
-        m_limitToldDuringExpandAll = false;
+    auto step = [&](const std::function<void()>& body) { runStep(m_prompts, prefix, body); };
     m_grid.setRedraw(false);
     RecordsetCache& cache = m_state.cache;
     Recordset& ch = cache.rsCallHandler;
 
     bool found = false;
-    rowStep(prefix, [&] {
+    step([&] {
         ch.moveFirst();
         found = ch.find(CallHandlerObjectID, strHandlerObjectID);
     });
@@ -176,13 +175,13 @@ void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeT
     }
 
     bool primary = false;
-    rowStep(prefix, [&] { primary = isSet(ch.field(QStringLiteral("IsPrimary"))); });
+    step([&] { primary = isSet(ch.field(QStringLiteral("IsPrimary"))); });
     QString name;
     qint16 type = TreeNodeType::CallHandler;
     if (primary) {
         Recordset& sub = cache.rsSubscriber;
         bool subscriberFound = false;
-        rowStep(prefix, [&] {
+        step([&] {
             sub.moveFirst();
             subscriberFound = sub.find(QStringLiteral("SubscriberObjectID"), ch.field(QStringLiteral("RecipientObjectID")));
         });
@@ -193,9 +192,9 @@ void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeT
         }
         type = TreeNodeType::Subscriber;
         // A root without a name is still a root: the box names the fault and the row stays empty.
-        runStep(m_prompts, prefix, [&] { name = sub.field(QStringLiteral("DisplayName")).toText(); });
+        step([&] { name = sub.field(QStringLiteral("DisplayName")).toText(); });
     } else {
-        runStep(m_prompts, prefix, [&] { name = ch.field(QStringLiteral("TextName")).toText(); });
+        step([&] { name = ch.field(QStringLiteral("TextName")).toText(); });
     }
 
     const int row = m_grid.rowCount();
@@ -204,7 +203,7 @@ void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeT
         m_grid.setRedraw(true);
         return;
     }
-    rowStep(prefix, [&] {
+    step([&] {
         m_grid.setCellData(row, TreeColumn::NodeType, Variant(int(type)));
         m_grid.setCellPicture(row, TreeColumn::Main, treePictureKey(type));
         m_grid.setRowHeight(row, kTreeRowHeightTwips);
@@ -217,8 +216,8 @@ void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeT
         m_state.TreeRootNodeType = type;
     }
     ExpandRow(static_cast<qint16>(row));
-    rowStep(prefix, [&] { m_grid.showOutline(1); });
-    rowStep(prefix, [&] { m_grid.setRow(0); });
+    step([&] { m_grid.showOutline(1); });
+    step([&] { m_grid.setRow(0); });
     m_grid.setRedraw(true);
 }
 

@@ -21,6 +21,8 @@ RecordsetPosition::RecordsetPosition(Recordset& rs, const QString& keyColumn) : 
 
 void RecordsetPosition::restore()
 {
+    if (!m_rs.isOpen())
+        return;
     if (!m_bookmark) {
         if (!m_rs.isEOF()) {
             m_rs.moveLast();

@@ -277,6 +277,32 @@ TEST(CallFlowTree, OpeningARowBuildsItsLinksRightBelowItAndPutsTheCacheBack)
     EXPECT_TRUE(g.redraw());
 }
 
+// Making the opened row current runs the row change, which rereads the cache; when the site changed
+// meanwhile the rows move, and the cache must still go back to its handler, not to whatever row
+// now stands where it stood.
+TEST(CallFlowTree, TheCacheGoesBackToItsHandlerAfterTheRowChangeRereadIt)
+{
+    TreeFixture t;
+    ASSERT_TRUE(t.load());
+    RecordsetCache& cache = t.state().cache;
+    cache.rsCallHandler.moveFirst();
+    cache.rsCallHandler.find("Alias", "operatorch");
+    const int bookmark = cache.rsCallHandler.bookmark();
+    bool reread = false;
+    QObject::connect(&t.grid(), &OutlineGrid::afterRowColChange, [&] {
+        if (reread)
+            return;
+        reread = true;
+        t.f.site.exec("DELETE FROM CallHandler WHERE Alias = 'amoreno_ch'");
+        cache.RequeryAllRecordsets();
+    });
+    t.open({"1"});
+    ASSERT_TRUE(reread);
+    EXPECT_NE(cache.rsCallHandler.bookmark(), bookmark) << "the rows moved";
+    EXPECT_EQ(cache.rsCallHandler.field("Alias").toText(), "operatorch");
+    EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
+}
+
 TEST(CallFlowTree, CyclesEndInDuplicatesThatNeverOpen)
 {
     TreeFixture t;
