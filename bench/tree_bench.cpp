@@ -3,12 +3,7 @@
 // more with the view on screen repainting after every opening.
 //   tree_bench [SERVER_ROOT] [ROWS]   (without a root, a large site is written to a temporary
 //                                      folder; ROWS call handler rows are opened, 1000 by default)
-//
-// The programs of bench/ link tw_data and tw_server only; until they link tw_tree as well, the
-// tree's sources are compiled in here.
-#include "tree/CallFlowTree.cpp"
-#include "tree/CallFlowTreeRowText.cpp"
-#include "tree/RecordsetPosition.cpp"
+#include "tree/CallFlowTree.h"
 
 #include "data/SharedState.h"
 #include "platform/AudioDevice.h"

@@ -19,6 +19,7 @@ constexpr int kIndexThreshold = 32;
 // A column is indexed from its third lookup on: one scan costs less than building an index, and
 // a requery's re-finding of a row should not pay for one.
 constexpr int kLookupsBeforeIndex = 2;
+constexpr int kFewRows = 64;
 
 [[noreturn]] void noCurrentRecord()
 {
@@ -602,9 +603,12 @@ bool Recordset::find(const QString& column, const Variant& value)
             return true;
         }
     }
-    const bool scan = !m_indexes[size_t(c)] && m_lookupCounts[size_t(c)] < kLookupsBeforeIndex;
+    // A few filtered rows are walked; an index would hand back the matches of the whole table.
+    const bool fewRows = m_view && viewSize() - start <= kFewRows;
+    const bool scan = fewRows || (!m_indexes[size_t(c)] && m_lookupCounts[size_t(c)] < kLookupsBeforeIndex);
     if (key && start < viewSize() && scan) {
-        ++m_lookupCounts[size_t(c)];
+        if (!fewRows)
+            ++m_lookupCounts[size_t(c)];
         // Without an index, walk the rows in order and stop at the first match.
         for (int pos = start; pos < viewSize(); ++pos) {
             const int row = viewRow(pos);

@@ -40,17 +40,6 @@ bool opens(qint16 nodeType)
     return nodeType == TreeNodeType::CallHandler || nodeType == TreeNodeType::Subscriber;
 }
 
-// Find over the rows a filter presents, walked in place. A handler has a dozen menu entries and
-// six greetings, while an index on Alias would hand back that alias of every handler of the site.
-bool findInView(Recordset& rs, const QString& column, const QString& value)
-{
-    for (; !rs.isEOF(); rs.moveNext()) {
-        if (rs.field(column).textOrEmpty().compare(value, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 struct CallFlowTree::Link {
@@ -315,7 +304,7 @@ bool CallFlowTree::readLink(int position, const Variant& handlerId, Link& link)
     RecordsetCache& cache = m_state.cache;
     if (position < kFirstGreeting) {
         Recordset& menu = cache.rsMenuentry;
-        if (!findInView(menu, kAlias, kChildAlias[size_t(position)])) {
+        if (!menu.find(kAlias, kChildAlias[size_t(position)])) {
             m_state.changeLog.LogChange(QStringLiteral("(error) Could not find menu entry referenced in database.  Missing menu#:")
                                         + QLatin1Char(' ') + QString::number(position));
             m_state.changeLog.LogChange(QStringLiteral("     Skipping this menu entry and moving to the next.  Please contact "
@@ -334,7 +323,7 @@ bool CallFlowTree::readLink(int position, const Variant& handlerId, Link& link)
             return false;
         }
         rules.moveFirst();
-        if (!findInView(rules, kAlias, kGreetingAlias[size_t(position - kFirstGreeting)]))
+        if (!rules.find(kAlias, kGreetingAlias[size_t(position - kFirstGreeting)]))
             return false;
         link = {rules.field(QStringLiteral("Action")), rules.field(QStringLiteral("DestinationObjectID")).textOrEmpty(),
                 rules.field(QStringLiteral("ConversationName")).textOrEmpty()};
