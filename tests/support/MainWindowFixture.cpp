@@ -71,3 +71,13 @@ QStringList MainWindowFixture::logFiles() const
 {
     return QDir(QDir(programFolder.path()).filePath(QStringLiteral("logs"))).entryList(QDir::Files);
 }
+
+QString MainWindowFixture::changeLogText() const
+{
+    const QStringList files = logFiles();
+    if (files.size() != 1)
+        return QString();
+    QFile log(QDir(programFolder.path()).filePath(QStringLiteral("logs/") + files.first()));
+    log.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(log.readAll());
+}

@@ -34,6 +34,8 @@ public:
 
     void setVersion(quint32 versionNumber, quint32 buildNumber); // rewrites registry.reg's version values
     QStringList logFiles() const;
+    // The run's change log, or the empty text unless exactly one log was written.
+    QString changeLogText() const;
 
     FixtureSite site;
     QTemporaryDir programFolder;

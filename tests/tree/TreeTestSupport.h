@@ -93,15 +93,7 @@ public:
     QString picture(int r) { return grid().cellPicture(r, TreeColumn::Main); }
     QString objectId(int r) { return grid().cellText(r, TreeColumn::ObjectID); }
 
-    QString changeLog() const
-    {
-        const QStringList files = f.logFiles();
-        if (files.size() != 1)
-            return QString();
-        QFile log(QDir(f.programFolder.path()).filePath("logs/" + files.first()));
-        log.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(log.readAll());
-    }
+    QString changeLog() const { return f.changeLogText(); }
 
     MainWindowFixture f;
 };

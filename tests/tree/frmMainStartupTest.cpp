@@ -19,16 +19,6 @@ const QString kTooOld = "Talvo version earlier than 4.0(1) detected... this appl
 const QString kTooNew = "This version of Treewright has not been tested with versions of Talvo greater than 4.x.  Please obtain an "
                         "updated version of TWR.";
 
-QString readLog(const MainWindowFixture& f)
-{
-    const QStringList files = f.logFiles();
-    if (files.size() != 1)
-        return QString();
-    QFile log(QDir(f.programFolder.path()).filePath("logs/" + files.first()));
-    log.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(log.readAll());
-}
-
 TEST(frmMainStartup, AStoppedServerIsRefusedBeforeAnythingIsOpened)
 {
     for (const int state : {0, 31, -1}) {
@@ -89,7 +79,7 @@ TEST(frmMainStartup, AMissingOpeningGreetingEndsTheRunWithItsLogClosed)
     f.site.exec("UPDATE CallHandler SET Alias = 'notthegreeting' WHERE Alias = 'openinggreetingch'");
     EXPECT_FALSE(f.load());
     EXPECT_EQ(f.prompts.messages, QStringList{"Error! Could not locate opening greeting handler.  Exiting"});
-    const QString log = readLog(f);
+    const QString log = f.changeLogText();
     EXPECT_TRUE(log.contains("Running Treewright version 1.0.0"));
     EXPECT_TRUE(log.contains("Session ended at +"));
     EXPECT_FALSE(f.state->cache.rsCallHandler.isOpen());
@@ -102,7 +92,7 @@ TEST(frmMainStartup, AMissingDatabaseEndsTheRunAsAMissingOpeningGreeting)
     EXPECT_FALSE(f.load());
     const QString closed = "error in form load routine:Operation is not allowed when the object is closed.";
     EXPECT_EQ(f.prompts.messages, QStringList({closed, closed, closed, "Error! Could not locate opening greeting handler.  Exiting"}));
-    EXPECT_TRUE(readLog(f).contains("Session ended at +"));
+    EXPECT_TRUE(f.changeLogText().contains("Session ended at +"));
 }
 
 TEST(frmMainStartup, ARunStartsOnTheOpeningGreetingWithItsControlsAndState)
@@ -150,7 +140,7 @@ TEST(frmMainStartup, ExitWritesTheTrailerClosesTheCacheAndEndsTheProcess)
     ASSERT_TRUE(f.load());
     f.clock.set(QDateTime(QDate(2026, 12, 10), QTime(17, 45, 0)));
     EXPECT_THROW(f.window->Exit_Click(), ProcessEnded);
-    EXPECT_TRUE(readLog(f).endsWith("\r\n\r\n" + QString(64, '=') + "\r\nSession ended at +12/10/2026 5:45:00 PM\r\n"));
+    EXPECT_TRUE(f.changeLogText().endsWith("\r\n\r\n" + QString(64, '=') + "\r\nSession ended at +12/10/2026 5:45:00 PM\r\n"));
     EXPECT_FALSE(f.state->cache.rsCallHandler.isOpen());
     EXPECT_TRUE(f.prompts.messages.isEmpty());
 }
