@@ -597,6 +597,26 @@ Handler baseHandler(SiteBuilder& b, const QString& alias, const QString& name, c
     return h;
 }
 
+// A subscriber's own call handler: owned by the subscriber and taking its messages, key 0 to the
+// given handler, * to sign-in, every transfer rule ringing the subscriber's extension.
+Handler subscribersOwnHandler(SiteBuilder& b, const Subscriber& s, const QString& handlerId, const QString& locationId,
+                              const QString& goodbye, const QString& keyZeroTarget, const QString& extension)
+{
+    Handler h = baseHandler(b, s.alias + QStringLiteral("_ch"), s.firstName + QLatin1Char(' ') + s.lastName, locationId);
+    h.id = handlerId;
+    h.primary = true;
+    h.owner = h.recipient = Owner{s.id, 1};
+    h.afterMessage = Link::greeting(goodbye);
+    h.schedule = QStringLiteral("All Hours");
+    h.keys[0] = Link::transfer(keyZeroTarget);
+    h.keys[kStar] = Link::signIn();
+    for (Transfer& t : h.transfers) {
+        t.action = 1;
+        t.extension = extension;
+    }
+    return h;
+}
+
 void writeDemoContent(SiteBuilder& b)
 {
     const QString location = b.newId();
@@ -660,20 +680,9 @@ void writeDemoContent(SiteBuilder& b)
 
     for (int i = 0; i < int(people.size()); ++i) {
         const Subscriber& s = people[i];
-        Handler h = baseHandler(b, s.alias + QStringLiteral("_ch"), s.firstName + QLatin1Char(' ') + s.lastName, location);
-        h.id = ownHandler[i];
-        h.primary = true;
-        h.owner = h.recipient = Owner{s.id, 1};
-        h.afterMessage = Link::greeting(goodbye);
-        h.schedule = QStringLiteral("All Hours");
-        h.keys[0] = Link::transfer(operatorId);
-        h.keys[kStar] = Link::signIn();
-        h.greetings[OffHours].enabled = false;
         const QString extension = QString::fromLatin1(kDemoPeople[i].extension);
-        for (Transfer& t : h.transfers) {
-            t.action = 1;
-            t.extension = extension;
-        }
+        Handler h = subscribersOwnHandler(b, s, ownHandler[i], location, goodbye, operatorId, extension);
+        h.greetings[OffHours].enabled = false;
         h.transfers[TransferOffHours].action = 0;
         h.transfers[TransferAlternate].enabled = true;
         if (i == Farid) {
@@ -882,18 +891,7 @@ void writeLargeContent(SiteBuilder& b, const LargeSiteSizes& sizes)
         const QString extension = extensionOf(2, i);
         b.addSubscriber(s, {extension});
 
-        Handler h = baseHandler(b, s.alias + QStringLiteral("_ch"), s.firstName + QLatin1Char(' ') + s.lastName, location);
-        h.id = ownHandlerIds[i];
-        h.primary = true;
-        h.owner = h.recipient = Owner{s.id, 1};
-        h.afterMessage = Link::greeting(goodbye);
-        h.schedule = QStringLiteral("All Hours");
-        h.keys[0] = Link::transfer(opening);
-        h.keys[kStar] = Link::signIn();
-        for (Transfer& t : h.transfers) {
-            t.action = 1;
-            t.extension = extension;
-        }
+        Handler h = subscribersOwnHandler(b, s, ownHandlerIds[i], location, goodbye, opening, extension);
         shareGreetingFiles(h);
         b.addHandler(h);
     }
