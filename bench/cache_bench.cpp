@@ -1,8 +1,8 @@
 // Times the recordset cache on a large site against the sqlite3 shell running the same queries.
 //   cache_bench [SERVER_ROOT]   (without a root, a large site is written to a temporary folder)
 #include "data/RecordsetCache.h"
-#include "platform/Connection.h"
-#include "platform/Sqlite.h"
+#include "db/Connection.h"
+#include "db/Sqlite.h"
 #include "server/ServerFunctions.h"
 #include "server/SiteWriter.h"
 

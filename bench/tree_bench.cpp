@@ -3,20 +3,19 @@
 // more with the view on screen repainting after every opening.
 //   tree_bench [SERVER_ROOT] [ROWS]   (without a root, a large site is written to a temporary
 //                                      folder; ROWS call handler rows are opened, 1000 by default)
-#include "tree/CallFlowTree.h"
-
+#include "audio/AudioDevice.h"
 #include "data/SharedState.h"
-#include "platform/AudioDevice.h"
-#include "platform/Clock.h"
-#include "platform/OutlineGrid.h"
-#include "platform/OutlineGridView.h"
-#include "platform/Process.h"
-#include "platform/ServerState.h"
-#include "platform/SystemIdentity.h"
-#include "platform/UserPrompts.h"
+#include "runtime/UserPrompts.h"
+#include "server/FileServerState.h"
 #include "server/ServerFunctions.h"
 #include "server/SiteWriter.h"
+#include "system/Clock.h"
+#include "system/Process.h"
+#include "system/SystemIdentity.h"
+#include "tree/CallFlowTree.h"
 #include "tree/TreeRowModel.h"
+#include "widgets/OutlineGrid.h"
+#include "widgets/OutlineGridView.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,26 +1,37 @@
 # One static library per source folder; its sources are every file in the folder, so adding a
-# class never means touching a build file.
+# class never means touching a build file. PUBLIC names what the library's headers need,
+# PRIVATE what only its sources use.
 function(tw_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "PUBLIC;PRIVATE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.ui)
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.ui
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_compile_options(${name} PRIVATE -Wall -Wextra)
-  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  target_compile_options(${name} PRIVATE ${TW_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
+endfunction()
+
+# The operation set a subsystem offers the others: its abstract classes only. Other subsystems
+# link this, never the subsystem's own library; the program composes the concrete ones.
+function(tw_api name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  add_library(${name} INTERFACE)
+  target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} INTERFACE ${ARG_DEPS})
 endfunction()
 
 # One test program per tests/ folder, each test registered with ctest on its own.
 function(tw_test folder)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h)
   if(NOT sources)
     return()
   endif()
   set(target tests_${folder})
   add_executable(${target} ${sources})
-  target_compile_options(${target} PRIVATE -Wall -Wextra)
-  target_link_libraries(${target} PRIVATE tw_testsupport ${ARG_DEPS} GTest::gtest Qt6::Test)
+  target_compile_options(${target} PRIVATE ${TW_WARNINGS})
+  target_link_libraries(${target} PRIVATE tw_test_main ${ARG_DEPS} GTest::gtest Qt6::Test)
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TREEWRIGHT_HOME=${CMAKE_CURRENT_BINARY_DIR}/home_${folder}")
 endfunction()

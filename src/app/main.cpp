@@ -1,13 +1,13 @@
+#include "app/Assembly.h"
+#include "audio/device/QtAudioDevice.h"
 #include "data/SharedState.h"
-#include "platform/AudioDevice.h"
-#include "platform/Clock.h"
-#include "platform/Process.h"
-#include "platform/ServerState.h"
-#include "platform/SystemIdentity.h"
-#include "platform/UserPrompts.h"
+#include "mainwindow/frmMain.h"
+#include "server/FileServerState.h"
 #include "server/ServerFunctions.h"
-#include "tree/CallFlowTree.h"
-#include "tree/frmMain.h"
+#include "system/Clock.h"
+#include "system/Process.h"
+#include "system/SystemIdentity.h"
+#include "widgets/QtUserPrompts.h"
 
 #include <QApplication>
 
@@ -38,11 +38,9 @@ int main(int argc, char** argv)
                                      [] { return makeSystemAudioDevice(); }};
     SharedState state(environment);
 
-    frmMain window(state);
-    CallFlowTree tree(state, window);
-    window.setTree(&tree);
-    prompts.setParent(&window);
-    window.Form_Load(QApplication::arguments());
-    window.show();
+    Assembly program(state);
+    prompts.setParent(&program.window());
+    program.window().Form_Load(QApplication::arguments());
+    program.window().show();
     return app.exec();
 }

@@ -1,14 +1,13 @@
 #include "data/ChangeLog.h"
 
 #include "data/WorkStationInfo.h"
-#include "platform/Clock.h"
-#include "platform/ErrorHandling.h"
-#include "platform/RuntimeError.h"
-#include "platform/SharedFileSystem.h"
-#include "platform/UserPrompts.h"
+#include "runtime/ErrorHandling.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/UserPrompts.h"
+#include "system/Clock.h"
+#include "system/SharedFileSystem.h"
 
 #include <QFile>
-
 #include <cerrno>
 
 namespace {
@@ -37,11 +36,16 @@ QByteArray withCrLf(const QString& text)
     return out;
 }
 
+// The module's procedures show their failures in the "(error):" form.
+StepErrors moduleErrors(const QString& procedure)
+{
+    return StepErrors::shownAs(inProcedure(procedure, QStringLiteral("Module"), QStringLiteral("Module1")));
+}
+
 } // namespace
 
 QString ChangeLogLine(const QDateTime& now, const QString& action, const LogArg& tableName, const LogArg& alias,
-                      const LogArg& parentTableName, const LogArg& parentAlias, const LogArg& columnName,
-                      const LogArg& value)
+                      const LogArg& parentTableName, const LogArg& parentAlias, const LogArg& columnName, const LogArg& value)
 {
     const QString separator = QStringLiteral(", ");
     QString line = generalDateText(now) + separator + action;
@@ -58,8 +62,12 @@ QString ChangeLogLine(const QDateTime& now, const QString& action, const LogArg&
 
 ChangeLog::ChangeLog(const ProgramFolder& programFolder, const SharedFileSystem& fileSystem, const Clock& clock,
                      const WorkStationInfo& workStation, const QString& version, UserPrompts& prompts)
-    : m_programFolder(programFolder), m_fileSystem(fileSystem), m_clock(clock), m_workStation(workStation),
-      m_version(version), m_prompts(prompts)
+    : m_programFolder(programFolder),
+      m_fileSystem(fileSystem),
+      m_clock(clock),
+      m_workStation(workStation),
+      m_version(version),
+      m_prompts(prompts)
 {
 }
 
@@ -75,24 +83,11 @@ QString ChangeLog::logsFolder() const
     return m_programFolder.file(QStringLiteral("logs"));
 }
 
-template <typename Step>
-bool ChangeLog::reportingStep(const QString& procedure, Step&& step)
-{
-    try {
-        step();
-        return true;
-    } catch (const RuntimeError& e) {
-        m_prompts.msgBox(procedureErrorText(e, procedure, QStringLiteral("Module"), QStringLiteral("Module1")),
-                         Buttons::OKOnly);
-    }
-    return false;
-}
-
 QString ChangeLog::GenerateNewLogFileName()
 {
-    const QString name = QStringLiteral("TWR_") + m_clock.now().toString(QStringLiteral("yyMMdd_HH_mm_ss"))
-                         + QStringLiteral(".txt");
-    reportingStep(QStringLiteral("GenerateNewLogFileName"), [&] {
+    const QString name =
+        QStringLiteral("TWR_") + m_clock.now().toString(QStringLiteral("yyMMdd_HH_mm_ss")) + QStringLiteral(".txt");
+    runStep(m_prompts, moduleErrors(QStringLiteral("GenerateNewLogFileName")), [&] {
         if (!m_fileSystem.folderExists(logsFolder()))
             m_fileSystem.createFolder(logsFolder());
     });
@@ -104,7 +99,7 @@ void ChangeLog::CleanupLogFiles()
 {
     const QString procedure = QStringLiteral("CleanupLogFiles");
     QList<FolderFile> files;
-    bool listed = reportingStep(procedure, [&] {
+    bool listed = runStep(m_prompts, moduleErrors(procedure), [&] {
         if (m_fileSystem.folderExists(logsFolder()))
             files = m_fileSystem.folderFiles(logsFolder());
     });
@@ -112,7 +107,7 @@ void ChangeLog::CleanupLogFiles()
         return;
     const QDate today = m_clock.now().date();
     for (const FolderFile& file : files) {
-        reportingStep(procedure, [&] {
+        runStep(m_prompts, moduleErrors(procedure), [&] {
             // Calendar days: the times of day do not count.
             if (file.dateLastModified().date().daysTo(today) > 10)
                 m_fileSystem.DeleteFile(file.path(), true);
@@ -143,9 +138,8 @@ void ChangeLog::OpenSessionLog(const QString& fileName)
     });
 }
 
-void ChangeLog::LogChange(const QString& action, const LogArg& tableName, const LogArg& alias,
-                          const LogArg& parentTableName, const LogArg& parentAlias, const LogArg& columnName,
-                          const LogArg& value)
+void ChangeLog::LogChange(const QString& action, const LogArg& tableName, const LogArg& alias, const LogArg& parentTableName,
+                          const LogArg& parentAlias, const LogArg& columnName, const LogArg& value)
 {
     if (!m_file)
         return;

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "platform/ProgramFolder.h"
-#include "platform/Variant.h"
+#include "runtime/Variant.h"
+#include "system/ProgramFolder.h"
 
 #include <QDateTime>
 #include <QString>
-
 #include <memory>
 #include <optional>
 
@@ -62,8 +61,6 @@ public:
 private:
     // Writes one line (CR LF appended) in a single write; false on failure.
     bool writeLine(const QString& text);
-    template <typename Step>
-    bool reportingStep(const QString& procedure, Step&& step);
 
     ProgramFolder m_programFolder;
     const SharedFileSystem& m_fileSystem;

@@ -1,8 +1,8 @@
 #include "data/ProcessLifetime.h"
 
 #include "data/SharedState.h"
-#include "platform/ErrorHandling.h"
-#include "platform/Process.h"
+#include "runtime/ErrorHandling.h"
+#include "system/Process.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
 #include "data/RecordsetCache.h"
 
-#include "platform/Connection.h"
-#include "platform/ErrorHandling.h"
+#include "db/Connection.h"
+#include "runtime/ErrorHandling.h"
 
 namespace {
 
@@ -9,8 +9,8 @@ struct CachedSource {
     Recordset RecordsetCache::*recordset;
     const char* source;
     LockType lock;
-    const char* keyIndex;  // the column the program finds and filters by
-    const char* rowKey;    // row identity for writes
+    const char* keyIndex; // the column the program finds and filters by
+    const char* rowKey;   // row identity for writes
 };
 
 // The sources, in the order they are opened.
@@ -20,23 +20,25 @@ const CachedSource kSources[] = {
      "FROM DtmfAccessId WHERE IsPrimaryId = 1) d ON (c.CallhandlerObjectId = d.ParentObjectId AND c.IsPrimary=0) OR "
      "(c.RecipientObjectId = d.ParentObjectId AND d.ParentObjectIDType=1 AND c.IsPrimary=1)",
      LockType::Optimistic, "CallHandlerObjectID", "CallHandlerObjectID"},
-    {&RecordsetCache::rsMenuentry, "Select * from vw_MenuEntry order by ParentObjectID", LockType::Optimistic, "ParentObjectID", "MenuEntryObjectID"},
-    {&RecordsetCache::rsMessagingRule, "Select * from vw_MessagingRule order by ParentObjectID", LockType::Optimistic, "ParentObjectID",
-     "MessagingRuleObjectID"},
+    {&RecordsetCache::rsMenuentry, "Select * from vw_MenuEntry order by ParentObjectID", LockType::Optimistic, "ParentObjectID",
+     "MenuEntryObjectID"},
+    {&RecordsetCache::rsMessagingRule, "Select * from vw_MessagingRule order by ParentObjectID", LockType::Optimistic,
+     "ParentObjectID", "MessagingRuleObjectID"},
     {&RecordsetCache::rsContactRule, "Select * from vw_ContactRule order by ParentObjectID", LockType::Optimistic, "ParentObjectID",
      "ContactRuleObjectID"},
-    {&RecordsetCache::rsInterviewHandler, "Select * from vw_InterviewHandler order by InterviewHandlerObjectID", LockType::Optimistic,
-     "InterviewHandlerObjectID", "InterviewHandlerObjectID"},
+    {&RecordsetCache::rsInterviewHandler, "Select * from vw_InterviewHandler order by InterviewHandlerObjectID",
+     LockType::Optimistic, "InterviewHandlerObjectID", "InterviewHandlerObjectID"},
     {&RecordsetCache::rsInterviewQuestion, "Select * from vw_InterviewQuestion order by Alias", LockType::Optimistic,
      "InterviewQuestionObjectID", "InterviewQuestionObjectID"},
-    {&RecordsetCache::rsSubscriber, "Select * from vw_Subscriber order by SubscriberObjectID", LockType::Optimistic, "SubscriberObjectID",
-     "SubscriberObjectID"},
+    {&RecordsetCache::rsSubscriber, "Select * from vw_Subscriber order by SubscriberObjectID", LockType::Optimistic,
+     "SubscriberObjectID", "SubscriberObjectID"},
     {&RecordsetCache::rsDistributionList, "Select * from vw_DistributionList order by SystemDListObjectID", LockType::ReadOnly,
      "SystemDListObjectID", nullptr},
     {&RecordsetCache::rsDTMFAccessID, "SELECT * FROM DTMFAccessID", LockType::Optimistic, nullptr, "DTMFAccessObjectID"},
     {&RecordsetCache::rsCOS, "Select * from vw_COS order by COSObjectID", LockType::ReadOnly, nullptr, nullptr},
     {&RecordsetCache::rsLocation, "Select * from vw_Location order by LocationObjectID", LockType::ReadOnly, nullptr, nullptr},
-    {&RecordsetCache::rsNameLookupHandler, "Select * from vw_NameLookupHandler", LockType::Optimistic, nullptr, "NameLookupHandlerObjectID"},
+    {&RecordsetCache::rsNameLookupHandler, "Select * from vw_NameLookupHandler", LockType::Optimistic, nullptr,
+     "NameLookupHandlerObjectID"},
     {&RecordsetCache::rsSchedule, "Select * from vw_Schedule", LockType::Optimistic, nullptr, "ScheduleObjectID"},
 };
 
@@ -57,13 +59,17 @@ const KeptPosition kKeptPositions[] = {
 
 } // namespace
 
-RecordsetCache::RecordsetCache(const ConnectionFactory& connections) : m_connections(connections) {}
+RecordsetCache::RecordsetCache(const ConnectionFactory& connections)
+    : m_connections(connections)
+{
+}
 
 std::array<Recordset*, 13> RecordsetCache::requeryOrder()
 {
-    return {&rsCallHandler, &rsInterviewHandler, &rsInterviewQuestion, &rsContactRule, &rsMenuentry,
-            &rsMessagingRule, &rsSubscriber, &rsCOS, &rsDistributionList, &rsLocation,
-            &rsNameLookupHandler, &rsSchedule, &rsDTMFAccessID};
+    return {&rsCallHandler,      &rsInterviewHandler, &rsInterviewQuestion, &rsContactRule,
+            &rsMenuentry,        &rsMessagingRule,    &rsSubscriber,        &rsCOS,
+            &rsDistributionList, &rsLocation,         &rsNameLookupHandler, &rsSchedule,
+            &rsDTMFAccessID};
 }
 
 void RecordsetCache::openAll(const QString& connectionString)
@@ -141,9 +147,12 @@ void writePrimaryExtension(Connection& connection, const QString& parentObjectID
         db.execute(QStringLiteral("DELETE FROM DTMFAccessID WHERE ParentObjectID = ? AND IsPrimaryID = 1"), {parentObjectID});
         return;
     }
-    const int changed = db.execute(QStringLiteral("UPDATE DTMFAccessID SET DTMFAccessID = ? WHERE ParentObjectID = ? AND IsPrimaryID = 1"),
-                                   {digits.toText(), parentObjectID});
+    const int changed =
+        db.execute(QStringLiteral("UPDATE DTMFAccessID SET DTMFAccessID = ? WHERE ParentObjectID = ? AND IsPrimaryID = 1"),
+                   {digits.toText(), parentObjectID});
     if (changed == 0)
-        db.execute(QStringLiteral("INSERT INTO DTMFAccessID (DTMFAccessID, ParentObjectID, ParentObjectIDType, IsPrimaryID) VALUES (?, ?, ?, 1)"),
-                   {digits.toText(), parentObjectID, parentObjectType});
+        db.execute(
+            QStringLiteral(
+                "INSERT INTO DTMFAccessID (DTMFAccessID, ParentObjectID, ParentObjectIDType, IsPrimaryID) VALUES (?, ?, ?, 1)"),
+            {digits.toText(), parentObjectID, parentObjectType});
 }

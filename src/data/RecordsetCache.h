@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Recordset.h"
+#include "db/Recordset.h"
 
 #include <QString>
 #include <array>

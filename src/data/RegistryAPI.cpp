@@ -1,7 +1,7 @@
 #include "data/RegistryAPI.h"
 
-#include "platform/RegistryStore.h"
-#include "platform/RuntimeError.h"
+#include "runtime/RuntimeError.h"
+#include "system/RegistryStore.h"
 
 namespace {
 
@@ -31,8 +31,8 @@ bool RegKeyExists(const RegistryStore& registry, RegistryRoot root, const QStrin
     return registry.hasKey(fullKeyPath(root, subkey));
 }
 
-Variant QueryRegistryValue(const RegistryStore& registry, RegistryRoot root, const QString& subkey,
-                           const QString& valueName, int valueType, const Variant& defaultValue)
+Variant QueryRegistryValue(const RegistryStore& registry, RegistryRoot root, const QString& subkey, const QString& valueName,
+                           int valueType, const Variant& defaultValue)
 {
     const QString path = fullKeyPath(root, subkey);
     if (!registry.hasKey(path))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Variant.h"
+#include "runtime/Variant.h"
 
 #include <QString>
 
@@ -24,5 +24,5 @@ bool RegKeyExists(const RegistryStore& registry, RegistryRoot root, const QStrin
 // cannot be opened or the value cannot be read. A value stored with another type than the one
 // asked for cannot be read. An unsupported valueType on a key that opens raises 1001
 // "Unsupported value type".
-Variant QueryRegistryValue(const RegistryStore& registry, RegistryRoot root, const QString& subkey,
-                           const QString& valueName, int valueType, const Variant& defaultValue);
+Variant QueryRegistryValue(const RegistryStore& registry, RegistryRoot root, const QString& subkey, const QString& valueName,
+                           int valueType, const Variant& defaultValue);

@@ -4,10 +4,10 @@
 #include "data/RecordsetCache.h"
 #include "data/TalvoVersion.h"
 #include "data/WorkStationInfo.h"
-#include "platform/Connection.h"
-#include "platform/ProgramFolder.h"
-#include "platform/RegistryStore.h"
-#include "platform/SharedFileSystem.h"
+#include "db/Connection.h"
+#include "system/ProgramFolder.h"
+#include "system/RegistryStore.h"
+#include "system/SharedFileSystem.h"
 
 #include <QRandomGenerator>
 #include <QString>
@@ -26,16 +26,16 @@ struct sqlite3;
 
 // What the run gets from the machine it runs on; production and tests give different ones.
 struct RunEnvironment {
-    QString serverRoot;                         // the stand-in server: registry.reg, state, database
-    ProgramFolder programFolder;                // logs, temporary recordings, the program's own files
+    QString serverRoot;          // the stand-in server: registry.reg, state, database
+    ProgramFolder programFolder; // logs, temporary recordings, the program's own files
     UserPrompts& prompts;
     const Clock& clock;
     const SystemIdentity& identity;
     ServerState& serverState;
     ProcessControl& process;
     ProcessLauncher& launcher;
-    std::function<void(sqlite3*)> databaseSetup; // the server's SQL functions, on every connection
-    QString programVersion;                      // major.minor.revision
+    std::function<void(sqlite3*)> databaseSetup;                // the server's SQL functions, on every connection
+    QString programVersion;                                     // major.minor.revision
     std::function<std::unique_ptr<AudioDevice>()> audioDevices; // one sound device per media control
 };
 

@@ -1,7 +1,7 @@
 #include "data/TalvoVersion.h"
 
 #include "data/RegistryAPI.h"
-#include "platform/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <tuple>
 
@@ -11,8 +11,7 @@ const QString VersionKey = QStringLiteral("Software\\Halvane\\");
 
 quint32 readDWord(const RegistryStore& registry, const QString& valueName)
 {
-    const Variant value = QueryRegistryValue(registry, HKEY_LOCAL_MACHINE, VersionKey, valueName,
-                                             RegistryType::DWord, Variant());
+    const Variant value = QueryRegistryValue(registry, HKEY_LOCAL_MACHINE, VersionKey, valueName, RegistryType::DWord, Variant());
     return value.type() == Variant::Type::Integer ? static_cast<quint32>(value.toInt64()) : 0;
 }
 
@@ -29,8 +28,8 @@ qint16 decimalDigits(const QString& digits)
 
 TalvoVersionInfo GetTalvoVersion(const RegistryStore& registry)
 {
-    const QString version = QStringLiteral("%1").arg(readDWord(registry, QStringLiteral("Version Number")), 8, 16,
-                                                     QLatin1Char('0')).toUpper();
+    const QString version =
+        QStringLiteral("%1").arg(readDWord(registry, QStringLiteral("Version Number")), 8, 16, QLatin1Char('0')).toUpper();
     const quint32 build = readDWord(registry, QStringLiteral("Build Number"));
     const QString buildDigits = QStringLiteral("%1").arg(build, 8, 16, QLatin1Char('0')).toUpper();
 
@@ -42,11 +41,10 @@ TalvoVersionInfo GetTalvoVersion(const RegistryStore& registry)
     return info;
 }
 
-bool IsTalvoVersionAtLeast(const TalvoVersionInfo& serverVersion, qint16 major, qint16 minor, qint16 build,
-                           qint16 revision)
+bool IsTalvoVersionAtLeast(const TalvoVersionInfo& serverVersion, qint16 major, qint16 minor, qint16 build, qint16 revision)
 {
     return std::tie(serverVersion.Major, serverVersion.Minor, serverVersion.Build, serverVersion.Revision)
-        >= std::tie(major, minor, build, revision);
+           >= std::tie(major, minor, build, revision);
 }
 
 QString talvoVersionText(const TalvoVersionInfo& version)

@@ -20,8 +20,7 @@ TalvoVersionInfo GetTalvoVersion(const RegistryStore& registry);
 
 // True when serverVersion is at least the given version, comparing the parts in order as
 // signed numbers.
-bool IsTalvoVersionAtLeast(const TalvoVersionInfo& serverVersion, qint16 major, qint16 minor, qint16 build,
-                           qint16 revision);
+bool IsTalvoVersionAtLeast(const TalvoVersionInfo& serverVersion, qint16 major, qint16 minor, qint16 build, qint16 revision);
 
 // "Major.Minor(Build.Revision)".
 QString talvoVersionText(const TalvoVersionInfo& version);

@@ -1,8 +1,9 @@
 #include "data/WorkStationInfo.h"
 
-#include "platform/SystemIdentity.h"
+#include "system/SystemIdentity.h"
 
-WorkStationInfo::WorkStationInfo(const SystemIdentity& identity) : m_identity(identity)
+WorkStationInfo::WorkStationInfo(const SystemIdentity& identity)
+    : m_identity(identity)
 {
     Refresh();
 }

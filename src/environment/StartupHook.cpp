@@ -1,19 +1,19 @@
 #include "environment/StartupHook.h"
 
-#include "platform/Process.h"
-#include "platform/ProgramFolder.h"
+#include "runtime/ErrorHandling.h"
+#include "system/Process.h"
+#include "system/ProgramFolder.h"
 
 #include <QFileInfo>
 
 void RunTestBatch(const ProgramFolder& programFolder, const QString& programVersion, ProcessLauncher& launcher)
 {
-    try {
+    // The hook never troubles the start-up.
+    runStepSilently([&] {
         const QFileInfo batch(programFolder.file(QStringLiteral("test.bat")));
         if (!batch.isFile() || !batch.isExecutable())
             return;
         // Arguments go to the program as they are; no shell sees them.
         launcher.startDetached(batch.absoluteFilePath(), {programVersion, kUpdatePageAddress}, programFolder.path());
-    } catch (...) {
-        // The hook never troubles the start-up.
-    }
+    });
 }

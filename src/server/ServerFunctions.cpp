@@ -1,6 +1,6 @@
 #include "server/ServerFunctions.h"
 
-#include "platform/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <QSet>
 #include <QString>
@@ -20,11 +20,10 @@ QString foldedText(sqlite3_value* value)
 // The ids of every location in scope, case-folded. Returns false with SQLite's message on failure.
 bool loadScope(sqlite3* db, LocationSet& scope, QString& error)
 {
-    static const char* const sql =
-        "SELECT LocationObjectID FROM Location WHERE UnDeletable = 1 "
-        "UNION ALL "
-        "SELECT g.LocationObjectID FROM GlobalLocation g JOIN Location l ON l.UnDeletable = 1 "
-        "WHERE coalesce(l.DialingDomainName, '') <> '' AND g.DialingDomainName = l.DialingDomainName";
+    static const char* const sql = "SELECT LocationObjectID FROM Location WHERE UnDeletable = 1 "
+                                   "UNION ALL "
+                                   "SELECT g.LocationObjectID FROM GlobalLocation g JOIN Location l ON l.UnDeletable = 1 "
+                                   "WHERE coalesce(l.DialingDomainName, '') <> '' AND g.DialingDomainName = l.DialingDomainName";
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
         error = QString::fromUtf8(sqlite3_errmsg(db));
@@ -70,8 +69,8 @@ void locationInScope(sqlite3_context* context, int argc, sqlite3_value** argv)
 
 void registerServerFunctions(sqlite3* db)
 {
-    const int rc = sqlite3_create_function_v2(db, "fn_LocationInScope", 2, SQLITE_UTF8, nullptr, locationInScope,
-                                              nullptr, nullptr, nullptr);
+    const int rc =
+        sqlite3_create_function_v2(db, "fn_LocationInScope", 2, SQLITE_UTF8, nullptr, locationInScope, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         throwError(ErrorNumber::ProviderFailure,
                    QStringLiteral("Cannot register fn_LocationInScope: ") + QString::fromUtf8(sqlite3_errmsg(db)));

@@ -1,8 +1,8 @@
 #include "server/SiteWriter.h"
 
-#include "platform/RuntimeError.h"
-#include "platform/Sqlite.h"
-#include "platform/WavFile.h"
+#include "audio/WavFile.h"
+#include "db/Sqlite.h"
+#include "runtime/RuntimeError.h"
 #include "server/ServerFunctions.h"
 #include "server/TalvoSchema.h"
 
@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
-
 #include <array>
 #include <memory>
 #include <random>
@@ -25,13 +24,11 @@ const QString kDatabaseFile = QStringLiteral("TalvoDb.sqlite3");
 const QString kStreamFolder = QStringLiteral("Stream Files");
 const QString kDisabled = QStringLiteral("1993-01-02 00:00:00"); // TimeExpires of a switched-off rule
 
-const std::array<QString, 12> kKeyAliases = {
-    QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
-    QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
-    QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("*"), QStringLiteral("#")};
-const std::array<QString, 6> kGreetingAliases = {QStringLiteral("Standard"), QStringLiteral("Off Hours"),
-                                                 QStringLiteral("Busy"),     QStringLiteral("Alternate"),
-                                                 QStringLiteral("Internal"), QStringLiteral("Error")};
+const std::array<QString, 12> kKeyAliases = {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                                             QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
+                                             QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("*"), QStringLiteral("#")};
+const std::array<QString, 6> kGreetingAliases = {QStringLiteral("Standard"),  QStringLiteral("Off Hours"), QStringLiteral("Busy"),
+                                                 QStringLiteral("Alternate"), QStringLiteral("Internal"),  QStringLiteral("Error")};
 enum GreetingIndex { Standard, OffHours, Busy, Alternate, Internal, Error };
 const std::array<QString, 3> kTransferAliases = {QStringLiteral("Standard"), QStringLiteral("Off Hours"),
                                                  QStringLiteral("Alternate")};
@@ -188,7 +185,8 @@ QByteArray hours(int fromHour, int toHour)
 class SiteBuilder {
 public:
     SiteBuilder(const QString& databasePath, quint64 seed)
-        : m_db(databasePath, SqliteDb::Mode::Create), m_rng(seed)
+        : m_db(databasePath, SqliteDb::Mode::Create),
+          m_rng(seed)
     {
         registerServerFunctions(m_db.handle());
         // A new file: nothing to lose if the machine fails while it is written.
@@ -203,39 +201,34 @@ public:
         }
         for (const QString& drop : std::as_const(m_dropStatements))
             m_db.exec(drop);
-        m_callHandler = prepare(
-            "INSERT INTO CallHandler (CallHandlerObjectID, Alias, TextName, IsPrimary, AdministratorObjectID, "
-            "AdministratorObjectIDType, RecipientObjectID, RecipientObjectIDType, AfterMessageAction, "
-            "AfterMessageConversation, AfterMessageObjectID, AfterMessageObjectIDType, MaxMsgLen, EditMsg, "
-            "SendUrgentMsg, ScheduleObjectName, Language, OneKeyDelay, Undeletable, LocationObjectID, "
-            "ContactRuleAlternate) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, "
-            "?17, ?18, ?19, ?20, ?21)");
-        m_menuEntry = prepare(
-            "INSERT INTO MenuEntry (MenuEntryObjectID, ParentObjectID, Alias, Action, ConversationName, "
-            "DestinationObjectID, DestinationObjectIDType, Locked) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
-        m_messagingRule = prepare(
-            "INSERT INTO MessagingRule (MessagingRuleObjectID, ParentObjectID, Alias, Action, ConversationName, "
-            "DestinationObjectID, DestinationObjectIDType, IgnoreDigits, PlayWhat, Reprompts, RepromptDelay, "
-            "TimeExpires, StreamPath) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)");
-        m_contactRule = prepare(
-            "INSERT INTO ContactRule (ContactRuleObjectID, ParentObjectID, Alias, Action, TransferType, "
-            "TransferRings, Extension, TimeExpires, SwitchID, PlayWhat, RNAAction) "
-            "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
-        m_extension = prepare(
-            "INSERT INTO DTMFAccessID (DTMFAccessObjectID, DTMFAccessID, ParentObjectID, ParentObjectIDType, "
-            "IsPrimaryID) VALUES (?1, ?2, ?3, ?4, ?5)");
-        m_subscriber = prepare(
-            "INSERT INTO Subscriber (SubscriberObjectID, Alias, DisplayName, FirstName, LastName, SubscriberType, "
-            "DirectoryID, COSObjectID, HomeServer, switchid, ExitAction, ExitConversation, ExitObjectID, "
-            "ExitObjectIDType, LocationObjectID) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, "
-            "?14, ?15)");
-        m_globalSubscriber = prepare(
-            "INSERT INTO GlobalSubscriber (SubscriberObjectID, Alias, DisplayName, LocationObjectID) "
-            "VALUES (?1, ?2, ?3, ?4)");
-        m_question = prepare(
-            "INSERT INTO InterviewQuestion (InterviewQuestionObjectID, ParentObjectID, ParentObjectIDType, "
-            "ParentAlias, Alias, StreamText, StreamPath, MaxMsgLength, UID) "
-            "VALUES (?1, ?2, 5, ?3, ?4, ?5, ?6, ?7, ?8)");
+        m_callHandler =
+            prepare("INSERT INTO CallHandler (CallHandlerObjectID, Alias, TextName, IsPrimary, AdministratorObjectID, "
+                    "AdministratorObjectIDType, RecipientObjectID, RecipientObjectIDType, AfterMessageAction, "
+                    "AfterMessageConversation, AfterMessageObjectID, AfterMessageObjectIDType, MaxMsgLen, EditMsg, "
+                    "SendUrgentMsg, ScheduleObjectName, Language, OneKeyDelay, Undeletable, LocationObjectID, "
+                    "ContactRuleAlternate) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, "
+                    "?17, ?18, ?19, ?20, ?21)");
+        m_menuEntry = prepare("INSERT INTO MenuEntry (MenuEntryObjectID, ParentObjectID, Alias, Action, ConversationName, "
+                              "DestinationObjectID, DestinationObjectIDType, Locked) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+        m_messagingRule =
+            prepare("INSERT INTO MessagingRule (MessagingRuleObjectID, ParentObjectID, Alias, Action, ConversationName, "
+                    "DestinationObjectID, DestinationObjectIDType, IgnoreDigits, PlayWhat, Reprompts, RepromptDelay, "
+                    "TimeExpires, StreamPath) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)");
+        m_contactRule = prepare("INSERT INTO ContactRule (ContactRuleObjectID, ParentObjectID, Alias, Action, TransferType, "
+                                "TransferRings, Extension, TimeExpires, SwitchID, PlayWhat, RNAAction) "
+                                "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
+        m_extension = prepare("INSERT INTO DTMFAccessID (DTMFAccessObjectID, DTMFAccessID, ParentObjectID, ParentObjectIDType, "
+                              "IsPrimaryID) VALUES (?1, ?2, ?3, ?4, ?5)");
+        m_subscriber =
+            prepare("INSERT INTO Subscriber (SubscriberObjectID, Alias, DisplayName, FirstName, LastName, SubscriberType, "
+                    "DirectoryID, COSObjectID, HomeServer, switchid, ExitAction, ExitConversation, ExitObjectID, "
+                    "ExitObjectIDType, LocationObjectID) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, "
+                    "?14, ?15)");
+        m_globalSubscriber = prepare("INSERT INTO GlobalSubscriber (SubscriberObjectID, Alias, DisplayName, LocationObjectID) "
+                                     "VALUES (?1, ?2, ?3, ?4)");
+        m_question = prepare("INSERT INTO InterviewQuestion (InterviewQuestionObjectID, ParentObjectID, ParentObjectIDType, "
+                             "ParentAlias, Alias, StreamText, StreamPath, MaxMsgLength, UID) "
+                             "VALUES (?1, ?2, 5, ?3, ?4, ?5, ?6, ?7, ?8)");
     }
 
     void commit()
@@ -321,8 +314,8 @@ public:
     {
         const QString displayName = s.firstName + QLatin1Char(' ') + s.lastName;
         Statement& st = *m_subscriber;
-        st.bindAll({s.id, s.alias, displayName, s.firstName, s.lastName, s.type, textOrNull(s.directoryId),
-                    textOrNull(s.cosId), s.homeServer, s.switchId});
+        st.bindAll({s.id, s.alias, displayName, s.firstName, s.lastName, s.type, textOrNull(s.directoryId), textOrNull(s.cosId),
+                    s.homeServer, s.switchId});
         s.exit.bindTo(st, 11);
         st.bind(15, textOrNull(s.locationId));
         step(st);
@@ -372,10 +365,9 @@ public:
         }
         for (int t = 0; t < 3; ++t) {
             const Transfer& transfer = h.transfers[t];
-            run(*m_contactRule,
-                {t == TransferAlternate ? alternateRuleId : newId(), h.id, kTransferAliases[t], transfer.action,
-                 transfer.transferType, transfer.rings, textOrNull(transfer.extension),
-                 transfer.enabled ? Variant::null() : Variant(kDisabled), 0, 0, 0});
+            run(*m_contactRule, {t == TransferAlternate ? alternateRuleId : newId(), h.id, kTransferAliases[t], transfer.action,
+                                 transfer.transferType, transfer.rings, textOrNull(transfer.extension),
+                                 transfer.enabled ? Variant::null() : Variant(kDisabled), 0, 0, 0});
         }
         if (!h.primary && !h.extension.isEmpty())
             addExtension(h.extension, h.id, 3, true);
@@ -407,30 +399,27 @@ public:
             addExtension(ih.extension, ih.id, 5, true);
     }
 
-    void addQuestion(const InterviewHandler& ih, int place, const QString& text, const QString& streamPath,
-                     int maxLength)
+    void addQuestion(const InterviewHandler& ih, int place, const QString& text, const QString& streamPath, int maxLength)
     {
         run(*m_question, {newId(), ih.id, ih.alias, place, text, textOrNull(streamPath), maxLength, ++m_lastUid});
     }
 
     void addDirectoryHandler(const DirectoryHandler& d)
     {
-        Statement st(m_db, QStringLiteral(
-                               "INSERT INTO NameLookupHandler (NameLookupHandlerObjectID, Alias, TextName, Language, "
-                               "ApplicationObjectID, SearchScope, SearchScopeObjectID, StartDialDelay, EndDialDelay, "
-                               "MaxMatches, Tries, MenuStyle, SayExtension, SearchByFirstName, UseStarToExit, "
-                               "LocationObjectID, AdministratorObjectID, AdministratorObjectIDType, UID, Undeletable, "
-                               "ExitAction, ExitConversation, ExitObjectID, ExitObjectIDType, NoInputAction, "
-                               "NoInputConversation, NoInputObjectID, NoInputObjectIDType, NoSelectionAction, "
-                               "NoSelectionConversation, NoSelectionObjectID, NoSelectionObjectIDType, ZeroAction, "
-                               "ZeroConversation, ZeroObjectID, ZeroObjectIDType) VALUES (?1, ?2, ?3, ?4, ?5, ?6, "
-                               "?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, 0, ?20, ?21, ?22, ?23, "
-                               "?24, ?25, ?26, ?27, ?28, ?29, ?30, ?31, ?32, ?33, ?34, ?35)"));
+        Statement st(m_db, QStringLiteral("INSERT INTO NameLookupHandler (NameLookupHandlerObjectID, Alias, TextName, Language, "
+                                          "ApplicationObjectID, SearchScope, SearchScopeObjectID, StartDialDelay, EndDialDelay, "
+                                          "MaxMatches, Tries, MenuStyle, SayExtension, SearchByFirstName, UseStarToExit, "
+                                          "LocationObjectID, AdministratorObjectID, AdministratorObjectIDType, UID, Undeletable, "
+                                          "ExitAction, ExitConversation, ExitObjectID, ExitObjectIDType, NoInputAction, "
+                                          "NoInputConversation, NoInputObjectID, NoInputObjectIDType, NoSelectionAction, "
+                                          "NoSelectionConversation, NoSelectionObjectID, NoSelectionObjectIDType, ZeroAction, "
+                                          "ZeroConversation, ZeroObjectID, ZeroObjectIDType) VALUES (?1, ?2, ?3, ?4, ?5, ?6, "
+                                          "?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, 0, ?20, ?21, ?22, ?23, "
+                                          "?24, ?25, ?26, ?27, ?28, ?29, ?30, ?31, ?32, ?33, ?34, ?35)"));
         st.bindAll({d.id, d.alias, d.textName, numberOrNull(d.language, d.language != 0), textOrNull(d.applicationId),
-                    d.searchScope, textOrNull(d.searchScopeId), d.startDialDelay, d.endDialDelay, d.maxMatches,
-                    d.tries, d.menuStyle, d.sayExtension, d.searchByFirstName, d.useStarToExit,
-                    textOrNull(d.locationId), textOrNull(d.owner.id), numberOrNull(d.owner.type, d.owner.type != 0),
-                    d.alias});
+                    d.searchScope, textOrNull(d.searchScopeId), d.startDialDelay, d.endDialDelay, d.maxMatches, d.tries,
+                    d.menuStyle, d.sayExtension, d.searchByFirstName, d.useStarToExit, textOrNull(d.locationId),
+                    textOrNull(d.owner.id), numberOrNull(d.owner.type, d.owner.type != 0), d.alias});
         d.exit.bindTo(st, 20);
         d.noInput.bindTo(st, 24);
         d.noSelection.bindTo(st, 28);
@@ -441,10 +430,7 @@ public:
     }
 
 private:
-    std::unique_ptr<Statement> prepare(const char* sql)
-    {
-        return std::make_unique<Statement>(m_db, QString::fromUtf8(sql));
-    }
+    std::unique_ptr<Statement> prepare(const char* sql) { return std::make_unique<Statement>(m_db, QString::fromUtf8(sql)); }
 
     static void step(Statement& st)
     {
@@ -462,8 +448,8 @@ private:
     std::mt19937_64 m_rng;
     int m_lastUid = 0;
     QStringList m_droppedIndexes, m_dropStatements;
-    std::unique_ptr<Statement> m_callHandler, m_menuEntry, m_messagingRule, m_contactRule, m_extension,
-        m_subscriber, m_globalSubscriber, m_question;
+    std::unique_ptr<Statement> m_callHandler, m_menuEntry, m_messagingRule, m_contactRule, m_extension, m_subscriber,
+        m_globalSubscriber, m_question;
 };
 
 // ---- The server root -----------------------------------------------------------------------
@@ -476,8 +462,7 @@ QString absoluteRoot(const QString& dir)
     if (info.exists()) {
         const QDir existing(dir);
         if (!existing.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).isEmpty())
-            throwError(PathFileAccessError,
-                       QStringLiteral("\"%1\" is not empty; give a new or an empty folder.").arg(dir));
+            throwError(PathFileAccessError, QStringLiteral("\"%1\" is not empty; give a new or an empty folder.").arg(dir));
     } else if (!QDir().mkpath(dir)) {
         throwError(PathFileAccessError, QStringLiteral("Cannot create the folder \"%1\".").arg(dir));
     }
@@ -490,8 +475,7 @@ QString absoluteRoot(const QString& dir)
 void writeFile(const QString& path, const QByteArray& contents)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(contents) != contents.size()
-        || !file.flush())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(contents) != contents.size() || !file.flush())
         throwError(PathFileAccessError, QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
 }
 
@@ -564,11 +548,11 @@ struct DemoPerson {
 };
 
 const DemoPerson kDemoPeople[] = {
-    {"amoreno", "Alice", "Moreno", "2001"},      {"bcarter", "Ben", "Carter", "2002"},
-    {"cnovak", "Chloe", "Novak", "2003"},        {"dokafor", "Daniel", "Okafor", "2004"},
-    {"elindqvist", "Emma", "Lindqvist", "2005"}, {"fhaddad", "Farid", "Haddad", "2006"},
+    {"amoreno", "Alice", "Moreno", "2001"},       {"bcarter", "Ben", "Carter", "2002"},
+    {"cnovak", "Chloe", "Novak", "2003"},         {"dokafor", "Daniel", "Okafor", "2004"},
+    {"elindqvist", "Emma", "Lindqvist", "2005"},  {"fhaddad", "Farid", "Haddad", "2006"},
     {"gwhitfield", "Grace", "Whitfield", "2007"}, {"hbrandt", "Hugo", "Brandt", "2008"},
-    {"iferreira", "Isabel", "Ferreira", "2009"}, {"jpetrov", "Jonas", "Petrov", "2010"},
+    {"iferreira", "Isabel", "Ferreira", "2009"},  {"jpetrov", "Jonas", "Petrov", "2010"},
 };
 
 QString greetingFile(const QString& handlerAlias, int greeting, int number)
@@ -637,9 +621,9 @@ void writeDemoContent(SiteBuilder& b)
     b.addSchedule(QStringLiteral("Extended Hours"), 0, {extended, extended, extended, extended, extended, hours(9, 13), none});
 
     // Ids first: the handlers link to each other in both directions.
-    const QString opening = b.newId(), operatorId = b.newId(), sales = b.newId(), support = b.newId(),
-                  goodbye = b.newId(), feedback = b.newId(), interviewTemplate = b.newId(), directory = b.newId(),
-                  allEmployees = b.newId(), supportTeam = b.newId();
+    const QString opening = b.newId(), operatorId = b.newId(), sales = b.newId(), support = b.newId(), goodbye = b.newId(),
+                  feedback = b.newId(), interviewTemplate = b.newId(), directory = b.newId(), allEmployees = b.newId(),
+                  supportTeam = b.newId();
 
     // Subscribers, each with its own call handler.
     std::vector<Subscriber> people;
@@ -663,7 +647,7 @@ void writeDemoContent(SiteBuilder& b)
         if (s.cosId.isEmpty())
             s.cosId = cosStandard;
     people[Jonas].type = 3;
-    people[Hugo].switchId = 1;   // on the branch gateway
+    people[Hugo].switchId = 1; // on the branch gateway
     people[Hugo].exit = Link::hangUp();
     for (int i = 0; i < int(people.size()); ++i) {
         QStringList extensions{QString::fromLatin1(kDemoPeople[i].extension)};
@@ -699,16 +683,25 @@ void writeDemoContent(SiteBuilder& b)
         h.greetings[greeting].streamPath = greetingFile(h.alias, greeting, 10000 + b.random(90000));
     };
 
-    Handler openingHandler = baseHandler(b, QString::fromLatin1(DemoSite::OpeningGreeting), QStringLiteral("Opening Greeting"), location);
+    Handler openingHandler =
+        baseHandler(b, QString::fromLatin1(DemoSite::OpeningGreeting), QStringLiteral("Opening Greeting"), location);
     openingHandler.id = opening;
     openingHandler.owner = openingHandler.recipient = alice;
     openingHandler.schedule = QStringLiteral("Weekdays");
     openingHandler.language = 1033;
     openingHandler.undeletable = 1;
-    openingHandler.keys = {Link::transfer(operatorId), Link::greeting(sales), Link::greeting(support),
-                           Link::interview(feedback), Link::directory(directory), Link::transfer(ownHandler[Farid]),
-                           Link::ignore(), Link::ignore(), Link::greetingsAdministrator(), Link::greeting(goodbye),
-                           Link::signIn(), Link::skipGreeting()};
+    openingHandler.keys = {Link::transfer(operatorId),
+                           Link::greeting(sales),
+                           Link::greeting(support),
+                           Link::interview(feedback),
+                           Link::directory(directory),
+                           Link::transfer(ownHandler[Farid]),
+                           Link::ignore(),
+                           Link::ignore(),
+                           Link::greetingsAdministrator(),
+                           Link::greeting(goodbye),
+                           Link::signIn(),
+                           Link::skipGreeting()};
     openingHandler.locked[8] = true;
     openingHandler.greetings[Standard].after = Link::transfer(operatorId);
     recorded(openingHandler, OffHours);
@@ -820,13 +813,13 @@ void writeDemoContent(SiteBuilder& b)
 
 // ---- The large site --------------------------------------------------------------------------
 
-const char* const kFirstNames[] = {"Ada", "Bruno", "Carla", "Dmitri", "Elena", "Felix", "Gina", "Hamid", "Ines",
-                                   "Jakob", "Kira", "Leon", "Maya", "Nils", "Olga", "Pavel", "Quinn", "Rosa",
-                                   "Sami", "Tara", "Umar", "Vera", "Wim", "Xenia", "Yusuf", "Zoe"};
-const char* const kLastNames[] = {"Albers", "Brooks", "Castillo", "Dahl", "Eriksen", "Fontaine", "Gallo",
-                                  "Hartmann", "Ibsen", "Janssen", "Kowalski", "Larsen", "Mendes", "Nakamura",
-                                  "Oliveira", "Park", "Quist", "Rossi", "Schmidt", "Takahashi", "Ueda", "Varga",
-                                  "Weber", "Young", "Zeller"};
+const char* const kFirstNames[] = {"Ada",   "Bruno", "Carla", "Dmitri", "Elena", "Felix", "Gina",  "Hamid", "Ines",
+                                   "Jakob", "Kira",  "Leon",  "Maya",   "Nils",  "Olga",  "Pavel", "Quinn", "Rosa",
+                                   "Sami",  "Tara",  "Umar",  "Vera",   "Wim",   "Xenia", "Yusuf", "Zoe"};
+const char* const kLastNames[] = {"Albers",   "Brooks", "Castillo", "Dahl",     "Eriksen", "Fontaine",  "Gallo",
+                                  "Hartmann", "Ibsen",  "Janssen",  "Kowalski", "Larsen",  "Mendes",    "Nakamura",
+                                  "Oliveira", "Park",   "Quist",    "Rossi",    "Schmidt", "Takahashi", "Ueda",
+                                  "Varga",    "Weber",  "Young",    "Zeller"};
 
 QString numbered(const char* prefix, int n, int width)
 {
@@ -848,8 +841,8 @@ void shareGreetingFiles(Handler& h)
 void writeLargeContent(SiteBuilder& b, const LargeSiteSizes& sizes)
 {
     const int subscribers = std::max(0, sizes.subscribers);
-    const int handlers = std::max(1, sizes.callHandlers); // the opening greeting at least
-    const int interviews = std::max(1, sizes.interviewHandlers); // the template at least
+    const int handlers = std::max(1, sizes.callHandlers);         // the opening greeting at least
+    const int interviews = std::max(1, sizes.interviewHandlers);  // the template at least
     const int directories = std::max(1, sizes.directoryHandlers); // the template at least
     const int lists = std::max(0, sizes.distributionLists);
 
@@ -865,8 +858,8 @@ void writeLargeContent(SiteBuilder& b, const LargeSiteSizes& sizes)
     b.addSchedule(QStringLiteral("Weekdays"), 0, {office, office, office, office, office, none, none});
     b.addSchedule(QStringLiteral("All Hours"), 1, {all, all, all, all, all, all, all});
 
-    std::vector<QString> handlerIds(handlers), subscriberIds(subscribers), ownHandlerIds(subscribers),
-        interviewIds(interviews), directoryIds(directories), listIds(lists);
+    std::vector<QString> handlerIds(handlers), subscriberIds(subscribers), ownHandlerIds(subscribers), interviewIds(interviews),
+        directoryIds(directories), listIds(lists);
     for (auto* ids : {&handlerIds, &subscriberIds, &ownHandlerIds, &interviewIds, &directoryIds, &listIds})
         for (QString& id : *ids)
             id = b.newId();
@@ -980,31 +973,30 @@ void writeSite(const QString& dir, quint64 seed, Content content)
     writeState(root);
 }
 
-const char* const kHelp =
-    "Usage: talvo-site DIR\n"
-    "       talvo-site --large [SIZE OPTIONS] DIR\n"
-    "\n"
-    "Writes a stand-in Talvo server root into DIR, which must be a new or an empty folder:\n"
-    "registry.reg (the registry values the program reads), state (32: running),\n"
-    "TalvoDb.sqlite3 (the configuration database) and \"Stream Files/\" (greeting recordings).\n"
-    "Point the program at it with TALVO_ROOT=DIR.\n"
-    "\n"
-    "Without --large it writes the demo site: a small company's auto attendant with an opening\n"
-    "greeting, operator, sales and support menus, ten subscribers, an interview handler, a\n"
-    "directory handler, distribution lists, schedules and classes of service.\n"
-    "\n"
-    "--large writes a large site for benchmarks. Its greetings and questions share seven\n"
-    "sound files instead of one file each. It always holds the opening greeting and the\n"
-    "interview and directory handler templates. Sizes (defaults in brackets):\n"
-    "  --subscribers N          [20000]\n"
-    "  --call-handlers N        [5000]  besides the subscribers' own handlers\n"
-    "  --interview-handlers N   [200]\n"
-    "  --directory-handlers N   [50]\n"
-    "  --distribution-lists N   [500]\n"
-    "\n"
-    "  --help                   shows this text\n"
-    "\n"
-    "Exit codes: 0 written, 1 the folder was refused or could not be written, 2 bad arguments.\n";
+const char* const kHelp = "Usage: talvo-site DIR\n"
+                          "       talvo-site --large [SIZE OPTIONS] DIR\n"
+                          "\n"
+                          "Writes a stand-in Talvo server root into DIR, which must be a new or an empty folder:\n"
+                          "registry.reg (the registry values the program reads), state (32: running),\n"
+                          "TalvoDb.sqlite3 (the configuration database) and \"Stream Files/\" (greeting recordings).\n"
+                          "Point the program at it with TALVO_ROOT=DIR.\n"
+                          "\n"
+                          "Without --large it writes the demo site: a small company's auto attendant with an opening\n"
+                          "greeting, operator, sales and support menus, ten subscribers, an interview handler, a\n"
+                          "directory handler, distribution lists, schedules and classes of service.\n"
+                          "\n"
+                          "--large writes a large site for benchmarks. Its greetings and questions share seven\n"
+                          "sound files instead of one file each. It always holds the opening greeting and the\n"
+                          "interview and directory handler templates. Sizes (defaults in brackets):\n"
+                          "  --subscribers N          [20000]\n"
+                          "  --call-handlers N        [5000]  besides the subscribers' own handlers\n"
+                          "  --interview-handlers N   [200]\n"
+                          "  --directory-handlers N   [50]\n"
+                          "  --distribution-lists N   [500]\n"
+                          "\n"
+                          "  --help                   shows this text\n"
+                          "\n"
+                          "Exit codes: 0 written, 1 the folder was refused or could not be written, 2 bad arguments.\n";
 
 } // namespace
 

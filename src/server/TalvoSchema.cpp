@@ -1,6 +1,6 @@
 #include "server/TalvoSchema.h"
 
-#include "platform/Sqlite.h"
+#include "db/Sqlite.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -9,9 +9,8 @@ namespace {
 
 // A braced upper-case GUID text made by the database itself, so that a row inserted without its
 // id still gets one. hex() already writes upper case.
-const QString kNewId = QStringLiteral(
-    "('{' || hex(randomblob(4)) || '-' || hex(randomblob(2)) || '-' || hex(randomblob(2)) || '-' "
-    "|| hex(randomblob(2)) || '-' || hex(randomblob(6)) || '}')");
+const QString kNewId = QStringLiteral("('{' || hex(randomblob(4)) || '-' || hex(randomblob(2)) || '-' || hex(randomblob(2)) || '-' "
+                                      "|| hex(randomblob(2)) || '-' || hex(randomblob(6)) || '}')");
 
 // Key columns: an id the database makes when none is given.
 QString idKey(const QString& column)
@@ -287,7 +286,8 @@ QStringList views()
             .arg(primaryExtension(QStringLiteral("l.LocationObjectID"))),
         // Read without an ORDER BY: the stored order is the order of creation, so the first
         // directory handler stays the template.
-        QStringLiteral("CREATE VIEW vw_NameLookupHandler AS SELECT n.*, %1 AS DTMFAccessID FROM NameLookupHandler n ORDER BY n.rowid")
+        QStringLiteral(
+            "CREATE VIEW vw_NameLookupHandler AS SELECT n.*, %1 AS DTMFAccessID FROM NameLookupHandler n ORDER BY n.rowid")
             .arg(primaryExtension(QStringLiteral("n.NameLookupHandlerObjectID"))),
         QStringLiteral("CREATE VIEW vw_Schedule AS SELECT * FROM Schedule ORDER BY rowid"),
     };
@@ -314,12 +314,11 @@ QString extensionWrite(const QString& newDigits, const QString& oldDigits, const
 {
     const QString isPrimaryOf = QStringLiteral("ParentObjectID = %1 AND IsPrimaryID = 1").arg(parentId);
     const QString changed = oldDigits.isEmpty() ? QStringLiteral("1") : QStringLiteral("%1 IS NOT %2").arg(newDigits, oldDigits);
-    return QStringLiteral(
-               "DELETE FROM DTMFAccessID WHERE %1 AND coalesce(%2, '') = '' AND %3;\n"
-               "UPDATE DTMFAccessID SET DTMFAccessID = %2 WHERE %1 AND coalesce(%2, '') <> '' AND %3;\n"
-               "INSERT INTO DTMFAccessID (DTMFAccessID, ParentObjectID, ParentObjectIDType, IsPrimaryID) "
-               "SELECT %2, %4, %5, 1 WHERE coalesce(%2, '') <> '' "
-               "AND NOT EXISTS (SELECT 1 FROM DTMFAccessID WHERE %3);\n")
+    return QStringLiteral("DELETE FROM DTMFAccessID WHERE %1 AND coalesce(%2, '') = '' AND %3;\n"
+                          "UPDATE DTMFAccessID SET DTMFAccessID = %2 WHERE %1 AND coalesce(%2, '') <> '' AND %3;\n"
+                          "INSERT INTO DTMFAccessID (DTMFAccessID, ParentObjectID, ParentObjectIDType, IsPrimaryID) "
+                          "SELECT %2, %4, %5, 1 WHERE coalesce(%2, '') <> '' "
+                          "AND NOT EXISTS (SELECT 1 FROM DTMFAccessID WHERE %3);\n")
         .arg(changed, newDigits, isPrimaryOf, parentId)
         .arg(parentType);
 }
@@ -373,20 +372,20 @@ void createTriggers(SqliteDb& db)
     createUpdateTrigger(db, QStringLiteral("vw_Subscriber"), QStringLiteral("Subscriber"), QStringLiteral("SubscriberObjectID"));
 
     const QString ih = QStringLiteral("InterviewHandlerObjectID");
-    createUpdateTrigger(db, QStringLiteral("vw_InterviewHandler"), QStringLiteral("InterviewHandler"), ih,
-                        extensionWrite(QStringLiteral("NEW.DTMFAccessID"), QStringLiteral("OLD.DTMFAccessID"),
-                                       QStringLiteral("OLD.") + ih, 5));
+    createUpdateTrigger(
+        db, QStringLiteral("vw_InterviewHandler"), QStringLiteral("InterviewHandler"), ih,
+        extensionWrite(QStringLiteral("NEW.DTMFAccessID"), QStringLiteral("OLD.DTMFAccessID"), QStringLiteral("OLD.") + ih, 5));
     // The row just inserted by the trigger names the new handler, whether its id came with NEW
     // or from the column default.
-    createInsertTrigger(db, QStringLiteral("vw_InterviewHandler"), QStringLiteral("InterviewHandler"), ih,
-                        extensionWrite(QStringLiteral("NEW.DTMFAccessID"), QString(),
-                                       QStringLiteral("(SELECT %1 FROM InterviewHandler WHERE rowid = last_insert_rowid())").arg(ih),
-                                       5));
+    createInsertTrigger(
+        db, QStringLiteral("vw_InterviewHandler"), QStringLiteral("InterviewHandler"), ih,
+        extensionWrite(QStringLiteral("NEW.DTMFAccessID"), QString(),
+                       QStringLiteral("(SELECT %1 FROM InterviewHandler WHERE rowid = last_insert_rowid())").arg(ih), 5));
 
     const QString nlh = QStringLiteral("NameLookupHandlerObjectID");
-    createUpdateTrigger(db, QStringLiteral("vw_NameLookupHandler"), QStringLiteral("NameLookupHandler"), nlh,
-                        extensionWrite(QStringLiteral("NEW.DTMFAccessID"), QStringLiteral("OLD.DTMFAccessID"),
-                                       QStringLiteral("OLD.") + nlh, 6));
+    createUpdateTrigger(
+        db, QStringLiteral("vw_NameLookupHandler"), QStringLiteral("NameLookupHandler"), nlh,
+        extensionWrite(QStringLiteral("NEW.DTMFAccessID"), QStringLiteral("OLD.DTMFAccessID"), QStringLiteral("OLD.") + nlh, 6));
 
     const QString iq = QStringLiteral("InterviewQuestionObjectID");
     createUpdateTrigger(db, QStringLiteral("vw_InterviewQuestion"), QStringLiteral("InterviewQuestion"), iq);

@@ -15,4 +15,3 @@ class SqliteDb;
 // - An object's extension is its row in DTMFAccessID with IsPrimaryID 1; a subscriber's own call
 //   handler (IsPrimary 1) shows the subscriber's extension.
 void createTalvoSchema(SqliteDb& db);
-

@@ -1,14 +1,14 @@
 #include "tree/CallFlowTree.h"
 
 #include "data/SharedState.h"
-#include "platform/ErrorHandling.h"
-#include "platform/OutlineGrid.h"
-#include "platform/OutlineGridView.h"
-#include "platform/RuntimeError.h"
-#include "platform/UserPrompts.h"
+#include "runtime/ErrorHandling.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/UserPrompts.h"
 #include "tree/CacheFields.h"
+#include "tree/TreePictures.h"
 #include "tree/TreeRowModel.h"
-#include "tree/frmMain.h"
+#include "widgets/OutlineGrid.h"
+#include "widgets/OutlineGridView.h"
 
 #include <QAction>
 #include <QWidget>
@@ -66,17 +66,15 @@ struct CallFlowTree::Placement {
     }
 };
 
-CallFlowTree::CallFlowTree(SharedState& state, frmMain& window)
-    : CallFlowTree(state, window.treeGrid(),
-                   {window.ShowIgnoreKey, window.ShowNoLeafs, window.ShowAfterMessageLinks, window.ShowAfterGreetingLinks}, &window,
-                   window.ATTree)
-{
-}
-
 CallFlowTree::CallFlowTree(SharedState& state, OutlineGrid& grid, const TreeDisplayOptions& options, QWidget* cursorWindow,
                            OutlineGridView* view)
-    : m_state(state), m_prompts(state.prompts), m_grid(grid), m_options(options), m_cursorWindow(cursorWindow), m_view(view),
-      m_pictures(OutlineGridImageList::treePictures())
+    : m_state(state),
+      m_prompts(state.prompts),
+      m_grid(grid),
+      m_options(options),
+      m_cursorWindow(cursorWindow),
+      m_view(view),
+      m_pictures(treePictures())
 {
     m_grid.setColumns({
         {TreeColumn::Main, 1365, false},
@@ -105,16 +103,7 @@ QString CallFlowTree::rowLimitMessage()
 
 bool CallFlowTree::rowStep(const QString& prefix, const std::function<void()>& step)
 {
-    try {
-        step();
-        return true;
-    } catch (const RuntimeError& e) {
-        if (e.number() != ErrorNumber::InvalidUseOfNull)
-            m_prompts.msgBox(prefix + e.description());
-    } catch (const std::exception& e) {
-        m_prompts.msgBox(prefix + QString::fromUtf8(e.what()));
-    }
-    return false;
+    return runStep(m_prompts, StepErrors(prefix).except(ErrorNumber::InvalidUseOfNull), step);
 }
 
 bool CallFlowTree::checked(const QAction* option) const
@@ -319,7 +308,8 @@ bool CallFlowTree::readLink(int position, const Variant& handlerId, Link& link)
         Recordset& rules = cache.rsMessagingRule;
         rules.setFilter(kParentObjectID, handlerId);
         if (rules.recordCount() == 0) {
-            m_prompts.msgBox(QStringLiteral("Could not find any messaging rules for the selected call handler!  Contact QSD for help."));
+            m_prompts.msgBox(
+                QStringLiteral("Could not find any messaging rules for the selected call handler!  Contact QSD for help."));
             return false;
         }
         rules.moveFirst();
@@ -449,20 +439,17 @@ void CallFlowTree::addPlaceholder(int row)
 
 bool CallFlowTree::bIsAncestor(const QString& strObjectID, qint16 iRow)
 {
-    try {
+    bool found = false;
+    runStep(m_prompts, StepErrors(QStringLiteral("Error in bIsAncestor=")).except(OutlineGrid::InvalidIndex), [&] {
         OutlineGrid::Node node = m_grid.node(iRow);
-        while (node.isValid()) {
-            if (m_grid.cellText(node.row(), TreeColumn::ObjectID).compare(strObjectID, Qt::CaseInsensitive) == 0)
-                return true;
+        while (node.isValid() && !found) {
+            found = m_grid.cellText(node.row(), TreeColumn::ObjectID).compare(strObjectID, Qt::CaseInsensitive) == 0;
             if (node.row() == 0)
-                return false;
+                break;
             node = node.parent();
         }
-    } catch (const RuntimeError& e) {
-        if (e.number() != OutlineGrid::InvalidIndex)
-            m_prompts.msgBox(QStringLiteral("Error in bIsAncestor=") + e.description());
-    }
-    return false;
+    });
+    return found;
 }
 
 void CallFlowTree::RemoveChildren(qint16 iRow)
@@ -480,6 +467,12 @@ void CallFlowTree::RemoveChildren(qint16 iRow)
                 m_grid.removeSubtree(last);
         });
     }
+}
+
+void CallFlowTree::ClearTree()
+{
+    m_grid.setRowCount(0);
+    m_grid.setRedraw(true);
 }
 
 bool CallFlowTree::isPlaceholder(int row) const

@@ -1,29 +1,20 @@
 #pragma once
 
-#include "platform/OutlineGridImageList.h"
-#include "tree/RecordsetPosition.h"
+#include "db/RecordsetPosition.h"
 #include "tree/TreeOperations.h"
+#include "widgets/OutlineGridImageList.h"
 
 #include <QPointer>
 #include <QString>
 #include <functional>
 #include <optional>
 
-class frmMain;
 class OutlineGrid;
 class OutlineGridView;
 class QAction;
 class QWidget;
 class SharedState;
 class UserPrompts;
-
-// The Options menu items whose check marks decide which links get rows.
-struct TreeDisplayOptions {
-    const QAction* ShowIgnoreKey = nullptr;
-    const QAction* ShowNoLeafs = nullptr;
-    const QAction* ShowAfterMessageLinks = nullptr;
-    const QAction* ShowAfterGreetingLinks = nullptr;
-};
 
 // The call-flow tree in the main window's outline grid: the root with its first level, the lazy
 // expansion of call handler and subscriber rows, the wording of every row and the redraw of rows
@@ -34,9 +25,7 @@ struct TreeDisplayOptions {
 // stops adding rows and says so.
 class CallFlowTree : public TreeOperations {
 public:
-    // Sets up the grid's columns and the view's pictures on the window's tree.
-    CallFlowTree(SharedState& state, frmMain& window);
-    // The tree on any grid; cursorWindow (may be null) shows the hourglass while rows are built,
+    // Sets up the grid's columns and the view's pictures. cursorWindow (may be null) shows the hourglass while rows are built,
     // view (may be null) gets the pictures.
     CallFlowTree(SharedState& state, OutlineGrid& grid, const TreeDisplayOptions& options, QWidget* cursorWindow = nullptr,
                  OutlineGridView* view = nullptr);
@@ -52,6 +41,7 @@ public:
     void RefreshAllRowText() override;
     void RemoveChildren(qint16 iRow) override;
     bool bIsAncestor(const QString& strObjectID, qint16 iRow) override;
+    void ClearTree() override;
 
     // What the user is told when an expansion stops at the row limit.
     static QString rowLimitMessage();

@@ -1,12 +1,12 @@
 // The wording of the tree's rows and their redraw after the objects they show changed.
-#include "tree/CallFlowTree.h"
-
 #include "data/SharedState.h"
-#include "platform/OutlineGrid.h"
-#include "platform/RuntimeError.h"
-#include "platform/UserPrompts.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/UserPrompts.h"
 #include "tree/CacheFields.h"
+#include "tree/CallFlowTree.h"
+#include "tree/TreePictures.h"
 #include "tree/TreeRowModel.h"
+#include "widgets/OutlineGrid.h"
 
 using CacheFields::CallHandlerObjectID;
 using CacheFields::isSet;
@@ -20,29 +20,6 @@ QString extensionText(const Recordset& rs)
 }
 
 } // namespace
-
-QString treePictureKey(qint16 nodeType)
-{
-    switch (nodeType) {
-    case TreeNodeType::Leaf:
-        return QStringLiteral("Leaf");
-    case TreeNodeType::Subscriber:
-        return QStringLiteral("Subscriber");
-    case TreeNodeType::CallHandler:
-        return QStringLiteral("Handler");
-    case TreeNodeType::Interviewer:
-        return QStringLiteral("Interviewer");
-    case TreeNodeType::DirectoryHandler:
-        return QStringLiteral("AlphaDirectory");
-    case TreeNodeType::InvalidLink:
-        return QStringLiteral("InvalidLink");
-    case TreeNodeType::DuplicateHandler:
-    case TreeNodeType::DuplicateSubscriber:
-        return QStringLiteral("Duplicate");
-    default:
-        return QString();
-    }
-}
 
 QString CallFlowTree::describeLink(qint16 action, const QString& conversation, const QString& objectId, bool bareName)
 {

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QAction;
+
 // What the call-flow tree offers the main window and the editors.
 class TreeOperations {
 public:
@@ -14,6 +16,8 @@ public:
     virtual void RefreshAllRowText() = 0;
     virtual void RemoveChildren(qint16 iRow) = 0;
     virtual bool bIsAncestor(const QString& strObjectID, qint16 iRow) = 0;
+    // The start-up's display settings: no rows, drawing on.
+    virtual void ClearTree() = 0;
 };
 
 // The object list of the grid view tab.
@@ -21,4 +25,22 @@ class ObjectListOperations {
 public:
     virtual ~ObjectListOperations() = default;
     virtual void LoadGridView() = 0;
+    // Chooses an entry of the object-type list, which loads the list like a user's choice does.
+    virtual void ChooseObjectType(int index) = 0;
+};
+
+// The references panel beside the tree.
+class ReferencesOperations {
+public:
+    virtual ~ReferencesOperations() = default;
+    // Both reference grids down to their header row.
+    virtual void ClearReferences() = 0;
+};
+
+// The Options menu items whose check marks decide which links get rows; the window owns them.
+struct TreeDisplayOptions {
+    const QAction* ShowIgnoreKey = nullptr;
+    const QAction* ShowNoLeafs = nullptr;
+    const QAction* ShowAfterMessageLinks = nullptr;
+    const QAction* ShowAfterGreetingLinks = nullptr;
 };

@@ -3,8 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
-// The call-flow tree's rows: the keys of the grid's columns, the node types a row can carry and
-// the pictures that go with them. Every part that reads or writes tree rows uses these.
+// The call-flow tree's rows: the keys of the grid's columns, the node types a row can carry. Every part that reads or writes tree
+// rows uses these.
 namespace TreeColumn {
 inline const QString Main = QStringLiteral("Main");
 inline const QString Conversation = QStringLiteral("Conversation");
@@ -29,6 +29,3 @@ constexpr qint16 DuplicateSubscriber = 99; // a subscriber already on the path f
 constexpr qint16 kInvalidLinkAction = 99;
 // Root and link rows are this high.
 constexpr int kTreeRowHeightTwips = 270;
-
-// The picture key of a node type; empty for a type that has none (the picture is then left alone).
-QString treePictureKey(qint16 nodeType);

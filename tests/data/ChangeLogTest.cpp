@@ -1,10 +1,11 @@
 #include "data/ChangeLog.h"
+
 #include "data/WorkStationInfo.h"
-#include "platform/Clock.h"
-#include "platform/RuntimeError.h"
-#include "platform/SharedFileSystem.h"
-#include "platform/SystemIdentity.h"
-#include "support/ScriptedPrompts.h"
+#include "fakes/ScriptedPrompts.h"
+#include "runtime/RuntimeError.h"
+#include "system/Clock.h"
+#include "system/SharedFileSystem.h"
+#include "system/SystemIdentity.h"
 
 #include <QDir>
 #include <QFile>
@@ -124,8 +125,8 @@ TEST(ChangeLogLine, FieldsFollowTheLinesOrderAndTurnValuesIntoText)
          at + "UPDATE, CallHandler, ch, MenuEntry, 5, Action, (NULL)"},
         {"value left out", "UPDATE", "MessagingRule", "Standard", "CallHandler", "openinggreetingch", "StreamPath", std::nullopt,
          at + "UPDATE, CallHandler, openinggreetingch, MessagingRule, Standard, StreamPath, "},
-        {"action only", "(error) in findAllDTMFIDMatches routine looking for ID=1234 error description=Boom",
-         std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+        {"action only", "(error) in findAllDTMFIDMatches routine looking for ID=1234 error description=Boom", std::nullopt,
+         std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
          at + "(error) in findAllDTMFIDMatches routine looking for ID=1234 error description=Boom, , , , , , "},
         {"new object, middle fields left out", "NEW", "InterviewHandler", "ih_sales", std::nullopt, std::nullopt, std::nullopt,
          "{6F2D9A40-0B1C-4E55-9A1D-3C2B1A0F9E11}",

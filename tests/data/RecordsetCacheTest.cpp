@@ -1,7 +1,8 @@
 #include "data/RecordsetCache.h"
-#include "platform/Connection.h"
+
+#include "db/Connection.h"
+#include "fixtures/FixtureSite.h"
 #include "server/ServerFunctions.h"
-#include "support/FixtureSite.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -10,15 +11,21 @@ namespace {
 
 class RecordsetCacheTest : public ::testing::Test {
 protected:
-    RecordsetCacheTest() : connections(site.rootPath(), registerServerFunctions), cache(connections) {}
+    RecordsetCacheTest()
+        : connections(site.rootPath(), registerServerFunctions),
+          cache(connections)
+    {
+    }
 
     bool open() { return cache.OpenDatabaseRecordsets(ConnectionFactory::connectionStringFor("TESTHOST")); }
 
     std::vector<Recordset*> all()
     {
-        return {&cache.rsCallHandler, &cache.rsMenuentry, &cache.rsMessagingRule, &cache.rsContactRule,
-                &cache.rsInterviewHandler, &cache.rsInterviewQuestion, &cache.rsSubscriber, &cache.rsDistributionList,
-                &cache.rsDTMFAccessID, &cache.rsCOS, &cache.rsLocation, &cache.rsNameLookupHandler, &cache.rsSchedule};
+        return {&cache.rsCallHandler, &cache.rsMenuentry,        &cache.rsMessagingRule,
+                &cache.rsContactRule, &cache.rsInterviewHandler, &cache.rsInterviewQuestion,
+                &cache.rsSubscriber,  &cache.rsDistributionList, &cache.rsDTMFAccessID,
+                &cache.rsCOS,         &cache.rsLocation,         &cache.rsNameLookupHandler,
+                &cache.rsSchedule};
     }
 
     QString currentId(Recordset& rs, const char* column) { return rs.isEOF() ? QString("(EOF)") : rs.field(column).toText(); }
@@ -85,9 +92,12 @@ TEST_F(RecordsetCacheTest, RequeryKeepsSevenOnTheirRowsAndPutsSixOnTheirFirst)
         Recordset* rs;
         const char* key;
     };
-    const Kept kept[] = {{&cache.rsCallHandler, "CallHandlerObjectID"},   {&cache.rsMessagingRule, "MessagingRuleObjectID"},
-                         {&cache.rsNameLookupHandler, "NameLookupHandlerObjectID"}, {&cache.rsContactRule, "ContactRuleObjectID"},
-                         {&cache.rsInterviewHandler, "InterviewHandlerObjectID"}, {&cache.rsMenuentry, "MenuEntryObjectID"}};
+    const Kept kept[] = {{&cache.rsCallHandler, "CallHandlerObjectID"},
+                         {&cache.rsMessagingRule, "MessagingRuleObjectID"},
+                         {&cache.rsNameLookupHandler, "NameLookupHandlerObjectID"},
+                         {&cache.rsContactRule, "ContactRuleObjectID"},
+                         {&cache.rsInterviewHandler, "InterviewHandlerObjectID"},
+                         {&cache.rsMenuentry, "MenuEntryObjectID"}};
     QStringList before;
     for (const Kept& k : kept) {
         moveToSecond(*k.rs);
@@ -95,8 +105,8 @@ TEST_F(RecordsetCacheTest, RequeryKeepsSevenOnTheirRowsAndPutsSixOnTheirFirst)
     }
     cache.rsSubscriber.moveLast();
     cache.rsSubscriber.moveNext(); // at its end: stays there
-    const std::vector<Recordset*> firstRow = {&cache.rsInterviewQuestion, &cache.rsCOS, &cache.rsDistributionList,
-                                              &cache.rsLocation, &cache.rsSchedule, &cache.rsDTMFAccessID};
+    const std::vector<Recordset*> firstRow = {&cache.rsInterviewQuestion, &cache.rsCOS,      &cache.rsDistributionList,
+                                              &cache.rsLocation,          &cache.rsSchedule, &cache.rsDTMFAccessID};
     for (Recordset* rs : firstRow)
         rs->moveLast();
     cache.rsMenuentry.setFilter("ParentObjectID", cache.rsCallHandler.field("CallHandlerObjectID"));
@@ -137,9 +147,11 @@ TEST_F(RecordsetCacheTest, TheJoinedExtensionOfASubscribersHandlerReachesTheSubs
     const QString subscriber = cache.rsCallHandler.field("RecipientObjectID").toText();
     cache.rsCallHandler.setField("DTMFAccessID", "2991");
     cache.rsCallHandler.update();
-    EXPECT_EQ(site.scalar("SELECT DTMFAccessID FROM DTMFAccessID WHERE ParentObjectID = ? AND IsPrimaryID = 1 AND ParentObjectIDType = 1",
-                          {subscriber}).toText(),
-              "2991");
+    EXPECT_EQ(
+        site.scalar("SELECT DTMFAccessID FROM DTMFAccessID WHERE ParentObjectID = ? AND IsPrimaryID = 1 AND ParentObjectIDType = 1",
+                    {subscriber})
+            .toText(),
+        "2991");
     EXPECT_EQ(cache.rsCallHandler.field("DtmfAccessId").toText(), "2991");
 
     site.exec("DELETE FROM DTMFAccessID WHERE DTMFAccessID = '2991'");
@@ -147,7 +159,9 @@ TEST_F(RecordsetCacheTest, TheJoinedExtensionOfASubscribersHandlerReachesTheSubs
     ASSERT_TRUE(cache.rsCallHandler.field("DtmfAccessId").isNull());
     cache.rsCallHandler.setField("DTMFAccessID", "2992"); // a subscriber without a row gets one
     cache.rsCallHandler.update();
-    EXPECT_EQ(site.scalar("SELECT count(*) FROM DTMFAccessID WHERE ParentObjectID = ? AND DTMFAccessID = '2992'", {subscriber}).toInt32(), 1);
+    EXPECT_EQ(
+        site.scalar("SELECT count(*) FROM DTMFAccessID WHERE ParentObjectID = ? AND DTMFAccessID = '2992'", {subscriber}).toInt32(),
+        1);
 }
 
 TEST_F(RecordsetCacheTest, CloseTwiceChangesNothing)

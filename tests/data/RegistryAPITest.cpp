@@ -1,6 +1,7 @@
 #include "data/RegistryAPI.h"
-#include "platform/RegistryStore.h"
-#include "platform/RuntimeError.h"
+
+#include "runtime/RuntimeError.h"
+#include "system/RegistryStore.h"
 
 #include <gtest/gtest.h>
 
@@ -38,10 +39,10 @@ TEST(RegistryAPI, RegKeyExists)
     const RegistryStore registry = sampleRegistry();
     EXPECT_TRUE(RegKeyExists(registry, HKEY_LOCAL_MACHINE, Key));
     EXPECT_TRUE(RegKeyExists(registry, HKEY_LOCAL_MACHINE, "software\\halvane"));
-    EXPECT_TRUE(RegKeyExists(registry, HKEY_LOCAL_MACHINE,
-                             "Software\\Halvane\\QLM\\1.0\\initialization\\integrations\\integration1"));
-    EXPECT_FALSE(RegKeyExists(registry, HKEY_LOCAL_MACHINE,
-                              "Software\\Halvane\\QLM\\1.0\\initialization\\integrations\\integration2"));
+    EXPECT_TRUE(
+        RegKeyExists(registry, HKEY_LOCAL_MACHINE, "Software\\Halvane\\QLM\\1.0\\initialization\\integrations\\integration1"));
+    EXPECT_FALSE(
+        RegKeyExists(registry, HKEY_LOCAL_MACHINE, "Software\\Halvane\\QLM\\1.0\\initialization\\integrations\\integration2"));
     EXPECT_FALSE(RegKeyExists(RegistryStore(), HKEY_LOCAL_MACHINE, Key));
 }
 

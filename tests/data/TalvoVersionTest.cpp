@@ -1,6 +1,7 @@
 #include "data/TalvoVersion.h"
-#include "platform/RegistryStore.h"
-#include "platform/RuntimeError.h"
+
+#include "runtime/RuntimeError.h"
+#include "system/RegistryStore.h"
 
 #include <gtest/gtest.h>
 
@@ -30,16 +31,15 @@ TEST(TalvoVersion, ReadsTheVersionFromTheRegistry)
         {"\"Version Number\"=\"4.0\"\n\"Build Number\"=hex:78,00,02,00\n", "0.0(0.0)"}, // wrong types count as missing
     };
     for (const auto& c : cases)
-        EXPECT_EQ(talvoVersionText(GetTalvoVersion(versionRegistry(c.values))), QString::fromLatin1(c.expected))
-            << c.values;
+        EXPECT_EQ(talvoVersionText(GetTalvoVersion(versionRegistry(c.values))), QString::fromLatin1(c.expected)) << c.values;
 
     EXPECT_EQ(talvoVersionText(GetTalvoVersion(RegistryStore())), QStringLiteral("0.0(0.0)"));
 }
 
 TEST(TalvoVersion, NonDecimalDigitsInADecimalPartRaiseTypeMismatch)
 {
-    for (const char* values : {"\"Version Number\"=dword:000A0000\n", "\"Version Number\"=dword:0004000F\n",
-                               "\"Build Number\"=dword:00B00001\n"}) {
+    for (const char* values :
+         {"\"Version Number\"=dword:000A0000\n", "\"Version Number\"=dword:0004000F\n", "\"Build Number\"=dword:00B00001\n"}) {
         try {
             GetTalvoVersion(versionRegistry(values));
             ADD_FAILURE() << "no error for " << values;
@@ -56,20 +56,13 @@ TEST(TalvoVersion, IsTalvoVersionAtLeastComparesPartByPart)
         qint16 major, minor, build, revision;
         bool expected;
     } cases[] = {
-        {{4, 0, 2, 120}, 4, 0, 2, 99, true},
-        {{4, 0, 2, 120}, 4, 0, 2, 120, true},
-        {{4, 0, 2, 120}, 4, 0, 2, 121, false},
-        {{4, 0, 2, 120}, 4, 0, 1, 0, true},
-        {{4, 0, 2, -1}, 4, 0, 2, 0, false},
-        {{4, 0, 2, 0}, 4, 0, 2, -1, true},
-        {{0, 0, 0, 0}, 4, 0, 1, 0, false},
-        {{4, 9, 0, 0}, 5, 0, 0, 0, false},
-        {{5, 0, 0, 0}, 4, 9, 9, 9, true},
-        {{4, 0, 0, 999}, 4, 0, 1, 0, false},
-        {{4, 5, 9, 9}, 4, 0, 1, 0, true},
+        {{4, 0, 2, 120}, 4, 0, 2, 99, true}, {{4, 0, 2, 120}, 4, 0, 2, 120, true}, {{4, 0, 2, 120}, 4, 0, 2, 121, false},
+        {{4, 0, 2, 120}, 4, 0, 1, 0, true},  {{4, 0, 2, -1}, 4, 0, 2, 0, false},   {{4, 0, 2, 0}, 4, 0, 2, -1, true},
+        {{0, 0, 0, 0}, 4, 0, 1, 0, false},   {{4, 9, 0, 0}, 5, 0, 0, 0, false},    {{5, 0, 0, 0}, 4, 9, 9, 9, true},
+        {{4, 0, 0, 999}, 4, 0, 1, 0, false}, {{4, 5, 9, 9}, 4, 0, 1, 0, true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsTalvoVersionAtLeast(c.server, c.major, c.minor, c.build, c.revision), c.expected)
-            << talvoVersionText(c.server).toStdString() << " vs " << c.major << '.' << c.minor << '(' << c.build
-            << '.' << c.revision << ')';
+            << talvoVersionText(c.server).toStdString() << " vs " << c.major << '.' << c.minor << '(' << c.build << '.'
+            << c.revision << ')';
 }

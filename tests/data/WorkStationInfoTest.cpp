@@ -1,5 +1,6 @@
 #include "data/WorkStationInfo.h"
-#include "platform/SystemIdentity.h"
+
+#include "system/SystemIdentity.h"
 
 #include <QSysInfo>
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 #include "environment/StartupHook.h"
-#include "platform/ProgramFolder.h"
-#include "support/FakeProcess.h"
+
+#include "fakes/FakeProcess.h"
+#include "system/ProgramFolder.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "ServerTestSupport.h"
-#include "platform/RuntimeError.h"
-#include "support/FixtureSite.h"
+#include "fixtures/FixtureSite.h"
+#include "runtime/RuntimeError.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,8 @@ namespace {
 // case), one in another domain, one without a domain.
 class LocationScope : public ::testing::Test {
 protected:
-    LocationScope() : db(openServerDb(site.databasePath()))
+    LocationScope()
+        : db(openServerDb(site.databasePath()))
     {
         local = db->scalar(QStringLiteral("SELECT LocationObjectID FROM Location WHERE UnDeletable = 1")).toText();
         db->exec(QStringLiteral(
@@ -51,7 +52,8 @@ TEST_F(LocationScope, WithoutADomainOnlyTheLocalLocationIsInScope)
 {
     for (const char* none : {"NULL", "''"}) {
         db->exec(QStringLiteral("UPDATE Location SET DialingDomainName = %1;"
-                                "UPDATE GlobalLocation SET DialingDomainName = %1;").arg(QString::fromLatin1(none)));
+                                "UPDATE GlobalLocation SET DialingDomainName = %1;")
+                     .arg(QString::fromLatin1(none)));
         EXPECT_EQ(inScope(local), 1) << none;
         EXPECT_EQ(inScope("{00000000-0000-0000-0000-00000000000A}"), 0) << none;
         EXPECT_EQ(inScope("{00000000-0000-0000-0000-00000000000C}"), 0) << none;

@@ -1,7 +1,7 @@
 // The program's own SQL texts, built the way the program builds them, run against the demo site.
 
 #include "ServerTestSupport.h"
-#include "support/FixtureSite.h"
+#include "fixtures/FixtureSite.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -20,8 +20,10 @@ QString extensionUseGlobal(const QString& domain, const QString& extension)
                           "GlobalLocation, DTMFAccessID inner join GlobalSubscriber on "
                           "GlobalSubscriber.SubscriberObjectID=DTMFAccessID.ParentOBjectID WHERE "
                           "GlobalLocation.DialingDomainName='")
-        + domain + QStringLiteral("' AND GlobalLocation.LocationObjectID=GlobalSubscriber.LocationObjectID AND DTMFAccessID.DTMFAccessID='")
-        + extension + QStringLiteral("'");
+           + domain
+           + QStringLiteral(
+               "' AND GlobalLocation.LocationObjectID=GlobalSubscriber.LocationObjectID AND DTMFAccessID.DTMFAccessID='")
+           + extension + QStringLiteral("'");
 }
 
 QString extensionUseLocal(const QString& extension)
@@ -29,7 +31,7 @@ QString extensionUseLocal(const QString& extension)
     return QStringLiteral("Select Subscriber.Alias, Subscriber.DisplayName, Subscriber.SubscriberObjectID, "
                           "DTMFAccessID.DTMFAccessID From DTMFAccessID inner join Subscriber on "
                           "Subscriber.SubscriberObjectID=DTMFAccessID.ParentOBjectID WHERE DTMFAccessID.DTMFAccessID='")
-        + extension + QStringLiteral("'");
+           + extension + QStringLiteral("'");
 }
 
 const QString kObjectListCallHandlers = QStringLiteral(
@@ -44,9 +46,9 @@ const QString kObjectListSubscribers = QStringLiteral(
 const QString kObjectListInterviewHandlers = QStringLiteral(
     "SELECT Alias, TextName as 'Display Name', DTMFAccessID as Extension, InterviewHandlerObjectID FROM vw_InterviewHandler "
     "ORDER BY Alias");
-const QString kObjectListDirectoryHandlers = QStringLiteral(
-    "SELECT Alias, TextName as 'Display Name', DTMFAccessID as Extension, NameLookupHandlerObjectID FROM "
-    "vw_NameLookupHandler ORDER BY Alias");
+const QString kObjectListDirectoryHandlers =
+    QStringLiteral("SELECT Alias, TextName as 'Display Name', DTMFAccessID as Extension, NameLookupHandlerObjectID FROM "
+                   "vw_NameLookupHandler ORDER BY Alias");
 
 QString referencingSubscribers(const QString& id)
 {
@@ -57,13 +59,13 @@ QString referencingSubscribers(const QString& id)
                           "vw_CallHandler.CallHandlerObjectId = vw_MenuEntry.ParentObjectId Inner Join vw_MessagingRule ON "
                           "vw_CallHandler.CallHandlerObjectID = vw_MessagingRule.ParentObjectID "
                           "WHERE ((vw_MessagingRule.DestinationObjectID='")
-        + id + QStringLiteral("') or (vw_MenuEntry.DestinationObjectId = '") + id
-        + QStringLiteral("') OR (vw_CallHandler.AfterMessageObjectID='") + id
-        + QStringLiteral("') OR (vw_Subscriber.ExitObjectID='") + id
-        + QStringLiteral("')) AND ((vw_Subscriber.SubscriberType=1) or (vw_Subscriber.SubscriberType=3)) "
-                         "GROUP BY vw_Subscriber.Alias, vw_Subscriber.DisplayName, vw_CallHandler.DtmfAccessId, "
-                         "vw_Subscriber.FirstName,vw_Subscriber.LastName , vw_CallHandler.CallHandlerObjectId "
-                         "ORDER BY vw_Subscriber.Alias");
+           + id + QStringLiteral("') or (vw_MenuEntry.DestinationObjectId = '") + id
+           + QStringLiteral("') OR (vw_CallHandler.AfterMessageObjectID='") + id
+           + QStringLiteral("') OR (vw_Subscriber.ExitObjectID='") + id
+           + QStringLiteral("')) AND ((vw_Subscriber.SubscriberType=1) or (vw_Subscriber.SubscriberType=3)) "
+                            "GROUP BY vw_Subscriber.Alias, vw_Subscriber.DisplayName, vw_CallHandler.DtmfAccessId, "
+                            "vw_Subscriber.FirstName,vw_Subscriber.LastName , vw_CallHandler.CallHandlerObjectId "
+                            "ORDER BY vw_Subscriber.Alias");
 }
 
 QString referencingHandlers(const QString& id)
@@ -74,12 +76,12 @@ QString referencingHandlers(const QString& id)
                           "vw_CallHandler.CallHandlerObjectId = vw_MenuEntry.ParentObjectId INNER JOIN vw_MessagingRule ON "
                           "vw_CallHandler.CallHandlerObjectID = vw_MessagingRule.ParentObjectID "
                           "WHERE ((vw_MessagingRule.DestinationObjectID='")
-        + id + QStringLiteral("') or (vw_MenuEntry.DestinationObjectId = '") + id
-        + QStringLiteral("') OR (vw_CallHandler.AfterMessageObjectID='") + id
-        + QStringLiteral("')) AND (vw_callhandler.IsPrimary<>1) "
-                         "GROUP BY vw_CallHandler.Alias, vw_CallHandler.TextName,vw_CallHandler.DtmfAccessId , "
-                         "vw_CallHandler.CallHandlerObjectId "
-                         "ORDER BY vw_CallHandler.Alias");
+           + id + QStringLiteral("') or (vw_MenuEntry.DestinationObjectId = '") + id
+           + QStringLiteral("') OR (vw_CallHandler.AfterMessageObjectID='") + id
+           + QStringLiteral("')) AND (vw_callhandler.IsPrimary<>1) "
+                            "GROUP BY vw_CallHandler.Alias, vw_CallHandler.TextName,vw_CallHandler.DtmfAccessId , "
+                            "vw_CallHandler.CallHandlerObjectId "
+                            "ORDER BY vw_CallHandler.Alias");
 }
 
 // The find-extension text with "dbo." taken out, as the program runs it on this server.
@@ -139,9 +141,9 @@ QString subscriberSearch(const QString& condition, const QString& pattern)
 
 QString callHandlerSearch(const QString& condition, const QString& pattern)
 {
-    return withPattern(QStringLiteral("SELECT Alias, TextName,DtmfAccessId, CallHandlerObjectId FROM vw_CallHandler WHERE (IsPrimary<>1)"),
-                       condition, pattern,
-                       QStringLiteral("GROUP BY Alias, TextName, DtmfAccessId, CallHandlerObjectId ORDER BY Alias"));
+    return withPattern(
+        QStringLiteral("SELECT Alias, TextName,DtmfAccessId, CallHandlerObjectId FROM vw_CallHandler WHERE (IsPrimary<>1)"),
+        condition, pattern, QStringLiteral("GROUP BY Alias, TextName, DtmfAccessId, CallHandlerObjectId ORDER BY Alias"));
 }
 
 QString interviewerSearch(const QString& condition, const QString& pattern)
@@ -165,17 +167,21 @@ QString directoryHandlerPick(const QString& condition, const QString& pattern)
 
 QString transferStrings(const QString& text, bool exact)
 {
-    return QStringLiteral("SELECT vw_Subscriber.Alias as SubAlias, vw_Subscriber.DisplayName, vw_ContactRule.Alias as ContactAlias, "
-                          "vw_ContactRule.Extension, vw_CallHandler.IsPrimary, vw_CallHandler.Alias as HandlerAlias FROM "
-                          "vw_ContactRule INNER JOIN vw_CallHandler ON vw_ContactRule.ParentObjectID=vw_CallHandler.CallHandlerObjectID "
-                          "LEFT OUTER JOIN vw_Subscriber on vw_Subscriber.CallHandlerObjectID=vw_CallHandler.CallHandlerObjectID ")
-        + (exact ? QStringLiteral("WHERE vw_ContactRule.Extension='") + text + QStringLiteral("'")
-                 : QStringLiteral("WHERE vw_ContactRule.Extension LIKE '%") + text + QStringLiteral("%'"));
+    return QStringLiteral(
+               "SELECT vw_Subscriber.Alias as SubAlias, vw_Subscriber.DisplayName, vw_ContactRule.Alias as ContactAlias, "
+               "vw_ContactRule.Extension, vw_CallHandler.IsPrimary, vw_CallHandler.Alias as HandlerAlias FROM "
+               "vw_ContactRule INNER JOIN vw_CallHandler ON vw_ContactRule.ParentObjectID=vw_CallHandler.CallHandlerObjectID "
+               "LEFT OUTER JOIN vw_Subscriber on vw_Subscriber.CallHandlerObjectID=vw_CallHandler.CallHandlerObjectID ")
+           + (exact ? QStringLiteral("WHERE vw_ContactRule.Extension='") + text + QStringLiteral("'")
+                    : QStringLiteral("WHERE vw_ContactRule.Extension LIKE '%") + text + QStringLiteral("%'"));
 }
 
 class ServerQueries : public ::testing::Test {
 protected:
-    ServerQueries() : db(openServerDb(site.databasePath())) {}
+    ServerQueries()
+        : db(openServerDb(site.databasePath()))
+    {
+    }
 
     QString handlerId(const QString& alias)
     {
@@ -263,9 +269,9 @@ TEST_F(ServerQueries, ExtensionUseSearchFindsSubscribersInTheDomainOrLocally)
 TEST_F(ServerQueries, ObjectListsKeepTheirColumnPositions)
 {
     const Rows handlers = rows(kObjectListCallHandlers);
-    EXPECT_EQ(columnTexts(handlers, 0), (QStringList{QStringLiteral("goodbyech"), QStringLiteral("openinggreetingch"),
-                                                     QStringLiteral("operatorch"), QStringLiteral("salesch"),
-                                                     QStringLiteral("supportch")}));
+    EXPECT_EQ(columnTexts(handlers, 0),
+              (QStringList{QStringLiteral("goodbyech"), QStringLiteral("openinggreetingch"), QStringLiteral("operatorch"),
+                           QStringLiteral("salesch"), QStringLiteral("supportch")}));
     EXPECT_EQ(columnTexts(handlers, 2), (QStringList{QStringLiteral("190"), QStringLiteral("(null)"), QStringLiteral("110"),
                                                      QStringLiteral("120"), QStringLiteral("130")}));
     EXPECT_EQ(handlers[2][3].toText(), handlerId(QStringLiteral("operatorch")));
@@ -309,13 +315,10 @@ TEST_F(ServerQueries, FindExtensionReportsEachObjectOnce)
         const char* displayName;
     };
     const Case cases[] = {
-        {"110", 3, "Operator"},
-        {"300", 5, "Customer Feedback"},
-        {"400", 6, "Company Directory"},
-        {"2001", 1, "Alice Moreno"}, // own extension: found by two branches, reported once
-        {"5000", 1, "Farid Haddad"}, // a further extension
-        {"500", 2, "All Employees"},
-        {"7999", 9, "Brightwater Headquarters"},
+        {"110", 3, "Operator"},          {"300", 5, "Customer Feedback"},
+        {"400", 6, "Company Directory"}, {"2001", 1, "Alice Moreno"}, // own extension: found by two branches, reported once
+        {"5000", 1, "Farid Haddad"},                                  // a further extension
+        {"500", 2, "All Employees"},     {"7999", 9, "Brightwater Headquarters"},
     };
     for (bool nonPrimaryView : {true, false}) {
         for (const Case& c : cases) {
@@ -366,7 +369,8 @@ TEST_F(ServerQueries, SearchDialogsFilterByTheirPatterns)
         QStringList aliases;
     };
     const Case cases[] = {
-        {subscriberSearch(QStringLiteral("AND (vw_Subscriber.FirstName LIKE '"), QStringLiteral("al*")), {QStringLiteral("amoreno")}},
+        {subscriberSearch(QStringLiteral("AND (vw_Subscriber.FirstName LIKE '"), QStringLiteral("al*")),
+         {QStringLiteral("amoreno")}},
         {subscriberSearch(QStringLiteral("AND (vw_Subscriber.LastName LIKE '"), QStringLiteral("*")),
          {QStringLiteral("amoreno"), QStringLiteral("bcarter"), QStringLiteral("cnovak"), QStringLiteral("dokafor"),
           QStringLiteral("elindqvist"), QStringLiteral("fhaddad"), QStringLiteral("gwhitfield"), QStringLiteral("hbrandt"),
@@ -381,15 +385,18 @@ TEST_F(ServerQueries, SearchDialogsFilterByTheirPatterns)
         {callHandlerSearch(QStringLiteral(" AND (DTMFAccessID LIKE '"), QStringLiteral("1*0")),
          {QStringLiteral("goodbyech"), QStringLiteral("operatorch"), QStringLiteral("salesch"), QStringLiteral("supportch")}},
         {callHandlerSearch(QStringLiteral(" AND (TextName LIKE '"), QStringLiteral("*")),
-         {QStringLiteral("goodbyech"), QStringLiteral("openinggreetingch"), QStringLiteral("operatorch"),
-          QStringLiteral("salesch"), QStringLiteral("supportch")}},
+         {QStringLiteral("goodbyech"), QStringLiteral("openinggreetingch"), QStringLiteral("operatorch"), QStringLiteral("salesch"),
+          QStringLiteral("supportch")}},
         {interviewerSearch(QStringLiteral(" WHERE (TextName LIKE '"), QStringLiteral("*")),
          {QStringLiteral("customerfeedback"), QStringLiteral("interviewtemplate")}},
-        {interviewerSearch(QStringLiteral(" WHERE (DTMFAccessID LIKE '"), QStringLiteral("3*")), {QStringLiteral("customerfeedback")}},
-        {distributionListSearch(QStringLiteral(" WHERE (DisplayName LIKE '"), QStringLiteral("s*")), {QStringLiteral("supportteam")}},
+        {interviewerSearch(QStringLiteral(" WHERE (DTMFAccessID LIKE '"), QStringLiteral("3*")),
+         {QStringLiteral("customerfeedback")}},
+        {distributionListSearch(QStringLiteral(" WHERE (DisplayName LIKE '"), QStringLiteral("s*")),
+         {QStringLiteral("supportteam")}},
         {distributionListSearch(QStringLiteral(" WHERE (DisplayName LIKE '"), QStringLiteral("*team")),
          {QStringLiteral("allemployees"), QStringLiteral("supportteam")}},
-        {distributionListSearch(QStringLiteral(" WHERE (DTMFAccessID LIKE '"), QStringLiteral("500")), {QStringLiteral("allemployees")}},
+        {distributionListSearch(QStringLiteral(" WHERE (DTMFAccessID LIKE '"), QStringLiteral("500")),
+         {QStringLiteral("allemployees")}},
         {directoryHandlerPick(QStringLiteral(" WHERE (TextName LIKE '"), QStringLiteral("company*")),
          {QStringLiteral("companydirectory")}},
         {directoryHandlerPick(QStringLiteral(" WHERE (DTMFAccessID LIKE '"), QStringLiteral("9*")), {}},
@@ -403,7 +410,8 @@ TEST_F(ServerQueries, SearchDialogsFilterByTheirPatterns)
 
 TEST_F(ServerQueries, TemplateAndCopyQueriesReadTheHandlersRows)
 {
-    const Rows templates = rows(QStringLiteral("select CallHandlerObjectID, IsPrimary, TextName from vw_CallHandler WHERE IsPrimary='0'"));
+    const Rows templates =
+        rows(QStringLiteral("select CallHandlerObjectID, IsPrimary, TextName from vw_CallHandler WHERE IsPrimary='0'"));
     EXPECT_EQ(templates.size(), 5u);
     EXPECT_EQ(rows(QStringLiteral("SELECT * FROM CallHandler")).size(), 15u);
 
@@ -445,8 +453,8 @@ TEST_F(ServerQueries, TransferStringFinderNamesSubscribersAndHandlers)
     const Rows exact = rows(transferStrings(QStringLiteral("2001"), true));
     QStringList found;
     for (const auto& row : exact)
-        found << QStringLiteral("%1/%2/%3").arg(row[0].isNull() ? QStringLiteral("-") : row[0].toText(), row[2].toText(),
-                                                row[5].toText());
+        found << QStringLiteral("%1/%2/%3")
+                     .arg(row[0].isNull() ? QStringLiteral("-") : row[0].toText(), row[2].toText(), row[5].toText());
     found.sort();
     EXPECT_EQ(found, (QStringList{QStringLiteral("-/Standard/operatorch"), QStringLiteral("amoreno/Alternate/amoreno_ch"),
                                   QStringLiteral("amoreno/Off Hours/amoreno_ch"), QStringLiteral("amoreno/Standard/amoreno_ch")}));

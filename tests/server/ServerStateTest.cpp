@@ -1,4 +1,4 @@
-#include "platform/ServerState.h"
+#include "server/FileServerState.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,8 +13,9 @@ TEST(FileServerState, ReadsTheDecimalNumberAndCountsAnythingElseAsStopped)
         const char* contents; // nullptr: no file at all
         int expected;
     } cases[] = {
-        {nullptr, 0}, {"32", 32}, {"32\r\n", 32}, {"  4 \n", 4}, {"", 0},
-        {"running", 0}, {"32 running", 0}, {"0x20", 0}, {"99999999999999999999", 0},
+        {nullptr, 0},      {"32", 32},  {"32\r\n", 32},
+        {"  4 \n", 4},     {"", 0},     {"running", 0},
+        {"32 running", 0}, {"0x20", 0}, {"99999999999999999999", 0},
     };
     for (const auto& c : cases) {
         QTemporaryDir root;

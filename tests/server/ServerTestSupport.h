@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Sqlite.h"
+#include "db/Sqlite.h"
 #include "server/ServerFunctions.h"
 
 #include <QStringList>

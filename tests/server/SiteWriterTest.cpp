@@ -1,10 +1,11 @@
-#include "ServerTestSupport.h"
-#include "platform/RegistryStore.h"
-#include "platform/RuntimeError.h"
-#include "platform/ServerState.h"
-#include "platform/WavFile.h"
 #include "server/SiteWriter.h"
-#include "support/FixtureSite.h"
+
+#include "ServerTestSupport.h"
+#include "audio/WavFile.h"
+#include "fixtures/FixtureSite.h"
+#include "runtime/RuntimeError.h"
+#include "server/FileServerState.h"
+#include "system/RegistryStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,32 +23,36 @@ qint64 count(SqliteDb& db, const QString& sql, const std::vector<Variant>& param
 // Handlers whose keys, greetings or transfer rules are not exactly the full set.
 QStringList handlersWithoutTheirRules(SqliteDb& db)
 {
-    return columnTexts(queryRows(db, QStringLiteral(
-        "SELECT c.Alias FROM CallHandler c WHERE "
-        "(SELECT count(DISTINCT Alias) FROM MenuEntry m WHERE m.ParentObjectID = c.CallHandlerObjectID "
-        "   AND Alias IN ('0','1','2','3','4','5','6','7','8','9','*','#')) <> 12 "
-        "OR (SELECT count(*) FROM MenuEntry m WHERE m.ParentObjectID = c.CallHandlerObjectID) <> 12 "
-        "OR (SELECT count(DISTINCT Alias) FROM MessagingRule r WHERE r.ParentObjectID = c.CallHandlerObjectID "
-        "   AND Alias IN ('Standard','Off Hours','Busy','Alternate','Internal','Error')) <> 6 "
-        "OR (SELECT count(*) FROM MessagingRule r WHERE r.ParentObjectID = c.CallHandlerObjectID) <> 6 "
-        "OR (SELECT count(DISTINCT Alias) FROM ContactRule r WHERE r.ParentObjectID = c.CallHandlerObjectID "
-        "   AND Alias IN ('Standard','Off Hours','Alternate')) <> 3 "
-        "OR (SELECT count(*) FROM ContactRule r WHERE r.ParentObjectID = c.CallHandlerObjectID) <> 3")), 0);
+    return columnTexts(
+        queryRows(db, QStringLiteral(
+                          "SELECT c.Alias FROM CallHandler c WHERE "
+                          "(SELECT count(DISTINCT Alias) FROM MenuEntry m WHERE m.ParentObjectID = c.CallHandlerObjectID "
+                          "   AND Alias IN ('0','1','2','3','4','5','6','7','8','9','*','#')) <> 12 "
+                          "OR (SELECT count(*) FROM MenuEntry m WHERE m.ParentObjectID = c.CallHandlerObjectID) <> 12 "
+                          "OR (SELECT count(DISTINCT Alias) FROM MessagingRule r WHERE r.ParentObjectID = c.CallHandlerObjectID "
+                          "   AND Alias IN ('Standard','Off Hours','Busy','Alternate','Internal','Error')) <> 6 "
+                          "OR (SELECT count(*) FROM MessagingRule r WHERE r.ParentObjectID = c.CallHandlerObjectID) <> 6 "
+                          "OR (SELECT count(DISTINCT Alias) FROM ContactRule r WHERE r.ParentObjectID = c.CallHandlerObjectID "
+                          "   AND Alias IN ('Standard','Off Hours','Alternate')) <> 3 "
+                          "OR (SELECT count(*) FROM ContactRule r WHERE r.ParentObjectID = c.CallHandlerObjectID) <> 3")),
+        0);
 }
 
 // Subscribers whose own handler is missing or does not name them as owner and recipient.
 QStringList subscribersWithoutTheirHandler(SqliteDb& db)
 {
-    return columnTexts(queryRows(db, QStringLiteral(
-        "SELECT s.Alias FROM Subscriber s WHERE NOT EXISTS (SELECT 1 FROM CallHandler c WHERE c.IsPrimary = 1 "
-        "AND c.RecipientObjectID = s.SubscriberObjectID AND c.RecipientObjectIDType = 1 "
-        "AND c.AdministratorObjectID = s.SubscriberObjectID AND c.AdministratorObjectIDType = 1)")), 0);
+    return columnTexts(
+        queryRows(db, QStringLiteral(
+                          "SELECT s.Alias FROM Subscriber s WHERE NOT EXISTS (SELECT 1 FROM CallHandler c WHERE c.IsPrimary = 1 "
+                          "AND c.RecipientObjectID = s.SubscriberObjectID AND c.RecipientObjectIDType = 1 "
+                          "AND c.AdministratorObjectID = s.SubscriberObjectID AND c.AdministratorObjectIDType = 1)")),
+        0);
 }
 
 // Link destinations (keys, greetings, after-message, exits) that name no object at all.
-const QString kAllObjectIds = QStringLiteral(
-    "SELECT CallHandlerObjectID FROM CallHandler UNION SELECT InterviewHandlerObjectID FROM InterviewHandler "
-    "UNION SELECT NameLookupHandlerObjectID FROM NameLookupHandler");
+const QString kAllObjectIds =
+    QStringLiteral("SELECT CallHandlerObjectID FROM CallHandler UNION SELECT InterviewHandlerObjectID FROM InterviewHandler "
+                   "UNION SELECT NameLookupHandlerObjectID FROM NameLookupHandler");
 
 TEST(DemoSite, RootHoldsRegistryStateDatabaseAndRecordings)
 {
@@ -78,8 +83,9 @@ TEST(DemoSite, RootHoldsRegistryStateDatabaseAndRecordings)
     EXPECT_EQ(db->scalar(QStringLiteral("PRAGMA integrity_check")), Variant("ok"));
 
     // Every stored greeting and question name has its sound file.
-    const QStringList names = columnTexts(queryRows(*db, QStringLiteral(
-        "SELECT StreamPath FROM MessagingRule WHERE StreamPath IS NOT NULL UNION SELECT StreamPath FROM InterviewQuestion")), 0);
+    const QStringList names = columnTexts(queryRows(*db, QStringLiteral("SELECT StreamPath FROM MessagingRule WHERE StreamPath IS "
+                                                                        "NOT NULL UNION SELECT StreamPath FROM InterviewQuestion")),
+                                          0);
     EXPECT_GE(names.size(), 20);
     for (const QString& name : names) {
         const WavData wav = readWavFile(site.streamFilesPath() + name);
@@ -97,32 +103,40 @@ TEST(DemoSite, HoldsTheCompanysAutoAttendant)
     EXPECT_EQ(d.scalar(QStringLiteral("SELECT TextName FROM CallHandler WHERE Alias = 'openinggreetingch' AND IsPrimary = 0")),
               Variant("Opening Greeting"));
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM CallHandler WHERE IsPrimary = 0")), 5);
-    EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM Location WHERE UnDeletable = 1 AND DialingDomainName = 'brightwater.local'")), 1);
+    EXPECT_EQ(
+        count(d, QStringLiteral("SELECT count(*) FROM Location WHERE UnDeletable = 1 AND DialingDomainName = 'brightwater.local'")),
+        1);
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM Location")), 1);
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM GlobalLocation g JOIN Location l USING (LocationObjectID) "
-                                      "WHERE g.DialingDomainName = l.DialingDomainName")), 1);
+                                      "WHERE g.DialingDomainName = l.DialingDomainName")),
+              1);
 
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM Subscriber WHERE SubscriberType IN (1, 3)")), 10);
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM vw_Subscriber s JOIN GlobalSubscriber g USING (SubscriberObjectID) "
-                                      "JOIN vw_Subscriber_Global v USING (SubscriberObjectID) WHERE v.DTMFAccessID IS NOT NULL")), 10);
+                                      "JOIN vw_Subscriber_Global v USING (SubscriberObjectID) WHERE v.DTMFAccessID IS NOT NULL")),
+              10);
     EXPECT_EQ(subscribersWithoutTheirHandler(d), QStringList());
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM Subscriber s WHERE NOT EXISTS "
-                                      "(SELECT 1 FROM vw_COS c WHERE c.COSObjectID = s.COSObjectID)")), 0);
+                                      "(SELECT 1 FROM vw_COS c WHERE c.COSObjectID = s.COSObjectID)")),
+              0);
     EXPECT_EQ(handlersWithoutTheirRules(d), QStringList());
 
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM InterviewHandler WHERE Undeletable = 1")), 1);
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM InterviewQuestion q JOIN InterviewHandler i "
                                       "ON i.InterviewHandlerObjectID = q.ParentObjectID WHERE i.Alias = 'customerfeedback' "
-                                      "AND q.ParentAlias = i.Alias AND q.ParentObjectIDType = 5")), 3);
+                                      "AND q.ParentAlias = i.Alias AND q.ParentObjectIDType = 5")),
+              3);
     EXPECT_EQ(d.scalar(QStringLiteral("Select Alias from vw_NameLookupHandler")), Variant("companydirectory"));
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM vw_DistributionList WHERE DTMFAccessID IS NOT NULL")), 2);
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM COS")), 3);
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM Schedule WHERE length(Monday) = 12 AND length(Tuesday) = 12 AND "
                                       "length(Wednesday) = 12 AND length(Thursday) = 12 AND length(Friday) = 12 AND "
-                                      "length(Saturday) = 12 AND length(Sunday) = 12")), 3);
+                                      "length(Saturday) = 12 AND length(Sunday) = 12")),
+              3);
     // Every handler names an existing schedule.
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM CallHandler c WHERE NOT EXISTS "
-                                      "(SELECT 1 FROM Schedule s WHERE s.DisplayName = c.ScheduleObjectName)")), 0);
+                                      "(SELECT 1 FROM Schedule s WHERE s.DisplayName = c.ScheduleObjectName)")),
+              0);
 }
 
 TEST(DemoSite, ShowsEveryKindOfLinkTheTreeDraws)
@@ -131,26 +145,34 @@ TEST(DemoSite, ShowsEveryKindOfLinkTheTreeDraws)
     auto db = openServerDb(site.databasePath());
     SqliteDb& d = *db;
     const auto keysOf = [&](const char* handler, const char* where) {
-        return count(d, QStringLiteral("SELECT count(*) FROM MenuEntry m JOIN CallHandler c ON c.CallHandlerObjectID = m.ParentObjectID "
-                                       "WHERE c.Alias = ? AND ") + QString::fromLatin1(where),
-                     {handler});
+        return count(
+            d,
+            QStringLiteral("SELECT count(*) FROM MenuEntry m JOIN CallHandler c ON c.CallHandlerObjectID = m.ParentObjectID "
+                           "WHERE c.Alias = ? AND ")
+                + QString::fromLatin1(where),
+            {handler});
     };
     // A key to a subscriber stores the subscriber's own handler, type 3.
     EXPECT_EQ(keysOf("openinggreetingch", "m.Alias = '5' AND m.Action = 2 AND m.ConversationName = 'PHTransfer' AND "
                                           "m.DestinationObjectIDType = 3 AND m.DestinationObjectID IN "
-                                          "(SELECT CallHandlerObjectID FROM CallHandler WHERE IsPrimary = 1)"), 1);
+                                          "(SELECT CallHandlerObjectID FROM CallHandler WHERE IsPrimary = 1)"),
+              1);
     EXPECT_EQ(keysOf("openinggreetingch", "m.Action = 2 AND m.ConversationName = 'CHInterview' AND m.DestinationObjectIDType = 5 "
-                                          "AND m.DestinationObjectID IN (SELECT InterviewHandlerObjectID FROM InterviewHandler)"), 1);
+                                          "AND m.DestinationObjectID IN (SELECT InterviewHandlerObjectID FROM InterviewHandler)"),
+              1);
     EXPECT_EQ(keysOf("openinggreetingch", "m.Action = 2 AND m.ConversationName = 'AD' AND m.DestinationObjectIDType = 6 "
-                                          "AND m.DestinationObjectID IN (SELECT NameLookupHandlerObjectID FROM NameLookupHandler)"), 1);
+                                          "AND m.DestinationObjectID IN (SELECT NameLookupHandlerObjectID FROM NameLookupHandler)"),
+              1);
     for (const char* fixed : {"m.Action = 0", "m.Action = 5", "m.ConversationName = 'SubSignIn'",
                               "m.ConversationName = 'GreetingsAdministrator'", "m.Locked = 1"})
         EXPECT_GE(keysOf("openinggreetingch", fixed), 1) << fixed;
     EXPECT_GE(count(d, QStringLiteral("SELECT count(*) FROM MenuEntry WHERE Action = 4")), 1);
 
     // The one cycle: sales and support link to each other.
-    EXPECT_EQ(keysOf("salesch", "m.DestinationObjectID = (SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = 'supportch')"), 1);
-    EXPECT_EQ(keysOf("supportch", "m.DestinationObjectID = (SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = 'salesch')"), 1);
+    EXPECT_EQ(keysOf("salesch", "m.DestinationObjectID = (SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = 'supportch')"),
+              1);
+    EXPECT_EQ(keysOf("supportch", "m.DestinationObjectID = (SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = 'salesch')"),
+              1);
 
     // Dangling links: a key to a handler, a key to an interview handler, an after-message to a directory.
     const QString dangling = QStringLiteral(" NOT IN (%1)").arg(kAllObjectIds);
@@ -203,14 +225,16 @@ TEST(SiteWriter, CommandLineExplainsRefusesAndWrites)
         {{}, 2, "give the folder"},
         {{QStringLiteral("--bogus"), dir.filePath(QStringLiteral("a"))}, 2, "unknown option --bogus"},
         {{QStringLiteral("--subscribers"), QStringLiteral("5"), dir.filePath(QStringLiteral("a"))}, 2, "belong to --large"},
-        {{QStringLiteral("--large"), QStringLiteral("--subscribers"), QStringLiteral("many"), dir.filePath(QStringLiteral("a"))}, 2,
+        {{QStringLiteral("--large"), QStringLiteral("--subscribers"), QStringLiteral("many"), dir.filePath(QStringLiteral("a"))},
+         2,
          "--subscribers needs a number"},
         {{dir.path(), dir.filePath(QStringLiteral("b"))}, 2, "one folder only"},
         {{dir.path()}, 1, "is not empty"},
         {{dir.filePath(QStringLiteral("demo"))}, 0, "Wrote the demo site into"},
         {{QStringLiteral("--large"), QStringLiteral("--subscribers"), QStringLiteral("7"), QStringLiteral("--call-handlers"),
           QStringLiteral("3"), dir.filePath(QStringLiteral("large"))},
-         0, "Wrote the large site into"},
+         0,
+         "Wrote the large site into"},
     };
     for (const Case& c : cases) {
         QString out, err;
@@ -248,7 +272,8 @@ TEST(LargeSite, EveryObjectIsCompleteAndEveryExtensionIsUnique)
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM InterviewHandler WHERE Undeletable = 1")), 1);
 
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM (SELECT DTMFAccessID FROM DTMFAccessID GROUP BY DTMFAccessID "
-                                      "HAVING count(*) > 1)")), 0);
+                                      "HAVING count(*) > 1)")),
+              0);
     // Subscribers (120), ordinary handlers but the opening greeting (39), interview handlers
     // but the template (3), directory handlers (3), lists (6) and the location.
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM DTMFAccessID")), 120 + 39 + 3 + 3 + 6 + 1);
@@ -258,7 +283,8 @@ TEST(LargeSite, EveryObjectIsCompleteAndEveryExtensionIsUnique)
     EXPECT_EQ(count(d, QStringLiteral("SELECT count(*) FROM CallHandler WHERE AfterMessageObjectID") + dangling), 0);
     // Greetings share files that exist.
     for (const QString& name : columnTexts(queryRows(d, QStringLiteral("SELECT DISTINCT StreamPath FROM MessagingRule UNION "
-                                                                       "SELECT StreamPath FROM InterviewQuestion")), 0))
+                                                                       "SELECT StreamPath FROM InterviewQuestion")),
+                                           0))
         EXPECT_TRUE(QFile::exists(site.streamFilesPath() + name)) << name.toStdString();
 }
 

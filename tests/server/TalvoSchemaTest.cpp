@@ -1,7 +1,8 @@
-#include "ServerTestSupport.h"
-#include "platform/RuntimeError.h"
 #include "server/TalvoSchema.h"
-#include "support/FixtureSite.h"
+
+#include "ServerTestSupport.h"
+#include "fixtures/FixtureSite.h"
+#include "runtime/RuntimeError.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -14,7 +15,10 @@ const QRegularExpression kGuid(QStringLiteral("^\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A
 
 class TalvoSchema : public ::testing::Test {
 protected:
-    TalvoSchema() : db(openServerDb(site.databasePath())) {}
+    TalvoSchema()
+        : db(openServerDb(site.databasePath()))
+    {
+    }
 
     Variant scalar(const QString& sql, const std::vector<Variant>& params = {}) { return db->scalar(sql, params); }
     QString idOf(const QString& table, const QString& keyColumn, const QString& alias)
@@ -36,10 +40,10 @@ TEST(TalvoSchemaCreation, EmptyDatabaseGetsEveryViewAndPassesTheIntegrityCheck)
     SqliteDb db(dir.filePath(QStringLiteral("t.sqlite3")), SqliteDb::Mode::Create);
     createTalvoSchema(db);
     EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA integrity_check")), Variant("ok"));
-    for (const char* view : {"vw_CallHandler", "vw_Callhandler_NonPrimary", "vw_MenuEntry", "vw_MessagingRule", "vw_ContactRule",
-                             "vw_InterviewHandler", "vw_InterviewQuestion", "vw_Subscriber", "vw_Subscriber_Global",
-                             "vw_DTMFAccessID", "vw_DistributionList", "vw_COS", "vw_Location", "vw_NameLookupHandler",
-                             "vw_Schedule"})
+    for (const char* view :
+         {"vw_CallHandler", "vw_Callhandler_NonPrimary", "vw_MenuEntry", "vw_MessagingRule", "vw_ContactRule",
+          "vw_InterviewHandler", "vw_InterviewQuestion", "vw_Subscriber", "vw_Subscriber_Global", "vw_DTMFAccessID",
+          "vw_DistributionList", "vw_COS", "vw_Location", "vw_NameLookupHandler", "vw_Schedule"})
         EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type = 'view' AND name = ?"), {view}),
                   Variant(qint64(1)))
             << view;
@@ -49,12 +53,15 @@ TEST(TalvoSchemaCreation, EmptyDatabaseGetsEveryViewAndPassesTheIntegrityCheck)
 
 TEST_F(TalvoSchema, IdsAndNamesCompareWithoutCaseButConversationsAndDigitsExactly)
 {
-    const QString opening = idOf(QStringLiteral("CallHandler"), QStringLiteral("CallHandlerObjectID"), QStringLiteral("openinggreetingch"));
+    const QString opening =
+        idOf(QStringLiteral("CallHandler"), QStringLiteral("CallHandlerObjectID"), QStringLiteral("openinggreetingch"));
     EXPECT_TRUE(kGuid.match(opening).hasMatch()) << opening.toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT Alias FROM vw_CallHandler WHERE CallHandlerObjectID = ?"), {opening.toLower()}),
               Variant("openinggreetingch"));
-    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM MenuEntry WHERE ParentObjectID = ?"), {opening.toLower()}), Variant(qint64(12)));
-    EXPECT_EQ(scalar(QStringLiteral("SELECT TextName FROM CallHandler WHERE Alias = 'OpeningGreetingCH'")), Variant("Opening Greeting"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM MenuEntry WHERE ParentObjectID = ?"), {opening.toLower()}),
+              Variant(qint64(12)));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT TextName FROM CallHandler WHERE Alias = 'OpeningGreetingCH'")),
+              Variant("Opening Greeting"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM Schedule WHERE DisplayName = 'WEEKDAYS'")), Variant(qint64(1)));
 
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM MenuEntry WHERE ConversationName = 'PHGreeting'")).toInt32() > 0, true);
@@ -68,17 +75,21 @@ TEST_F(TalvoSchema, NumbersWrittenAsTextOrFractionsAreStoredAsIntegers)
 {
     const QString rule = scalar(QStringLiteral("SELECT ContactRuleObjectID FROM ContactRule LIMIT 1")).toText();
     db->execute(QStringLiteral("UPDATE vw_ContactRule SET TransferRings = ? WHERE ContactRuleObjectID = ?"), {4.0, rule});
-    EXPECT_EQ(scalar(QStringLiteral("SELECT TransferRings FROM ContactRule WHERE ContactRuleObjectID = ?"), {rule}), Variant(qint64(4)));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT TransferRings FROM ContactRule WHERE ContactRuleObjectID = ?"), {rule}),
+              Variant(qint64(4)));
 
     db->execute(QStringLiteral("UPDATE CallHandler SET MaxMsgLen = ? WHERE Alias = 'salesch'"), {"0030"});
     EXPECT_EQ(scalar(QStringLiteral("SELECT MaxMsgLen FROM CallHandler WHERE Alias = 'salesch'")), Variant(qint64(30)));
 
-    const QString parent = idOf(QStringLiteral("InterviewHandler"), QStringLiteral("InterviewHandlerObjectID"), QStringLiteral("customerfeedback"));
-    db->execute(QStringLiteral("INSERT INTO vw_InterviewQuestion (ParentObjectID, ParentObjectIDType, ParentAlias, Alias, StreamText, "
-                               "MaxMsgLength, UID) VALUES (?, 5, 'customerfeedback', '4', 'Anything else?', '30', ' 42')"),
-                {parent});
-    const Rows added = queryRows(*db, QStringLiteral("SELECT Alias, MaxMsgLength, UID, InterviewQuestionObjectID FROM InterviewQuestion "
-                                                     "WHERE StreamText = 'Anything else?'"));
+    const QString parent =
+        idOf(QStringLiteral("InterviewHandler"), QStringLiteral("InterviewHandlerObjectID"), QStringLiteral("customerfeedback"));
+    db->execute(
+        QStringLiteral("INSERT INTO vw_InterviewQuestion (ParentObjectID, ParentObjectIDType, ParentAlias, Alias, StreamText, "
+                       "MaxMsgLength, UID) VALUES (?, 5, 'customerfeedback', '4', 'Anything else?', '30', ' 42')"),
+        {parent});
+    const Rows added =
+        queryRows(*db, QStringLiteral("SELECT Alias, MaxMsgLength, UID, InterviewQuestionObjectID FROM InterviewQuestion "
+                                      "WHERE StreamText = 'Anything else?'"));
     ASSERT_EQ(added.size(), 1u);
     EXPECT_EQ(added[0][0], Variant(qint64(4)));
     EXPECT_EQ(added[0][1], Variant(qint64(30)));
@@ -88,7 +99,8 @@ TEST_F(TalvoSchema, NumbersWrittenAsTextOrFractionsAreStoredAsIntegers)
 
 TEST_F(TalvoSchema, QuestionsSortByTheirPlaceAsANumber)
 {
-    const QString parent = idOf(QStringLiteral("InterviewHandler"), QStringLiteral("InterviewHandlerObjectID"), QStringLiteral("customerfeedback"));
+    const QString parent =
+        idOf(QStringLiteral("InterviewHandler"), QStringLiteral("InterviewHandlerObjectID"), QStringLiteral("customerfeedback"));
     for (int place = 4; place <= 11; ++place)
         db->execute(QStringLiteral("INSERT INTO vw_InterviewQuestion (ParentObjectID, ParentObjectIDType, ParentAlias, Alias) "
                                    "VALUES (?, 5, 'customerfeedback', ?)"),
@@ -118,10 +130,10 @@ TEST_F(TalvoSchema, ViewsFlaggedAsIntegersMatchTextComparisons)
 
 TEST_F(TalvoSchema, SubscriberViewFindsTheOwnCallHandler)
 {
-    const Rows rows = queryRows(*db, QStringLiteral(
-        "SELECT s.Alias, s.CallHandlerObjectID, c.IsPrimary, c.RecipientObjectID = s.SubscriberObjectID, "
-        "c.AdministratorObjectID = s.SubscriberObjectID, c.RecipientObjectIDType, c.AdministratorObjectIDType "
-        "FROM vw_Subscriber s LEFT JOIN CallHandler c ON c.CallHandlerObjectID = s.CallHandlerObjectID"));
+    const Rows rows = queryRows(
+        *db, QStringLiteral("SELECT s.Alias, s.CallHandlerObjectID, c.IsPrimary, c.RecipientObjectID = s.SubscriberObjectID, "
+                            "c.AdministratorObjectID = s.SubscriberObjectID, c.RecipientObjectIDType, c.AdministratorObjectIDType "
+                            "FROM vw_Subscriber s LEFT JOIN CallHandler c ON c.CallHandlerObjectID = s.CallHandlerObjectID"));
     ASSERT_EQ(rows.size(), 10u);
     for (const auto& row : rows) {
         const std::string alias = row[0].toText().toStdString();
@@ -131,13 +143,15 @@ TEST_F(TalvoSchema, SubscriberViewFindsTheOwnCallHandler)
     }
     // A second own handler for the same subscriber is refused, so the view never doubles a row.
     const QString alice = idOf(QStringLiteral("Subscriber"), QStringLiteral("SubscriberObjectID"), QStringLiteral("amoreno"));
-    EXPECT_THROW(db->execute(QStringLiteral("INSERT INTO CallHandler (Alias, IsPrimary, RecipientObjectID) VALUES ('x', 1, ?)"), {alice}),
-                 RuntimeError);
+    EXPECT_THROW(
+        db->execute(QStringLiteral("INSERT INTO CallHandler (Alias, IsPrimary, RecipientObjectID) VALUES ('x', 1, ?)"), {alice}),
+        RuntimeError);
 }
 
 TEST_F(TalvoSchema, DirectoryHandlerTemplateStaysTheFirstRow)
 {
-    const Variant templateId = scalar(QStringLiteral("SELECT NameLookupHandlerObjectID FROM NameLookupHandler WHERE Alias = 'companydirectory'"));
+    const Variant templateId =
+        scalar(QStringLiteral("SELECT NameLookupHandlerObjectID FROM NameLookupHandler WHERE Alias = 'companydirectory'"));
     // A later handler whose id and alias both sort first.
     db->execute(QStringLiteral("INSERT INTO NameLookupHandler (NameLookupHandlerObjectID, Alias, TextName) "
                                "VALUES ('{00000000-0000-0000-0000-000000000001}', 'aaa', 'A Directory')"));
@@ -147,8 +161,9 @@ TEST_F(TalvoSchema, DirectoryHandlerTemplateStaysTheFirstRow)
 TEST_F(TalvoSchema, ExtensionTableKeepsOnePrimaryPerObjectAndNoEmptyDigits)
 {
     const QString sales = idOf(QStringLiteral("CallHandler"), QStringLiteral("CallHandlerObjectID"), QStringLiteral("salesch"));
-    const QString insert = QStringLiteral("INSERT INTO DTMFAccessID (DTMFAccessID, ParentObjectID, ParentObjectIDType, IsPrimaryID) "
-                                          "VALUES (?, ?, 3, ?)");
+    const QString insert =
+        QStringLiteral("INSERT INTO DTMFAccessID (DTMFAccessID, ParentObjectID, ParentObjectIDType, IsPrimaryID) "
+                       "VALUES (?, ?, 3, ?)");
     EXPECT_THROW(db->execute(insert, {"121", sales.toLower(), 1}), RuntimeError);
     EXPECT_THROW(db->execute(insert, {"", sales, 0}), RuntimeError);
     EXPECT_THROW(db->execute(insert, {Variant::null(), sales, 0}), RuntimeError);
@@ -197,26 +212,31 @@ TEST_F(TalvoSchema, InterviewHandlerInsertKeepsOrMakesItsIdAndStoresOnlyRealExte
     const QString insert = QStringLiteral(
         "INSERT INTO vw_InterviewHandler (InterviewHandlerObjectID, Alias, TextName, DTMFAccessID, AdministratorObjectID, "
         "AdministratorObjectIDType, RecipientObjectID, RecipientObjectIDType, AfterMessageAction, AfterMessageConversation, "
-        "AfterMessageObjectID, AfterMessageObjectIDType, LocationObjectID) VALUES (?, ?, ?, ?, NULL, 1, '', 1, 1, NULL, NULL, NULL, NULL)");
+        "AfterMessageObjectID, AfterMessageObjectIDType, LocationObjectID) VALUES (?, ?, ?, ?, NULL, 1, '', 1, 1, NULL, NULL, "
+        "NULL, NULL)");
     const QString given = QStringLiteral("{11111111-2222-3333-4444-555555555555}");
     db->execute(insert, {given, "withext", "With Extension", "350"});
     db->execute(insert, {Variant::null(), "noext", "No Extension", ""});
     db->execute(insert, {Variant::null(), "nullext", "Null Extension", Variant::null()});
 
-    EXPECT_EQ(idOf(QStringLiteral("InterviewHandler"), QStringLiteral("InterviewHandlerObjectID"), QStringLiteral("withext")), given);
-    const Rows ext = queryRows(*db, QStringLiteral("SELECT DTMFAccessID, ParentObjectIDType, IsPrimaryID FROM DTMFAccessID "
-                                                   "WHERE ParentObjectID = ?"),
+    EXPECT_EQ(idOf(QStringLiteral("InterviewHandler"), QStringLiteral("InterviewHandlerObjectID"), QStringLiteral("withext")),
+              given);
+    const Rows ext = queryRows(*db,
+                               QStringLiteral("SELECT DTMFAccessID, ParentObjectIDType, IsPrimaryID FROM DTMFAccessID "
+                                              "WHERE ParentObjectID = ?"),
                                {given});
     ASSERT_EQ(ext.size(), 1u);
     EXPECT_EQ(ext[0], (std::vector<Variant>{"350", qint64(5), qint64(1)}));
     EXPECT_EQ(scalar(QStringLiteral("SELECT DTMFAccessID FROM vw_InterviewHandler WHERE Alias = 'withext'")), Variant("350"));
 
     for (const char* alias : {"noext", "nullext"}) {
-        const QString id = idOf(QStringLiteral("InterviewHandler"), QStringLiteral("InterviewHandlerObjectID"), QString::fromLatin1(alias));
+        const QString id =
+            idOf(QStringLiteral("InterviewHandler"), QStringLiteral("InterviewHandlerObjectID"), QString::fromLatin1(alias));
         EXPECT_TRUE(kGuid.match(id).hasMatch()) << alias;
         EXPECT_EQ(extensionRows(id), 0) << alias;
-        const Rows defaults = queryRows(*db, QStringLiteral("SELECT Language, Undeletable, DTMFAccessID FROM vw_InterviewHandler WHERE "
-                                                            "InterviewHandlerObjectID = ?"),
+        const Rows defaults = queryRows(*db,
+                                        QStringLiteral("SELECT Language, Undeletable, DTMFAccessID FROM vw_InterviewHandler WHERE "
+                                                       "InterviewHandlerObjectID = ?"),
                                         {id});
         EXPECT_EQ(defaults[0], (std::vector<Variant>{Variant::null(), qint64(0), Variant::null()})) << alias;
     }
@@ -237,8 +257,9 @@ TEST_F(TalvoSchema, ExtensionWrittenThroughHandlerViewsAddsChangesAndRemovesTheR
             db->execute(QStringLiteral("UPDATE %1 SET DTMFAccessID = ? WHERE %2 = ?").arg(c.view, c.key), {digits, id});
         };
         const auto stored = [&] {
-            return queryRows(*db, QStringLiteral("SELECT DTMFAccessID, ParentObjectIDType, IsPrimaryID FROM DTMFAccessID WHERE "
-                                                 "ParentObjectID = ?"),
+            return queryRows(*db,
+                             QStringLiteral("SELECT DTMFAccessID, ParentObjectIDType, IsPrimaryID FROM DTMFAccessID WHERE "
+                                            "ParentObjectID = ?"),
                              {id});
         };
         setExtension("0451");
@@ -261,7 +282,8 @@ TEST_F(TalvoSchema, ExtensionWrittenThroughHandlerViewsAddsChangesAndRemovesTheR
 
 TEST_F(TalvoSchema, QuestionsAreDeletedThroughTheView)
 {
-    const QString parent = idOf(QStringLiteral("InterviewHandler"), QStringLiteral("InterviewHandlerObjectID"), QStringLiteral("customerfeedback"));
+    const QString parent =
+        idOf(QStringLiteral("InterviewHandler"), QStringLiteral("InterviewHandlerObjectID"), QStringLiteral("customerfeedback"));
     db->execute(QStringLiteral("DELETE FROM vw_InterviewQuestion WHERE ParentObjectID = ?"), {parent.toLower()});
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM InterviewQuestion")), Variant(qint64(0)));
 }

@@ -1,7 +1,6 @@
-#include "tree/TreeTestSupport.h"
-
 #include "data/ChangeLog.h"
 #include "server/SiteWriter.h"
+#include "tree/TreeFixture.h"
 
 #include <optional>
 
@@ -82,7 +81,7 @@ TEST(CallFlowTree, StartUpShowsTheOpeningGreetingWithItsFirstLevelClosedOverPlac
     EXPECT_EQ(t.state().cache.rsCallHandler.field("CallHandlerObjectID").toText(), opening);
 
     // The grid's columns, found by key, all but the first hidden.
-    const std::pair<const char*, int> columns[] = {{"Main", 1365},    {"Conversation", 960}, {"Action", 960},
+    const std::pair<const char*, int> columns[] = {{"Main", 1365},     {"Conversation", 960}, {"Action", 960},
                                                    {"ObjectID", 1605}, {"NodeType", 960},     {"ChildAlias", 960}};
     ASSERT_EQ(g.colCount(), 6);
     for (int c = 0; c < 6; ++c) {
@@ -100,8 +99,10 @@ TEST(CallFlowTree, EachKindOfLinkGetsItsRowTypePictureAndCells)
     ASSERT_TRUE(t.load());
     const Variant null = Variant::null();
     const QString missing = "{0BADBEEF-0000-0000-0000-000000000000}";
-    const QString directory = t.f.site.scalar("SELECT NameLookupHandlerObjectID FROM NameLookupHandler WHERE Alias = 'companydirectory'").toText();
-    const QString interview = t.f.site.scalar("SELECT InterviewHandlerObjectID FROM InterviewHandler WHERE Alias = 'customerfeedback'").toText();
+    const QString directory =
+        t.f.site.scalar("SELECT NameLookupHandlerObjectID FROM NameLookupHandler WHERE Alias = 'companydirectory'").toText();
+    const QString interview =
+        t.f.site.scalar("SELECT InterviewHandlerObjectID FROM InterviewHandler WHERE Alias = 'customerfeedback'").toText();
     const QString sales = t.handlerId("salesch"), opening = t.handlerId("openinggreetingch");
     const QString alice = t.handlerId("amoreno_ch"), jonas = t.handlerId("jpetrov_ch");
     const QString badConversation = "Error ExpandRow - Bad destionation conversation name";
@@ -125,8 +126,16 @@ TEST(CallFlowTree, EachKindOfLinkGetsItsRowTypePictureAndCells)
         {2, "GreetingsAdministrator", {}, "6: Route to Greetings Administrator", Leaf, "Leaf", 2, {}, "GreetingsAdministrator", {}},
         {2, "AD", directory, "6: Company Directory - Ext:400", DirectoryHandler, "AlphaDirectory", 2, directory, "AD", {}},
         {2, "AD", missing, "6: Invalid Link!", InvalidLink, "InvalidLink", 99, {}, {}, {}},
-        {2, "CHInterview", interview.toLower(), "6: Customer Feedback - Ext:300", Interviewer, "Interviewer", 2, interview.toLower(),
-         "CHInterview", {}},
+        {2,
+         "CHInterview",
+         interview.toLower(),
+         "6: Customer Feedback - Ext:300",
+         Interviewer,
+         "Interviewer",
+         2,
+         interview.toLower(),
+         "CHInterview",
+         {}},
         {2, "CHInterview", missing, "6: Invalid Link!", InvalidLink, "InvalidLink", 99, {}, {}, {}},
         {2, "PHGreeting", sales, "6: Sales - Ext:120 - (Greeting)", CallHandler, "Handler", 2, sales, "PHGreeting", {}},
         {2, "PHTransfer", sales, "6: Sales - Ext:120 - (Ring Phone)", CallHandler, "Handler", 2, sales, "PHTransfer", {}},
@@ -136,8 +145,16 @@ TEST(CallFlowTree, EachKindOfLinkGetsItsRowTypePictureAndCells)
         // a subscriber's own handler whose subscriber is gone
         {2, "PHTransfer", jonas, "6: Invalid Link!", InvalidLink, "InvalidLink", 99, {}, {}, {}},
         // the root itself: already on the path, so a duplicate that never opens
-        {2, "PHGreeting", opening, "6: Opening Greeting - Ext:(empty) - (Greeting)", DuplicateHandler, "Duplicate", 2, opening,
-         "PHGreeting", {}},
+        {2,
+         "PHGreeting",
+         opening,
+         "6: Opening Greeting - Ext:(empty) - (Greeting)",
+         DuplicateHandler,
+         "Duplicate",
+         2,
+         opening,
+         "PHGreeting",
+         {}},
         {2, "Bogus", sales, "6: ", Leaf, "Leaf", 2, {}, "Bogus", badConversation},
         {2, "phgreeting", sales, "6: ", Leaf, "Leaf", 2, {}, "phgreeting", badConversation},
         {2, null, sales, "6: ", Leaf, "Leaf", 2, {}, {}, badConversation},
@@ -202,13 +219,12 @@ TEST(CallFlowTree, DisplayOptionsDecideWhichLinksGetRows)
     t.setKey("openinggreetingch", "7", 2, "AD", "{0BADBEEF-0000-0000-0000-000000000000}");
     t.setKey("openinggreetingch", "8", 2, "PHTransfer", "{0BADBEEF-0000-0000-0000-000000000001}");
     ASSERT_TRUE(t.load());
-    frmMain& w = *t.f.window;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.aliases.join(' ').toStdString());
-        w.ShowIgnoreKey->setChecked(c.ignoreKey);
-        w.ShowNoLeafs->setChecked(c.noLeafs);
-        w.ShowAfterMessageLinks->setChecked(c.afterMessage);
-        w.ShowAfterGreetingLinks->setChecked(c.afterGreeting);
+        t.option("ShowIgnoreKey")->setChecked(c.ignoreKey);
+        t.option("ShowNoLeafs")->setChecked(c.noLeafs);
+        t.option("ShowAfterMessageLinks")->setChecked(c.afterMessage);
+        t.option("ShowAfterGreetingLinks")->setChecked(c.afterGreeting);
         t.rebuild();
         EXPECT_EQ(t.childAliases(0), c.aliases);
         EXPECT_EQ(t.type(t.row({"8"})), InvalidLink);
@@ -246,9 +262,12 @@ TEST(CallFlowTree, OpeningARowBuildsItsLinksRightBelowItAndPutsTheCacheBack)
     const QStringList aliases = t.childAliases(salesRow);
     EXPECT_EQ(aliases, QStringList({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "*", "#", "AM"}));
     const std::pair<const char*, const char*> texts[] = {
-        {"0", "0: Operator - Ext:110 - (Ring Phone)"},    {"1", "1: Ben Carter - Ext:2002 - (Ring Phone)"},
-        {"2", "2: Chloe Novak - Ext:2003 - (Ring Phone)"}, {"3", "3: Isabel Ferreira - Ext:2009 - (Greeting)"},
-        {"7", "7: Invalid Link!"},                         {"9", "9: Support - Ext:130 - (Greeting)"},
+        {"0", "0: Operator - Ext:110 - (Ring Phone)"},
+        {"1", "1: Ben Carter - Ext:2002 - (Ring Phone)"},
+        {"2", "2: Chloe Novak - Ext:2003 - (Ring Phone)"},
+        {"3", "3: Isabel Ferreira - Ext:2009 - (Greeting)"},
+        {"7", "7: Invalid Link!"},
+        {"9", "9: Support - Ext:130 - (Greeting)"},
         {"AM", "AM: Goodbye - Ext:190 - (Greeting)"},
     };
     for (const auto& [alias, text] : texts)
@@ -387,7 +406,7 @@ TEST(CallFlowTree, OpeningEverythingEndsOnTheDemoSite)
 {
     TreeFixture t;
     ASSERT_TRUE(t.load());
-    t.f.window->ShowAfterGreetingLinks->setChecked(true);
+    t.option("ShowAfterGreetingLinks")->setChecked(true);
     t.rebuild();
     t.state().ExpandAllInProgress = true;
     const int opened = expandEverything(t);
@@ -431,7 +450,7 @@ TEST(CallFlowTree, AHandlerWithoutGreetingsSaysSoOncePerGreeting)
     t.f.site.exec("DELETE FROM MessagingRule WHERE Alias = 'Busy' AND ParentObjectID = (SELECT CallHandlerObjectID FROM "
                   "CallHandler WHERE Alias = 'salesch')");
     ASSERT_TRUE(t.load());
-    t.f.window->ShowAfterGreetingLinks->setChecked(true);
+    t.option("ShowAfterGreetingLinks")->setChecked(true);
     t.rebuild();
     const QString noRules = "Could not find any messaging rules for the selected call handler!  Contact QSD for help.";
     EXPECT_EQ(t.messages(), QStringList(6, noRules));
@@ -458,11 +477,12 @@ TEST(CallFlowTree, NullLinkColumnsNeverStopTheTree)
     t.f.site.exec("UPDATE CallHandler SET RecipientObjectID = NULL WHERE Alias = 'fhaddad_ch'");
     t.f.site.exec("UPDATE CallHandler SET AfterMessageAction = 2, AfterMessageConversation = 'PHGreeting', "
                   "AfterMessageObjectID = NULL WHERE Alias = 'supportch'");
-    t.f.site.exec("DELETE FROM DTMFAccessID WHERE ParentObjectID = (SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = 'operatorch')");
+    t.f.site.exec(
+        "DELETE FROM DTMFAccessID WHERE ParentObjectID = (SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = 'operatorch')");
     t.f.site.exec("UPDATE MessagingRule SET Action = NULL WHERE Alias = 'Standard' AND ParentObjectID = "
                   "(SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = 'openinggreetingch')");
     ASSERT_TRUE(t.load());
-    t.f.window->ShowAfterGreetingLinks->setChecked(true);
+    t.option("ShowAfterGreetingLinks")->setChecked(true);
     t.rebuild();
     EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
     EXPECT_EQ(t.text(t.row({"0"})), "0: Operator - Ext:(empty) - (Ring Phone)");

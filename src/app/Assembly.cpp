@@ -1,0 +1,37 @@
+#include "app/Assembly.h"
+
+#include "data/SharedState.h"
+#include "environment/EnvironmentServices.h"
+#include "mainwindow/frmMain.h"
+#include "pane/PropertyPane.h"
+#include "tree/CallFlowTree.h"
+#include "tree/ObjectListPage.h"
+#include "tree/ReferencesPanel.h"
+#include "widgets/Named.h"
+#include "widgets/OutlineGrid.h"
+#include "widgets/OutlineGridView.h"
+
+Assembly::Assembly(SharedState& state)
+    : m_treeGrid(std::make_unique<OutlineGrid>()),
+      m_window(std::make_unique<frmMain>(state)),
+      m_environment(std::make_unique<EnvironmentServices>(state))
+{
+    m_treeView = named(new OutlineGridView(*m_treeGrid), "ATTree");
+    m_window->hostTreeView(m_treeView);
+    m_objectList = new ObjectListPage(state);
+    m_window->hostObjectList(m_objectList);
+    m_pane = new PropertyPane(state);
+    m_window->hostPropertyPane(m_pane);
+    m_references = new ReferencesPanel(state);
+    m_window->hostReferences(m_references);
+
+    m_tree = std::make_unique<CallFlowTree>(state, *m_treeGrid, m_window->displayOptions(), m_window.get(), m_treeView);
+    m_window->setParts({m_tree.get(), m_objectList, m_references, m_pane, m_environment.get()});
+}
+
+Assembly::~Assembly()
+{
+    // The tree lets go of the view's pictures before the window takes the view down.
+    m_tree.reset();
+    m_window.reset();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+
+class CallFlowTree;
+class EnvironmentServices;
+class frmMain;
+class ObjectListPage;
+class OutlineGrid;
+class OutlineGridView;
+class PropertyPane;
+class ReferencesPanel;
+class SharedState;
+
+// The whole program on one shared state: the main window with the pages of every subsystem,
+// each subsystem handed the operation sets of the others. main() builds one; the window tests
+// build the same.
+class Assembly {
+public:
+    explicit Assembly(SharedState& state);
+    ~Assembly();
+    Assembly(const Assembly&) = delete;
+    Assembly& operator=(const Assembly&) = delete;
+
+    frmMain& window() { return *m_window; }
+    CallFlowTree& tree() { return *m_tree; }
+    OutlineGrid& treeGrid() { return *m_treeGrid; }
+
+private:
+    std::unique_ptr<OutlineGrid> m_treeGrid;
+    std::unique_ptr<frmMain> m_window;
+    std::unique_ptr<CallFlowTree> m_tree;
+    std::unique_ptr<EnvironmentServices> m_environment;
+    // Owned by the window once hosted.
+    OutlineGridView* m_treeView;
+    ObjectListPage* m_objectList;
+    ReferencesPanel* m_references;
+    PropertyPane* m_pane;
+};

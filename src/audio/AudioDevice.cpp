@@ -1,0 +1,3 @@
+#include "audio/AudioDevice.h"
+
+AudioDevice::~AudioDevice() = default;

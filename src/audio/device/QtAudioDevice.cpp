@@ -1,0 +1,251 @@
+#include "audio/device/QtAudioDevice.h"
+
+#include "audio/PcmConverter.h"
+#include "runtime/RuntimeError.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QAudioSource>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QMediaDevices>
+#include <QPointer>
+#include <QTimer>
+#include <climits>
+#include <optional>
+
+namespace {
+
+[[noreturn]] void notReady(const QString& why)
+{
+    throwError(ErrorNumber::ProviderFailure, why);
+}
+
+QAudioFormat audioFormatOf(const WavFormat& f)
+{
+    QAudioFormat format;
+    format.setSampleRate(f.sampleRate);
+    format.setChannelCount(f.channels);
+    format.setSampleFormat(f.bitsPerSample == 8 ? QAudioFormat::UInt8 : QAudioFormat::Int16);
+    return format;
+}
+
+std::optional<PcmLayout> layoutOf(const QAudioFormat& f)
+{
+    PcmLayout layout;
+    layout.sampleRate = f.sampleRate();
+    layout.channels = f.channelCount();
+    switch (f.sampleFormat()) {
+    case QAudioFormat::UInt8:
+        layout.sample = PcmLayout::Sample::UInt8;
+        break;
+    case QAudioFormat::Int16:
+        layout.sample = PcmLayout::Sample::Int16;
+        break;
+    case QAudioFormat::Int32:
+        layout.sample = PcmLayout::Sample::Int32;
+        break;
+    case QAudioFormat::Float:
+        layout.sample = PcmLayout::Sample::Float;
+        break;
+    default:
+        return std::nullopt;
+    }
+    if (layout.sampleRate < 1 || layout.channels < 1)
+        return std::nullopt;
+    return layout;
+}
+
+// The device's own format when it cannot take the wanted one; either way with a layout we
+// can convert to or from.
+std::pair<QAudioFormat, PcmLayout> usableFormat(const QAudioDevice& device, const QAudioFormat& wanted)
+{
+    const QAudioFormat used = device.isFormatSupported(wanted) ? wanted : device.preferredFormat();
+    const auto layout = layoutOf(used);
+    if (!layout)
+        notReady(QStringLiteral("The sound device \"%1\" offers no usable sample format").arg(device.description()));
+    return {used, *layout};
+}
+
+class SystemAudioDevice final : public AudioDevice {
+public:
+    SystemAudioDevice()
+    {
+        m_playDeadline.setSingleShot(true);
+        connect(&m_playDeadline, &QTimer::timeout, this, [this] { finishLater(false, {}); });
+    }
+    ~SystemAudioDevice() override { stop(); }
+
+    bool hasOutput() const override { return !QMediaDevices::defaultAudioOutput().isNull(); }
+    bool hasInput() const override { return !QMediaDevices::defaultAudioInput().isNull(); }
+
+    void startPlayback(const WavData& sound) override
+    {
+        stop();
+        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        if (device.isNull())
+            notReady(QStringLiteral("No sound output device"));
+        const QAudioFormat wanted = audioFormatOf(sound.format);
+        const auto [used, layout] = usableFormat(device, wanted);
+        const auto soundLayout = layoutOf(wanted);
+        if (!soundLayout)
+            notReady(QStringLiteral("Sound format not supported"));
+        m_playData = PcmConverter(*soundLayout, layout).convert(sound.samples);
+        m_playBuffer.setData(m_playData);
+        m_playBuffer.open(QIODevice::ReadOnly);
+        if (m_playData.isEmpty()) {
+            // Nothing to hand the device; an empty sound has simply been played.
+            finishLater(false, {});
+            return;
+        }
+        m_sink = std::make_unique<QAudioSink>(device, used);
+        connect(m_sink.get(), &QAudioSink::stateChanged, this, &SystemAudioDevice::sinkStateChanged);
+        m_sink->start(&m_playBuffer);
+        if (m_sink->error() != QAudio::NoError) {
+            stop();
+            notReady(QStringLiteral("The sound output device \"%1\" cannot be opened").arg(device.description()));
+        }
+        // Some sound servers never report the end of a stream; playing ends a little after the
+        // sound's length at the latest, so the control is never stuck playing.
+        const qint64 soundMs = m_playData.size() * 1000 / (qint64(layout.sampleRate) * layout.bytesPerFrame());
+        m_playDeadline.start(int(std::min<qint64>(soundMs + 5000, INT_MAX)));
+    }
+
+    void startRecording(const WavFormat& format) override
+    {
+        stop();
+        const QAudioDevice device = QMediaDevices::defaultAudioInput();
+        if (device.isNull())
+            notReady(QStringLiteral("No sound input device"));
+        const QAudioFormat wanted = audioFormatOf(format);
+        const auto [used, layout] = usableFormat(device, wanted);
+        m_captureConverter.emplace(layout, *layoutOf(wanted));
+        m_captureFormat = wanted;
+        m_captured.clear();
+        m_captureClock.start();
+        m_source = std::make_unique<QAudioSource>(device, used);
+        // Short fragments, so that stop loses next to nothing of the end.
+        m_source->setBufferSize(used.bytesForDuration(100000));
+        connect(m_source.get(), &QAudioSource::stateChanged, this, &SystemAudioDevice::sourceStateChanged);
+        m_input = m_source->start();
+        if (!m_input || m_source->error() != QAudio::NoError) {
+            stop();
+            notReady(QStringLiteral("The sound input device \"%1\" cannot be opened").arg(device.description()));
+        }
+        connect(m_input, &QIODevice::readyRead, this, &SystemAudioDevice::drainCapture);
+    }
+
+    QByteArray stop() override
+    {
+        ++m_generation;
+        m_playDeadline.stop();
+        if (m_sink) {
+            disconnect(m_sink.get(), nullptr, this, nullptr);
+            m_sink->stop();
+            m_sink.reset();
+        }
+        m_playBuffer.close();
+        m_playData.clear();
+        QByteArray captured;
+        if (m_source) {
+            drainCapture();
+            disconnect(m_source.get(), nullptr, this, nullptr);
+            if (m_input)
+                disconnect(m_input, nullptr, this, nullptr);
+            m_source->stop();
+            m_source.reset();
+            m_input = nullptr;
+            captured = std::exchange(m_captured, {});
+            m_captureConverter.reset();
+        }
+        return captured;
+    }
+
+    qint64 elapsedMs() const override
+    {
+        if (m_sink)
+            return m_sink->processedUSecs() / 1000;
+        if (m_source)
+            return m_source->processedUSecs() / 1000;
+        return 0;
+    }
+
+private:
+    void drainCapture()
+    {
+        if (!m_input || !m_captureConverter)
+            return;
+        m_captured += m_captureConverter->convert(m_input->readAll());
+        // The sound server's first fragment may reach back up to seconds before the start; a
+        // recording begins with the record click. Only the start is trimmed, so that a device
+        // clock running a little fast never cuts into what was said.
+        const qint64 elapsedMs = m_captureClock.elapsed();
+        if (elapsedMs < 1000) {
+            const qint64 allowed = m_captureFormat.bytesForDuration((elapsedMs + 100) * 1000);
+            if (m_captured.size() > allowed) {
+                const int frame = m_captureFormat.bytesPerFrame();
+                const qint64 excess = (m_captured.size() - allowed + frame - 1) / frame * frame;
+                m_captured.remove(0, excess);
+            }
+        }
+    }
+
+    // Ending the device from inside its own signal is not safe; the end runs once control has
+    // returned to the event loop, and only if nothing newer was started meanwhile.
+    void finishLater(bool failed, const QString& reason)
+    {
+        const quint64 generation = m_generation;
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, failed, reason] {
+                if (generation != m_generation)
+                    return;
+                if (failed) {
+                    emit deviceFailed(reason);
+                } else {
+                    stop();
+                    emit playbackFinished();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+
+    void sinkStateChanged(QAudio::State state)
+    {
+        if (state == QAudio::IdleState && m_playBuffer.atEnd())
+            finishLater(false, {});
+        else if (state == QAudio::StoppedState && m_sink && m_sink->error() != QAudio::NoError)
+            finishLater(true, QStringLiteral("The sound output device stopped"));
+    }
+
+    void sourceStateChanged(QAudio::State state)
+    {
+        if (state == QAudio::StoppedState && m_source && m_source->error() != QAudio::NoError)
+            finishLater(true, QStringLiteral("The sound input device stopped"));
+    }
+
+    std::unique_ptr<QAudioSink> m_sink;
+    QByteArray m_playData;
+    QBuffer m_playBuffer;
+    QTimer m_playDeadline;
+    std::unique_ptr<QAudioSource> m_source;
+    QPointer<QIODevice> m_input;
+    std::optional<PcmConverter> m_captureConverter;
+    QAudioFormat m_captureFormat;
+    QElapsedTimer m_captureClock;
+    QByteArray m_captured;
+    quint64 m_generation = 0;
+};
+
+} // namespace
+
+std::unique_ptr<AudioDevice> makeSystemAudioDevice()
+{
+    return std::make_unique<SystemAudioDevice>();
+}
+
+AudioDeviceFactory systemAudioDevices()
+{
+    return [] { return makeSystemAudioDevice(); };
+}

@@ -1,0 +1,221 @@
+#include "mainwindow/frmMain.h"
+
+#include "data/ProcessLifetime.h"
+#include "data/SharedState.h"
+#include "runtime/ErrorHandling.h"
+#include "runtime/SlotGuard.h"
+#include "widgets/Named.h"
+#include "widgets/Twips.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <array>
+
+namespace {
+
+// The client area the window opens with, and the smallest outer size the layout rule allows.
+constexpr double kClientWidth = 11880;
+constexpr double kClientHeight = 8310;
+constexpr double kMinimumWidth = 11280;
+constexpr double kMinimumHeight = 8175;
+// Borders and caption that an undecorated window (no window manager, offscreen) is taken to
+// have, so that the rule's margins fit as they do on a decorated one.
+constexpr double kFrameWidth = 120;
+constexpr double kFrameHeight = 465;
+
+} // namespace
+
+frmMain::frmMain(SharedState& state, QWidget* parent)
+    : QMainWindow(parent),
+      m_state(state)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Treewright"));
+    // The panes are measured for an 8-point face; a larger one would not fit their labels.
+    QFont face = font();
+    face.setPointSize(8);
+    setFont(face);
+    setCentralWidget(new QWidget(this));
+    centralWidget()->setObjectName(QStringLiteral("clientArea"));
+
+    TabTreeGrid = named(new QTabWidget(centralWidget()), "TabTreeGrid");
+    m_treeTab = new QWidget;
+    m_gridTab = new QWidget;
+    TabTreeGrid->addTab(m_treeTab, QStringLiteral("Tree View"));
+    TabTreeGrid->addTab(m_gridTab, QStringLiteral("Grid View"));
+    Twips::place(TabTreeGrid, 0, 120, 5235, 8055);
+
+    Picture1 = named(new QWidget(centralWidget()), "Picture1");
+    Twips::place(Picture1, 7650, 240, 4125, 195);
+    lblCurrentObjectDisplayName = named(new QLabel(Picture1), "lblCurrentObjectDisplayName");
+    Twips::place(lblCurrentObjectDisplayName, 60, 0, 3945, 195);
+
+    buildMenus();
+    resize(Twips::toPixelsX(kClientWidth, this), Twips::toPixelsY(kClientHeight, this) + menuBar()->sizeHint().height());
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::host(QWidget* page, QWidget* into, double left, double top, double width, double height)
+{
+    page->setParent(into);
+    Twips::place(page, left, top, width, height);
+    page->show();
+    // The picture label sits over the pane's tab row.
+    Picture1->raise();
+}
+
+void frmMain::hostTreeView(QWidget* view)
+{
+    host(view, m_treeTab, 50, 600, 4875, 7335);
+    view->setAccessibleName(QStringLiteral("Call flow tree"));
+}
+
+void frmMain::hostObjectList(QWidget* page)
+{
+    // The page spans its tab; the rule sizes the list inside it.
+    auto* layout = new QVBoxLayout(m_gridTab);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(page);
+}
+
+void frmMain::hostPropertyPane(QWidget* pane)
+{
+    host(pane, centralWidget(), 5280, 150, 6570, 4575);
+}
+
+void frmMain::hostReferences(QWidget* panel)
+{
+    host(panel, centralWidget(), 5280, 4740, 6555, 3855);
+}
+
+void frmMain::buildMenus()
+{
+    file = named(menuBar()->addMenu(QStringLiteral("&File")), "file");
+    Exit = named(file->addAction(QStringLiteral("E&xit")), "Exit");
+    connectGuarded(m_state.prompts, Exit, &QAction::triggered, this, [this] { Exit_Click(); });
+
+    mnuOptions = named(menuBar()->addMenu(QStringLiteral("&Options")), "Options");
+    auto option = [this](const char* name, const QString& caption, bool checked) {
+        QAction* a = named(mnuOptions->addAction(caption), name);
+        a->setCheckable(true);
+        a->setChecked(checked);
+        return a;
+    };
+    ShowIgnoreKey = option("ShowIgnoreKey", QStringLiteral("Show \"Ignore Key\" links in tree"), true);
+    ShowNoLeafs = option("ShowNoLeafs", QStringLiteral("Remove all \"Leaf\" links from tree"), false);
+    ShowAfterMessageLinks = option("ShowAfterMessageLinks", QStringLiteral("Show \"After Message\" links in tree"), true);
+    ShowAfterGreetingLinks = option("ShowAfterGreetingLinks", QStringLiteral("Show \"After Greeting\" links in tree"), false);
+    ShowReferences = option("ShowReferences", QStringLiteral("Show references to selected object"), true);
+
+    Extensions = named(menuBar()->addMenu(QStringLiteral("E&xtensions")), "Extensions");
+    mnuSchedules = named(Extensions->addAction(QStringLiteral("Schedules")), "mnuSchedules");
+    mnuSchedules->setVisible(false);
+    Extensions->menuAction()->setVisible(false); // shown once it holds a visible item
+}
+
+TreeDisplayOptions frmMain::displayOptions() const
+{
+    return {ShowIgnoreKey, ShowNoLeafs, ShowAfterMessageLinks, ShowAfterGreetingLinks};
+}
+
+double frmMain::outerWidthTwips() const
+{
+    const QRect frame = frameGeometry();
+    const bool decorated = frame.size() != geometry().size();
+    return Twips::fromPixelsX(frame.width(), this) + (decorated ? 0 : kFrameWidth);
+}
+
+double frmMain::outerHeightTwips() const
+{
+    const QRect frame = frameGeometry();
+    const bool decorated = frame.size() != geometry().size();
+    return Twips::fromPixelsY(frame.height(), this) + (decorated ? 0 : kFrameHeight);
+}
+
+void frmMain::Form_Resize()
+{
+    if (isMinimized() || m_applyingLayout)
+        return;
+    m_applyingLayout = true;
+    // Single precision, as the rule was written.
+    float width = static_cast<float>(outerWidthTwips());
+    float height = static_cast<float>(outerHeightTwips());
+    if (width < kMinimumWidth || height < kMinimumHeight) {
+        const int dw = width < kMinimumWidth ? Twips::toPixelsX(kMinimumWidth - width, this) : 0;
+        const int dh = height < kMinimumHeight ? Twips::toPixelsY(kMinimumHeight - height, this) : 0;
+        resize(this->width() + dw, this->height() + dh);
+        width = std::max(width, static_cast<float>(kMinimumWidth));
+        height = std::max(height, static_cast<float>(kMinimumHeight));
+    }
+
+    // The rule names the panes; a page that is not hosted (or lacks one of them) is passed over,
+    // like every failing step of the rule.
+    struct Pane {
+        QWidget* widget;
+        float left, top, width, height;
+        void set(float l, float t, float w, float h) const
+        {
+            if (widget)
+                Twips::place(widget, l, t, w, h);
+        }
+    };
+    auto pane = [this](const char* name) {
+        QWidget* w = findChild<QWidget*>(QString::fromLatin1(name));
+        if (!w)
+            return Pane{nullptr, 0, 0, 0, 0};
+        const QRect g = w->geometry();
+        return Pane{w, float(Twips::fromPixelsX(g.x(), this)), float(Twips::fromPixelsY(g.y(), this)),
+                    float(Twips::fromPixelsX(g.width(), this)), float(Twips::fromPixelsY(g.height(), this))};
+    };
+
+    const Pane info = pane("tabInfoTab");
+    const float infoLeft = width - info.width - 100;
+    info.set(infoLeft, info.top, info.width, info.height);
+    const Pane links = pane("frameLinks");
+    const float linksTop = info.height + 100;
+    const float linksHeight = height - linksTop - 700;
+    links.set(infoLeft, linksTop, links.width, linksHeight);
+    const Pane subscribers = pane("gridSubscriberReferences");
+    const float gridHeight = linksHeight / 2 - 400;
+    subscribers.set(subscribers.left, subscribers.top, subscribers.width, gridHeight);
+    const float lowerTop = subscribers.top + gridHeight + 250;
+    const Pane handlers = pane("gridCallHandlerReferences");
+    handlers.set(handlers.left, lowerTop, handlers.width, gridHeight);
+    const Pane label = pane("lblCallHandlerReferences");
+    label.set(label.left, lowerTop - 200, label.width, label.height);
+    const Pane tabs = pane("TabTreeGrid");
+    const float tabsHeight = height - 830;
+    const float tabsWidth = infoLeft - 100;
+    tabs.set(tabs.left, tabs.top, tabsWidth, tabsHeight);
+    const Pane tree = pane("ATTree");
+    tree.set(tree.left, tree.top, tabsWidth - 100, tabsHeight - 650);
+    const Pane list = pane("gridObjects");
+    list.set(list.left, list.top, tabsWidth - 100, tabsHeight - 650 - 500);
+    m_applyingLayout = false;
+}
+
+void frmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    guarded(m_state.prompts, [this] { Form_Resize(); });
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    guarded(m_state.prompts, [this] { Form_Unload(); });
+}
+
+void frmMain::Form_Unload()
+{
+    ShutDownApplication(m_state);
+}
+
+void frmMain::Exit_Click()
+{
+    ShutDownApplication(m_state);
+}

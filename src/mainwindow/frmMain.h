@@ -1,0 +1,84 @@
+#pragma once
+
+#include "tree/TreeOperations.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+class EnvironmentOperations;
+class PaneOperations;
+class QAction;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class SharedState;
+
+// The parts of the program the main window starts and lays out, each reached through its
+// operation set. Any may be missing (tests build a window without some of them).
+struct MainWindowParts {
+    TreeOperations* tree = nullptr;
+    ObjectListOperations* objectList = nullptr;
+    ReferencesOperations* references = nullptr;
+    PaneOperations* pane = nullptr;
+    EnvironmentOperations* environment = nullptr;
+};
+
+// The main window: the tree and the object list on the left, the property pane and the
+// references on the right, the menus. It hosts the pages that the subsystems build, runs the
+// start-up, the layout rule and the shutdown.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(SharedState& state, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The pages; the window takes them over.
+    void hostTreeView(QWidget* view);     // "Tree View" tab: ATTree
+    void hostObjectList(QWidget* page);   // "Grid View" tab: cmbShowObjectType, gridObjects
+    void hostPropertyPane(QWidget* pane); // tabInfoTab
+    void hostReferences(QWidget* panel);  // frameLinks
+    void setParts(const MainWindowParts& parts) { m_parts = parts; }
+
+    TreeDisplayOptions displayOptions() const;
+    QLabel* currentObjectLabel() const { return lblCurrentObjectDisplayName; }
+
+    // The start-up, before the window is shown. Ends the process through ShutDownApplication
+    // when the server refuses.
+    void Form_Load(const QStringList& commandLine);
+    void Form_Resize();
+    void Exit_Click();
+
+    // The window's outer size in twips, as the layout rule measures it.
+    double outerWidthTwips() const;
+    double outerHeightTwips() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void Form_Unload();
+    void host(QWidget* page, QWidget* into, double left, double top, double width, double height);
+
+    SharedState& m_state;
+    MainWindowParts m_parts;
+    bool m_applyingLayout = false;
+
+    QTabWidget* TabTreeGrid;
+    QWidget* m_treeTab;
+    QWidget* m_gridTab;
+    QWidget* Picture1;
+    QLabel* lblCurrentObjectDisplayName;
+
+    QMenu* file;
+    QAction* Exit;
+    QMenu* mnuOptions;
+    QAction* ShowIgnoreKey;
+    QAction* ShowNoLeafs;
+    QAction* ShowAfterMessageLinks;
+    QAction* ShowAfterGreetingLinks;
+    QAction* ShowReferences;
+    QMenu* Extensions;
+    QAction* mnuSchedules;
+};

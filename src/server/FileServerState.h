@@ -1,0 +1,16 @@
+#pragma once
+
+#include "system/ServerState.h"
+
+#include <QString>
+
+// The stand-in server keeps its state as a decimal number in the file "state" of its root.
+// A missing or unreadable file, or one that holds no number, counts as not running (0).
+class FileServerState : public ServerState {
+public:
+    explicit FileServerState(const QString& serverRoot);
+    int state() override;
+
+private:
+    QString m_serverRoot;
+};

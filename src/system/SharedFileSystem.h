@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+// Error numbers and descriptions the file operations raise, as the original runtime gave them.
+namespace FileErrorNumber {
+constexpr int BadFileNameOrNumber = 52;
+constexpr int FileNotFound = 53;
+constexpr int DeviceIOError = 57;
+constexpr int FileAlreadyExists = 58;
+constexpr int DiskFull = 61;
+constexpr int PermissionDenied = 70;
+constexpr int PathFileAccessError = 75;
+constexpr int PathNotFound = 76;
+} // namespace FileErrorNumber
+
+// Raises the runtime error that matches a failed system call's errno (ENOENT gives the given
+// not-found number).
+[[noreturn]] void throwFileError(int errorNumber, int notFoundNumber = FileErrorNumber::FileNotFound);
+
+// One file of a folder listing. The date is read when asked for, so a file that vanished or whose
+// link leads nowhere fails on its own and not the whole listing.
+class FolderFile {
+public:
+    FolderFile(const QString& name, const QString& path)
+        : m_name(name),
+          m_path(path)
+    {
+    }
+    // The name with its extension, without the folder.
+    QString name() const { return m_name; }
+    QString path() const { return m_path; }
+    // Raises FileNotFound (or another file error) when the date cannot be read.
+    QDateTime dateLastModified() const;
+
+private:
+    QString m_name;
+    QString m_path;
+};
+
+// The program's one file-system object, kept by the run's shared state. Every failure raises
+// RuntimeError with the runtime's number and description; FileExists and folderExists never raise.
+// Paths are local paths; stored (possibly Windows) paths go through localPathFromStored first.
+class SharedFileSystem {
+public:
+    // True when the path is not empty and names an existing file (not a folder).
+    bool FileExists(const QString& path) const;
+    bool folderExists(const QString& path) const;
+
+    // Creates one folder; its parent must exist. An existing folder or file of that name raises
+    // FileAlreadyExists, a missing parent PathNotFound.
+    void createFolder(const QString& path) const;
+
+    // The files of a folder (not its subfolders), hidden ones included, sorted by name.
+    QList<FolderFile> folderFiles(const QString& folder) const;
+
+    // Copies one file; with overwrite an existing destination is replaced, otherwise it raises
+    // FileAlreadyExists. The destination is replaced in one step, so a failed copy leaves it as it was.
+    void CopyFile(const QString& source, const QString& destination, bool overwrite) const;
+
+    // Deletes one file; without force a read-only file raises PermissionDenied.
+    void DeleteFile(const QString& path, bool force) const;
+
+    // The last component of a path ("\" and "/" both separate), the whole text when it has no
+    // folder part; trailing separators are passed over.
+    static QString GetFileName(const QString& path);
+};
+
+// Maps a path as the server stores it to a local path. Backslashes separate folders. A value
+// holding ":\" is a full Windows path and maps to the same path from the root, its drive dropped;
+// one starting with "/" (or "\") is already a full path; anything else is a name inside the folder.
+QString localPathFromStored(const QString& stored, const QString& folder);

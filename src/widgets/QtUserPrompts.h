@@ -1,0 +1,20 @@
+#pragma once
+
+#include "runtime/UserPrompts.h"
+
+class QWidget;
+
+// Production boxes: QMessageBox and QInputDialog over the given parent window.
+class QtUserPrompts : public UserPrompts {
+public:
+    explicit QtUserPrompts(QWidget* parent = nullptr)
+        : m_parent(parent)
+    {
+    }
+    void setParent(QWidget* parent) { m_parent = parent; }
+    int msgBox(const QString& text, int buttons, const QString& title) override;
+    QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
+
+private:
+    QWidget* m_parent;
+};
