@@ -7,6 +7,8 @@
 #include "tree/CallFlowTree.h"
 #include "tree/ObjectListPage.h"
 #include "tree/ReferencesPanel.h"
+#include "tree/TreeEvents.h"
+#include "tree/TreeRowModel.h"
 #include "widgets/Named.h"
 #include "widgets/OutlineGrid.h"
 #include "widgets/OutlineGridView.h"
@@ -22,16 +24,24 @@ Assembly::Assembly(SharedState& state)
     m_window->hostObjectList(m_objectList);
     m_pane = new PropertyPane(state);
     m_window->hostPropertyPane(m_pane);
-    m_references = new ReferencesPanel(state);
+    m_references = new ReferencesPanel(state, *m_treeGrid);
     m_window->hostReferences(m_references);
 
     m_tree = std::make_unique<CallFlowTree>(state, *m_treeGrid, m_window->displayOptions(), m_window.get(), m_treeView);
+    m_treeEvents = std::make_unique<TreeEvents>(state, *m_treeGrid, *m_treeView, *m_tree);
+    m_treeEvents->connectTo(m_pane, m_references, nullptr, m_window.get());
+    m_references->connectTo(m_window->showReferencesOption(), m_tree.get(), m_window.get());
+    m_pane->setCurrentObjectLabel(m_window->currentObjectLabel());
+    OutlineGrid& grid = *m_treeGrid;
+    m_pane->setCurrentRowText([&grid] { return grid.row() >= 0 ? grid.cellText(grid.row(), TreeColumn::Main) : QString(); });
     m_window->setParts({m_tree.get(), m_objectList, m_references, m_pane, m_environment.get()});
 }
 
 Assembly::~Assembly()
 {
-    // The tree lets go of the view's pictures before the window takes the view down.
+    // The tree's handlers go before the tree, the tree lets go of the view's pictures before the
+    // window takes the view down.
+    m_treeEvents.reset();
     m_tree.reset();
     m_window.reset();
 }

@@ -11,6 +11,7 @@ class OutlineGridView;
 class PropertyPane;
 class ReferencesPanel;
 class SharedState;
+class TreeEvents;
 
 // The whole program on one shared state: the main window with the pages of every subsystem,
 // each subsystem handed the operation sets of the others. main() builds one; the window tests
@@ -24,12 +25,16 @@ public:
 
     frmMain& window() { return *m_window; }
     CallFlowTree& tree() { return *m_tree; }
+    TreeEvents& treeEvents() { return *m_treeEvents; }
     OutlineGrid& treeGrid() { return *m_treeGrid; }
+    PropertyPane& pane() { return *m_pane; }
+    ReferencesPanel& references() { return *m_references; }
 
 private:
     std::unique_ptr<OutlineGrid> m_treeGrid;
     std::unique_ptr<frmMain> m_window;
     std::unique_ptr<CallFlowTree> m_tree;
+    std::unique_ptr<TreeEvents> m_treeEvents;
     std::unique_ptr<EnvironmentServices> m_environment;
     // Owned by the window once hosted.
     OutlineGridView* m_treeView;

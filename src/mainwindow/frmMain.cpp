@@ -122,6 +122,24 @@ TreeDisplayOptions frmMain::displayOptions() const
     return {ShowIgnoreKey, ShowNoLeafs, ShowAfterMessageLinks, ShowAfterGreetingLinks};
 }
 
+void frmMain::ShowTreeTab()
+{
+    TabTreeGrid->setCurrentIndex(0);
+}
+
+bool frmMain::GridViewInFront() const
+{
+    return TabTreeGrid->currentIndex() == 1;
+}
+
+void frmMain::setBusy(bool busy)
+{
+    if (busy)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
 double frmMain::outerWidthTwips() const
 {
     const QRect frame = frameGeometry();

@@ -26,7 +26,7 @@ struct MainWindowParts {
 // The main window: the tree and the object list on the left, the property pane and the
 // references on the right, the menus. It hosts the pages that the subsystems build, runs the
 // start-up, the layout rule and the shutdown.
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, public TreeWindow {
     Q_OBJECT
 public:
     explicit frmMain(SharedState& state, QWidget* parent = nullptr);
@@ -40,6 +40,11 @@ public:
     void setParts(const MainWindowParts& parts) { m_parts = parts; }
 
     TreeDisplayOptions displayOptions() const;
+    QAction* showReferencesOption() const { return ShowReferences; }
+
+    void ShowTreeTab() override;
+    bool GridViewInFront() const override;
+    void setBusy(bool busy) override;
     QLabel* currentObjectLabel() const { return lblCurrentObjectDisplayName; }
 
     // The start-up, before the window is shown. Ends the process through ShutDownApplication

@@ -4,12 +4,20 @@
 
 class SonotropeCtrl;
 
-// What the property pane offers the main window and the editors.
+// What the property pane offers the main window, the tree and the editors.
 class PaneOperations {
 public:
     virtual ~PaneOperations() = default;
+    // Fills the pane's fixed lists; once, at start-up.
     virtual void PopulateControls() = 0;
+    // Shows the object in the page of its node type, which the caller has brought to the front.
     virtual void LoadTabInfo(const QString& strObjectID, qint16 iObjectType) = 0;
+    // Shows exactly the page of a node type and selects it; false, and nothing changes, for a
+    // node type that has no page.
+    virtual bool ShowNodeTypeTab(qint16 nodeType) = 0;
+    // True while a load fills the controls: the editors' handlers then apply what they show but
+    // write nothing.
+    virtual bool LoadInProgress() const = 0;
 
     // The directory handler page as this server version has it: no search options tab.
     virtual void ShowDirectoryHandlerTabs() = 0;

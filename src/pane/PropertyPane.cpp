@@ -1,29 +1,38 @@
 #include "pane/PropertyPane.h"
 
+#include "data/RegistryAPI.h"
 #include "data/SharedState.h"
-#include "widgets/Named.h"
+#include "pane/CallHandlerPage.h"
+#include "pane/DirectoryHandlerPage.h"
+#include "pane/InterviewerPage.h"
+#include "pane/LeafPage.h"
+#include "pane/PaneSection.h"
+#include "pane/SubscriberPage.h"
+#include "runtime/ErrorHandling.h"
+#include "runtime/SlotGuard.h"
 #include "widgets/SonotropeCtrl.h"
 #include "widgets/Twips.h"
 
+#include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
 
 namespace {
 
 struct MediaControlSpec {
-    const char* frame;
     const char* key;
     const char* tempFile;
-    int page; // the tab of frameMainTab that holds the frame
 };
 
 // In the order the start-up creates them.
 const std::array<MediaControlSpec, PaneOperations::MediaControlCount> kMediaControls = {{
-    {"frameSonotropeHandlerGreeting", "SotrHandlerGreeting", "TempHandlerWavFile.wav", 1},
-    {"frameSonotropeSubscriberGreeting", "SotrsubscriberGreeting", "TempSubscriberWavFile.wav", 0},
-    {"frameSonotropeInterviewQuestions", "SotrInterviewerQuestion", "TempInterviewerWavFile.wav", 2},
+    {"SotrHandlerGreeting", "TempHandlerWavFile.wav"},
+    {"SotrsubscriberGreeting", "TempSubscriberWavFile.wav"},
+    {"SotrInterviewerQuestion", "TempInterviewerWavFile.wav"},
 }};
 
 size_t slotOf(PaneOperations::MediaControl which)
@@ -31,63 +40,245 @@ size_t slotOf(PaneOperations::MediaControl which)
     return static_cast<size_t>(which);
 }
 
+void fill(QWidget* frame, QWidget* page)
+{
+    auto* layout = new QVBoxLayout(frame);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(page);
+}
+
+const QString kIntegrations = QStringLiteral("Software\\Halvane\\QLM\\1.0\\initialization\\integrations\\");
+
 } // namespace
 
+PropertyPane::LoadScope::LoadScope(PropertyPane& pane)
+    : m_pane(pane),
+      m_generation(++pane.m_generation)
+{
+    ++m_pane.m_loading;
+}
+
+PropertyPane::LoadScope::~LoadScope()
+{
+    --m_pane.m_loading;
+}
+
 PropertyPane::PropertyPane(SharedState& state, QWidget* parent)
-    : QTabWidget(parent),
+    : FramedTabs("tabInfoTab", "frameMainTab",
+                 {QStringLiteral("Subscriber"), QStringLiteral("Call Handler"), QStringLiteral("Interviewer"),
+                  QStringLiteral("Leaf"), QStringLiteral("Directory Handler")},
+                 4, parent),
       m_state(state)
 {
-    setObjectName(QStringLiteral("tabInfoTab"));
-    const char* frameNames[] = {"frameMainTab_0", "frameMainTab_1", "frameMainTab_2", "frameMainTab_3"};
-    const QString captions[] = {QStringLiteral("Subscriber"), QStringLiteral("Call Handler"), QStringLiteral("Interviewer"),
-                                QStringLiteral("Leaf")};
-    for (size_t i = 0; i < frameMainTab.size(); ++i) {
-        auto* page = new QWidget;
-        frameMainTab[i] = named(new QFrame(page), frameNames[i]);
-        frameMainTab[i]->setGeometry(Twips::toPixels(0, 0, 6450, 4100, this));
-        addTab(page, captions[i]);
+    m_subscriber = new SubscriberPage;
+    fill(frame(SubscriberTab), m_subscriber);
+    m_callHandler = new CallHandlerPage;
+    fill(frame(CallHandlerTab), m_callHandler);
+    m_interviewer = new InterviewerPage;
+    fill(frame(InterviewerTab), m_interviewer);
+    m_leaf = new LeafPage;
+    fill(frame(LeafTab), m_leaf);
+    m_directoryHandler = new DirectoryHandlerPage;
+    fill(extraPage(DirectoryHandlerTab), m_directoryHandler);
+
+    UserPrompts& prompts = m_state.prompts;
+    connectGuarded(prompts, this, &FramedTabs::Click, this, [this](int previous) { tabInfoTab_Click(previous); });
+    connectGuarded(prompts, m_callHandler->tabHandlerInfo, &FramedTabs::Click, this,
+                   [this](int previous) { m_callHandler->tabHandlerInfo_Click(previous); });
+    connectGuarded(prompts, m_callHandler->tabHandlerTransferInfo, &FramedTabs::Click, this,
+                   [this](int previous) { m_callHandler->tabHandlerTransferInfo_Click(previous); });
+    connectGuarded(prompts, m_subscriber->tabSubscriberDetails, &FramedTabs::Click, this,
+                   [this](int previous) { m_subscriber->tabSubscriberDetails_Click(previous); });
+    connectGuarded(prompts, m_interviewer->tabInterviewerInfo, &FramedTabs::Click, this,
+                   [this](int previous) { m_interviewer->tabInterviewerInfo_Click(previous); });
+}
+
+PropertyPane::~PropertyPane() = default;
+
+int PropertyPane::tabOf(qint16 nodeType)
+{
+    switch (nodeType) {
+    case 1:
+    case 99:
+        return SubscriberTab;
+    case 3:
+    case 98:
+        return CallHandlerTab;
+    case 5:
+        return InterviewerTab;
+    case 0:
+    case 97:
+        return LeafTab;
+    case 6:
+        return DirectoryHandlerTab;
+    default:
+        return -1;
     }
-    tabDirectoryHandlerInfo = named(new QTabWidget, "tabDirectoryHandlerInfo");
-    tabDirectoryHandlerInfo->addTab(new QWidget, QStringLiteral("Profile"));
-    tabDirectoryHandlerInfo->addTab(new QWidget, QStringLiteral("Search Options"));
-    tabDirectoryHandlerInfo->addTab(new QWidget, QStringLiteral("Caller Input"));
-    addTab(tabDirectoryHandlerInfo, QStringLiteral("Directory Handler"));
+}
 
-    auto* leafLabel = named(new QLabel(QStringLiteral("Leaf Node Action:"), frameMainTab[3]), "lblLeafAction");
-    Twips::place(leafLabel, 240, 360, 2000, 255);
-    leafLabel->resize(leafLabel->size().expandedTo(leafLabel->sizeHint()));
-    txtLeafAction = named(new QLineEdit(frameMainTab[3]), "txtLeafAction");
-    txtLeafAction->setReadOnly(true);
-    leafLabel->setBuddy(txtLeafAction);
-    Twips::place(txtLeafAction, 240, 660, 5000, 315);
+bool PropertyPane::ShowNodeTypeTab(qint16 nodeType)
+{
+    const int tab = tabOf(nodeType);
+    if (tab < 0)
+        return false;
+    // The tab comes to the front before the others go, so the control never passes through a
+    // state with no visible tab.
+    setTabVisible(tab, true);
+    for (int i = 0; i < count(); ++i)
+        setTabVisible(i, i == tab);
+    setCurrentIndex(tab);
+    return true;
+}
 
-    // The media controls' frames; the controls themselves are created by the start-up.
-    for (size_t i = 0; i < kMediaControls.size(); ++i) {
-        m_mediaFrames[i] = named(new QGroupBox(frameMainTab[size_t(kMediaControls[i].page)]), kMediaControls[i].frame);
-        Twips::place(m_mediaFrames[i], 120, 3000, 6000, 1000);
+void PropertyPane::tabInfoTab_Click(int)
+{
+    showSelectedFrame();
+}
+
+void PropertyPane::stopMediaControls()
+{
+    for (SonotropeCtrl* control : m_mediaControls)
+        runStepSilently([&] {
+            if (control)
+                control->StopSound();
+        });
+}
+
+void PropertyPane::loadSection(Tab tab, const QString& strObjectID, bool stopFirst)
+{
+    if (stopFirst)
+        stopMediaControls();
+    PaneSection* section = m_sections[size_t(tab)];
+    if (!section)
+        return;
+    runStepSilently([&] { section->clear(); });
+    runStepSilently([&] { section->load(strObjectID); });
+}
+
+void PropertyPane::loadLeaf(const QString& action)
+{
+    runStepSilently([&] {
+        if (lblCurrentObjectDisplayName)
+            lblCurrentObjectDisplayName->clear();
+    });
+    stopMediaControls();
+    runStepSilently([&] { m_leaf->txtLeafAction->setText(action); });
+}
+
+void PropertyPane::LoadTabInfo(const QString& strObjectID, qint16 iObjectType)
+{
+    if (m_state.ExpandAllInProgress)
+        return;
+    const LoadScope load(*this);
+    switch (iObjectType) {
+    case 1:
+    case 99:
+        loadSection(SubscriberTab, strObjectID, true);
+        break;
+    case 3:
+    case 98:
+        loadSection(CallHandlerTab, strObjectID, true);
+        break;
+    case 5:
+        loadSection(InterviewerTab, strObjectID, true);
+        break;
+    case 6:
+        // Its section stops the media controls itself, once the handler is found.
+        loadSection(DirectoryHandlerTab, strObjectID, false);
+        break;
+    case 0: {
+        // The row text is the child alias, ": " and what the link does; the action is the part
+        // after the first colon (a text without one is shown whole).
+        QString text;
+        runStepSilently([&] {
+            if (m_currentRowText)
+                text = m_currentRowText();
+        });
+        const int colon = text.indexOf(QLatin1Char(':'));
+        loadLeaf(text.mid(colon + 1).trimmed());
+        break;
+    }
+    case 97:
+        loadLeaf(QStringLiteral(" Invalid Link!"));
+        break;
+    default:
+        runStepSilently([&] {
+            if (lblCurrentObjectDisplayName)
+                lblCurrentObjectDisplayName->clear();
+        });
+        m_state.prompts.msgBox(QStringLiteral("Error: Illegal node type in LoadTabInfo function"));
+        break;
     }
 }
 
 void PropertyPane::PopulateControls()
 {
-    // The fixed lists come with the pages that hold them.
-}
+    SharedState& s = m_state;
+    const StepErrors errors(QStringLiteral("Error in PopulateControls: "));
+    auto step = [&](auto&& body) { runStep(s.prompts, errors, body); };
+    // Choosing the lists' first items is no edit of any object: their handlers apply what they
+    // show but write nothing while a load is marked.
+    const LoadScope load(*this);
 
-void PropertyPane::LoadTabInfo(const QString&, qint16)
-{
-    // The pages' loads come with the pages.
+    step([&] { m_subscriber->cmbSubscriberTransferType->setCurrentIndex(0); });
+    for (QComboBox* type : m_callHandler->cmbHandlerTransferType)
+        step([&] { type->setCurrentIndex(0); });
+
+    Recordset& schedules = s.cache.rsSchedule;
+    bool none = false;
+    step([&] { none = schedules.recordCount() == 0; });
+    if (none) {
+        s.prompts.msgBox(QStringLiteral("No schedules are defined on the local Talvo server!"));
+    } else {
+        // A schedule whose name cannot be read is reported and left out; the others still come.
+        bool more = runStep(s.prompts, errors, [&] { schedules.moveFirst(); });
+        while (more && !schedules.isEOF()) {
+            step([&] {
+                const QString name = schedules.field(QStringLiteral("DisplayName")).toText();
+                m_callHandler->cmbHandlerProfileSchedule->addItem(name);
+                m_subscriber->cmbSubscriberProfileSchedule->addItem(name);
+            });
+            more = runStep(s.prompts, errors, [&] { schedules.moveNext(); });
+        }
+    }
+    for (QComboBox* list : {m_callHandler->cmbHandlerProfileSchedule, m_subscriber->cmbSubscriberProfileSchedule})
+        list->setCurrentIndex(-1);
+
+    step([&] {
+        s.DefaultTUILanguage =
+            QueryRegistryValue(s.registry, HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Halvane\\Sorvic Setup\\1.0\\Properties"),
+                               QStringLiteral("TUILanguageDefault"), RegistryType::Text, QString())
+                .textOrEmpty();
+    });
+
+    s.SwitchNames = QStringList{QString(), QString()};
+    step([&] {
+        s.SwitchNames[0] = QueryRegistryValue(s.registry, HKEY_LOCAL_MACHINE, kIntegrations + QStringLiteral("integration1"),
+                                              QStringLiteral("DisplayName"), RegistryType::Text, QString())
+                               .textOrEmpty();
+    });
+    step([&] {
+        if (!RegKeyExists(s.registry, HKEY_LOCAL_MACHINE, kIntegrations + QStringLiteral("integration1")))
+            return;
+        s.SwitchNames.append(QString());
+        s.SwitchNames[1] = QueryRegistryValue(s.registry, HKEY_LOCAL_MACHINE, kIntegrations + QStringLiteral("integration2"),
+                                              QStringLiteral("DisplayName"), RegistryType::Text, QString())
+                               .textOrEmpty();
+    });
 }
 
 void PropertyPane::ShowDirectoryHandlerTabs()
 {
-    tabDirectoryHandlerInfo->setTabVisible(1, false);
-    tabDirectoryHandlerInfo->setTabVisible(2, true);
+    m_directoryHandler->setTabVisible(1, false);
+    m_directoryHandler->setTabVisible(2, true);
 }
 
 void PropertyPane::CreateMediaControl(MediaControl which)
 {
     const MediaControlSpec& spec = kMediaControls[slotOf(which)];
-    QGroupBox* frame = m_mediaFrames[slotOf(which)];
+    QGroupBox* frames[] = {m_callHandler->frameSonotropeHandlerGreeting, m_subscriber->frameSonotropeSubscriberGreeting,
+                           m_interviewer->frameSonotropeInterviewQuestions};
+    QGroupBox* frame = frames[slotOf(which)];
     auto* control = new SonotropeCtrl(m_state.environment.audioDevices(), frame);
     control->setObjectName(QString::fromLatin1(spec.key));
     m_mediaControls[slotOf(which)] = control;

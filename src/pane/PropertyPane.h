@@ -1,33 +1,88 @@
 #pragma once
 
+#include "pane/FramedTabs.h"
 #include "pane/PaneOperations.h"
 
-#include <QTabWidget>
 #include <array>
+#include <functional>
 
-class QFrame;
+class CallHandlerPage;
+class DirectoryHandlerPage;
+class InterviewerPage;
+class LeafPage;
+class PaneSection;
 class QGroupBox;
-class QLineEdit;
+class QLabel;
 class SharedState;
+class SubscriberPage;
 
-// The tabbed property pane `tabInfoTab`: one tab per kind of object, whose page shows the
-// selected object.
-class PropertyPane : public QTabWidget, public PaneOperations {
+// The tabbed property pane `tabInfoTab`: one page per kind of object over `frameMainTab`(0) to
+// (3), the directory handler's tab control on tab 4.
+class PropertyPane : public FramedTabs, public PaneOperations {
     Q_OBJECT
 public:
+    enum Tab { SubscriberTab = 0, CallHandlerTab = 1, InterviewerTab = 2, LeafTab = 3, DirectoryHandlerTab = 4 };
+
     explicit PropertyPane(SharedState& state, QWidget* parent = nullptr);
+    ~PropertyPane() override;
+
+    // The window's label that names the shown object.
+    void setCurrentObjectLabel(QLabel* label) { lblCurrentObjectDisplayName = label; }
+    // The load of a page's objects; not owned.
+    void setSection(Tab tab, PaneSection* section) { m_sections[size_t(tab)] = section; }
+    // The tree's current row text, which the leaf section shows.
+    void setCurrentRowText(std::function<QString()> text) { m_currentRowText = std::move(text); }
 
     void PopulateControls() override;
     void LoadTabInfo(const QString& strObjectID, qint16 iObjectType) override;
+    bool ShowNodeTypeTab(qint16 nodeType) override;
+    bool LoadInProgress() const override { return m_loading > 0; }
     void ShowDirectoryHandlerTabs() override;
     void CreateMediaControl(MediaControl which) override;
     SonotropeCtrl* mediaControl(MediaControl which) const override;
 
+    void tabInfoTab_Click(int PreviousTab);
+
+    SubscriberPage& subscriberPage() const { return *m_subscriber; }
+    CallHandlerPage& callHandlerPage() const { return *m_callHandler; }
+    InterviewerPage& interviewerPage() const { return *m_interviewer; }
+    LeafPage& leafPage() const { return *m_leaf; }
+    DirectoryHandlerPage& directoryHandlerPage() const { return *m_directoryHandler; }
+
+    // The node type's tab, -1 when it has none.
+    static int tabOf(qint16 nodeType);
+
+    // Marks a load for its whole extent, however it ends; loads may nest.
+    class LoadScope {
+    public:
+        explicit LoadScope(PropertyPane& pane);
+        ~LoadScope();
+        LoadScope(const LoadScope&) = delete;
+        LoadScope& operator=(const LoadScope&) = delete;
+        // False once a later load has started: what this one read then belongs to another
+        // object and must not be shown.
+        bool current() const { return m_generation == m_pane.m_generation; }
+
+    private:
+        PropertyPane& m_pane;
+        quint64 m_generation;
+    };
+
 private:
+    void stopMediaControls();
+    void loadSection(Tab tab, const QString& strObjectID, bool stopFirst);
+    void loadLeaf(const QString& action);
+
     SharedState& m_state;
-    std::array<QFrame*, 4> frameMainTab{};
-    QTabWidget* tabDirectoryHandlerInfo;
-    QLineEdit* txtLeafAction;
-    std::array<QGroupBox*, MediaControlCount> m_mediaFrames{};
+    QLabel* lblCurrentObjectDisplayName = nullptr;
+    SubscriberPage* m_subscriber;
+    CallHandlerPage* m_callHandler;
+    InterviewerPage* m_interviewer;
+    LeafPage* m_leaf;
+    DirectoryHandlerPage* m_directoryHandler;
+    std::array<PaneSection*, 5> m_sections{};
     std::array<SonotropeCtrl*, MediaControlCount> m_mediaControls{};
+    std::function<QString()> m_currentRowText;
+    int m_loading = 0;
+    quint64 m_generation = 0;
 };

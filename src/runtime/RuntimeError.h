@@ -22,6 +22,7 @@ constexpr int InvalidUseOfNull = 94;
 constexpr int TypeMismatch = 13;
 constexpr int Overflow = 6;
 constexpr int NoCurrentRecord = 3021;
+constexpr int ObjectClosed = 3704;
 constexpr int ItemNotFound = 3265;
 constexpr int UnsupportedValueType = 1001;
 // The provider's catch-all failure (E_FAIL); also what the media control reports when not ready.

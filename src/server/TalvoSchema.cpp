@@ -71,6 +71,7 @@ CREATE TABLE Subscriber (
     ExitObjectIDType INTEGER,
     LocationObjectID TEXT COLLATE NOCASE
 );
+CREATE INDEX Subscriber_Exit ON Subscriber(ExitObjectID);
 
 -- Every subscriber of the dialing domain, the local ones included.
 CREATE TABLE GlobalSubscriber (

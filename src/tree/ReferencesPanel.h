@@ -4,23 +4,44 @@
 
 #include <QGroupBox>
 
+class BoundGrid;
+class OutlineGrid;
+class QAction;
 class QLabel;
-class QTableWidget;
 class SharedState;
 
-// The references panel `frameLinks`: the subscribers and the call handlers that send callers to
-// the selected object.
+// The references panel `frameLinks`: the subscribers and the application call handlers that send
+// callers to the selected object, through a key, a greeting, the after-message action or (for a
+// subscriber) its conversation exit. A double click on one makes it the root of a new tree.
 class ReferencesPanel : public QGroupBox, public ReferencesOperations {
     Q_OBJECT
 public:
-    explicit ReferencesPanel(SharedState& state, QWidget* parent = nullptr);
+    ReferencesPanel(SharedState& state, OutlineGrid& treeGrid, QWidget* parent = nullptr);
+
+    // The Options menu item `ShowReferences`, the tree it re-roots and the window that shows it.
+    void connectTo(QAction* showReferences, TreeOperations* tree, TreeWindow* window);
 
     void ClearReferences() override;
+    void LoadReferencesInfo(const QString& strObjectID, qint16 iNodeType) override;
+
+    void ShowReferences_Click();
+    void gridCallHandlerReferences_DblClick();
+    void gridSubscriberReferences_DblClick();
+
+    // The queries, with the object's id bound as ?1.
+    static const QString& subscriberQuery();
+    static const QString& callHandlerQuery();
 
 private:
+    void startTreeAt(BoundGrid* grid, qint16 nodeType);
+
     SharedState& m_state;
+    OutlineGrid& m_treeGrid;
+    QAction* m_showReferences = nullptr;
+    TreeOperations* m_tree = nullptr;
+    TreeWindow* m_window = nullptr;
     QLabel* lblSubscriberReferences;
-    QTableWidget* gridSubscriberReferences;
+    BoundGrid* gridSubscriberReferences;
     QLabel* lblCallHandlerReferences;
-    QTableWidget* gridCallHandlerReferences;
+    BoundGrid* gridCallHandlerReferences;
 };

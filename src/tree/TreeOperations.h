@@ -35,6 +35,26 @@ public:
     virtual ~ReferencesOperations() = default;
     // Both reference grids down to their header row.
     virtual void ClearReferences() = 0;
+    virtual void LoadReferencesInfo(const QString& strObjectID, qint16 iNodeType) = 0;
+};
+
+// The tree's row selection: what the editors call to show the current row again.
+class TreeSelection {
+public:
+    virtual ~TreeSelection() = default;
+    // Every caller passes the grid's current row as NewRow.
+    virtual void ATTree_AfterRowColChange(int OldRow, int OldCol, int NewRow, int NewCol) = 0;
+};
+
+// What the tree's parts need of the window that hosts them.
+class TreeWindow {
+public:
+    virtual ~TreeWindow() = default;
+    // "Tree View" to the front of TabTreeGrid.
+    virtual void ShowTreeTab() = 0;
+    virtual bool GridViewInFront() const = 0;
+    // The hourglass while a handler works.
+    virtual void setBusy(bool busy) = 0;
 };
 
 // The Options menu items whose check marks decide which links get rows; the window owns them.

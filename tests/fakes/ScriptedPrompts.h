@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fakes/QtPrinters.h"
 #include "runtime/UserPrompts.h"
 
 #include <QStringList>

@@ -1,18 +1,13 @@
 #pragma once
 
 #include "db/Sqlite.h"
+#include "fakes/QtPrinters.h"
 #include "server/ServerFunctions.h"
 
 #include <QStringList>
 #include <memory>
 #include <ostream>
 #include <vector>
-
-// Readable texts in test failures.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 using Rows = std::vector<std::vector<Variant>>;
 

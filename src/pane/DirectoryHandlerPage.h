@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QTabWidget>
+
+// The "Directory Handler" page: its tab control `tabDirectoryHandlerInfo` is the page itself.
+class DirectoryHandlerPage : public QTabWidget {
+    Q_OBJECT
+public:
+    explicit DirectoryHandlerPage(QWidget* parent = nullptr);
+};

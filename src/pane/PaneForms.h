@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QString>
+
+// Pages lay their controls out as labelled forms on their frames.
+inline QFormLayout* formOn(QWidget* frame)
+{
+    if (auto* existing = qobject_cast<QFormLayout*>(frame->layout()))
+        return existing;
+    return new QFormLayout(frame);
+}
+
+// Adds a control under its caption; the label's buddy is the control, so its accelerator and
+// screen readers reach it.
+template <typename T>
+T* addRow(QFormLayout* form, const QString& caption, T* control, const char* name)
+{
+    control->setObjectName(QString::fromLatin1(name));
+    auto* label = new QLabel(caption);
+    label->setBuddy(control);
+    form->addRow(label, control);
+    return control;
+}

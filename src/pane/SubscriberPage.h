@@ -1,0 +1,24 @@
+#pragma once
+
+#include "pane/FramedTabs.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QGroupBox;
+
+// The "Subscriber" page of the property pane.
+class SubscriberPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit SubscriberPage(QWidget* parent = nullptr);
+
+    // Switches the frames; tab 4 "Conversation" has none.
+    void tabSubscriberDetails_Click(int PreviousTab);
+
+    FramedTabs* tabSubscriberDetails;
+    FramedTabs* tabSubscriberGreetings;
+    QGroupBox* frameSonotropeSubscriberGreeting;
+    QComboBox* cmbSubscriberProfileSchedule;
+    QComboBox* cmbSubscriberTransferType;
+};

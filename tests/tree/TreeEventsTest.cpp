@@ -1,0 +1,183 @@
+#include "tree/TreeFixture.h"
+#include "widgets/OutlineGridView.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+using namespace TreeNodeType;
+
+// The demo site's main window, shown, with the mouse and the keys on its tree.
+class TreeEventsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(t.load());
+        t.f.window->show();
+        QApplication::processEvents();
+        view = t.f.control<OutlineGridView>("ATTree");
+        pane = t.f.control<QTabWidget>("tabInfoTab");
+    }
+
+    void click(int row, Qt::MouseButton button = Qt::LeftButton)
+    {
+        view->scrollTo(view->model()->index(0, 0));
+        QApplication::processEvents();
+        const QRect rect = view->gridRowRect(row);
+        ASSERT_FALSE(rect.isEmpty()) << "row " << row << " is not on screen";
+        QTest::mouseClick(view->viewport(), button, {}, rect.center());
+        QApplication::processEvents();
+    }
+    void doubleClick(int row)
+    {
+        const QRect rect = view->gridRowRect(row);
+        ASSERT_FALSE(rect.isEmpty());
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+        QApplication::processEvents();
+    }
+    void key(Qt::Key k)
+    {
+        QTest::keyClick(view, k);
+        QApplication::processEvents();
+    }
+    QList<int> visibleTabs() const
+    {
+        QList<int> tabs;
+        for (int i = 0; i < pane->count(); ++i)
+            if (pane->isTabVisible(i))
+                tabs << i;
+        return tabs;
+    }
+
+    TreeFixture t;
+    OutlineGridView* view = nullptr;
+    QTabWidget* pane = nullptr;
+};
+
+TEST_F(TreeEventsTest, SelectingARowShowsOnlyItsNodeTypesTabAndLoadsIt)
+{
+    struct Case {
+        QStringList path;
+        int tab;
+        const char* leafAction; // the leaf page's text, for the leaf rows
+    };
+    const Case cases[] = {
+        {{"3"}, 2, nullptr},
+        {{"4"}, 4, nullptr},
+        {{"5"}, 0, nullptr},
+        {{"0"}, 1, nullptr},
+        {{"#"}, 3, "Skip Greeting"},
+        {{"AM"}, 3, "Hang Up"},
+        {{"8"}, 3, "Route to Greetings Administrator"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.join('/').toStdString());
+        click(t.row(c.path));
+        EXPECT_EQ(t.grid().row(), t.row(c.path));
+        EXPECT_EQ(visibleTabs(), QList<int>{c.tab});
+        EXPECT_EQ(pane->currentIndex(), c.tab);
+        if (c.leafAction) {
+            EXPECT_EQ(t.f.control<QLineEdit>("txtLeafAction")->text(), c.leafAction);
+            EXPECT_TRUE(t.f.control<QLabel>("lblCurrentObjectDisplayName")->text().isEmpty());
+        }
+    }
+    EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
+}
+
+TEST_F(TreeEventsTest, ARowChangeRequeriesTheCacheSoAnotherToolsChangeShows)
+{
+    const QString sales = t.handlerId("salesch");
+    click(t.row({"1"}));
+    t.f.site.execute("UPDATE CallHandler SET TextName = 'Sales Desk' WHERE Alias = 'salesch'");
+    click(t.row({"2"}));
+    Recordset& ch = t.state().cache.rsCallHandler;
+    ch.moveFirst();
+    ASSERT_TRUE(ch.find("CallHandlerObjectID", sales));
+    EXPECT_EQ(ch.field("TextName").toText(), "Sales Desk");
+}
+
+TEST_F(TreeEventsTest, KeysAndDoubleClicksOpenAndCloseRowsBuildingChildrenOnlyTheFirstTime)
+{
+    const int sales = t.row({"1"});
+    click(sales);
+    ASSERT_TRUE(t.holdsPlaceholder(sales));
+    key(Qt::Key_Right);
+    EXPECT_FALSE(t.grid().isCollapsed(sales));
+    EXPECT_FALSE(t.holdsPlaceholder(sales));
+    const QStringList built = t.childAliases(sales);
+    ASSERT_FALSE(built.isEmpty());
+    const quint64 firstChild = t.grid().rowId(t.grid().firstChildRow(sales));
+
+    key(Qt::Key_Left);
+    EXPECT_TRUE(t.grid().isCollapsed(sales));
+    doubleClick(sales);
+    EXPECT_FALSE(t.grid().isCollapsed(sales));
+    EXPECT_EQ(t.childAliases(sales), built);
+    EXPECT_EQ(t.grid().rowId(t.grid().firstChildRow(sales)), firstChild) << "opening again builds nothing";
+    doubleClick(sales);
+    EXPECT_TRUE(t.grid().isCollapsed(sales));
+
+    // A double click opens a row for the first time too.
+    const int support = t.row({"2"});
+    click(support);
+    doubleClick(support);
+    EXPECT_FALSE(t.grid().isCollapsed(support));
+    EXPECT_FALSE(t.holdsPlaceholder(support));
+    EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
+}
+
+TEST_F(TreeEventsTest, OpeningsByCodeWhileDrawingIsOffAndBadRowsBuildNothing)
+{
+    const int sales = t.row({"1"});
+    {
+        OutlineGrid::RedrawOff off(t.grid());
+        t.grid().setCollapsed(sales, false);
+    }
+    EXPECT_TRUE(t.holdsPlaceholder(sales)) << "code that turns drawing off does its own expansion";
+
+    bool cancel = false;
+    emit t.grid().beforeCollapse(-1, OutlineGrid::Expanded, cancel);
+    EXPECT_TRUE(cancel);
+
+    // Emptying the grid reports a move to no row, which shows nothing and says nothing.
+    t.grid().setRowCount(0);
+    QApplication::processEvents();
+    EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
+}
+
+TEST_F(TreeEventsTest, ARightClickSelectsTheRowUnderTheMouseButNeverTheRoot)
+{
+    click(t.row({"3"}));
+    click(t.row({"4"}), Qt::RightButton);
+    EXPECT_EQ(t.grid().row(), t.row({"4"}));
+    EXPECT_EQ(visibleTabs(), QList<int>{4});
+    click(0, Qt::RightButton);
+    EXPECT_EQ(t.grid().row(), t.row({"4"}));
+    EXPECT_FALSE(t.state().bLinkFromTab);
+}
+
+TEST_F(TreeEventsTest, ARowOfAnUnknownNodeTypeIsReportedAndTheTabsStay)
+{
+    click(t.row({"3"}));
+    const int row = t.row({"6"});
+    t.grid().setCellData(row, TreeColumn::NodeType, Variant(7));
+    click(row);
+    EXPECT_EQ(t.messages(), QStringList({"Error! Invalid node type!", "Error: Illegal node type in LoadTabInfo function"}));
+    EXPECT_EQ(visibleTabs(), QList<int>{2});
+}
+
+TEST_F(TreeEventsTest, AnInvalidLinkShowsItsMark)
+{
+    t.setKey("openinggreetingch", "7", 2, "AD", "{0BADBEEF-0000-0000-0000-000000000000}");
+    t.rebuild();
+    click(t.row({"7"}));
+    EXPECT_EQ(t.type(t.row({"7"})), InvalidLink);
+    EXPECT_EQ(visibleTabs(), QList<int>{3});
+    EXPECT_EQ(t.f.control<QLineEdit>("txtLeafAction")->text(), " Invalid Link!");
+}
+
+} // namespace
