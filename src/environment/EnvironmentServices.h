@@ -13,6 +13,8 @@ public:
     }
 
     void RunTestBatch() override;
+    QString GetLanguageCode(qint32 lcid) const override;
+    QString GetLanguageNameFromCode(const QString& code) const override;
 
 private:
     SharedState& m_state;
