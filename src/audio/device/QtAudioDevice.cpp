@@ -91,7 +91,9 @@ public:
         const auto soundLayout = layoutOf(wanted);
         if (!soundLayout)
             notReady(QStringLiteral("Sound format not supported"));
-        m_playData = PcmConverter(*soundLayout, layout).convert(sound.samples);
+        PcmConverter converter(*soundLayout, layout);
+        m_playData = converter.convert(sound.samples);
+        m_playData += converter.flush();
         m_playBuffer.setData(m_playData);
         m_playBuffer.open(QIODevice::ReadOnly);
         if (m_playData.isEmpty()) {
@@ -150,6 +152,13 @@ public:
         QByteArray captured;
         if (m_source) {
             drainCapture();
+            if (m_captureConverter) {
+                try {
+                    m_captured += m_captureConverter->flush();
+                } catch (const RuntimeError&) {
+                    // Only the last few milliseconds are lost; the device is ending anyway.
+                }
+            }
             disconnect(m_source.get(), nullptr, this, nullptr);
             if (m_input)
                 disconnect(m_input, nullptr, this, nullptr);
@@ -176,7 +185,14 @@ private:
     {
         if (!m_input || !m_captureConverter)
             return;
-        m_captured += m_captureConverter->convert(m_input->readAll());
+        try {
+            m_captured += m_captureConverter->convert(m_input->readAll());
+        } catch (const RuntimeError& e) {
+            // Nothing more can be converted; what was captured until now stays.
+            m_captureConverter.reset();
+            finishLater(true, e.description());
+            return;
+        }
         // The sound server's first fragment may reach back up to seconds before the start; a
         // recording begins with the record click. Only the start is trimmed, so that a device
         // clock running a little fast never cuts into what was said.
