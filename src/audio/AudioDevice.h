@@ -28,7 +28,7 @@ public:
     // Ends playing or capturing; gives the samples captured since startRecording (nothing after
     // playing). Harmless when nothing runs.
     virtual QByteArray stop() = 0;
-    // Milliseconds played or captured since the start.
+    // Milliseconds played since the start, or the length of what the recording holds so far.
     virtual qint64 elapsedMs() const = 0;
 
 signals:

@@ -1,9 +1,12 @@
 #include "audio/PcmConverter.h"
 
+#include "runtime/RuntimeError.h"
+
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <soxr.h>
 
 namespace {
 
@@ -73,83 +76,117 @@ int PcmLayout::bytesPerFrame() const
     return channels * bytesPerSample(sample);
 }
 
+void PcmConverter::SoxrDeleter::operator()(soxr* resampler) const
+{
+    soxr_delete(resampler);
+}
+
 PcmConverter::PcmConverter(const PcmLayout& from, const PcmLayout& to)
     : m_from(from),
-      m_to(to),
-      m_step(double(from.sampleRate) / double(to.sampleRate))
+      m_to(to)
 {
+    if (from.channels < 1 || to.channels < 1 || from.sampleRate < 1 || to.sampleRate < 1)
+        throwError(ErrorNumber::ProviderFailure,
+                   QStringLiteral("Sound format not supported (%1 Hz, %2 channels to %3 Hz, %4 channels)")
+                       .arg(from.sampleRate)
+                       .arg(from.channels)
+                       .arg(to.sampleRate)
+                       .arg(to.channels));
+    if (from.sampleRate == to.sampleRate)
+        return;
+    // Channels are matched before the rate is changed, so the resampler runs in the output's
+    // channel count. High quality: its pass band reaches past 3.6 kHz of the telephone band.
+    soxr_error_t error = nullptr;
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    m_resampler.reset(
+        soxr_create(double(from.sampleRate), double(to.sampleRate), unsigned(to.channels), &error, nullptr, &quality, nullptr));
+    if (!m_resampler || error)
+        throwError(ErrorNumber::ProviderFailure,
+                   QStringLiteral("Cannot convert the sound's rate: %1").arg(QString::fromUtf8(soxr_strerror(error))));
 }
 
-void PcmConverter::appendFrame(const float* frame)
-{
-    // Mixing down averages every input channel into each output channel; copying up repeats
-    // the last input channel, so mono reaches both sides of a stereo device.
-    if (m_to.channels < m_from.channels) {
-        float sum = 0;
-        for (int c = 0; c < m_from.channels; ++c)
-            sum += frame[c];
-        for (int c = 0; c < m_to.channels; ++c)
-            m_pending.push_back(sum / float(m_from.channels));
-    } else {
-        for (int c = 0; c < m_to.channels; ++c)
-            m_pending.push_back(frame[std::min(c, m_from.channels - 1)]);
-    }
-}
+PcmConverter::PcmConverter(PcmConverter&&) noexcept = default;
+PcmConverter& PcmConverter::operator=(PcmConverter&&) noexcept = default;
+PcmConverter::~PcmConverter() = default;
 
-void PcmConverter::writeFrame(QByteArray& out, const float* frame) const
+void PcmConverter::writeFrames(QByteArray& out, const float* frames, size_t count) const
 {
-    for (int c = 0; c < m_to.channels; ++c)
-        writeSample(out, frame[c], m_to.sample);
+    for (size_t i = 0; i < count * size_t(m_to.channels); ++i)
+        writeSample(out, frames[i], m_to.sample);
 }
 
 QByteArray PcmConverter::convert(const QByteArray& chunk)
 {
-    QByteArray out;
     if (m_from == m_to)
         return chunk;
-    if (m_from.channels < 1 || m_to.channels < 1 || m_from.sampleRate < 1 || m_to.sampleRate < 1)
-        return out;
 
     const QByteArray in = m_partial + chunk;
     const int inFrame = m_from.bytesPerFrame();
     const int sampleBytes = bytesPerSample(m_from.sample);
     const qsizetype whole = in.size() / inFrame;
     m_partial = in.mid(whole * inFrame);
+    if (whole == 0)
+        return {};
 
+    // Mixing down averages every input channel into each output channel; copying up repeats the
+    // last input channel, so mono reaches both sides of a stereo device.
+    const size_t ch = size_t(m_to.channels);
+    std::vector<float> frames(size_t(whole) * ch);
     std::vector<float> frame(size_t(m_from.channels));
     for (qsizetype f = 0; f < whole; ++f) {
         const char* at = in.constData() + f * inFrame;
         for (int c = 0; c < m_from.channels; ++c)
             frame[size_t(c)] = readSample(at + c * sampleBytes, m_from.sample);
-        appendFrame(frame.data());
-    }
-
-    const size_t ch = size_t(m_to.channels);
-    const size_t frames = m_pending.size() / ch;
-    out.reserve(qsizetype(double(frames) / m_step + 2) * m_to.bytesPerFrame());
-    if (m_from.sampleRate == m_to.sampleRate) {
-        for (size_t f = 0; f < frames; ++f)
-            writeFrame(out, &m_pending[f * ch]);
-        m_pending.clear();
-        return out;
-    }
-
-    // Each output frame lies between two input frames; the later one may only arrive with the
-    // next chunk, so the last input frame is kept until then.
-    std::vector<float> mixed(ch);
-    while (m_position < double(frames) - 1) {
-        const size_t i = size_t(m_position);
-        const float t = float(m_position - double(i));
-        for (size_t c = 0; c < ch; ++c) {
-            const float a = m_pending[i * ch + c];
-            const float b = m_pending[(i + 1) * ch + c];
-            mixed[c] = a + (b - a) * t;
+        float* target = &frames[size_t(f) * ch];
+        if (m_to.channels < m_from.channels) {
+            float sum = 0;
+            for (float v : frame)
+                sum += v;
+            std::fill(target, target + ch, sum / float(m_from.channels));
+        } else {
+            for (size_t c = 0; c < ch; ++c)
+                target[c] = frame[std::min(c, frame.size() - 1)];
         }
-        writeFrame(out, mixed.data());
-        m_position += m_step;
     }
-    const size_t consumed = std::min(size_t(m_position), frames);
-    m_pending.erase(m_pending.begin(), m_pending.begin() + std::ptrdiff_t(consumed * ch));
-    m_position -= double(consumed);
+
+    QByteArray out;
+    if (m_resampler)
+        resample(frames.data(), size_t(whole), out);
+    else
+        writeFrames(out, frames.data(), size_t(whole));
     return out;
+}
+
+QByteArray PcmConverter::flush()
+{
+    QByteArray out;
+    m_partial.clear();
+    if (m_resampler) {
+        resample(nullptr, 0, out);
+        soxr_clear(m_resampler.get());
+    }
+    return out;
+}
+
+// Without frames, ends the input and drains what the resampler still holds.
+void PcmConverter::resample(const float* frames, size_t count, QByteArray& out)
+{
+    const size_t ch = size_t(m_to.channels);
+    const size_t room = size_t(double(count) * m_to.sampleRate / m_from.sampleRate) + 1024;
+    m_output.resize(room * ch);
+    out.reserve(out.size() + qsizetype(room) * m_to.bytesPerFrame());
+    size_t used = 0;
+    for (;;) {
+        size_t taken = 0;
+        size_t given = 0;
+        const soxr_error_t error = soxr_process(m_resampler.get(), frames ? frames + used * ch : nullptr, count - used, &taken,
+                                                m_output.data(), room, &given);
+        if (error)
+            throwError(ErrorNumber::ProviderFailure,
+                       QStringLiteral("Cannot convert the sound's rate: %1").arg(QString::fromUtf8(error)));
+        writeFrames(out, m_output.data(), given);
+        used += taken;
+        if (frames ? used >= count && given < room : given == 0)
+            return;
+    }
 }

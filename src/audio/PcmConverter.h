@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <memory>
 #include <vector>
+
+struct soxr;
 
 // Interleaved PCM as sound devices hand it over. Greetings are 8 kHz 16-bit mono, but a device
 // may only take or give its own rate, channel count or sample type.
@@ -16,22 +19,33 @@ struct PcmLayout {
 };
 
 // Converts a stream of PCM chunks from one layout to another: channels are mixed down (averaged)
-// or copied up, the rate is changed by linear interpolation. Chunks may end in the middle of a
-// frame; the rest is kept for the next chunk, so a capture can be converted as it arrives.
+// or copied up, the rate is changed by a band-limited resampler, so that nothing above the lower
+// rate's band folds into what is heard. Chunks may end in the middle of a frame; the rest is kept
+// for the next chunk, so a capture can be converted as it arrives. The resampler holds back a few
+// milliseconds; flush() gives them at the end of the stream.
 class PcmConverter {
 public:
+    // Throws RuntimeError (ProviderFailure) on a layout without channels or rate.
     PcmConverter(const PcmLayout& from, const PcmLayout& to);
+    PcmConverter(PcmConverter&&) noexcept;
+    PcmConverter& operator=(PcmConverter&&) noexcept;
+    ~PcmConverter();
 
     QByteArray convert(const QByteArray& chunk);
+    // Ends the stream: gives what the resampler still holds. Converting afterwards starts anew.
+    QByteArray flush();
 
 private:
-    void appendFrame(const float* frame);
-    void writeFrame(QByteArray& out, const float* frame) const;
+    struct SoxrDeleter {
+        void operator()(soxr* resampler) const;
+    };
+
+    void resample(const float* frames, size_t count, QByteArray& out);
+    void writeFrames(QByteArray& out, const float* frames, size_t count) const;
 
     PcmLayout m_from;
     PcmLayout m_to;
-    QByteArray m_partial;         // bytes of an incomplete input frame
-    std::vector<float> m_pending; // input frames in the output's channel count, not yet consumed
-    double m_position = 0;        // next output instant, in input frames from m_pending's start
-    double m_step = 1;            // input frames per output frame
+    QByteArray m_partial; // bytes of an incomplete input frame
+    std::unique_ptr<soxr, SoxrDeleter> m_resampler;
+    std::vector<float> m_output; // the resampler's output, before it is written out
 };

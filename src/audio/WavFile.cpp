@@ -2,38 +2,65 @@
 
 #include "runtime/RuntimeError.h"
 
-#include <QDataStream>
 #include <QFile>
+#include <QSaveFile>
+#include <QtEndian>
 #include <cmath>
+#include <memory>
+#include <sndfile.h>
+#include <vector>
 
 namespace {
 
-void putLe32(QByteArray& out, quint32 v)
+struct SndFileCloser {
+    void operator()(SNDFILE* file) const { sf_close(file); }
+};
+using SndFile = std::unique_ptr<SNDFILE, SndFileCloser>;
+
+// libsndfile reads and writes through the Qt file, so that every path Qt can open works.
+QFileDevice* deviceOf(void* user)
 {
-    for (int i = 0; i < 4; ++i)
-        out.append(static_cast<char>((v >> (8 * i)) & 0xff));
+    return static_cast<QFileDevice*>(user);
 }
 
-void putLe16(QByteArray& out, quint16 v)
+SF_VIRTUAL_IO fileIo()
 {
-    out.append(static_cast<char>(v & 0xff));
-    out.append(static_cast<char>((v >> 8) & 0xff));
+    SF_VIRTUAL_IO io{};
+    io.get_filelen = [](void* user) -> sf_count_t { return deviceOf(user)->size(); };
+    io.seek = [](sf_count_t offset, int whence, void* user) -> sf_count_t {
+        QFileDevice* file = deviceOf(user);
+        const qint64 base = whence == SEEK_CUR ? file->pos() : whence == SEEK_END ? file->size() : 0;
+        if (base + offset < 0 || !file->seek(base + offset))
+            return -1;
+        return file->pos();
+    };
+    io.read = [](void* ptr, sf_count_t count, void* user) -> sf_count_t {
+        return std::max<qint64>(deviceOf(user)->read(static_cast<char*>(ptr), count), 0);
+    };
+    io.write = [](const void* ptr, sf_count_t count, void* user) -> sf_count_t {
+        return std::max<qint64>(deviceOf(user)->write(static_cast<const char*>(ptr), count), 0);
+    };
+    io.tell = [](void* user) -> sf_count_t { return deviceOf(user)->pos(); };
+    return io;
 }
 
-quint32 le32(const QByteArray& b, qsizetype at)
+[[noreturn]] void badFile(const QString& path, const QString& why)
 {
-    return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 | quint32(quint8(b[at + 2])) << 16
-           | quint32(quint8(b[at + 3])) << 24;
+    throwError(ErrorNumber::ProviderFailure, QStringLiteral("%1: %2").arg(path, why));
 }
 
-quint16 le16(const QByteArray& b, qsizetype at)
+[[noreturn]] void cannotWrite(const QString& path, const QString& why)
 {
-    return quint16(quint8(b[at]) | quint8(b[at + 1]) << 8);
+    throwError(ErrorNumber::ProviderFailure, QStringLiteral("Cannot write %1: %2").arg(path, why));
 }
 
-[[noreturn]] void badFile(const QString& path, const char* why)
+QString sampleFormatName(int subtype)
 {
-    throwError(ErrorNumber::ProviderFailure, QStringLiteral("%1: %2").arg(path, QString::fromLatin1(why)));
+    SF_FORMAT_INFO info{};
+    info.format = subtype;
+    if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info) == 0 && info.name)
+        return QString::fromUtf8(info.name);
+    return QStringLiteral("format 0x%1").arg(subtype, 0, 16);
 }
 
 } // namespace
@@ -41,24 +68,49 @@ quint16 le16(const QByteArray& b, qsizetype at)
 void writeWavFile(const QString& path, const WavData& data)
 {
     const WavFormat& f = data.format;
-    const quint16 blockAlign = static_cast<quint16>(f.channels * f.bitsPerSample / 8);
-    QByteArray out;
-    out.append("RIFF");
-    putLe32(out, static_cast<quint32>(36 + data.samples.size()));
-    out.append("WAVEfmt ");
-    putLe32(out, 16);
-    putLe16(out, 1);
-    putLe16(out, static_cast<quint16>(f.channels));
-    putLe32(out, static_cast<quint32>(f.sampleRate));
-    putLe32(out, static_cast<quint32>(f.sampleRate * blockAlign));
-    putLe16(out, blockAlign);
-    putLe16(out, static_cast<quint16>(f.bitsPerSample));
-    out.append("data");
-    putLe32(out, static_cast<quint32>(data.samples.size()));
-    out.append(data.samples);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(out) != out.size())
-        throwError(ErrorNumber::ProviderFailure, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    int subtype = 0;
+    switch (f.bitsPerSample) {
+    case 8:
+        subtype = SF_FORMAT_PCM_U8;
+        break;
+    case 16:
+        subtype = SF_FORMAT_PCM_16;
+        break;
+    case 24:
+        subtype = SF_FORMAT_PCM_24;
+        break;
+    case 32:
+        subtype = SF_FORMAT_PCM_32;
+        break;
+    }
+    if (subtype == 0 || f.channels < 1 || f.sampleRate < 1)
+        cannotWrite(path, QStringLiteral("sound format not supported (%1 Hz, %2 channels, %3 bits)")
+                              .arg(f.sampleRate)
+                              .arg(f.channels)
+                              .arg(f.bitsPerSample));
+
+    // A write that fails half-way must not leave a greeting cut short in place of the old one.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly))
+        cannotWrite(path, file.errorString());
+    SF_VIRTUAL_IO io = fileIo();
+    SF_INFO info{};
+    info.samplerate = f.sampleRate;
+    info.channels = f.channels;
+    info.format = SF_FORMAT_WAV | subtype;
+    SndFile sound(sf_open_virtual(&io, SFM_WRITE, &info, &file));
+    if (!sound)
+        cannotWrite(path, QString::fromUtf8(sf_strerror(nullptr)));
+    const qsizetype frameBytes = qsizetype(f.channels) * f.bitsPerSample / 8;
+    const qsizetype bytes = data.samples.size() / frameBytes * frameBytes;
+    if (bytes > 0 && sf_write_raw(sound.get(), data.samples.constData(), bytes) != bytes)
+        cannotWrite(path, file.error() != QFileDevice::NoError ? file.errorString() : QString::fromUtf8(sf_strerror(sound.get())));
+    // Closing completes the header (and the pad byte after odd-sized samples).
+    if (const int error = sf_close(sound.release()); error != SF_ERR_NO_ERROR)
+        cannotWrite(path, QString::fromUtf8(sf_error_number(error)));
+    if (!file.commit())
+        cannotWrite(path, file.errorString());
 }
 
 WavData readWavFile(const QString& path)
@@ -66,34 +118,48 @@ WavData readWavFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throwError(ErrorNumber::ProviderFailure, QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    const QByteArray b = file.readAll();
-    if (b.size() < 12 || !b.startsWith("RIFF") || b.mid(8, 4) != "WAVE")
-        badFile(path, "not a WAV file");
+    if (file.size() == 0)
+        badFile(path, QStringLiteral("the file is empty"));
+    SF_VIRTUAL_IO io = fileIo();
+    SF_INFO info{};
+    SndFile sound(sf_open_virtual(&io, SFM_READ, &info, &file));
+    if (!sound)
+        badFile(path, QStringLiteral("not a readable WAV file (%1)").arg(QString::fromUtf8(sf_strerror(nullptr))));
+    const int major = info.format & SF_FORMAT_TYPEMASK;
+    if (major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX)
+        badFile(path, QStringLiteral("not a WAV file"));
+    const int subtype = info.format & SF_FORMAT_SUBMASK;
+    if (subtype != SF_FORMAT_PCM_U8 && subtype != SF_FORMAT_PCM_16 && subtype != SF_FORMAT_ULAW && subtype != SF_FORMAT_ALAW)
+        badFile(path, QStringLiteral("sound format not supported (%1)").arg(sampleFormatName(subtype)));
+    if (info.channels < 1 || info.samplerate < 1)
+        badFile(path, QStringLiteral("not a readable WAV file (%1 Hz, %2 channels)").arg(info.samplerate).arg(info.channels));
+
     WavData data;
-    bool haveFormat = false;
-    qsizetype at = 12;
-    while (at + 8 <= b.size()) {
-        const QByteArray id = b.mid(at, 4);
-        const quint32 size = le32(b, at + 4);
-        const qsizetype body = at + 8;
-        if (body + qsizetype(size) > b.size() && id != "data")
-            badFile(path, "truncated chunk");
-        if (id == "fmt ") {
-            if (size < 16 || le16(b, body) != 1)
-                badFile(path, "not PCM");
-            data.format.channels = le16(b, body + 2);
-            data.format.sampleRate = static_cast<int>(le32(b, body + 4));
-            data.format.bitsPerSample = le16(b, body + 14);
-            haveFormat = true;
-        } else if (id == "data") {
-            if (!haveFormat)
-                badFile(path, "data before format");
-            data.samples = b.mid(body, std::min<qsizetype>(size, b.size() - body));
-            return data;
+    data.format.sampleRate = info.samplerate;
+    data.format.channels = info.channels;
+    data.format.bitsPerSample = subtype == SF_FORMAT_PCM_U8 ? 8 : 16;
+    // Every format arrives as 16-bit samples; 8-bit ones go back to their own byte exactly.
+    constexpr sf_count_t kFrames = 4096;
+    std::vector<short> buffer(size_t(kFrames * info.channels));
+    for (;;) {
+        const sf_count_t frames = sf_readf_short(sound.get(), buffer.data(), kFrames);
+        if (frames <= 0)
+            break;
+        const qsizetype count = qsizetype(frames) * info.channels;
+        const qsizetype at = data.samples.size();
+        if (data.format.bitsPerSample == 8) {
+            data.samples.resize(at + count);
+            for (qsizetype i = 0; i < count; ++i)
+                data.samples[at + i] = char(quint8((buffer[size_t(i)] >> 8) + 128));
+        } else {
+            data.samples.resize(at + 2 * count);
+            for (qsizetype i = 0; i < count; ++i)
+                qToLittleEndian<qint16>(buffer[size_t(i)], data.samples.data() + at + 2 * i);
         }
-        at = body + size + (size & 1);
     }
-    badFile(path, "no data chunk");
+    if (const int error = sf_error(sound.get()); error != SF_ERR_NO_ERROR)
+        badFile(path, QString::fromUtf8(sf_error_number(error)));
+    return data;
 }
 
 WavData silentWav(int milliseconds, const WavFormat& format)

@@ -33,7 +33,7 @@ public:
     void setSoundFile(const QString& path);
 
     // Reads the bound file, ready to play. Not ready: no file bound, a file that is missing or
-    // not a PCM WAV file the control can play, or no sound output device.
+    // not a WAV file the control can play (see readWavFile), or no sound output device.
     void LoadSound();
 
     // -1 while a recording made in the control is not saved, else 0.

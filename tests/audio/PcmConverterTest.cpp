@@ -39,7 +39,9 @@ TEST(SonotropeCtrlConversion, DeviceCaptureBecomesTelephoneFormat)
     const PcmLayout phone{8000, 1, Sample::Int16};
     const QByteArray capture = floatStereoTone(44100, 44100, 400, 0.5f);
 
-    const QByteArray whole = PcmConverter(device, phone).convert(capture);
+    PcmConverter converter(device, phone);
+    QByteArray whole = converter.convert(capture);
+    whole += converter.flush();
     const auto samples = int16Samples(whole);
     EXPECT_NEAR(double(samples.size()), 8000, 2);
     qint16 peak = 0;
@@ -47,11 +49,19 @@ TEST(SonotropeCtrlConversion, DeviceCaptureBecomesTelephoneFormat)
         peak = std::max<qint16>(peak, qint16(std::abs(s)));
     EXPECT_NEAR(peak, 16384, 400);
 
+    // Ragged chunks, some empty or shorter than a frame.
     PcmConverter chunked(device, phone);
     QByteArray pieces;
-    for (qsizetype at = 0; at < capture.size(); at += 1001)
-        pieces += chunked.convert(capture.mid(at, 1001));
+    const qsizetype sizes[] = {1001, 0, 3, 4093};
+    for (qsizetype at = 0, i = 0; at < capture.size(); at += sizes[i++ % 4])
+        pieces += chunked.convert(capture.mid(at, sizes[i % 4]));
+    pieces += chunked.flush();
     EXPECT_EQ(pieces, whole);
+
+    // After a flush the converter starts a new stream.
+    QByteArray again = chunked.convert(capture);
+    again += chunked.flush();
+    EXPECT_EQ(again, whole);
 }
 
 TEST(SonotropeCtrlConversion, SampleTypesAndChannels)
@@ -78,8 +88,79 @@ TEST(SonotropeCtrlConversion, SampleTypesAndChannels)
     EXPECT_EQ(PcmConverter({8000, 1, Sample::Int16}, {8000, 1, Sample::Int16}).convert(mono), mono);
 
     // Upsampling to a 48 kHz float device gives six frames per telephone frame.
-    const QByteArray up = PcmConverter({8000, 1, Sample::Int16}, {48000, 1, Sample::Float}).convert(QByteArray(800 * 2, '\0'));
+    PcmConverter toDevice({8000, 1, Sample::Int16}, {48000, 1, Sample::Float});
+    QByteArray up = toDevice.convert(QByteArray(800 * 2, '\0'));
+    up += toDevice.flush();
     EXPECT_NEAR(double(up.size() / 4), 4800, 6);
+}
+
+// A device rate against the telephone rate, both ways. Going down, a tone above the telephone
+// band must not fold into it; going up, a tone in the band must not leave images above it. A
+// tone in the band keeps its level.
+TEST(SonotropeCtrlConversion, RateChangeKeepsTheTelephoneBandAndNothingElse)
+{
+    struct Case {
+        int from;
+        int to;
+        int frequency;
+        bool inBand;
+    };
+    const Case cases[] = {
+        {48000, 8000, 1000, true},  {44100, 8000, 1000, true},  {48000, 8000, 3000, true},
+        {48000, 8000, 6000, false}, {48000, 8000, 7000, false}, {44100, 8000, 7000, false},
+        {8000, 48000, 1000, true},  {8000, 48000, 3000, true},  {8000, 44100, 3000, true},
+    };
+    constexpr double kAmplitude = 0.5;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << " Hz to " << c.to << " Hz, tone of " << c.frequency << " Hz");
+        // One second of the tone, converted as a device hands it over: in chunks, then flushed.
+        const PcmLayout from{c.from, 1, Sample::Float};
+        const PcmLayout to{c.to, 1, Sample::Float};
+        QByteArray tone(c.from * 4, Qt::Uninitialized);
+        for (int i = 0; i < c.from; ++i) {
+            const float v = float(kAmplitude * std::sin(2 * M_PI * c.frequency * i / c.from));
+            std::memcpy(tone.data() + 4 * i, &v, 4);
+        }
+        PcmConverter converter(from, to);
+        QByteArray converted;
+        for (qsizetype at = 0; at < tone.size(); at += 4096)
+            converted += converter.convert(tone.mid(at, 4096));
+        converted += converter.flush();
+        std::vector<float> out(size_t(converted.size() / 4));
+        std::memcpy(out.data(), converted.constData(), size_t(out.size()) * 4);
+        ASSERT_NEAR(double(out.size()), c.to, 2);
+
+        // The middle 0.8 s, away from the edges where the tone starts and stops: a whole number
+        // of periods, so the tone's part and the rest separate exactly.
+        const size_t first = size_t(c.to) / 10;
+        const size_t count = size_t(c.to) * 8 / 10;
+        double re = 0, im = 0;
+        for (size_t n = 0; n < count; ++n) {
+            const double phase = 2 * M_PI * c.frequency * double(first + n) / c.to;
+            re += out[first + n] * std::cos(phase);
+            im += out[first + n] * std::sin(phase);
+        }
+        re *= 2.0 / double(count);
+        im *= 2.0 / double(count);
+        double rest = 0, all = 0;
+        for (size_t n = 0; n < count; ++n) {
+            const double phase = 2 * M_PI * c.frequency * double(first + n) / c.to;
+            const double v = out[first + n];
+            const double r = v - re * std::cos(phase) - im * std::sin(phase);
+            all += v * v;
+            rest += r * r;
+        }
+        const double inputRms = kAmplitude / std::sqrt(2.0);
+        const auto db = [&](double sumOfSquares) {
+            return 20 * std::log10(std::sqrt(sumOfSquares / double(count)) / inputRms + 1e-12);
+        };
+        if (c.inBand) {
+            EXPECT_NEAR(20 * std::log10(std::hypot(re, im) / kAmplitude), 0.0, 1.0) << "level of the tone";
+            EXPECT_LE(db(rest), -40.0) << "what is not the tone";
+        } else {
+            EXPECT_LE(db(all), -40.0) << "what is left of the tone";
+        }
+    }
 }
 
 } // namespace

@@ -17,6 +17,9 @@
 
 namespace {
 
+// How long after the start of a capture the sound server may still deliver sound from before it.
+constexpr qint64 kPreRollWindowMs = 5000;
+
 [[noreturn]] void notReady(const QString& why)
 {
     throwError(ErrorNumber::ProviderFailure, why);
@@ -91,7 +94,9 @@ public:
         const auto soundLayout = layoutOf(wanted);
         if (!soundLayout)
             notReady(QStringLiteral("Sound format not supported"));
-        m_playData = PcmConverter(*soundLayout, layout).convert(sound.samples);
+        PcmConverter converter(*soundLayout, layout);
+        m_playData = converter.convert(sound.samples);
+        m_playData += converter.flush();
         m_playBuffer.setData(m_playData);
         m_playBuffer.open(QIODevice::ReadOnly);
         if (m_playData.isEmpty()) {
@@ -123,6 +128,7 @@ public:
         m_captureConverter.emplace(layout, *layoutOf(wanted));
         m_captureFormat = wanted;
         m_captured.clear();
+        m_firstDelivery = true;
         m_captureClock.start();
         m_source = std::make_unique<QAudioSource>(device, used);
         // Short fragments, so that stop loses next to nothing of the end.
@@ -150,6 +156,13 @@ public:
         QByteArray captured;
         if (m_source) {
             drainCapture();
+            if (m_captureConverter) {
+                try {
+                    m_captured += m_captureConverter->flush();
+                } catch (const RuntimeError&) {
+                    // Only the last few milliseconds are lost; the device is ending anyway.
+                }
+            }
             disconnect(m_source.get(), nullptr, this, nullptr);
             if (m_input)
                 disconnect(m_input, nullptr, this, nullptr);
@@ -166,8 +179,9 @@ public:
     {
         if (m_sink)
             return m_sink->processedUSecs() / 1000;
+        // What the recording holds: the device's own count includes what the trim drops.
         if (m_source)
-            return m_source->processedUSecs() / 1000;
+            return m_captured.size() * 1000 / (qint64(m_captureFormat.sampleRate()) * m_captureFormat.bytesPerFrame());
         return 0;
     }
 
@@ -176,12 +190,28 @@ private:
     {
         if (!m_input || !m_captureConverter)
             return;
-        m_captured += m_captureConverter->convert(m_input->readAll());
-        // The sound server's first fragment may reach back up to seconds before the start; a
-        // recording begins with the record click. Only the start is trimmed, so that a device
-        // clock running a little fast never cuts into what was said.
+        const QByteArray chunk = m_input->readAll();
+        if (chunk.isEmpty())
+            return;
+        try {
+            m_captured += m_captureConverter->convert(chunk);
+        } catch (const RuntimeError& e) {
+            // Nothing more can be converted; what was captured until now stays.
+            m_captureConverter.reset();
+            finishLater(true, e.description());
+            return;
+        }
+        // The sound server's first fragment may reach back seconds before the start; a recording
+        // begins with the record click. Sound cannot arrive faster than time passes, so what the
+        // recording holds beyond the time since the start is from before it. The cap holds for
+        // the first seconds, before a device clock running a little fast can have gained enough
+        // to cut into what was said, and for the first delivery, however late a busy machine
+        // gets to it.
         const qint64 elapsedMs = m_captureClock.elapsed();
-        if (elapsedMs < 1000) {
+        const bool firstDelivery = m_firstDelivery && !m_captured.isEmpty();
+        if (firstDelivery)
+            m_firstDelivery = false;
+        if (firstDelivery || elapsedMs < kPreRollWindowMs) {
             const qint64 allowed = m_captureFormat.bytesForDuration((elapsedMs + 100) * 1000);
             if (m_captured.size() > allowed) {
                 const int frame = m_captureFormat.bytesPerFrame();
@@ -235,6 +265,7 @@ private:
     QAudioFormat m_captureFormat;
     QElapsedTimer m_captureClock;
     QByteArray m_captured;
+    bool m_firstDelivery = true;
     quint64 m_generation = 0;
 };
 
