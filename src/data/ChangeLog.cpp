@@ -7,7 +7,6 @@
 #include "system/Clock.h"
 #include "system/SharedFileSystem.h"
 
-#include <QFile>
 #include <cerrno>
 
 namespace {
@@ -120,10 +119,8 @@ void ChangeLog::OpenSessionLog(const QString& fileName)
     m_file.reset();
     // A log of the same name belongs to a run started in the same second: it is appended to rather
     // than replaced, so that neither run's lines are lost.
-    auto file = std::make_unique<QFile>(fileName);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+    if (!runStepSilently([&] { m_file = m_fileSystem.openForAppend(fileName); }))
         return;
-    m_file = std::move(file);
 
     runStepSilently([&] {
         writeLine(rule);
@@ -160,17 +157,12 @@ void ChangeLog::CloseSessionLog()
             throwError(FileErrorNumber::DiskFull, QStringLiteral("Disk full"));
         throwError(FileErrorNumber::DeviceIOError, QStringLiteral("Device I/O error"));
     }
-    m_file->close();
     m_file.reset();
 }
 
 bool ChangeLog::writeLine(const QString& text)
 {
-    const QByteArray bytes = withCrLf(text);
-    errno = 0;
-    // The file is unbuffered: each line goes to the system in one write and survives the process.
-    if (m_file->write(bytes) == bytes.size())
-        return true;
-    m_lastWriteError = errno;
-    return false;
+    // The file is unbuffered: each line goes to the system at once and survives the process.
+    m_lastWriteError = m_file->append(withCrLf(text));
+    return m_lastWriteError == 0;
 }

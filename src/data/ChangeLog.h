@@ -8,8 +8,8 @@
 #include <memory>
 #include <optional>
 
+class AppendFile;
 class Clock;
-class QFile;
 class SharedFileSystem;
 class UserPrompts;
 class WorkStationInfo;
@@ -68,6 +68,6 @@ private:
     const WorkStationInfo& m_workStation;
     QString m_version;
     UserPrompts& m_prompts;
-    std::unique_ptr<QFile> m_file;
+    std::unique_ptr<AppendFile> m_file;
     int m_lastWriteError = 0;
 };

@@ -1,6 +1,7 @@
 #include "data/ChangeLog.h"
 
 #include "data/WorkStationInfo.h"
+#include "fakes/FakeFileSystem.h"
 #include "fakes/ScriptedPrompts.h"
 #include "runtime/RuntimeError.h"
 #include "system/Clock.h"
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace {
@@ -275,18 +277,20 @@ TEST_F(ChangeLogTest, ARunStartedInTheSameSecondKeepsTheFirstRunsLines)
     EXPECT_EQ(text.count("Session ended at +"), 2);
 }
 
-TEST_F(ChangeLogTest, AReadOnlyLogsFolderReportsEachOldFileAndLeavesTheRunWithoutALog)
+TEST(ChangeLogInAReadOnlyFolder, ReportsEachOldFileAndLeavesTheRunWithoutALog)
 {
+    QTemporaryDir home;
+    const QString logs = home.filePath("logs");
     ASSERT_TRUE(QDir(home.path()).mkdir("logs"));
-    writeFile(logs() + "/TWR_031201_08_00_00.txt", startOfRun.addDays(-60));
-    writeFile(logs() + "/TWR_031202_08_00_00.txt", startOfRun.addDays(-59));
-    ASSERT_TRUE(QFile::setPermissions(logs(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    QFile probe(logs() + "/probe");
-    if (probe.open(QIODevice::WriteOnly)) {
-        probe.remove();
-        QFile::setPermissions(logs(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        GTEST_SKIP() << "this account writes into read-only folders (root)";
-    }
+    writeFile(logs + "/TWR_031201_08_00_00.txt", startOfRun.addDays(-60));
+    writeFile(logs + "/TWR_031202_08_00_00.txt", startOfRun.addDays(-59));
+    FakeFileSystem fileSystem;
+    fileSystem.failWritesIn(logs, EACCES);
+    FixedClock clock(startOfRun);
+    FixedSystemIdentity identity("TALVOSRV", "CORP", "jsmith");
+    WorkStationInfo workStation(identity);
+    ScriptedPrompts prompts;
+    ChangeLog log(ProgramFolder(home.path()), fileSystem, clock, workStation, "4.1.15", prompts);
 
     log.OpenSessionLog(log.GenerateNewLogFileName());
     log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Sales");
@@ -294,6 +298,5 @@ TEST_F(ChangeLogTest, AReadOnlyLogsFolderReportsEachOldFileAndLeavesTheRunWithou
     const QString denied = QStringLiteral("(error):70 (Permission denied) in procedure CleanupLogFiles of Module Module1");
     EXPECT_EQ(prompts.messages, QStringList({denied, denied}));
     EXPECT_FALSE(log.isOpen());
-    QFile::setPermissions(logs(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(filesIn(logs()), QStringList({"TWR_031201_08_00_00.txt", "TWR_031202_08_00_00.txt"}));
+    EXPECT_EQ(filesIn(logs), QStringList({"TWR_031201_08_00_00.txt", "TWR_031202_08_00_00.txt"}));
 }
