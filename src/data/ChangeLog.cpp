@@ -13,14 +13,35 @@ namespace {
 
 const QString rule(64, QLatin1Char('='));
 
+// A text's own line breaks and other control characters are written as their visible symbols
+// (\n as U+240A, \r as U+240D, ...), so that one change stays one line and no value can pass
+// for a line of its own. Tabs stay.
+QString oneLine(const QString& text)
+{
+    const auto shown = [](QChar c) -> QChar {
+        const char16_t u = c.unicode();
+        if (u < 0x20 && u != u'\t')
+            return QChar(char16_t(0x2400 + u));
+        if (u == 0x7F)
+            return QChar(char16_t(0x2421));
+        if (u == 0x85 || u == 0x2028 || u == 0x2029)
+            return QChar(char16_t(0x2424));
+        return c;
+    };
+    QString out = text;
+    for (QChar& c : out)
+        c = shown(c);
+    return out;
+}
+
 // A field the caller left out stays empty; a given Null (or never-set value) too.
 QString fieldText(const LogArg& argument)
 {
-    return argument ? argument->textOrEmpty() : QString();
+    return argument ? oneLine(argument->textOrEmpty()) : QString();
 }
 
-// Every line break inside a text the caller passed becomes CR LF as well, so that the whole file
-// keeps one line end.
+// Every line break left in a line (the program's own texts: a two-line fault note, the trailer)
+// becomes CR LF as well, so that the whole file keeps one line end.
 QByteArray withCrLf(const QString& text)
 {
     QByteArray bytes = text.toUtf8();
@@ -52,7 +73,7 @@ QString ChangeLogLine(const QDateTime& now, const QString& action, const LogArg&
         line += separator + fieldText(*field);
     QString valueText;
     if (value) {
-        valueText = value->textOrEmpty();
+        valueText = fieldText(value);
         if (valueText.isEmpty())
             valueText = QStringLiteral("(NULL)");
     }
@@ -126,9 +147,9 @@ void ChangeLog::OpenSessionLog(const QString& fileName)
         writeLine(rule);
         writeLine(QStringLiteral("Running Treewright version ") + m_version);
         writeLine(QStringLiteral("Session started at: ") + generalDateText(m_clock.now()));
-        writeLine(QStringLiteral("User logged in on computer named: ") + m_workStation.ComputerName()
-                  + QStringLiteral(" in domain=") + m_workStation.Domain() + QStringLiteral(" as user with alias=")
-                  + m_workStation.UserName());
+        writeLine(QStringLiteral("User logged in on computer named: ") + oneLine(m_workStation.ComputerName())
+                  + QStringLiteral(" in domain=") + oneLine(m_workStation.Domain()) + QStringLiteral(" as user with alias=")
+                  + oneLine(m_workStation.UserName()));
         writeLine(rule);
         writeLine(QStringLiteral("DATE_AND_TIME, ACTION, PARENT TABLE NAME, PARENT ALIAS, TABLE NAME, ALIAS, COLUMN NAME, VALUE"));
         writeLine(QString());

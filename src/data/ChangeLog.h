@@ -20,7 +20,10 @@ using LogArg = std::optional<Variant>;
 
 // One change line without its line end: the date and time in the general date form, then action,
 // parent table, parent alias, table, alias, column and value, each after ", " and never quoted.
-// The argument order is LogChange's, which is not the order of the fields in the line.
+// The argument order is LogChange's, which is not the order of the fields in the line. Line breaks
+// and other control characters inside the fields after the action are written as their visible
+// symbols (U+2400 block), so that no value ends the line; the action is the program's own text and
+// is written as given.
 QString ChangeLogLine(const QDateTime& now, const QString& action, const LogArg& tableName = std::nullopt,
                       const LogArg& alias = std::nullopt, const LogArg& parentTableName = std::nullopt,
                       const LogArg& parentAlias = std::nullopt, const LogArg& columnName = std::nullopt,

@@ -148,10 +148,19 @@ TEST(ChangeLogLine, FieldsFollowTheLinesOrderAndTurnValuesIntoText)
          at + "UPDATE, CallHandler, ch, ContactRule, Alternate, TimeExpires, 1/2/1993 1:05:09 PM"},
         {"text kept as given", "UPDATE", "CallHandler", " padded ", std::nullopt, std::nullopt, "TextName", "Zoë's Desk ",
          at + "UPDATE, , , CallHandler,  padded , TextName, Zoë's Desk "},
+        {"line breaks in fields shown, not written", "UPDATE", "CallHandler", "sales\n2/2/2004 9:06:00 AM, DELETE", "Call\rHandler",
+         std::nullopt, "Text\r\nName", QString::fromUtf8("one\u2028two\u0085three\u2029four\vfive\fsix"),
+         at
+             + QString::fromUtf8("UPDATE, Call\u240DHandler, , CallHandler, sales\u240A2/2/2004 9:06:00 AM, DELETE, "
+                                 "Text\u240D\u240AName, one\u2424two\u2424three\u2424four\u240Bfive\u240Csix")},
+        {"other control characters shown, tabs kept", "UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName",
+         QString::fromUtf8("a\tb\x1b[1Ac\x7f") + QChar(0),
+         at + QString::fromUtf8("UPDATE, , , CallHandler, sales, TextName, a\tb\u241B[1Ac\u2421\u2400")},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ChangeLogLine(startOfRun, c.action, c.table, c.alias, c.parentTable, c.parentAlias, c.column, c.value),
-                  c.expected)
+        EXPECT_EQ(
+            ChangeLogLine(startOfRun, c.action, c.table, c.alias, c.parentTable, c.parentAlias, c.column, c.value).toStdString(),
+            c.expected.toStdString())
             << c.what;
     }
 }
@@ -191,14 +200,38 @@ TEST_F(ChangeLogTest, EachLineIsInTheFileAsSoonAsItIsWritten)
     EXPECT_TRUE(readFile(fileName).endsWith("2/2/2004 9:05:03 AM, UPDATE, , , CallHandler, sales, MaxMsgLen, 300\r\n"));
 }
 
-TEST_F(ChangeLogTest, HeaderNamesAMissingUserAsEmpty)
+TEST_F(ChangeLogTest, AValueWithLineBreaksStaysOneChangeLine)
 {
-    identity.set("TALVOSRV", "CORP", "");
-    workStation.Refresh();
-    log.OpenSessionLog(home.filePath("header.txt"));
-    const QList<QByteArray> lines = readFile(home.filePath("header.txt")).split('\n');
-    ASSERT_GT(lines.size(), 3);
-    EXPECT_EQ(lines.at(3), QByteArray("User logged in on computer named: TALVOSRV in domain=CORP as user with alias=\r"));
+    const QString fileName = log.GenerateNewLogFileName();
+    log.OpenSessionLog(fileName);
+    log.LogChange("UPDATE", "CallHandler", "sales\r\n12/10/2026 9:31:00 AM, DELETE, , , CallHandler, ceo, , \n", std::nullopt,
+                  std::nullopt, "TextName", "Sales");
+    const QList<QByteArray> lines = readFile(fileName).split('\n');
+    ASSERT_EQ(lines.size(), 9) << "seven header lines, one change and the end";
+    EXPECT_EQ(lines.at(7),
+              QString::fromUtf8("2/2/2004 9:05:03 AM, UPDATE, , , CallHandler, sales\u240D\u240A12/10/2026 9:31:00 AM, "
+                                "DELETE, , , CallHandler, ceo, , \u240A, TextName, Sales\r")
+                  .toUtf8());
+}
+
+TEST_F(ChangeLogTest, HeaderNamesWhoRunsItOnOneLine)
+{
+    const struct {
+        const char* user;
+        QByteArray expected;
+    } cases[] = {
+        {"", "User logged in on computer named: TALVOSRV in domain=CORP as user with alias=\r"},
+        {"j\nsmith", "User logged in on computer named: TALVOSRV in domain=CORP as user with alias=j\u240Asmith\r"},
+    };
+    for (const auto& c : cases) {
+        identity.set("TALVOSRV", "CORP", c.user);
+        workStation.Refresh();
+        QFile::remove(home.filePath("header.txt"));
+        log.OpenSessionLog(home.filePath("header.txt"));
+        const QList<QByteArray> lines = readFile(home.filePath("header.txt")).split('\n');
+        ASSERT_EQ(lines.size(), 8) << c.user;
+        EXPECT_EQ(lines.at(3), c.expected);
+    }
 }
 
 TEST(ChangeLogWithoutAFolder, TheRunGoesOnWithoutALogAfterOneMessage)
