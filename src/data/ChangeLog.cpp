@@ -8,6 +8,7 @@
 #include "system/SharedFileSystem.h"
 
 #include <cerrno>
+#include <iostream>
 
 namespace {
 
@@ -138,10 +139,16 @@ void ChangeLog::CleanupLogFiles()
 void ChangeLog::OpenSessionLog(const QString& fileName)
 {
     m_file.reset();
+    m_fileName = fileName;
+    m_stopped = false;
     // A log of the same name belongs to a run started in the same second: it is appended to rather
     // than replaced, so that neither run's lines are lost.
-    if (!runStepSilently([&] { m_file = m_fileSystem.openForAppend(fileName); }))
+    try {
+        m_file = m_fileSystem.openForAppend(fileName);
+    } catch (const RuntimeError& e) {
+        stop(e.description());
         return;
+    }
 
     runStepSilently([&] {
         writeLine(rule);
@@ -170,9 +177,10 @@ void ChangeLog::CloseSessionLog()
 {
     if (!m_file)
         throwError(FileErrorNumber::BadFileNameOrNumber, QStringLiteral("Bad file name or number"));
-    // The empty line and the rule go out as one write, as one text with its own line break.
-    const bool written = writeLine(QStringLiteral("\r\n") + rule)
-                         && writeLine(QStringLiteral("Session ended at +") + generalDateText(m_clock.now()));
+    // The empty line and the rule go out as one write, as one text with its own line break. A log
+    // stopped by a failed line still gets its trailer when it can, which also ends a cut line.
+    const bool written = appendLine(QStringLiteral("\r\n") + rule)
+                         && appendLine(QStringLiteral("Session ended at +") + generalDateText(m_clock.now()));
     if (!written) {
         if (m_lastWriteError == ENOSPC || m_lastWriteError == EDQUOT)
             throwError(FileErrorNumber::DiskFull, QStringLiteral("Disk full"));
@@ -181,9 +189,32 @@ void ChangeLog::CloseSessionLog()
     m_file.reset();
 }
 
-bool ChangeLog::writeLine(const QString& text)
+void ChangeLog::writeLine(const QString& text)
+{
+    if (m_stopped)
+        return;
+    if (!appendLine(text))
+        stop(fileError(m_lastWriteError).description());
+}
+
+bool ChangeLog::appendLine(const QString& text)
 {
     // The file is unbuffered: each line goes to the system at once and survives the process.
     m_lastWriteError = m_file->append(withCrLf(text));
     return m_lastWriteError == 0;
+}
+
+void ChangeLog::stop(const QString& reason)
+{
+    // Nothing after a lost line: the log stays whole up to the message, and a line cut in the
+    // middle is not followed by the next.
+    m_stopped = true;
+    if (m_warned)
+        return;
+    m_warned = true;
+    const QString text = QStringLiteral("Changes are no longer being written to the change log %1 (%2). Edits still go to "
+                                        "the server, but without a record in the log.")
+                             .arg(m_fileName, reason);
+    std::cerr << text.toLocal8Bit().constData() << std::endl;
+    m_prompts.msgBox(text, Buttons::OKOnly | Buttons::Exclamation);
 }

@@ -46,11 +46,11 @@ public:
     QString GenerateNewLogFileName();
     // Deletes every file of the logs folder last changed more than ten calendar days ago.
     void CleanupLogFiles();
-    // Opens the log and writes its header. A log that cannot be opened leaves the run without one,
-    // silently.
+    // Opens the log and writes its header. A log that cannot be opened leaves the run without one.
     void OpenSessionLog(const QString& fileName);
     // Appends one change line; nothing is written while no log is open, and no failure reaches the
-    // caller.
+    // caller. The first line of a run that cannot be written (the header's included) stops the log:
+    // a message box and standard error say so, once, and the edits go on without it.
     void LogChange(const QString& action, const LogArg& tableName = std::nullopt, const LogArg& alias = std::nullopt,
                    const LogArg& parentTableName = std::nullopt, const LogArg& parentAlias = std::nullopt,
                    const LogArg& columnName = std::nullopt, const LogArg& value = std::nullopt);
@@ -62,8 +62,12 @@ public:
     QString logsFolder() const;
 
 private:
+    // Writes one line of the header or a change unless the log has stopped; a failure stops it.
+    void writeLine(const QString& text);
     // Writes one line (CR LF appended) in a single write; false on failure.
-    bool writeLine(const QString& text);
+    bool appendLine(const QString& text);
+    // Stops the log, telling the user the first time in the run.
+    void stop(const QString& reason);
 
     ProgramFolder m_programFolder;
     const SharedFileSystem& m_fileSystem;
@@ -72,5 +76,8 @@ private:
     QString m_version;
     UserPrompts& m_prompts;
     std::unique_ptr<AppendFile> m_file;
+    QString m_fileName;
     int m_lastWriteError = 0;
+    bool m_stopped = false; // a line was lost: nothing more is written
+    bool m_warned = false;  // once per run
 };

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <sstream>
 
 namespace {
 
@@ -33,6 +35,28 @@ void writeFile(const QString& path, const QDateTime& modified)
     f.write("old log\r\n");
     ASSERT_TRUE(f.flush());
     ASSERT_TRUE(f.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+
+// What the code under test writes to standard error while it lives.
+class StandardErrorCapture {
+public:
+    StandardErrorCapture()
+        : m_previous(std::cerr.rdbuf(m_text.rdbuf()))
+    {
+    }
+    ~StandardErrorCapture() { std::cerr.rdbuf(m_previous); }
+    QString text() const { return QString::fromLocal8Bit(m_text.str()); }
+
+private:
+    std::ostringstream m_text;
+    std::streambuf* m_previous;
+};
+
+QString stoppedLogMessage(const QString& fileName, const QString& reason)
+{
+    return QStringLiteral("Changes are no longer being written to the change log %1 (%2). Edits still go to the server, but "
+                          "without a record in the log.")
+        .arg(fileName, reason);
 }
 
 QStringList filesIn(const QString& folder)
@@ -234,7 +258,7 @@ TEST_F(ChangeLogTest, HeaderNamesWhoRunsItOnOneLine)
     }
 }
 
-TEST(ChangeLogWithoutAFolder, TheRunGoesOnWithoutALogAfterOneMessage)
+TEST(ChangeLogWithoutAFolder, TheRunGoesOnWithoutALogAndSaysSo)
 {
     QTemporaryDir home;
     QFile blocker(home.filePath("logs"));
@@ -245,6 +269,7 @@ TEST(ChangeLogWithoutAFolder, TheRunGoesOnWithoutALogAfterOneMessage)
         {home.path(), "(error):58 (File already exists) in procedure GenerateNewLogFileName of Module Module1"},
         {home.filePath("missing-home"), "(error):76 (Path not found) in procedure GenerateNewLogFileName of Module Module1"},
     };
+    StandardErrorCapture standardError;
     for (const auto& [folder, message] : cases) {
         SharedFileSystem fileSystem;
         FixedClock clock(startOfRun);
@@ -265,7 +290,7 @@ TEST(ChangeLogWithoutAFolder, TheRunGoesOnWithoutALogAfterOneMessage)
             EXPECT_EQ(e.number(), 52);
             EXPECT_EQ(e.description(), QStringLiteral("Bad file name or number"));
         }
-        EXPECT_EQ(prompts.messages, QStringList({message}));
+        EXPECT_EQ(prompts.messages, QStringList({message, stoppedLogMessage(fileName, "Path not found")}));
     }
     EXPECT_EQ(filesIn(home.path()), QStringList({"logs"}));
     QFile check(home.filePath("logs"));
@@ -273,10 +298,11 @@ TEST(ChangeLogWithoutAFolder, TheRunGoesOnWithoutALogAfterOneMessage)
     EXPECT_EQ(check.readAll(), QByteArray("not a folder"));
 }
 
-TEST_F(ChangeLogTest, AFullDiskLosesLinesSilentlyAndTheCloseReportsIt)
+TEST_F(ChangeLogTest, AFullDiskIsToldOnceAndTheCloseReportsIt)
 {
     if (!QFileInfo::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
+    StandardErrorCapture standardError;
     log.OpenSessionLog("/dev/full");
     log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Sales");
     try {
@@ -286,7 +312,58 @@ TEST_F(ChangeLogTest, AFullDiskLosesLinesSilentlyAndTheCloseReportsIt)
         EXPECT_EQ(e.number(), 61);
         EXPECT_EQ(e.description(), QStringLiteral("Disk full"));
     }
-    EXPECT_TRUE(prompts.messages.isEmpty());
+    const QString message = stoppedLogMessage("/dev/full", "Disk full");
+    EXPECT_EQ(prompts.messages, QStringList({message}));
+    EXPECT_EQ(prompts.buttons, QList<int>({Buttons::OKOnly | Buttons::Exclamation}));
+    EXPECT_EQ(standardError.text(), message + "\n");
+}
+
+TEST_F(ChangeLogTest, ADiskThatFillsUpStopsTheLogWithOneWarningAndTheEditsGoOn)
+{
+    FakeFileSystem disk;
+    ChangeLog log(ProgramFolder(home.path()), disk, clock, workStation, "4.1.15", prompts);
+    StandardErrorCapture standardError;
+    const QString fileName = log.GenerateNewLogFileName();
+    log.OpenSessionLog(fileName);
+    log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Before");
+    disk.failWritesIn(logs(), ENOSPC);
+    log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Lost");
+    log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Lost too");
+    const QString message = stoppedLogMessage(fileName, "Disk full");
+    EXPECT_EQ(prompts.messages, QStringList({message}));
+    EXPECT_EQ(standardError.text(), message + "\n");
+
+    // Space again: the log stays stopped, as the message said, but ends with its trailer.
+    disk.failWritesIn(QString(), 0);
+    log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "After");
+    log.CloseSessionLog();
+    const QByteArray text = readFile(fileName);
+    EXPECT_TRUE(text.contains("TextName, Before\r\n\r\n====")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Lost"));
+    EXPECT_FALSE(text.contains("After"));
+    EXPECT_EQ(prompts.messages.size(), 1);
+}
+
+TEST(ChangeLogOnAFullDisk, LeavesAnEmptyLogAndSaysSoAtStartUp)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(QDir(home.path()).mkdir("logs"));
+    FakeFileSystem disk;
+    disk.failWritesIn(home.filePath("logs"), ENOSPC);
+    FixedClock clock(startOfRun);
+    FixedSystemIdentity identity("TALVOSRV", "CORP", "jsmith");
+    WorkStationInfo workStation(identity);
+    ScriptedPrompts prompts;
+    ChangeLog log(ProgramFolder(home.path()), disk, clock, workStation, "4.1.15", prompts);
+    StandardErrorCapture standardError;
+
+    const QString fileName = log.GenerateNewLogFileName();
+    log.OpenSessionLog(fileName);
+    EXPECT_EQ(prompts.messages, QStringList({stoppedLogMessage(fileName, "Disk full")})) << "told before any edit";
+    log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Sales");
+    EXPECT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(standardError.text().count("no longer being written"), 1);
+    EXPECT_EQ(readFile(fileName), QByteArray());
 }
 
 TEST_F(ChangeLogTest, ARunStartedInTheSameSecondKeepsTheFirstRunsLines)
@@ -325,11 +402,13 @@ TEST(ChangeLogInAReadOnlyFolder, ReportsEachOldFileAndLeavesTheRunWithoutALog)
     ScriptedPrompts prompts;
     ChangeLog log(ProgramFolder(home.path()), fileSystem, clock, workStation, "4.1.15", prompts);
 
+    StandardErrorCapture standardError;
     log.OpenSessionLog(log.GenerateNewLogFileName());
     log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Sales");
 
     const QString denied = QStringLiteral("(error):70 (Permission denied) in procedure CleanupLogFiles of Module Module1");
-    EXPECT_EQ(prompts.messages, QStringList({denied, denied}));
+    const QString stopped = stoppedLogMessage(logs + "/" + logName, "Permission denied");
+    EXPECT_EQ(prompts.messages, QStringList({denied, denied, stopped}));
     EXPECT_FALSE(log.isOpen());
     EXPECT_EQ(filesIn(logs), QStringList({"TWR_031201_08_00_00.txt", "TWR_031202_08_00_00.txt"}));
 }
