@@ -70,7 +70,7 @@ protected:
     QString logs() const { return home.filePath("logs"); }
 
     QTemporaryDir home;
-    SharedFileSystem fileSystem;
+    FakeFileSystem fileSystem; // the real one until a test makes its writes fail
     FixedClock clock{startOfRun};
     FixedSystemIdentity identity{"TALVOSRV", "CORP", "jsmith"};
     WorkStationInfo workStation{identity};
@@ -320,13 +320,11 @@ TEST_F(ChangeLogTest, AFullDiskIsToldOnceAndTheCloseReportsIt)
 
 TEST_F(ChangeLogTest, ADiskThatFillsUpStopsTheLogWithOneWarningAndTheEditsGoOn)
 {
-    FakeFileSystem disk;
-    ChangeLog log(ProgramFolder(home.path()), disk, clock, workStation, "4.1.15", prompts);
     StandardErrorCapture standardError;
     const QString fileName = log.GenerateNewLogFileName();
     log.OpenSessionLog(fileName);
     log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Before");
-    disk.failWritesIn(logs(), ENOSPC);
+    fileSystem.failWritesIn(logs(), ENOSPC);
     log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Lost");
     log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Lost too");
     const QString message = stoppedLogMessage(fileName, "Disk full");
@@ -334,7 +332,7 @@ TEST_F(ChangeLogTest, ADiskThatFillsUpStopsTheLogWithOneWarningAndTheEditsGoOn)
     EXPECT_EQ(standardError.text(), message + "\n");
 
     // Space again: the log stays stopped, as the message said, but ends with its trailer.
-    disk.failWritesIn(QString(), 0);
+    fileSystem.failWritesIn(QString(), 0);
     log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "After");
     log.CloseSessionLog();
     const QByteArray text = readFile(fileName);
@@ -344,17 +342,10 @@ TEST_F(ChangeLogTest, ADiskThatFillsUpStopsTheLogWithOneWarningAndTheEditsGoOn)
     EXPECT_EQ(prompts.messages.size(), 1);
 }
 
-TEST(ChangeLogOnAFullDisk, LeavesAnEmptyLogAndSaysSoAtStartUp)
+TEST_F(ChangeLogTest, AFullDiskLeavesAnEmptyLogAndSaysSoAtStartUp)
 {
-    QTemporaryDir home;
     ASSERT_TRUE(QDir(home.path()).mkdir("logs"));
-    FakeFileSystem disk;
-    disk.failWritesIn(home.filePath("logs"), ENOSPC);
-    FixedClock clock(startOfRun);
-    FixedSystemIdentity identity("TALVOSRV", "CORP", "jsmith");
-    WorkStationInfo workStation(identity);
-    ScriptedPrompts prompts;
-    ChangeLog log(ProgramFolder(home.path()), disk, clock, workStation, "4.1.15", prompts);
+    fileSystem.failWritesIn(logs(), ENOSPC);
     StandardErrorCapture standardError;
 
     const QString fileName = log.GenerateNewLogFileName();
@@ -387,28 +378,20 @@ TEST_F(ChangeLogTest, ARunStartedInTheSameSecondKeepsTheFirstRunsLines)
     EXPECT_EQ(text.count("Session ended at +"), 2);
 }
 
-TEST(ChangeLogInAReadOnlyFolder, ReportsEachOldFileAndLeavesTheRunWithoutALog)
+TEST_F(ChangeLogTest, AReadOnlyLogsFolderReportsEachOldFileAndLeavesTheRunWithoutALog)
 {
-    QTemporaryDir home;
-    const QString logs = home.filePath("logs");
     ASSERT_TRUE(QDir(home.path()).mkdir("logs"));
-    writeFile(logs + "/TWR_031201_08_00_00.txt", startOfRun.addDays(-60));
-    writeFile(logs + "/TWR_031202_08_00_00.txt", startOfRun.addDays(-59));
-    FakeFileSystem fileSystem;
-    fileSystem.failWritesIn(logs, EACCES);
-    FixedClock clock(startOfRun);
-    FixedSystemIdentity identity("TALVOSRV", "CORP", "jsmith");
-    WorkStationInfo workStation(identity);
-    ScriptedPrompts prompts;
-    ChangeLog log(ProgramFolder(home.path()), fileSystem, clock, workStation, "4.1.15", prompts);
-
+    writeFile(logs() + "/TWR_031201_08_00_00.txt", startOfRun.addDays(-60));
+    writeFile(logs() + "/TWR_031202_08_00_00.txt", startOfRun.addDays(-59));
+    fileSystem.failWritesIn(logs(), EACCES);
     StandardErrorCapture standardError;
+
     log.OpenSessionLog(log.GenerateNewLogFileName());
     log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Sales");
 
     const QString denied = QStringLiteral("(error):70 (Permission denied) in procedure CleanupLogFiles of Module Module1");
-    const QString stopped = stoppedLogMessage(logs + "/" + logName, "Permission denied");
+    const QString stopped = stoppedLogMessage(logs() + "/" + logName, "Permission denied");
     EXPECT_EQ(prompts.messages, QStringList({denied, denied, stopped}));
     EXPECT_FALSE(log.isOpen());
-    EXPECT_EQ(filesIn(logs), QStringList({"TWR_031201_08_00_00.txt", "TWR_031202_08_00_00.txt"}));
+    EXPECT_EQ(filesIn(logs()), QStringList({"TWR_031201_08_00_00.txt", "TWR_031202_08_00_00.txt"}));
 }
