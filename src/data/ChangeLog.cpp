@@ -7,21 +7,42 @@
 #include "system/Clock.h"
 #include "system/SharedFileSystem.h"
 
-#include <QFile>
 #include <cerrno>
+#include <iostream>
 
 namespace {
 
 const QString rule(64, QLatin1Char('='));
 
+// A text's own line breaks and other control characters are written as their visible symbols
+// (\n as U+240A, \r as U+240D, ...), so that one change stays one line and no value can pass
+// for a line of its own. Tabs stay.
+QString oneLine(const QString& text)
+{
+    const auto shown = [](QChar c) -> QChar {
+        const char16_t u = c.unicode();
+        if (u < 0x20 && u != u'\t')
+            return QChar(char16_t(0x2400 + u));
+        if (u == 0x7F)
+            return QChar(char16_t(0x2421));
+        if (u == 0x85 || u == 0x2028 || u == 0x2029)
+            return QChar(char16_t(0x2424));
+        return c;
+    };
+    QString out = text;
+    for (QChar& c : out)
+        c = shown(c);
+    return out;
+}
+
 // A field the caller left out stays empty; a given Null (or never-set value) too.
 QString fieldText(const LogArg& argument)
 {
-    return argument ? argument->textOrEmpty() : QString();
+    return argument ? oneLine(argument->textOrEmpty()) : QString();
 }
 
-// Every line break inside a text the caller passed becomes CR LF as well, so that the whole file
-// keeps one line end.
+// Every line break left in a line (the program's own texts: a two-line fault note, the trailer)
+// becomes CR LF as well, so that the whole file keeps one line end.
 QByteArray withCrLf(const QString& text)
 {
     QByteArray bytes = text.toUtf8();
@@ -53,7 +74,7 @@ QString ChangeLogLine(const QDateTime& now, const QString& action, const LogArg&
         line += separator + fieldText(*field);
     QString valueText;
     if (value) {
-        valueText = value->textOrEmpty();
+        valueText = fieldText(value);
         if (valueText.isEmpty())
             valueText = QStringLiteral("(NULL)");
     }
@@ -118,20 +139,24 @@ void ChangeLog::CleanupLogFiles()
 void ChangeLog::OpenSessionLog(const QString& fileName)
 {
     m_file.reset();
+    m_fileName = fileName;
+    m_stopped = false;
     // A log of the same name belongs to a run started in the same second: it is appended to rather
     // than replaced, so that neither run's lines are lost.
-    auto file = std::make_unique<QFile>(fileName);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+    try {
+        m_file = m_fileSystem.openForAppend(fileName);
+    } catch (const RuntimeError& e) {
+        stop(e.description());
         return;
-    m_file = std::move(file);
+    }
 
     runStepSilently([&] {
         writeLine(rule);
         writeLine(QStringLiteral("Running Treewright version ") + m_version);
         writeLine(QStringLiteral("Session started at: ") + generalDateText(m_clock.now()));
-        writeLine(QStringLiteral("User logged in on computer named: ") + m_workStation.ComputerName()
-                  + QStringLiteral(" in domain=") + m_workStation.Domain() + QStringLiteral(" as user with alias=")
-                  + m_workStation.UserName());
+        writeLine(QStringLiteral("User logged in on computer named: ") + oneLine(m_workStation.ComputerName())
+                  + QStringLiteral(" in domain=") + oneLine(m_workStation.Domain()) + QStringLiteral(" as user with alias=")
+                  + oneLine(m_workStation.UserName()));
         writeLine(rule);
         writeLine(QStringLiteral("DATE_AND_TIME, ACTION, PARENT TABLE NAME, PARENT ALIAS, TABLE NAME, ALIAS, COLUMN NAME, VALUE"));
         writeLine(QString());
@@ -152,25 +177,44 @@ void ChangeLog::CloseSessionLog()
 {
     if (!m_file)
         throwError(FileErrorNumber::BadFileNameOrNumber, QStringLiteral("Bad file name or number"));
-    // The empty line and the rule go out as one write, as one text with its own line break.
-    const bool written = writeLine(QStringLiteral("\r\n") + rule)
-                         && writeLine(QStringLiteral("Session ended at +") + generalDateText(m_clock.now()));
+    // The empty line and the rule go out as one write, as one text with its own line break. A log
+    // stopped by a failed line still gets its trailer when it can, which also ends a cut line.
+    const bool written = appendLine(QStringLiteral("\r\n") + rule)
+                         && appendLine(QStringLiteral("Session ended at +") + generalDateText(m_clock.now()));
     if (!written) {
         if (m_lastWriteError == ENOSPC || m_lastWriteError == EDQUOT)
             throwError(FileErrorNumber::DiskFull, QStringLiteral("Disk full"));
         throwError(FileErrorNumber::DeviceIOError, QStringLiteral("Device I/O error"));
     }
-    m_file->close();
     m_file.reset();
 }
 
-bool ChangeLog::writeLine(const QString& text)
+void ChangeLog::writeLine(const QString& text)
 {
-    const QByteArray bytes = withCrLf(text);
-    errno = 0;
-    // The file is unbuffered: each line goes to the system in one write and survives the process.
-    if (m_file->write(bytes) == bytes.size())
-        return true;
-    m_lastWriteError = errno;
-    return false;
+    if (m_stopped)
+        return;
+    if (!appendLine(text))
+        stop(fileError(m_lastWriteError).description());
+}
+
+bool ChangeLog::appendLine(const QString& text)
+{
+    // The file is unbuffered: each line goes to the system at once and survives the process.
+    m_lastWriteError = m_file->append(withCrLf(text));
+    return m_lastWriteError == 0;
+}
+
+void ChangeLog::stop(const QString& reason)
+{
+    // Nothing after a lost line: the log stays whole up to the message, and a line cut in the
+    // middle is not followed by the next.
+    m_stopped = true;
+    if (m_warned)
+        return;
+    m_warned = true;
+    const QString text = QStringLiteral("Changes are no longer being written to the change log %1 (%2). Edits still go to "
+                                        "the server, but without a record in the log.")
+                             .arg(m_fileName, reason);
+    std::cerr << text.toLocal8Bit().constData() << std::endl;
+    m_prompts.msgBox(text, Buttons::OKOnly | Buttons::Exclamation);
 }

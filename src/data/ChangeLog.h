@@ -8,8 +8,8 @@
 #include <memory>
 #include <optional>
 
+class AppendFile;
 class Clock;
-class QFile;
 class SharedFileSystem;
 class UserPrompts;
 class WorkStationInfo;
@@ -20,7 +20,10 @@ using LogArg = std::optional<Variant>;
 
 // One change line without its line end: the date and time in the general date form, then action,
 // parent table, parent alias, table, alias, column and value, each after ", " and never quoted.
-// The argument order is LogChange's, which is not the order of the fields in the line.
+// The argument order is LogChange's, which is not the order of the fields in the line. Line breaks
+// and other control characters inside the fields after the action are written as their visible
+// symbols (U+2400 block), so that no value ends the line; the action is the program's own text and
+// is written as given.
 QString ChangeLogLine(const QDateTime& now, const QString& action, const LogArg& tableName = std::nullopt,
                       const LogArg& alias = std::nullopt, const LogArg& parentTableName = std::nullopt,
                       const LogArg& parentAlias = std::nullopt, const LogArg& columnName = std::nullopt,
@@ -43,11 +46,11 @@ public:
     QString GenerateNewLogFileName();
     // Deletes every file of the logs folder last changed more than ten calendar days ago.
     void CleanupLogFiles();
-    // Opens the log and writes its header. A log that cannot be opened leaves the run without one,
-    // silently.
+    // Opens the log and writes its header. A log that cannot be opened leaves the run without one.
     void OpenSessionLog(const QString& fileName);
     // Appends one change line; nothing is written while no log is open, and no failure reaches the
-    // caller.
+    // caller. The first line of a run that cannot be written (the header's included) stops the log:
+    // a message box and standard error say so, once, and the edits go on without it.
     void LogChange(const QString& action, const LogArg& tableName = std::nullopt, const LogArg& alias = std::nullopt,
                    const LogArg& parentTableName = std::nullopt, const LogArg& parentAlias = std::nullopt,
                    const LogArg& columnName = std::nullopt, const LogArg& value = std::nullopt);
@@ -59,8 +62,12 @@ public:
     QString logsFolder() const;
 
 private:
+    // Writes one line of the header or a change unless the log has stopped; a failure stops it.
+    void writeLine(const QString& text);
     // Writes one line (CR LF appended) in a single write; false on failure.
-    bool writeLine(const QString& text);
+    bool appendLine(const QString& text);
+    // Stops the log, telling the user the first time in the run.
+    void stop(const QString& reason);
 
     ProgramFolder m_programFolder;
     const SharedFileSystem& m_fileSystem;
@@ -68,6 +75,9 @@ private:
     const WorkStationInfo& m_workStation;
     QString m_version;
     UserPrompts& m_prompts;
-    std::unique_ptr<QFile> m_file;
+    std::unique_ptr<AppendFile> m_file;
+    QString m_fileName;
     int m_lastWriteError = 0;
+    bool m_stopped = false; // a line was lost: nothing more is written
+    bool m_warned = false;  // once per run
 };

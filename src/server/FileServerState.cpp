@@ -1,7 +1,8 @@
 #include "server/FileServerState.h"
 
+#include "system/SharedFileSystem.h"
+
 #include <QDir>
-#include <QFile>
 
 FileServerState::FileServerState(const QString& serverRoot)
     : m_serverRoot(serverRoot)
@@ -10,12 +11,12 @@ FileServerState::FileServerState(const QString& serverRoot)
 
 int FileServerState::state()
 {
-    QFile file(QDir(m_serverRoot).filePath(QStringLiteral("state")));
-    if (!file.open(QIODevice::ReadOnly))
+    // A state is a short number; anything long is not one. Only a regular file is read, so that a
+    // pipe or a device in its place never holds up the start.
+    const std::optional<QByteArray> text = readRegularFile(QDir(m_serverRoot).filePath(QStringLiteral("state")), 64);
+    if (!text)
         return 0;
-    // A state is a short number; anything long is not one.
-    const QByteArray text = file.read(64).trimmed();
     bool ok = false;
-    const int value = text.toInt(&ok, 10);
+    const int value = text->trimmed().toInt(&ok, 10);
     return ok ? value : 0;
 }

@@ -5,7 +5,8 @@
 #include <QString>
 
 // The stand-in server keeps its state as a decimal number in the file "state" of its root.
-// A missing or unreadable file, or one that holds no number, counts as not running (0).
+// A missing or unreadable file, one that holds no number, and anything but a small regular file
+// count as not running (0).
 class FileServerState : public ServerState {
 public:
     explicit FileServerState(const QString& serverRoot);

@@ -6,14 +6,20 @@
 #include "server/ServerFunctions.h"
 #include "server/TalvoSchema.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <random>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -454,23 +460,109 @@ private:
 
 // ---- The server root -----------------------------------------------------------------------
 
-QString absoluteRoot(const QString& dir)
-{
-    QFileInfo info(dir);
-    if (info.exists() && !info.isDir())
-        throwError(PathFileAccessError, QStringLiteral("\"%1\" exists and is not a folder.").arg(dir));
-    if (info.exists()) {
-        const QDir existing(dir);
-        if (!existing.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).isEmpty())
+// A server root is first written into a hidden folder of its own and put in place when complete, so
+// that a write that fails (a full disk) leaves the target as it was, missing or empty, and a second
+// try is not refused as "not empty". A new target is written beside and renamed into place; an
+// empty folder that was given is written inside and filled at the end, so that it stays the same
+// folder (a shell may stand in it, it may be a mount point or the end of a link).
+class StagedRoot {
+public:
+    explicit StagedRoot(const QString& dir)
+    {
+        const QFileInfo info(dir);
+        if (info.exists() && !info.isDir())
+            throwError(PathFileAccessError, QStringLiteral("\"%1\" exists and is not a folder.").arg(dir));
+        if (info.exists() && !entries(dir).isEmpty())
             throwError(PathFileAccessError, QStringLiteral("\"%1\" is not empty; give a new or an empty folder.").arg(dir));
-    } else if (!QDir().mkpath(dir)) {
-        throwError(PathFileAccessError, QStringLiteral("Cannot create the folder \"%1\".").arg(dir));
+
+        m_target = QDir::cleanPath(QDir(dir).absolutePath());
+        m_root = m_target.endsWith(QLatin1Char('/')) ? m_target : m_target + QLatin1Char('/');
+        m_inside = info.exists();
+        QString stagingPrefix;
+        if (m_inside) {
+            stagingPrefix = m_root + QStringLiteral(".talvo-site-");
+        } else {
+            const QFileInfo target(m_target);
+            if (!QDir().mkpath(target.absolutePath()))
+                throwError(PathFileAccessError, QStringLiteral("Cannot create the folder \"%1\".").arg(target.absolutePath()));
+            stagingPrefix = target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".talvo-site-");
+        }
+        for (int attempt = 0; m_staging.isEmpty(); ++attempt) {
+            const QString staging = stagingPrefix + QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid()).arg(attempt);
+            if (::mkdir(QFile::encodeName(staging).constData(), 0777) == 0) {
+                m_staging = staging;
+                continue;
+            }
+            const int error = errno;
+            if (error != EEXIST || attempt > 100)
+                throwError(PathFileAccessError, QStringLiteral("Cannot create the folder \"%1\": %2")
+                                                    .arg(staging, QString::fromLocal8Bit(std::strerror(error))));
+        }
     }
-    QString root = QDir(dir).absolutePath();
-    if (!root.endsWith(QLatin1Char('/')))
-        root += QLatin1Char('/');
-    return root;
-}
+    ~StagedRoot()
+    {
+        if (!m_staging.isEmpty())
+            QDir(m_staging).removeRecursively();
+    }
+    StagedRoot(const StagedRoot&) = delete;
+    StagedRoot& operator=(const StagedRoot&) = delete;
+
+    // Where the files are written now, with a trailing "/".
+    QString path() const { return m_staging + QLatin1Char('/'); }
+    // The root as the registry names it, with a trailing "/".
+    QString root() const { return m_root; }
+
+    // Puts the written root in place; the target must still be missing or empty.
+    void commit()
+    {
+        if (m_inside)
+            fill();
+        else if (!move(m_staging, m_target))
+            fail(errno);
+        m_staging.clear();
+    }
+
+private:
+    static QStringList entries(const QString& folder)
+    {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    }
+    static bool move(const QString& from, const QString& to)
+    {
+        return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    }
+    [[noreturn]] void fail(int error) const
+    {
+        if (error == ENOTEMPTY || error == EEXIST)
+            throwError(PathFileAccessError, QStringLiteral("\"%1\" is not empty; give a new or an empty folder.").arg(m_target));
+        throwError(PathFileAccessError, QStringLiteral("Cannot put the written root in place at \"%1\": %2")
+                                            .arg(m_target, QString::fromLocal8Bit(std::strerror(error))));
+    }
+
+    // Moves the written files up into the given folder, the state last, so that the root reads as
+    // running only once it is whole; a move that fails takes the others back.
+    void fill()
+    {
+        if (entries(m_target) != QStringList{QFileInfo(m_staging).fileName()})
+            fail(ENOTEMPTY);
+        QStringList names = entries(m_staging);
+        std::stable_partition(names.begin(), names.end(), [](const QString& name) { return name != QLatin1String("state"); });
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            if (move(path() + names[i], m_root + names[i]))
+                continue;
+            const int error = errno;
+            while (i-- > 0)
+                move(m_root + names[i], path() + names[i]);
+            fail(error);
+        }
+        ::rmdir(QFile::encodeName(m_staging).constData());
+    }
+
+    QString m_target; // absolute, without a trailing "/"
+    QString m_root;   // the same with it
+    QString m_staging;
+    bool m_inside = false;
+};
 
 void writeFile(const QString& path, const QByteArray& contents)
 {
@@ -487,8 +579,9 @@ QString regText(const QString& text)
     return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
-// The machine's values that the program reads, as a registry export writes them.
-void writeRegistry(const QString& root)
+// The machine's values that the program reads, as a registry export writes them, into the folder;
+// they name the root where it will be used.
+void writeRegistry(const QString& folder, const QString& root)
 {
     const QString hklm = QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Halvane");
     QStringList lines{
@@ -511,12 +604,12 @@ void writeRegistry(const QString& root)
         QStringLiteral("\"DisplayName\"=\"Branch SIP Gateway\""),
         QString(),
     };
-    writeFile(root + QStringLiteral("registry.reg"), lines.join(QStringLiteral("\r\n")).toUtf8());
+    writeFile(folder + QStringLiteral("registry.reg"), lines.join(QStringLiteral("\r\n")).toUtf8());
 }
 
-void writeState(const QString& root)
+void writeState(const QString& folder)
 {
-    writeFile(root + QStringLiteral("state"), QByteArrayLiteral("32\n"));
+    writeFile(folder + QStringLiteral("state"), QByteArrayLiteral("32\n"));
 }
 
 QString streamFolder(const QString& root)
@@ -961,16 +1054,17 @@ void writeLargeContent(SiteBuilder& b, const LargeSiteSizes& sizes)
 template <typename Content>
 void writeSite(const QString& dir, quint64 seed, Content content)
 {
-    const QString root = absoluteRoot(dir);
-    const QString streams = streamFolder(root);
+    StagedRoot root(dir);
+    const QString streams = streamFolder(root.path());
     {
-        SiteBuilder builder(root + kDatabaseFile, seed);
+        SiteBuilder builder(root.path() + kDatabaseFile, seed);
         content(builder);
         builder.commit();
         writeStreamFiles(builder.db(), streams);
     }
-    writeRegistry(root);
-    writeState(root);
+    writeRegistry(root.path(), root.root());
+    writeState(root.path());
+    root.commit();
 }
 
 const char* const kHelp = "Usage: talvo-site DIR\n"

@@ -7,8 +7,9 @@ class QTextStream;
 
 // Writers of complete server roots: registry.reg, state, TalvoDb.sqlite3 and the stream-files
 // folder. The target must be a new or an empty folder; anything else is refused with a
-// RuntimeError and left untouched. The state file is written last, so a root whose writing
-// failed half-way reads as a stopped server.
+// RuntimeError and left untouched. The root is written into a hidden folder of its own (beside a
+// new target, inside an empty one) and put in place once complete, so a write that fails half-way
+// (a full disk) leaves the target as it was and nothing beside it.
 
 // The demo site: a small company's auto attendant.
 void writeDemoSite(const QString& dir);

@@ -1,34 +1,70 @@
 #include "system/RegistryStore.h"
 
-#include <QFile>
-#include <QRegularExpression>
+#include "system/SharedFileSystem.h"
+
 #include <QStringConverter>
-#include <QStringList>
+#include <QStringView>
 
 namespace {
 
-QString normalizedKeyPath(const QString& path)
+// Every step below looks at each character a fixed number of times and copies a text only to keep
+// it, so that no shape of file (one key thousands of levels deep, one value megabytes long) costs
+// more than its size.
+
+QString normalizedKeyPath(QStringView path)
 {
-    QString p = path;
-    while (p.endsWith(QLatin1Char('\\')))
-        p.chop(1);
-    return p.toCaseFolded();
+    while (path.endsWith(QLatin1Char('\\')))
+        path.chop(1);
+    return path.toString().toCaseFolded();
 }
 
 QString decodeFile(const QByteArray& contents)
 {
     if (contents.startsWith("\xFF\xFE")) {
         QStringDecoder decoder(QStringConverter::Utf16LE);
-        return decoder(contents.mid(2));
+        return decoder(QByteArrayView(contents).sliced(2));
     }
     if (contents.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(contents.mid(3));
+        return QString::fromUtf8(QByteArrayView(contents).sliced(3));
     return QString::fromUtf8(contents);
 }
 
+// The file's lines, without their line ends, as views into the decoded text.
+class Lines {
+public:
+    explicit Lines(QStringView text)
+        : m_text(text)
+    {
+    }
+    bool atEnd() const { return m_pos > m_text.size(); }
+    QStringView peek() const
+    {
+        qsizetype end = m_text.indexOf(QLatin1Char('\n'), m_pos);
+        if (end < 0)
+            end = m_text.size();
+        QStringView line = m_text.sliced(m_pos, end - m_pos);
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        return line;
+    }
+    QStringView next()
+    {
+        qsizetype end = m_text.indexOf(QLatin1Char('\n'), m_pos);
+        if (end < 0)
+            end = m_text.size();
+        const QStringView line = peek();
+        m_pos = end + 1;
+        return line;
+    }
+
+private:
+    QStringView m_text;
+    qsizetype m_pos = 0;
+};
+
 // Reads a quoted text starting at text[pos] == '"'; only \" and \\ are escapes, as the registry
 // editor writes them. On success pos is just past the closing quote.
-bool readQuoted(const QString& text, qsizetype& pos, QString& out)
+bool readQuoted(QStringView text, qsizetype& pos, QString& out)
 {
     if (pos >= text.size() || text[pos] != QLatin1Char('"'))
         return false;
@@ -54,83 +90,104 @@ bool readQuoted(const QString& text, qsizetype& pos, QString& out)
     return false;
 }
 
-void skipBlanks(const QString& text, qsizetype& pos)
+void skipBlanks(QStringView text, qsizetype& pos)
 {
     while (pos < text.size() && text[pos].isSpace())
         ++pos;
 }
 
-bool parseDWord(const QString& digits, quint32& out)
+int hexDigit(QChar c)
 {
-    static const QRegularExpression hex(QStringLiteral("^[0-9A-Fa-f]{1,8}$"));
-    if (!hex.match(digits).hasMatch())
-        return false;
-    bool ok = false;
-    out = digits.toUInt(&ok, 16);
-    return ok;
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
 }
 
-bool parseHexBytes(const QString& list, QByteArray& out)
+// One to maxDigits hexadecimal digits and nothing else.
+bool parseHex(QStringView digits, qsizetype maxDigits, quint32& out)
 {
-    out.clear();
-    const QString trimmed = list.trimmed();
-    if (trimmed.isEmpty())
-        return true;
-    static const QRegularExpression byte(QStringLiteral("^[0-9A-Fa-f]{1,2}$"));
-    const QStringList items = trimmed.split(QLatin1Char(','));
-    for (const QString& item : items) {
-        const QString b = item.trimmed();
-        if (!byte.match(b).hasMatch())
+    if (digits.isEmpty() || digits.size() > maxDigits)
+        return false;
+    out = 0;
+    for (QChar c : digits) {
+        const int d = hexDigit(c);
+        if (d < 0)
             return false;
-        out.append(static_cast<char>(b.toUInt(nullptr, 16)));
+        out = out * 16 + quint32(d);
     }
     return true;
 }
 
-bool isContinuationLine(const QString& trimmedLine)
+// A comma-separated list of bytes, each one or two hexadecimal digits, blanks allowed around them.
+bool parseHexBytes(QStringView list, QByteArray& out)
 {
-    static const QRegularExpression hexRun(QStringLiteral("^[0-9A-Fa-f,\\s]+\\\\?$"));
-    return hexRun.match(trimmedLine).hasMatch();
+    out.clear();
+    list = list.trimmed();
+    if (list.isEmpty())
+        return true;
+    out.reserve(list.size() / 3 + 1);
+    qsizetype start = 0;
+    for (;;) {
+        qsizetype end = list.indexOf(QLatin1Char(','), start);
+        if (end < 0)
+            end = list.size();
+        quint32 byte = 0;
+        if (!parseHex(list.sliced(start, end - start).trimmed(), 2, byte))
+            return false;
+        out.append(char(byte));
+        if (end == list.size())
+            return true;
+        start = end + 1;
+    }
 }
 
-bool isValidKeyPath(const QString& path)
+// A line that goes on a binary value: hexadecimal digits, commas and blanks, perhaps a backslash
+// at its end.
+bool isContinuationLine(QStringView trimmedLine)
+{
+    QStringView body = trimmedLine;
+    if (body.endsWith(QLatin1Char('\\')))
+        body.chop(1);
+    if (body.isEmpty())
+        return false;
+    for (QChar c : body)
+        if (hexDigit(c) < 0 && c != QLatin1Char(',') && !c.isSpace())
+            return false;
+    return true;
+}
+
+bool isValidKeyPath(QStringView path)
 {
     if (path.isEmpty() || path.startsWith(QLatin1Char('-')))
         return false;
-    QString p = path;
-    while (p.endsWith(QLatin1Char('\\')))
-        p.chop(1);
-    if (p.isEmpty())
-        return false;
-    const QStringList parts = p.split(QLatin1Char('\\'));
-    for (const QString& part : parts)
-        if (part.isEmpty())
-            return false;
-    return true;
+    while (path.endsWith(QLatin1Char('\\')))
+        path.chop(1);
+    // No empty part: not empty, no leading separator, no two in a row.
+    return !path.isEmpty() && !path.startsWith(QLatin1Char('\\')) && !path.contains(QLatin1String("\\\\"));
 }
 
 } // namespace
 
 RegistryStore RegistryStore::load(const QString& filePath)
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return parse(file.readAll());
+    const std::optional<QByteArray> contents = readRegularFile(filePath, MaxFileSize);
+    return contents ? parse(*contents) : RegistryStore();
 }
 
 RegistryStore RegistryStore::parse(const QByteArray& fileContents)
 {
     RegistryStore store;
-    QStringList lines = decodeFile(fileContents).split(QLatin1Char('\n'));
-    for (QString& line : lines)
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
+    const QString text = decodeFile(fileContents);
+    Lines lines(text);
 
     std::optional<QString> currentKey; // none before the first key and after an unreadable one
-    qsizetype i = 0;
-    while (i < lines.size()) {
-        const QString line = lines[i++].trimmed();
+    while (!lines.atEnd()) {
+        const QStringView line = lines.next().trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
         if (line.compare(QLatin1String("Windows Registry Editor Version 5.00"), Qt::CaseInsensitive) == 0
@@ -141,11 +198,11 @@ RegistryStore RegistryStore::parse(const QByteArray& fileContents)
             currentKey.reset();
             if (!line.endsWith(QLatin1Char(']')))
                 continue;
-            const QString path = line.mid(1, line.size() - 2);
+            const QStringView path = line.sliced(1, line.size() - 2);
             if (!isValidKeyPath(path))
                 continue;
             currentKey = normalizedKeyPath(path);
-            store.addKey(*currentKey);
+            store.m_keys.insert(*currentKey);
             continue;
         }
 
@@ -160,22 +217,25 @@ RegistryStore RegistryStore::parse(const QByteArray& fileContents)
             continue;
         ++pos;
         skipBlanks(line, pos);
-        QString data = line.mid(pos);
+        QStringView data = line.sliced(pos);
 
         // Binary forms may run on over lines that end in a backslash; gather them before
         // deciding whether the value can be read, so that its tail is never read as lines of its own.
+        QString gathered;
         bool complete = true;
-        if (data.startsWith(QLatin1String("hex"), Qt::CaseInsensitive)) {
-            while (data.endsWith(QLatin1Char('\\'))) {
-                data.chop(1);
-                const QString next = i < lines.size() ? lines[i].trimmed() : QString();
+        if (data.startsWith(QLatin1String("hex"), Qt::CaseInsensitive) && data.endsWith(QLatin1Char('\\'))) {
+            gathered = data.toString();
+            while (gathered.endsWith(QLatin1Char('\\'))) {
+                gathered.chop(1);
+                const QStringView next = lines.atEnd() ? QStringView() : lines.peek().trimmed();
                 if (!isContinuationLine(next)) {
                     complete = false;
                     break;
                 }
-                data += next;
-                ++i;
+                gathered += next;
+                lines.next();
             }
+            data = gathered;
         }
         if (!complete || !currentKey)
             continue;
@@ -183,15 +243,15 @@ RegistryStore RegistryStore::parse(const QByteArray& fileContents)
         RegistryValue value;
         if (data.startsWith(QLatin1Char('"'))) {
             qsizetype dataPos = 0;
-            if (!readQuoted(data, dataPos, value.text) || !data.mid(dataPos).trimmed().isEmpty())
+            if (!readQuoted(data, dataPos, value.text) || !data.sliced(dataPos).trimmed().isEmpty())
                 continue;
             value.type = RegistryValueType::Text;
         } else if (data.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
-            if (!parseDWord(data.mid(6).trimmed(), value.dword))
+            if (!parseHex(data.sliced(6).trimmed(), 8, value.dword))
                 continue;
             value.type = RegistryValueType::DWord;
         } else if (data.startsWith(QLatin1String("hex:"), Qt::CaseInsensitive)) {
-            if (!parseHexBytes(data.mid(4), value.bytes))
+            if (!parseHexBytes(data.sliced(4), value.bytes))
                 continue;
             value.type = RegistryValueType::Binary;
         } else {
@@ -203,22 +263,18 @@ RegistryStore RegistryStore::parse(const QByteArray& fileContents)
     return store;
 }
 
-void RegistryStore::addKey(const QString& normalizedPath)
-{
-    // Like the registry, a key cannot exist without its parents.
-    QString p = normalizedPath;
-    while (!p.isEmpty() && !m_keys.contains(p)) {
-        m_keys.insert(p);
-        const qsizetype cut = p.lastIndexOf(QLatin1Char('\\'));
-        if (cut < 0)
-            break;
-        p.truncate(cut);
-    }
-}
-
 bool RegistryStore::hasKey(const QString& keyPath) const
 {
-    return m_keys.contains(normalizedKeyPath(keyPath));
+    const QString key = normalizedKeyPath(keyPath);
+    if (key.isEmpty())
+        return false;
+    if (m_keys.count(key) != 0)
+        return true;
+    // Like the registry, a key cannot exist without its parents. The keys below this one all begin
+    // with it and a separator; in order, the first of them is the first text not below that.
+    const QString below = key + QLatin1Char('\\');
+    const auto first = m_keys.lower_bound(below);
+    return first != m_keys.end() && first->startsWith(below);
 }
 
 std::optional<RegistryValue> RegistryStore::value(const QString& keyPath, const QString& valueName) const

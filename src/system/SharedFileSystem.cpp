@@ -93,31 +93,45 @@ bool isSeparator(QChar c)
 
 } // namespace
 
-void throwFileError(int errorNumber, int notFoundNumber)
+RuntimeError fileError(int errorNumber, int notFoundNumber)
 {
+    int number = FileErrorNumber::PathFileAccessError;
     switch (errorNumber) {
     case ENOENT:
-        raise(notFoundNumber);
+        number = notFoundNumber;
+        break;
     case ENOTDIR:
-        raise(FileErrorNumber::PathNotFound);
+        number = FileErrorNumber::PathNotFound;
+        break;
     case EEXIST:
-        raise(FileErrorNumber::FileAlreadyExists);
+        number = FileErrorNumber::FileAlreadyExists;
+        break;
     case EACCES:
     case EPERM:
     case EROFS:
     case ETXTBSY:
     case EBUSY:
-        raise(FileErrorNumber::PermissionDenied);
+        number = FileErrorNumber::PermissionDenied;
+        break;
     case ENOSPC:
     case EDQUOT:
-        raise(FileErrorNumber::DiskFull);
+        number = FileErrorNumber::DiskFull;
+        break;
     case EIO:
-        raise(FileErrorNumber::DeviceIOError);
+        number = FileErrorNumber::DeviceIOError;
+        break;
     case EBADF:
-        raise(FileErrorNumber::BadFileNameOrNumber);
+        number = FileErrorNumber::BadFileNameOrNumber;
+        break;
     default:
-        raise(FileErrorNumber::PathFileAccessError);
+        break;
     }
+    return RuntimeError(number, descriptionOf(number));
+}
+
+void throwFileError(int errorNumber, int notFoundNumber)
+{
+    throw fileError(errorNumber, notFoundNumber);
 }
 
 QDateTime FolderFile::dateLastModified() const
@@ -268,6 +282,34 @@ void SharedFileSystem::DeleteFile(const QString& path, bool force) const
         throwFileError(errno);
 }
 
+namespace {
+
+class DescriptorAppendFile : public AppendFile {
+public:
+    explicit DescriptorAppendFile(int fd)
+        : m_fd(fd)
+    {
+    }
+    int append(const QByteArray& bytes) override
+    {
+        errno = 0;
+        return writeAll(m_fd.get(), bytes.constData(), bytes.size()) ? 0 : errno;
+    }
+
+private:
+    Descriptor m_fd;
+};
+
+} // namespace
+
+std::unique_ptr<AppendFile> SharedFileSystem::openForAppend(const QString& path) const
+{
+    const int fd = ::open(native(path).constData(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throwFileError(errno, FileErrorNumber::PathNotFound);
+    return std::make_unique<DescriptorAppendFile>(fd);
+}
+
 QString SharedFileSystem::GetFileName(const QString& path)
 {
     qsizetype end = path.size();
@@ -299,4 +341,41 @@ QString localPathFromStored(const QString& stored, const QString& folder)
     QString base = folder;
     base.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return base.endsWith(QLatin1Char('/')) ? base + path : base + QLatin1Char('/') + path;
+}
+
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes)
+{
+    // Looked at before it is opened, so that no device is ever opened; and again after, since the
+    // name may have been pointed elsewhere in between.
+    struct stat info {};
+    const QByteArray name = native(path);
+    if (::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > maxBytes)
+        return std::nullopt;
+    Descriptor file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > maxBytes)
+        return std::nullopt;
+
+    // Read one byte past the bound: a file that grew meanwhile is still refused.
+    QByteArray contents(static_cast<qsizetype>(info.st_size) + 1, Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == contents.size()) {
+            if (filled > maxBytes)
+                return std::nullopt;
+            contents.resize(std::min<qint64>(maxBytes + 1, filled * 2 + 4096));
+        }
+        const ssize_t n = ::read(file.get(), contents.data() + filled, static_cast<size_t>(contents.size() - filled));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        filled += n;
+    }
+    if (filled > maxBytes)
+        return std::nullopt;
+    contents.truncate(filled);
+    return contents;
 }

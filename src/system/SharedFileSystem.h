@@ -1,8 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <memory>
+#include <optional>
+
+class RuntimeError;
 
 // Error numbers and descriptions the file operations raise, as the original runtime gave them.
 namespace FileErrorNumber {
@@ -16,8 +21,9 @@ constexpr int PathFileAccessError = 75;
 constexpr int PathNotFound = 76;
 } // namespace FileErrorNumber
 
-// Raises the runtime error that matches a failed system call's errno (ENOENT gives the given
-// not-found number).
+// The runtime error that matches a failed system call's errno (ENOENT gives the given not-found
+// number), and the same raised.
+RuntimeError fileError(int errorNumber, int notFoundNumber = FileErrorNumber::FileNotFound);
 [[noreturn]] void throwFileError(int errorNumber, int notFoundNumber = FileErrorNumber::FileNotFound);
 
 // One file of a folder listing. The date is read when asked for, so a file that vanished or whose
@@ -40,28 +46,44 @@ private:
     QString m_path;
 };
 
+// A file open for appending. Nothing is buffered: what append accepted has reached the system.
+class AppendFile {
+public:
+    virtual ~AppendFile() = default;
+    // Appends all bytes; returns 0, or the errno of the write that failed (part of the bytes may
+    // have been written before it).
+    virtual int append(const QByteArray& bytes) = 0;
+};
+
 // The program's one file-system object, kept by the run's shared state. Every failure raises
 // RuntimeError with the runtime's number and description; FileExists and folderExists never raise.
 // Paths are local paths; stored (possibly Windows) paths go through localPathFromStored first.
+// Tests put a failing file system in its place.
 class SharedFileSystem {
 public:
+    virtual ~SharedFileSystem() = default;
+
     // True when the path is not empty and names an existing file (not a folder).
-    bool FileExists(const QString& path) const;
-    bool folderExists(const QString& path) const;
+    virtual bool FileExists(const QString& path) const;
+    virtual bool folderExists(const QString& path) const;
 
     // Creates one folder; its parent must exist. An existing folder or file of that name raises
     // FileAlreadyExists, a missing parent PathNotFound.
-    void createFolder(const QString& path) const;
+    virtual void createFolder(const QString& path) const;
 
     // The files of a folder (not its subfolders), hidden ones included, sorted by name.
-    QList<FolderFile> folderFiles(const QString& folder) const;
+    virtual QList<FolderFile> folderFiles(const QString& folder) const;
 
     // Copies one file; with overwrite an existing destination is replaced, otherwise it raises
     // FileAlreadyExists. The destination is replaced in one step, so a failed copy leaves it as it was.
-    void CopyFile(const QString& source, const QString& destination, bool overwrite) const;
+    virtual void CopyFile(const QString& source, const QString& destination, bool overwrite) const;
 
     // Deletes one file; without force a read-only file raises PermissionDenied.
-    void DeleteFile(const QString& path, bool force) const;
+    virtual void DeleteFile(const QString& path, bool force) const;
+
+    // Opens a file for appending, creating it when missing. The open never waits (a pipe without a
+    // reader fails at once).
+    virtual std::unique_ptr<AppendFile> openForAppend(const QString& path) const;
 
     // The last component of a path ("\" and "/" both separate), the whole text when it has no
     // folder part; trailing separators are passed over.
@@ -72,3 +94,7 @@ public:
 // holding ":\" is a full Windows path and maps to the same path from the root, its drive dropped;
 // one starting with "/" (or "\") is already a full path; anything else is a name inside the folder.
 QString localPathFromStored(const QString& stored, const QString& folder);
+
+// The whole contents of a regular file of at most maxBytes. Anything else (missing, unreadable, a
+// folder, a pipe, a device, a larger file) gives nothing; the open never waits on a pipe.
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes);

@@ -1,6 +1,7 @@
 #include "data/ChangeLog.h"
 
 #include "data/WorkStationInfo.h"
+#include "fakes/FakeFileSystem.h"
 #include "fakes/ScriptedPrompts.h"
 #include "runtime/RuntimeError.h"
 #include "system/Clock.h"
@@ -11,7 +12,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <sstream>
 
 namespace {
 
@@ -33,6 +37,28 @@ void writeFile(const QString& path, const QDateTime& modified)
     ASSERT_TRUE(f.setFileTime(modified, QFileDevice::FileModificationTime));
 }
 
+// What the code under test writes to standard error while it lives.
+class StandardErrorCapture {
+public:
+    StandardErrorCapture()
+        : m_previous(std::cerr.rdbuf(m_text.rdbuf()))
+    {
+    }
+    ~StandardErrorCapture() { std::cerr.rdbuf(m_previous); }
+    QString text() const { return QString::fromLocal8Bit(m_text.str()); }
+
+private:
+    std::ostringstream m_text;
+    std::streambuf* m_previous;
+};
+
+QString stoppedLogMessage(const QString& fileName, const QString& reason)
+{
+    return QStringLiteral("Changes are no longer being written to the change log %1 (%2). Edits still go to the server, but "
+                          "without a record in the log.")
+        .arg(fileName, reason);
+}
+
 QStringList filesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
@@ -44,7 +70,7 @@ protected:
     QString logs() const { return home.filePath("logs"); }
 
     QTemporaryDir home;
-    SharedFileSystem fileSystem;
+    FakeFileSystem fileSystem; // the real one until a test makes its writes fail
     FixedClock clock{startOfRun};
     FixedSystemIdentity identity{"TALVOSRV", "CORP", "jsmith"};
     WorkStationInfo workStation{identity};
@@ -146,10 +172,19 @@ TEST(ChangeLogLine, FieldsFollowTheLinesOrderAndTurnValuesIntoText)
          at + "UPDATE, CallHandler, ch, ContactRule, Alternate, TimeExpires, 1/2/1993 1:05:09 PM"},
         {"text kept as given", "UPDATE", "CallHandler", " padded ", std::nullopt, std::nullopt, "TextName", "Zoë's Desk ",
          at + "UPDATE, , , CallHandler,  padded , TextName, Zoë's Desk "},
+        {"line breaks in fields shown, not written", "UPDATE", "CallHandler", "sales\n2/2/2004 9:06:00 AM, DELETE", "Call\rHandler",
+         std::nullopt, "Text\r\nName", QString::fromUtf8("one\u2028two\u0085three\u2029four\vfive\fsix"),
+         at
+             + QString::fromUtf8("UPDATE, Call\u240DHandler, , CallHandler, sales\u240A2/2/2004 9:06:00 AM, DELETE, "
+                                 "Text\u240D\u240AName, one\u2424two\u2424three\u2424four\u240Bfive\u240Csix")},
+        {"other control characters shown, tabs kept", "UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName",
+         QString::fromUtf8("a\tb\x1b[1Ac\x7f") + QChar(0),
+         at + QString::fromUtf8("UPDATE, , , CallHandler, sales, TextName, a\tb\u241B[1Ac\u2421\u2400")},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ChangeLogLine(startOfRun, c.action, c.table, c.alias, c.parentTable, c.parentAlias, c.column, c.value),
-                  c.expected)
+        EXPECT_EQ(
+            ChangeLogLine(startOfRun, c.action, c.table, c.alias, c.parentTable, c.parentAlias, c.column, c.value).toStdString(),
+            c.expected.toStdString())
             << c.what;
     }
 }
@@ -189,17 +224,41 @@ TEST_F(ChangeLogTest, EachLineIsInTheFileAsSoonAsItIsWritten)
     EXPECT_TRUE(readFile(fileName).endsWith("2/2/2004 9:05:03 AM, UPDATE, , , CallHandler, sales, MaxMsgLen, 300\r\n"));
 }
 
-TEST_F(ChangeLogTest, HeaderNamesAMissingUserAsEmpty)
+TEST_F(ChangeLogTest, AValueWithLineBreaksStaysOneChangeLine)
 {
-    identity.set("TALVOSRV", "CORP", "");
-    workStation.Refresh();
-    log.OpenSessionLog(home.filePath("header.txt"));
-    const QList<QByteArray> lines = readFile(home.filePath("header.txt")).split('\n');
-    ASSERT_GT(lines.size(), 3);
-    EXPECT_EQ(lines.at(3), QByteArray("User logged in on computer named: TALVOSRV in domain=CORP as user with alias=\r"));
+    const QString fileName = log.GenerateNewLogFileName();
+    log.OpenSessionLog(fileName);
+    log.LogChange("UPDATE", "CallHandler", "sales\r\n12/10/2026 9:31:00 AM, DELETE, , , CallHandler, ceo, , \n", std::nullopt,
+                  std::nullopt, "TextName", "Sales");
+    const QList<QByteArray> lines = readFile(fileName).split('\n');
+    ASSERT_EQ(lines.size(), 9) << "seven header lines, one change and the end";
+    EXPECT_EQ(lines.at(7),
+              QString::fromUtf8("2/2/2004 9:05:03 AM, UPDATE, , , CallHandler, sales\u240D\u240A12/10/2026 9:31:00 AM, "
+                                "DELETE, , , CallHandler, ceo, , \u240A, TextName, Sales\r")
+                  .toUtf8());
 }
 
-TEST(ChangeLogWithoutAFolder, TheRunGoesOnWithoutALogAfterOneMessage)
+TEST_F(ChangeLogTest, HeaderNamesWhoRunsItOnOneLine)
+{
+    const struct {
+        const char* user;
+        QByteArray expected;
+    } cases[] = {
+        {"", "User logged in on computer named: TALVOSRV in domain=CORP as user with alias=\r"},
+        {"j\nsmith", "User logged in on computer named: TALVOSRV in domain=CORP as user with alias=j\u240Asmith\r"},
+    };
+    for (const auto& c : cases) {
+        identity.set("TALVOSRV", "CORP", c.user);
+        workStation.Refresh();
+        QFile::remove(home.filePath("header.txt"));
+        log.OpenSessionLog(home.filePath("header.txt"));
+        const QList<QByteArray> lines = readFile(home.filePath("header.txt")).split('\n');
+        ASSERT_EQ(lines.size(), 8) << c.user;
+        EXPECT_EQ(lines.at(3), c.expected);
+    }
+}
+
+TEST(ChangeLogWithoutAFolder, TheRunGoesOnWithoutALogAndSaysSo)
 {
     QTemporaryDir home;
     QFile blocker(home.filePath("logs"));
@@ -210,6 +269,7 @@ TEST(ChangeLogWithoutAFolder, TheRunGoesOnWithoutALogAfterOneMessage)
         {home.path(), "(error):58 (File already exists) in procedure GenerateNewLogFileName of Module Module1"},
         {home.filePath("missing-home"), "(error):76 (Path not found) in procedure GenerateNewLogFileName of Module Module1"},
     };
+    StandardErrorCapture standardError;
     for (const auto& [folder, message] : cases) {
         SharedFileSystem fileSystem;
         FixedClock clock(startOfRun);
@@ -230,7 +290,7 @@ TEST(ChangeLogWithoutAFolder, TheRunGoesOnWithoutALogAfterOneMessage)
             EXPECT_EQ(e.number(), 52);
             EXPECT_EQ(e.description(), QStringLiteral("Bad file name or number"));
         }
-        EXPECT_EQ(prompts.messages, QStringList({message}));
+        EXPECT_EQ(prompts.messages, QStringList({message, stoppedLogMessage(fileName, "Path not found")}));
     }
     EXPECT_EQ(filesIn(home.path()), QStringList({"logs"}));
     QFile check(home.filePath("logs"));
@@ -238,10 +298,11 @@ TEST(ChangeLogWithoutAFolder, TheRunGoesOnWithoutALogAfterOneMessage)
     EXPECT_EQ(check.readAll(), QByteArray("not a folder"));
 }
 
-TEST_F(ChangeLogTest, AFullDiskLosesLinesSilentlyAndTheCloseReportsIt)
+TEST_F(ChangeLogTest, AFullDiskIsToldOnceAndTheCloseReportsIt)
 {
     if (!QFileInfo::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
+    StandardErrorCapture standardError;
     log.OpenSessionLog("/dev/full");
     log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Sales");
     try {
@@ -251,7 +312,49 @@ TEST_F(ChangeLogTest, AFullDiskLosesLinesSilentlyAndTheCloseReportsIt)
         EXPECT_EQ(e.number(), 61);
         EXPECT_EQ(e.description(), QStringLiteral("Disk full"));
     }
-    EXPECT_TRUE(prompts.messages.isEmpty());
+    const QString message = stoppedLogMessage("/dev/full", "Disk full");
+    EXPECT_EQ(prompts.messages, QStringList({message}));
+    EXPECT_EQ(prompts.buttons, QList<int>({Buttons::OKOnly | Buttons::Exclamation}));
+    EXPECT_EQ(standardError.text(), message + "\n");
+}
+
+TEST_F(ChangeLogTest, ADiskThatFillsUpStopsTheLogWithOneWarningAndTheEditsGoOn)
+{
+    StandardErrorCapture standardError;
+    const QString fileName = log.GenerateNewLogFileName();
+    log.OpenSessionLog(fileName);
+    log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Before");
+    fileSystem.failWritesIn(logs(), ENOSPC);
+    log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Lost");
+    log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Lost too");
+    const QString message = stoppedLogMessage(fileName, "Disk full");
+    EXPECT_EQ(prompts.messages, QStringList({message}));
+    EXPECT_EQ(standardError.text(), message + "\n");
+
+    // Space again: the log stays stopped, as the message said, but ends with its trailer.
+    fileSystem.failWritesIn(QString(), 0);
+    log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "After");
+    log.CloseSessionLog();
+    const QByteArray text = readFile(fileName);
+    EXPECT_TRUE(text.contains("TextName, Before\r\n\r\n====")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Lost"));
+    EXPECT_FALSE(text.contains("After"));
+    EXPECT_EQ(prompts.messages.size(), 1);
+}
+
+TEST_F(ChangeLogTest, AFullDiskLeavesAnEmptyLogAndSaysSoAtStartUp)
+{
+    ASSERT_TRUE(QDir(home.path()).mkdir("logs"));
+    fileSystem.failWritesIn(logs(), ENOSPC);
+    StandardErrorCapture standardError;
+
+    const QString fileName = log.GenerateNewLogFileName();
+    log.OpenSessionLog(fileName);
+    EXPECT_EQ(prompts.messages, QStringList({stoppedLogMessage(fileName, "Disk full")})) << "told before any edit";
+    log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Sales");
+    EXPECT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(standardError.text().count("no longer being written"), 1);
+    EXPECT_EQ(readFile(fileName), QByteArray());
 }
 
 TEST_F(ChangeLogTest, ARunStartedInTheSameSecondKeepsTheFirstRunsLines)
@@ -280,20 +383,15 @@ TEST_F(ChangeLogTest, AReadOnlyLogsFolderReportsEachOldFileAndLeavesTheRunWithou
     ASSERT_TRUE(QDir(home.path()).mkdir("logs"));
     writeFile(logs() + "/TWR_031201_08_00_00.txt", startOfRun.addDays(-60));
     writeFile(logs() + "/TWR_031202_08_00_00.txt", startOfRun.addDays(-59));
-    ASSERT_TRUE(QFile::setPermissions(logs(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    QFile probe(logs() + "/probe");
-    if (probe.open(QIODevice::WriteOnly)) {
-        probe.remove();
-        QFile::setPermissions(logs(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        GTEST_SKIP() << "this account writes into read-only folders (root)";
-    }
+    fileSystem.failWritesIn(logs(), EACCES);
+    StandardErrorCapture standardError;
 
     log.OpenSessionLog(log.GenerateNewLogFileName());
     log.LogChange("UPDATE", "CallHandler", "sales", std::nullopt, std::nullopt, "TextName", "Sales");
 
     const QString denied = QStringLiteral("(error):70 (Permission denied) in procedure CleanupLogFiles of Module Module1");
-    EXPECT_EQ(prompts.messages, QStringList({denied, denied}));
+    const QString stopped = stoppedLogMessage(logs() + "/" + logName, "Permission denied");
+    EXPECT_EQ(prompts.messages, QStringList({denied, denied, stopped}));
     EXPECT_FALSE(log.isOpen());
-    QFile::setPermissions(logs(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(filesIn(logs()), QStringList({"TWR_031201_08_00_00.txt", "TWR_031202_08_00_00.txt"}));
 }

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <utility>
 
 namespace {
 
@@ -29,12 +31,30 @@ TEST(FileServerState, ReadsTheDecimalNumberAndCountsAnythingElseAsStopped)
     }
 }
 
-TEST(FileServerState, UnreadableStateCountsAsStopped)
+TEST(FileServerState, AnythingButASmallRegularFileCountsAsStoppedAtOnce)
 {
-    QTemporaryDir root;
-    ASSERT_TRUE(QDir(root.path()).mkdir(QStringLiteral("state")));
-    EXPECT_EQ(FileServerState(root.path()).state(), 0);
-    EXPECT_EQ(FileServerState(root.filePath(QStringLiteral("no such root"))).state(), 0);
+    QTemporaryDir folder, pipe, device, link, large;
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("state")));
+    // Nobody writes into the pipe: an ordinary open would wait for ever.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe.filePath(QStringLiteral("state"))).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), device.filePath(QStringLiteral("state"))));
+    QFile running(link.filePath(QStringLiteral("running")));
+    ASSERT_TRUE(running.open(QIODevice::WriteOnly));
+    running.write("32\n");
+    running.close();
+    ASSERT_TRUE(QFile::link(running.fileName(), link.filePath(QStringLiteral("state"))));
+    QFile padded(large.filePath(QStringLiteral("state")));
+    ASSERT_TRUE(padded.open(QIODevice::WriteOnly));
+    padded.write("32" + QByteArray(100, ' '));
+    padded.close();
+
+    const std::pair<QString, int> cases[] = {
+        {folder.path(), 0}, {folder.filePath(QStringLiteral("no such root")), 0},
+        {pipe.path(), 0},   {device.path(), 0},
+        {large.path(), 0},  {link.path(), ServerState::Running},
+    };
+    for (const auto& [root, expected] : cases)
+        EXPECT_EQ(FileServerState(root).state(), expected) << root.toStdString();
 }
 
 } // namespace

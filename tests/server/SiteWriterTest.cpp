@@ -11,7 +11,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <algorithm>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -207,6 +211,72 @@ TEST(SiteWriter, RefusesAFolderThatIsNotEmptyOrNotAFolder)
     EXPECT_NO_THROW(writeDemoSite(empty.path()));
     EXPECT_NO_THROW(writeDemoSite(empty.filePath(QStringLiteral("new/deeper"))));
     EXPECT_TRUE(QFile::exists(empty.filePath(QStringLiteral("new/deeper/TalvoDb.sqlite3"))));
+}
+
+// Files of this process cannot grow past a size while it lives: a full disk that any account,
+// root included, runs into, and that a test can empty again.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN); // the write fails instead of ending the process
+        rlimit limit = m_saved;
+        limit.rlim_cur = std::min(bytes, m_saved.rlim_max);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_previousHandler)(int) = nullptr;
+};
+
+ino_t inodeOf(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+TEST(SiteWriter, AWriteThatFailsLeavesNothingBehindAndTheRetryWorks)
+{
+    QTemporaryDir parent;
+    ASSERT_TRUE(QDir(parent.path()).mkdir(QStringLiteral("empty")));
+    for (const char* name : {"new", "empty"}) {
+        const QString target = parent.filePath(QString::fromLatin1(name));
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        {
+            const FileSizeLimit diskFull(64 * 1024); // the database is larger
+            EXPECT_EQ(runTalvoSite({target}, outStream, errStream), 1) << name;
+        }
+        EXPECT_EQ(QDir(parent.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+                  QStringList({QStringLiteral("empty")}))
+            << name << ": nothing half-written beside it";
+        EXPECT_TRUE(QDir(parent.filePath(QStringLiteral("empty"))).isEmpty());
+        const ino_t folderBefore = inodeOf(target);
+
+        EXPECT_EQ(runTalvoSite({target}, outStream, errStream), 0) << name << ": " << err.toStdString();
+        const RegistryStore registry = RegistryStore::load(target + QStringLiteral("/registry.reg"));
+        const auto rootPath =
+            registry.value(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Halvane\\Sorvic\\1.0"), QStringLiteral("Root Path"));
+        ASSERT_TRUE(rootPath) << name;
+        EXPECT_EQ(rootPath->text, QDir(target).absolutePath() + QLatin1Char('/')) << name << ": names where it ended up";
+        EXPECT_EQ(FileServerState(target).state(), ServerState::Running) << name;
+        if (folderBefore != 0) {
+            EXPECT_EQ(inodeOf(target), folderBefore) << "the folder given is filled, not replaced: a shell may stand in it";
+        }
+        QDir(target).removeRecursively();
+        if (QString::fromLatin1(name) == QLatin1String("empty")) {
+            ASSERT_TRUE(QDir(parent.path()).mkdir(QStringLiteral("empty")));
+        }
+    }
 }
 
 TEST(SiteWriter, CommandLineExplainsRefusesAndWrites)

@@ -5,6 +5,8 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <utility>
 
 namespace {
 
@@ -146,4 +148,69 @@ TEST(RegistryStore, LoadsFromFileAndTreatsAMissingOneAsEmpty)
 
     const RegistryStore store = RegistryStore::load(file.fileName());
     EXPECT_EQ(textOf(store, Sorvic, "Root Path"), QStringLiteral("D:\\Serveur Télé\\"));
+}
+
+TEST(RegistryStore, AVeryDeepKeyAndVeryLongValuesAreReadWhole)
+{
+    QByteArray deep = "HKEY_LOCAL_MACHINE";
+    for (int level = 0; level < 5000; ++level)
+        deep += "\\K" + QByteArray::number(level);
+    QByteArray longLine = "\"OneLine\"=hex:";
+    QByteArray continued = "\"Continued\"=hex:";
+    QByteArray expected;
+    for (int i = 0; i < 300000; ++i) {
+        const QByteArray byte = QByteArray::number(i % 256, 16);
+        expected.append(char(i % 256));
+        longLine += (i ? "," : "") + byte;
+        continued += byte + (i + 1 < 300000 ? (i % 25 == 24 ? ",\\\r\n  " : ",") : "");
+    }
+    const RegistryStore store = RegistryStore::parse("Windows Registry Editor Version 5.00\r\n[" + deep + "]\r\n" + longLine
+                                                     + "\r\n" + continued + "\r\n\"Text\"=\"" + QByteArray(200000, 'x') + "\"\r\n"
+                                                     + "[HKEY_LOCAL_MACHINE\\S\\Key]\r\n[HKEY_LOCAL_MACHINE\\S\\Key!x]\r\n"
+                                                     + "[HKEY_LOCAL_MACHINE\\S\\Key2\\Sub]\r\n");
+
+    const QString deepKey = QString::fromLatin1(deep);
+    EXPECT_TRUE(store.hasKey(deepKey));
+    EXPECT_TRUE(store.hasKey(deepKey.left(deepKey.indexOf(QStringLiteral("\\K2500\\")) + 6)));
+    EXPECT_FALSE(store.hasKey(deepKey.left(deepKey.indexOf(QStringLiteral("\\K2500\\")) + 5)));
+    EXPECT_FALSE(store.hasKey(deepKey + "\\K5000"));
+    for (const char* name : {"OneLine", "Continued"}) {
+        const auto value = store.value(deepKey, name);
+        ASSERT_TRUE(value) << name;
+        EXPECT_EQ(value->bytes, expected) << name;
+    }
+    EXPECT_EQ(textOf(store, deepKey, "Text"), QString(200000, QLatin1Char('x')));
+
+    // Parents of named keys exist; keys that merely begin alike do not.
+    for (const char* key : {"HKEY_LOCAL_MACHINE\\S", "HKEY_LOCAL_MACHINE\\S\\Key", "HKEY_LOCAL_MACHINE\\S\\Key!x",
+                            "HKEY_LOCAL_MACHINE\\s\\KEY2", "HKEY_LOCAL_MACHINE\\S\\Key2\\Sub\\"})
+        EXPECT_TRUE(store.hasKey(key)) << key;
+    for (const char* key : {"HKEY_LOCAL_MACHINE\\S\\Ke", "HKEY_LOCAL_MACHINE\\S\\Key!", "HKEY_LOCAL_MACHINE\\S\\Key2\\Su",
+                            "HKEY_LOCAL_MACHINE\\S\\Key3", "", "\\"})
+        EXPECT_FALSE(store.hasKey(key)) << key;
+}
+
+TEST(RegistryStore, LoadsOnlyARegularFileOfBoundedSize)
+{
+    QTemporaryDir dir;
+    const QByteArray key = "[HKEY_LOCAL_MACHINE\\Software\\Halvane]\r\n";
+    const auto writeSized = [&](const QString& name, qint64 size) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(key);
+        file.write(QByteArray(size - key.size(), '\n'));
+    };
+    writeSized("largest.reg", RegistryStore::MaxFileSize);
+    writeSized("too-large.reg", RegistryStore::MaxFileSize + 1);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe.reg")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", dir.filePath("zero.reg")));
+
+    const std::pair<const char*, bool> cases[] = {
+        {"largest.reg", true},
+        {"too-large.reg", false},
+        {"pipe.reg", false}, // nobody writes: an ordinary open would wait for ever
+        {"zero.reg", false}, // an endless device
+    };
+    for (const auto& [name, read] : cases)
+        EXPECT_EQ(RegistryStore::load(dir.filePath(name)).hasKey("HKEY_LOCAL_MACHINE\\Software\\Halvane"), read) << name;
 }

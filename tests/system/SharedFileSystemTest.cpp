@@ -4,9 +4,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -177,4 +181,51 @@ TEST_F(SharedFileSystemTest, DeleteFileHonoursReadOnlyUnlessForced)
     expectFileError([&] { fs.DeleteFile(at("old.txt"), true); }, 53, "File not found");
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
     expectFileError([&] { fs.DeleteFile(at("folder"), true); }, 53, "File not found");
+}
+
+TEST_F(SharedFileSystemTest, OpenForAppendAddsToTheEndAndNeverWaitsOnAPipe)
+{
+    writeFile(at("log.txt"), "first\r\n");
+    {
+        const auto file = fs.openForAppend(at("log.txt"));
+        EXPECT_EQ(file->append("second\r\n"), 0);
+        EXPECT_EQ(readFile(at("log.txt")), QByteArray("first\r\nsecond\r\n")) << "nothing is held back";
+    }
+    EXPECT_EQ(fs.openForAppend(at("new.txt"))->append("x"), 0);
+    EXPECT_EQ(readFile(at("new.txt")), QByteArray("x"));
+
+    expectFileError([&] { fs.openForAppend(at("missing/log.txt")); }, 76, "Path not found");
+    // A pipe nobody reads would hold the open for ever.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(at("pipe")).constData(), 0600), 0);
+    expectFileError([&] { fs.openForAppend(at("pipe")); }, 75, "Path/File access error");
+    if (QFileInfo::exists("/dev/full")) {
+        EXPECT_EQ(fs.openForAppend("/dev/full")->append("x"), ENOSPC);
+    }
+}
+
+TEST_F(SharedFileSystemTest, ReadRegularFileRefusesWhatIsNoFileOrTooLarge)
+{
+    writeFile(at("small"), "0123456789");
+    writeFile(at("empty"), "");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(at("pipe")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(at("small"), at("link-to-file")));
+    ASSERT_TRUE(QFile::link("/dev/zero", at("link-to-zero")));
+
+    const struct {
+        const char* name;
+        qint64 maxBytes;
+        std::optional<QByteArray> expected;
+    } cases[] = {
+        {"small", 10, QByteArray("0123456789")},
+        {"small", 9, std::nullopt},
+        {"empty", 0, QByteArray()},
+        {"link-to-file", 100, QByteArray("0123456789")},
+        {"missing", 100, std::nullopt},
+        {"folder", 100, std::nullopt},
+        {"pipe", 100, std::nullopt}, // without a writer an ordinary open would wait for ever
+        {"link-to-zero", 100, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(readRegularFile(at(c.name), c.maxBytes), c.expected) << c.name;
 }
