@@ -7,13 +7,14 @@
 #include "tree/CallFlowTree.h"
 #include "tree/ObjectListPage.h"
 #include "tree/ReferencesPanel.h"
+#include "tree/TreeDisplayCommands.h"
 #include "tree/TreeEvents.h"
 #include "tree/TreeRowModel.h"
 #include "widgets/Named.h"
 #include "widgets/OutlineGrid.h"
 #include "widgets/OutlineGridView.h"
 
-Assembly::Assembly(SharedState& state)
+Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     : m_treeGrid(std::make_unique<OutlineGrid>()),
       m_window(std::make_unique<frmMain>(state)),
       m_environment(std::make_unique<EnvironmentServices>(state))
@@ -31,6 +32,10 @@ Assembly::Assembly(SharedState& state)
     m_treeEvents = std::make_unique<TreeEvents>(state, *m_treeGrid, *m_treeView, *m_tree);
     m_treeEvents->connectTo(m_pane, m_references, nullptr, m_window.get());
     m_references->connectTo(m_window->showReferencesOption(), m_tree.get(), m_window.get());
+    m_objectList->connectTo(m_tree.get(), m_pane, m_references, m_window.get(), dialogs);
+    m_treeCommands = std::make_unique<TreeDisplayCommands>(state, *m_treeGrid, *m_tree);
+    m_treeCommands->connectTo(m_window->treeCommandItems(), m_treeEvents.get(), m_objectList, m_window.get(), dialogs,
+                              m_window.get());
     m_pane->setCurrentObjectLabel(m_window->currentObjectLabel());
     OutlineGrid& grid = *m_treeGrid;
     m_pane->setCurrentRowText([&grid] { return grid.row() >= 0 ? grid.cellText(grid.row(), TreeColumn::Main) : QString(); });
@@ -41,6 +46,7 @@ Assembly::~Assembly()
 {
     // The tree's handlers go before the tree, the tree lets go of the view's pictures before the
     // window takes the view down.
+    m_treeCommands.reset();
     m_treeEvents.reset();
     m_tree.reset();
     m_window.reset();

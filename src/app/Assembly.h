@@ -3,6 +3,7 @@
 #include <memory>
 
 class CallFlowTree;
+class DialogOperations;
 class EnvironmentServices;
 class frmMain;
 class ObjectListPage;
@@ -11,6 +12,7 @@ class OutlineGridView;
 class PropertyPane;
 class ReferencesPanel;
 class SharedState;
+class TreeDisplayCommands;
 class TreeEvents;
 
 // The whole program on one shared state: the main window with the pages of every subsystem,
@@ -18,7 +20,9 @@ class TreeEvents;
 // build the same.
 class Assembly {
 public:
-    explicit Assembly(SharedState& state);
+    // The creation, search and lookup dialogs are not built yet: without them the commands that
+    // open one do nothing. Tests pass a scripted stand-in.
+    explicit Assembly(SharedState& state, DialogOperations* dialogs = nullptr);
     ~Assembly();
     Assembly(const Assembly&) = delete;
     Assembly& operator=(const Assembly&) = delete;
@@ -26,6 +30,8 @@ public:
     frmMain& window() { return *m_window; }
     CallFlowTree& tree() { return *m_tree; }
     TreeEvents& treeEvents() { return *m_treeEvents; }
+    TreeDisplayCommands& treeCommands() { return *m_treeCommands; }
+    ObjectListPage& objectList() { return *m_objectList; }
     OutlineGrid& treeGrid() { return *m_treeGrid; }
     PropertyPane& pane() { return *m_pane; }
     ReferencesPanel& references() { return *m_references; }
@@ -35,6 +41,7 @@ private:
     std::unique_ptr<frmMain> m_window;
     std::unique_ptr<CallFlowTree> m_tree;
     std::unique_ptr<TreeEvents> m_treeEvents;
+    std::unique_ptr<TreeDisplayCommands> m_treeCommands;
     std::unique_ptr<EnvironmentServices> m_environment;
     // Owned by the window once hosted.
     OutlineGridView* m_treeView;

@@ -95,6 +95,12 @@ void frmMain::hostReferences(QWidget* panel)
 void frmMain::buildMenus()
 {
     file = named(menuBar()->addMenu(QStringLiteral("&File")), "file");
+    RefreshDatabase = named(file->addAction(QStringLiteral("&Refresh database")), "RefreshDatabase");
+    RefreshDatabase->setShortcut(Qt::Key_F2);
+    StartTreeWith = named(file->addMenu(QStringLiteral("&Load new tree starting with...")), "StartTreeWith");
+    SearchForSubscriber = named(StartTreeWith->addAction(QStringLiteral("&Subscriber")), "SearchForSubscriber");
+    CreateNewCallHandler = named(StartTreeWith->addAction(QStringLiteral("&Call Handler")), "CreateNewCallHandler");
+    file->addSeparator();
     Exit = named(file->addAction(QStringLiteral("E&xit")), "Exit");
     connectGuarded(m_state.prompts, Exit, &QAction::triggered, this, [this] { Exit_Click(); });
 
@@ -110,6 +116,9 @@ void frmMain::buildMenus()
     ShowAfterMessageLinks = option("ShowAfterMessageLinks", QStringLiteral("Show \"After Message\" links in tree"), true);
     ShowAfterGreetingLinks = option("ShowAfterGreetingLinks", QStringLiteral("Show \"After Greeting\" links in tree"), false);
     ShowReferences = option("ShowReferences", QStringLiteral("Show references to selected object"), true);
+    mnuOptions->addSeparator();
+    ExpandAllNodes = named(mnuOptions->addAction(QStringLiteral("Expand all nodes")), "ExpandAllNodes");
+    CollapseNodes = named(mnuOptions->addAction(QStringLiteral("Collapse all nodes")), "CollapseNodes");
 
     Extensions = named(menuBar()->addMenu(QStringLiteral("E&xtensions")), "Extensions");
     mnuSchedules = named(Extensions->addAction(QStringLiteral("Schedules")), "mnuSchedules");
@@ -120,6 +129,12 @@ void frmMain::buildMenus()
 TreeDisplayOptions frmMain::displayOptions() const
 {
     return {ShowIgnoreKey, ShowNoLeafs, ShowAfterMessageLinks, ShowAfterGreetingLinks};
+}
+
+TreeCommandItems frmMain::treeCommandItems() const
+{
+    return {ShowIgnoreKey, ShowNoLeafs,     ShowAfterMessageLinks, ShowAfterGreetingLinks, ExpandAllNodes,
+            CollapseNodes, RefreshDatabase, SearchForSubscriber,   CreateNewCallHandler};
 }
 
 void frmMain::ShowTreeTab()

@@ -40,6 +40,7 @@ public:
     void setParts(const MainWindowParts& parts) { m_parts = parts; }
 
     TreeDisplayOptions displayOptions() const;
+    TreeCommandItems treeCommandItems() const;
     QAction* showReferencesOption() const { return ShowReferences; }
 
     void ShowTreeTab() override;
@@ -77,6 +78,10 @@ private:
     QLabel* lblCurrentObjectDisplayName;
 
     QMenu* file;
+    QAction* RefreshDatabase;
+    QMenu* StartTreeWith;
+    QAction* SearchForSubscriber;
+    QAction* CreateNewCallHandler;
     QAction* Exit;
     QMenu* mnuOptions;
     QAction* ShowIgnoreKey;
@@ -84,6 +89,8 @@ private:
     QAction* ShowAfterMessageLinks;
     QAction* ShowAfterGreetingLinks;
     QAction* ShowReferences;
+    QAction* ExpandAllNodes;
+    QAction* CollapseNodes;
     QMenu* Extensions;
     QAction* mnuSchedules;
 };

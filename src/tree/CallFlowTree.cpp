@@ -27,6 +27,7 @@ const QString kExpandRowError = QStringLiteral("Error in ExpandRow: ");
 // after-message link.
 constexpr int kFirstGreeting = 12;
 constexpr int kAfterMessage = 18;
+static_assert(CallFlowTree::MostRowsOfOneExpansion == 2 * (kAfterMessage + 1));
 const std::array<QString, 19> kChildAlias = {
     QStringLiteral("0"),   QStringLiteral("1"),   QStringLiteral("2"),   QStringLiteral("3"),   QStringLiteral("4"),
     QStringLiteral("5"),   QStringLiteral("6"),   QStringLiteral("7"),   QStringLiteral("8"),   QStringLiteral("9"),

@@ -45,6 +45,8 @@ public:
 
     // What the user is told when an expansion stops at the row limit.
     static QString rowLimitMessage();
+    // The most rows one ExpandRow adds: a row for each of the 19 links, each with its placeholder.
+    static constexpr int MostRowsOfOneExpansion = 2 * 19;
 
 private:
     struct Link;

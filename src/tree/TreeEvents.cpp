@@ -45,6 +45,11 @@ void TreeEvents::ATTree_AfterRowColChange(int, int, int NewRow, int)
     // Emptying the grid reports a move to no row; there is nothing to show then.
     if (NewRow < 0 || NewRow >= m_grid.rowCount())
         return;
+    // Expand all makes each row it builds current on the way and shows row 0 when it is done:
+    // neither the pane nor the references are loaded meanwhile, so a requery of the whole
+    // cache for every built row would buy nothing.
+    if (m_state.ExpandAllInProgress)
+        return;
     m_state.bLinkFromTab = false;
     if (m_window)
         m_window->setBusy(true);

@@ -38,6 +38,14 @@ public:
     virtual void LoadReferencesInfo(const QString& strObjectID, qint16 iNodeType) = 0;
 };
 
+// Re-rooting from the tree's own row: what the action popup's "Set As New Tree Root" calls.
+class TreeRootCommands {
+public:
+    virtual ~TreeRootCommands() = default;
+    // Makes the call handler or subscriber of the current tree row the root of a new tree.
+    virtual void PopUpSetAsTreeRoot_Click() = 0;
+};
+
 // The tree's row selection: what the editors call to show the current row again.
 class TreeSelection {
 public:
@@ -57,10 +65,44 @@ public:
     virtual void setBusy(bool busy) = 0;
 };
 
+// The hourglass for a scope, taken down on every way out; a missing window shows nothing.
+class TreeWindowBusy {
+public:
+    explicit TreeWindowBusy(TreeWindow* window)
+        : m_window(window)
+    {
+        if (m_window)
+            m_window->setBusy(true);
+    }
+    ~TreeWindowBusy()
+    {
+        if (m_window)
+            m_window->setBusy(false);
+    }
+    TreeWindowBusy(const TreeWindowBusy&) = delete;
+    TreeWindowBusy& operator=(const TreeWindowBusy&) = delete;
+
+private:
+    TreeWindow* m_window;
+};
+
 // The Options menu items whose check marks decide which links get rows; the window owns them.
 struct TreeDisplayOptions {
     const QAction* ShowIgnoreKey = nullptr;
     const QAction* ShowNoLeafs = nullptr;
     const QAction* ShowAfterMessageLinks = nullptr;
     const QAction* ShowAfterGreetingLinks = nullptr;
+};
+
+// The menu items whose commands change what the tree shows as a whole; the window owns them.
+struct TreeCommandItems {
+    QAction* ShowIgnoreKey = nullptr;
+    QAction* ShowNoLeafs = nullptr;
+    QAction* ShowAfterMessageLinks = nullptr;
+    QAction* ShowAfterGreetingLinks = nullptr;
+    QAction* ExpandAllNodes = nullptr;
+    QAction* CollapseNodes = nullptr;
+    QAction* RefreshDatabase = nullptr;
+    QAction* SearchForSubscriber = nullptr;
+    QAction* CreateNewCallHandler = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "widgets/BoundGrid.h"
 
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <algorithm>
@@ -59,28 +60,57 @@ void BoundGridModel::sort(int column, Qt::SortOrder order)
     if (column <= 0 || column >= m_captions.size())
         return;
     const size_t c = size_t(column - 1);
-    emit layoutAboutToBeChanged();
     // Numbers before texts, Null first, texts without regard to case: what an administrator
-    // expects of extensions and names alike.
-    auto less = [c](const Row& a, const Row& b) {
-        const Variant& x = a[c];
-        const Variant& y = b[c];
-        if (x.isNull() || y.isNull())
-            return x.isNull() && !y.isNull();
-        const QString tx = x.textOrEmpty(), ty = y.textOrEmpty();
-        bool nx = false, ny = false;
-        const double dx = tx.toDouble(&nx), dy = ty.toDouble(&ny);
-        if (nx && ny)
-            return dx < dy;
-        if (nx != ny)
-            return nx;
-        return tx.compare(ty, Qt::CaseInsensitive) < 0;
+    // expects of extensions and names alike. Each cell's key is made once, not per comparison.
+    struct Key {
+        int rank; // 0 Null, 1 number, 2 text
+        double number;
+        QString text;
     };
+    const size_t n = m_rows.size();
+    std::vector<Key> keys(n);
+    for (size_t r = 0; r < n; ++r) {
+        const Variant& v = c < m_rows[r].size() ? m_rows[r][c] : Variant::null();
+        Key& k = keys[r];
+        if (v.isNull()) {
+            k = {0, 0, QString()};
+            continue;
+        }
+        k.text = v.textOrEmpty();
+        bool numeric = false;
+        k.number = k.text.toDouble(&numeric);
+        k.rank = numeric ? 1 : 2;
+    }
+    auto less = [&keys](size_t a, size_t b) {
+        const Key& x = keys[a];
+        const Key& y = keys[b];
+        if (x.rank != y.rank)
+            return x.rank < y.rank;
+        if (x.rank == 1)
+            return x.number < y.number;
+        return x.rank == 2 && x.text.compare(y.text, Qt::CaseInsensitive) < 0;
+    };
+    std::vector<size_t> perm(n);
+    for (size_t r = 0; r < n; ++r)
+        perm[r] = r;
     if (order == Qt::AscendingOrder)
-        std::stable_sort(m_rows.begin(), m_rows.end(), less);
+        std::stable_sort(perm.begin(), perm.end(), less);
     else
-        std::stable_sort(m_rows.begin(), m_rows.end(), [&](const Row& a, const Row& b) { return less(b, a); });
-    emit layoutChanged();
+        std::stable_sort(perm.begin(), perm.end(), [&](size_t a, size_t b) { return less(b, a); });
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newRowOf(n);
+    std::vector<Row> sorted;
+    sorted.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+        newRowOf[perm[i]] = int(i);
+        sorted.push_back(std::move(m_rows[perm[i]]));
+    }
+    m_rows = std::move(sorted);
+    const QModelIndexList persistent = persistentIndexList();
+    for (const QModelIndex& from : persistent)
+        changePersistentIndex(from, index(newRowOf[size_t(from.row())], from.column()));
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void BoundGridModel::setCaption(int col, const QString& caption)
@@ -119,24 +149,56 @@ BoundGrid::BoundGrid(QWidget* parent)
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setSortIndicatorShown(true);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
-        const Qt::SortOrder order =
-            horizontalHeader()->sortIndicatorSection() == section && horizontalHeader()->sortIndicatorOrder() == Qt::AscendingOrder
-                ? Qt::DescendingOrder
-                : Qt::AscendingOrder;
-        horizontalHeader()->setSortIndicator(section, order);
-        m_model->sort(section, order);
+        // The header has turned its indicator already: up for a new column, over for the same.
+        QHeaderView* header = horizontalHeader();
+        if (header->sortIndicatorSection() != section)
+            header->setSortIndicator(section, Qt::AscendingOrder);
+        m_model->sort(section, header->sortIndicatorOrder());
         setCurrentDataRow(-1);
         emit sortedByUser();
     });
+    connect(m_model, &QAbstractItemModel::modelReset, this, &BoundGrid::hideKeptColumns);
+}
+
+void BoundGrid::keepColumnsHidden(const QList<int>& columns)
+{
+    m_keptHidden = columns;
+    hideKeptColumns();
+}
+
+void BoundGrid::hideKeptColumns()
+{
+    for (int c : m_keptHidden)
+        setColumnHidden(c, true);
+}
+
+void BoundGrid::mousePressEvent(QMouseEvent* event)
+{
+    emit gridMouseDown(event->button(), event->modifiers(), event->globalPosition().toPoint());
+    if (event->button() == Qt::RightButton && m_rightClickKeepsCurrentRow) {
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void BoundGrid::focusInEvent(QFocusEvent* event)
+{
+    QTableView::focusInEvent(event);
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        emit gotFocus();
 }
 
 void BoundGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTableView::mouseDoubleClickEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    emit gridDblClick();
     // The row under the mouse, not the row a press made current: a double click on the header
-    // or below the last row does nothing.
+    // or below the last row is no double click on a row.
     const QModelIndex index = indexAt(event->position().toPoint());
-    if (event->button() == Qt::LeftButton && index.isValid()) {
+    if (index.isValid()) {
         setCurrentDataRow(index.row());
         emit dataRowDoubleClicked(index.row());
     }

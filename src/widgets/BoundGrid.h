@@ -3,6 +3,7 @@
 #include "runtime/Variant.h"
 
 #include <QAbstractTableModel>
+#include <QList>
 #include <QStringList>
 #include <QTableView>
 #include <vector>
@@ -54,15 +55,32 @@ public:
     // The key column's value in the current data row; Null when there is none.
     Variant currentValue(const QString& key) const;
 
+    // Columns, by the program's numbering, that stay hidden through every binding.
+    void keepColumnsHidden(const QList<int>& columns);
+    // A right click leaves the current row where it was (the popup acts on it).
+    void setRightClickKeepsCurrentRow(bool keep) { m_rightClickKeepsCurrentRow = keep; }
+
 protected:
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 signals:
     // The user sorted by a header click; the current row has gone back to the header row.
     void sortedByUser();
+    // A mouse button went down over the rows; the position is global.
+    void gridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint& globalPos);
+    // A double click anywhere over the rows, below the last one included.
+    void gridDblClick();
     // A double click on a data row.
     void dataRowDoubleClicked(int row);
+    // The focus came from another control of the window, not back from another window.
+    void gotFocus();
 
 private:
+    void hideKeptColumns();
+
     BoundGridModel* m_model;
+    QList<int> m_keptHidden;
+    bool m_rightClickKeepsCurrentRow = false;
 };

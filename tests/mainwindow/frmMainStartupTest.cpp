@@ -93,8 +93,10 @@ TEST(frmMainStartup, AMissingDatabaseEndsTheRunAsAMissingOpeningGreeting)
     QFile::remove(f.site.databasePath());
     EXPECT_FALSE(f.load());
     const QString closed = "error in form load routine:Operation is not allowed when the object is closed.";
+    // Choosing the first list kind loads the object list, whose query cannot be opened either.
+    const QString noList = "Error in LoadGridView:Cannot open database \"TalvoDb\" requested by the login. The login failed.";
     EXPECT_EQ(f.prompts.messages,
-              QStringList({closed, closed, closed, "Error! Could not locate opening greeting handler.  Exiting"}));
+              QStringList({noList, closed, closed, closed, "Error! Could not locate opening greeting handler.  Exiting"}));
     EXPECT_TRUE(f.changeLogText().contains("Session ended at +"));
 }
 

@@ -13,7 +13,12 @@
 // The main window on the demo site, started, with helpers to reach and open the tree's rows.
 class TreeFixture {
 public:
-    TreeFixture() { f.build(); }
+    // dialogs (may be null) stands in for the creation, search and lookup dialogs.
+    explicit TreeFixture(DialogOperations* dialogs = nullptr)
+    {
+        f.dialogs = dialogs;
+        f.build();
+    }
 
     bool load() { return f.load(); }
     OutlineGrid& grid() { return f.treeGrid(); }
