@@ -52,6 +52,10 @@ public:
     void Form_Load(const QStringList& commandLine);
     void Form_Resize();
     void Exit_Click();
+    // The Help menu.
+    void ShowHelp_Click();
+    void HelpAbout_Click();
+    void mnuCheckForUpdatedVersion_Click();
 
     // The window's outer size in twips, as the layout rule measures it.
     double outerWidthTwips() const;
@@ -86,4 +90,8 @@ private:
     QAction* ShowReferences;
     QMenu* Extensions;
     QAction* mnuSchedules;
+    QMenu* Help;
+    QAction* ShowHelp;
+    QAction* HelpAbout;
+    QAction* mnuCheckForUpdatedVersion;
 };
