@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
+#include <QNetworkProxy>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -16,6 +17,10 @@ public:
 
     LocalPageServer()
     {
+        // The fetch asks the machine's proxy settings; a test machine's proxy must not stand
+        // between the test and its own server.
+        QNetworkProxyFactory::setUseSystemConfiguration(false);
+        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
         QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] { accept(); });
         m_server.listen(QHostAddress::LocalHost);
     }
