@@ -10,8 +10,10 @@
 #include "server/ServerFunctions.h"
 #include "server/SiteWriter.h"
 #include "system/Clock.h"
+#include "system/PageFetcher.h"
 #include "system/Process.h"
 #include "system/SystemIdentity.h"
+#include "system/UrlOpener.h"
 #include "tree/CallFlowTree.h"
 #include "tree/TreeRowModel.h"
 #include "widgets/OutlineGrid.h"
@@ -97,6 +99,8 @@ int main(int argc, char** argv)
     FileServerState serverState(root);
     SystemProcessControl process;
     SystemProcessLauncher launcher;
+    DesktopUrlOpener urlOpener;
+    NetworkPageFetcher pageFetcher;
     const RunEnvironment environment{root,
                                      ProgramFolder(temp.path()),
                                      prompts,
@@ -107,7 +111,10 @@ int main(int argc, char** argv)
                                      launcher,
                                      registerServerFunctions,
                                      QStringLiteral("1.0.0"),
-                                     [] { return std::unique_ptr<AudioDevice>(); }};
+                                     [] { return std::unique_ptr<AudioDevice>(); },
+                                     urlOpener,
+                                     pageFetcher,
+                                     QString()};
     SharedState state(environment);
     state.ConnectionString = ConnectionFactory::connectionStringFor(QStringLiteral("BENCH"));
 

@@ -35,3 +35,19 @@ function(tw_test folder)
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TREEWRIGHT_HOME=${CMAKE_CURRENT_BINARY_DIR}/home_${folder}")
 endfunction()
+
+# The program's own files that lie beside it (help page, ...): the build copies them into the
+# program folder, the install puts them beside the installed program.
+function(tw_program_files target)
+  set(outputs)
+  foreach(source ${ARGN})
+    get_filename_component(name ${source} NAME)
+    get_filename_component(path ${source} ABSOLUTE)
+    add_custom_command(OUTPUT ${TW_PROGRAM_DIR}/${name}
+                       COMMAND ${CMAKE_COMMAND} -E copy_if_different ${path} ${TW_PROGRAM_DIR}/${name}
+                       DEPENDS ${path} VERBATIM)
+    list(APPEND outputs ${TW_PROGRAM_DIR}/${name})
+    install(FILES ${path} DESTINATION ${TW_INSTALL_PROGRAM_DIR})
+  endforeach()
+  add_custom_target(${target} ALL DEPENDS ${outputs})
+endfunction()

@@ -1,12 +1,15 @@
 #include "app/Assembly.h"
 #include "audio/device/QtAudioDevice.h"
 #include "data/SharedState.h"
+#include "environment/UpdatePage.h"
 #include "mainwindow/frmMain.h"
 #include "server/FileServerState.h"
 #include "server/ServerFunctions.h"
 #include "system/Clock.h"
+#include "system/PageFetcher.h"
 #include "system/Process.h"
 #include "system/SystemIdentity.h"
+#include "system/UrlOpener.h"
 #include "widgets/QtUserPrompts.h"
 
 #include <QApplication>
@@ -25,6 +28,8 @@ int main(int argc, char** argv)
     FileServerState serverState(serverRoot);
     SystemProcessControl process;
     SystemProcessLauncher launcher;
+    DesktopUrlOpener urlOpener;
+    NetworkPageFetcher pageFetcher;
     const RunEnvironment environment{serverRoot,
                                      ProgramFolder::fromEnvironment(),
                                      prompts,
@@ -35,7 +40,10 @@ int main(int argc, char** argv)
                                      launcher,
                                      registerServerFunctions,
                                      QStringLiteral(TW_VERSION),
-                                     [] { return makeSystemAudioDevice(); }};
+                                     [] { return makeSystemAudioDevice(); },
+                                     urlOpener,
+                                     pageFetcher,
+                                     updatePageAddressFromEnvironment()};
     SharedState state(environment);
 
     Assembly program(state);

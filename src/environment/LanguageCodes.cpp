@@ -107,4 +107,18 @@ QString GetLanguageNameFromCode(const QString& code)
     return GetLanguageName(GetLCIDFromCode(code));
 }
 
+qint32 lcidOfLocale(const QLocale& locale)
+{
+    const PlatformLanguage* sameLanguage = nullptr;
+    for (const PlatformLanguage& language : kPlatformLanguages) {
+        if (language.language != locale.language())
+            continue;
+        if (language.territory == locale.territory())
+            return language.lcid;
+        if (!sameLanguage)
+            sameLanguage = &language;
+    }
+    return sameLanguage ? sameLanguage->lcid : kDefaultLcid;
+}
+
 } // namespace LanguageCodes

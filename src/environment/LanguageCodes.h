@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QLocale;
+
 // The languages the program knows by LCID and by three-letter code, and their display names.
 // These read and change no state.
 namespace LanguageCodes {
@@ -13,5 +15,8 @@ QString GetLanguageCode(qint32 lcid);
 // The language's display name ("English (United States)"), "(error)" for an LCID unknown.
 QString GetLanguageName(qint32 lcid);
 QString GetLanguageNameFromCode(const QString& code);
+// The LCID of a locale, as the user's default language: the language in its territory, else the
+// language's first LCID, else 1033.
+qint32 lcidOfLocale(const QLocale& locale);
 
 } // namespace LanguageCodes

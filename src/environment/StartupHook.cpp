@@ -6,7 +6,8 @@
 
 #include <QFileInfo>
 
-void RunTestBatch(const ProgramFolder& programFolder, const QString& programVersion, ProcessLauncher& launcher)
+void RunTestBatch(const ProgramFolder& programFolder, const QString& programVersion, const QString& updatePageAddress,
+                  ProcessLauncher& launcher)
 {
     // The hook never troubles the start-up.
     runStepSilently([&] {
@@ -14,6 +15,6 @@ void RunTestBatch(const ProgramFolder& programFolder, const QString& programVers
         if (!batch.isFile() || !batch.isExecutable())
             return;
         // Arguments go to the program as they are; no shell sees them.
-        launcher.startDetached(batch.absoluteFilePath(), {programVersion, kUpdatePageAddress}, programFolder.path());
+        launcher.startDetached(batch.absoluteFilePath(), {programVersion, updatePageAddress}, programFolder.path());
     });
 }

@@ -2,6 +2,7 @@
 
 #include "data/ProcessLifetime.h"
 #include "data/SharedState.h"
+#include "environment/EnvironmentOperations.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/SlotGuard.h"
 #include "widgets/Named.h"
@@ -10,6 +11,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <array>
@@ -124,6 +126,38 @@ void frmMain::buildMenus()
     mnuSchedules = named(Extensions->addAction(QStringLiteral("Schedules")), "mnuSchedules");
     mnuSchedules->setVisible(false);
     Extensions->menuAction()->setVisible(false); // shown once it holds a visible item
+
+    Help = named(menuBar()->addMenu(QStringLiteral("&Help")), "Help");
+    ShowHelp = named(Help->addAction(QStringLiteral("&Help")), "ShowHelp");
+    named(Help->addSeparator(), "seperator33");
+    HelpAbout = named(Help->addAction(QStringLiteral("&About Treewright")), "HelpAbout");
+    mnuCheckForUpdatedVersion = named(Help->addAction(QStringLiteral("&Check for updated version")), "mnuCheckForUpdatedVersion");
+    connectGuarded(m_state.prompts, ShowHelp, &QAction::triggered, this, [this] { ShowHelp_Click(); });
+    connectGuarded(m_state.prompts, HelpAbout, &QAction::triggered, this, [this] { HelpAbout_Click(); });
+    connectGuarded(m_state.prompts, mnuCheckForUpdatedVersion, &QAction::triggered, this,
+                   [this] { mnuCheckForUpdatedVersion_Click(); });
+}
+
+void frmMain::ShowHelp_Click()
+{
+    if (m_parts.environment)
+        m_parts.environment->showHelpWindow(this);
+}
+
+void frmMain::HelpAbout_Click()
+{
+    if (m_parts.environment)
+        m_parts.environment->showAboutBox(this);
+}
+
+void frmMain::mnuCheckForUpdatedVersion_Click()
+{
+    if (!m_parts.environment)
+        return;
+    setBusy(true);
+    // The pointer comes back also when the check fails.
+    const auto restore = qScopeGuard([this] { setBusy(false); });
+    m_parts.environment->CheckForUpdatedVersion();
 }
 
 TreeDisplayOptions frmMain::displayOptions() const

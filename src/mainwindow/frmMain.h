@@ -53,6 +53,10 @@ public:
     void Form_Load(const QStringList& commandLine);
     void Form_Resize();
     void Exit_Click();
+    // The Help menu.
+    void ShowHelp_Click();
+    void HelpAbout_Click();
+    void mnuCheckForUpdatedVersion_Click();
 
     // The window's outer size in twips, as the layout rule measures it.
     double outerWidthTwips() const;
@@ -93,4 +97,8 @@ private:
     QAction* CollapseNodes;
     QMenu* Extensions;
     QAction* mnuSchedules;
+    QMenu* Help;
+    QAction* ShowHelp;
+    QAction* HelpAbout;
+    QAction* mnuCheckForUpdatedVersion;
 };

@@ -1,0 +1,90 @@
+#include "environment/frmDetails.h"
+
+#include "runtime/SlotGuard.h"
+#include "widgets/Named.h"
+#include "widgets/Twips.h"
+
+#include <QFileInfo>
+#include <QTextBrowser>
+#include <QUrl>
+#include <algorithm>
+
+namespace {
+
+constexpr double kMinimumWidth = 2500;
+constexpr double kMinimumHeight = 2400;
+// The size it opens with.
+constexpr double kOpeningWidth = 9600;
+constexpr double kOpeningHeight = 7200;
+// Borders and caption that an undecorated window (no window manager, offscreen) is taken to
+// have, so that the margins fit as they do on a decorated one.
+constexpr double kFrameWidth = 120;
+constexpr double kFrameHeight = 400;
+
+} // namespace
+
+frmDetails::frmDetails(const ProgramFolder& programFolder, UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent),
+      m_programFolder(programFolder),
+      m_prompts(prompts)
+{
+    setObjectName(QStringLiteral("frmDetails"));
+    setWindowTitle(QStringLiteral("Treewright Help"));
+    setModal(true);
+    // Closed with the window frame only; a maximise button helps with a long page.
+    setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
+    browserHelp = named(new QTextBrowser(this), "browserHelp");
+    browserHelp->setAccessibleName(QStringLiteral("Help page"));
+    // Links inside the page move within it; the page links nowhere else.
+    browserHelp->setOpenExternalLinks(false);
+    resize(Twips::toPixelsX(kOpeningWidth - kFrameWidth, this), Twips::toPixelsY(kOpeningHeight - kFrameHeight, this));
+}
+
+void frmDetails::Form_Load()
+{
+    const QString page = m_programFolder.file(helpPageName());
+    if (QFileInfo(page).isFile()) {
+        browserHelp->setSource(QUrl::fromLocalFile(page));
+        return;
+    }
+    browserHelp->setHtml(QStringLiteral("<h2>The help page is missing</h2>"
+                                        "<p>Treewright looks for its help page in the file</p><p><code>%1</code></p>"
+                                        "<p>The file is placed there when the program is built or installed. "
+                                        "Build or install the program again to restore it.</p>")
+                             .arg(page.toHtmlEscaped()));
+}
+
+double frmDetails::outerWidthTwips() const
+{
+    const bool decorated = frameGeometry().size() != geometry().size();
+    return Twips::fromPixelsX(frameGeometry().width(), this) + (decorated ? 0 : kFrameWidth);
+}
+
+double frmDetails::outerHeightTwips() const
+{
+    const bool decorated = frameGeometry().size() != geometry().size();
+    return Twips::fromPixelsY(frameGeometry().height(), this) + (decorated ? 0 : kFrameHeight);
+}
+
+void frmDetails::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    const double width = outerWidthTwips();
+    const double height = outerHeightTwips();
+    if (width < kMinimumWidth || height < kMinimumHeight) {
+        const int dw = width < kMinimumWidth ? Twips::toPixelsX(kMinimumWidth - width, this) : 0;
+        const int dh = height < kMinimumHeight ? Twips::toPixelsY(kMinimumHeight - height, this) : 0;
+        resize(this->width() + dw, this->height() + dh);
+    }
+    // Measured again: the window has its new size now, shown or not.
+    const double placedWidth = std::max(outerWidthTwips(), kMinimumWidth);
+    const double placedHeight = std::max(outerHeightTwips(), kMinimumHeight);
+    Twips::place(browserHelp, 100, 1, placedWidth - 200, placedHeight - 400);
+}
+
+void frmDetails::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    guarded(m_prompts, [this] { Form_Resize(); });
+}
