@@ -5,6 +5,7 @@
 //                                      folder; ROWS call handler rows are opened, 1000 by default)
 #include "audio/AudioDevice.h"
 #include "data/SharedState.h"
+#include "runtime/FileDialogs.h"
 #include "runtime/UserPrompts.h"
 #include "server/FileServerState.h"
 #include "server/ServerFunctions.h"
@@ -12,6 +13,7 @@
 #include "system/Clock.h"
 #include "system/Process.h"
 #include "system/SystemIdentity.h"
+#include "system/UrlOpener.h"
 #include "tree/CallFlowTree.h"
 #include "tree/TreeRowModel.h"
 #include "widgets/OutlineGrid.h"
@@ -38,6 +40,13 @@ public:
     }
     QString inputBox(const QString&, const QString&, const QString&) override { return QString(); }
     int shown = 0;
+};
+
+// Nothing is opened and no dialog is shown in a bench run.
+class NoDesktop : public UrlOpener, public FileDialogs {
+public:
+    bool openUrl(const QString&) override { return false; }
+    QString saveFileName(const SaveFileRequest&) override { return QString(); }
 };
 
 struct Expansions {
@@ -97,6 +106,7 @@ int main(int argc, char** argv)
     FileServerState serverState(root);
     SystemProcessControl process;
     SystemProcessLauncher launcher;
+    NoDesktop desktop;
     const RunEnvironment environment{root,
                                      ProgramFolder(temp.path()),
                                      prompts,
@@ -107,7 +117,9 @@ int main(int argc, char** argv)
                                      launcher,
                                      registerServerFunctions,
                                      QStringLiteral("1.0.0"),
-                                     [] { return std::unique_ptr<AudioDevice>(); }};
+                                     [] { return std::unique_ptr<AudioDevice>(); },
+                                     desktop,
+                                     desktop};
     SharedState state(environment);
     state.ConnectionString = ConnectionFactory::connectionStringFor(QStringLiteral("BENCH"));
 

@@ -7,6 +7,7 @@
 #include "system/Clock.h"
 #include "system/Process.h"
 #include "system/SystemIdentity.h"
+#include "widgets/QtDesktop.h"
 #include "widgets/QtUserPrompts.h"
 
 #include <QApplication>
@@ -25,6 +26,8 @@ int main(int argc, char** argv)
     FileServerState serverState(serverRoot);
     SystemProcessControl process;
     SystemProcessLauncher launcher;
+    QtUrlOpener urlOpener;
+    QtFileDialogs fileDialogs;
     const RunEnvironment environment{serverRoot,
                                      ProgramFolder::fromEnvironment(),
                                      prompts,
@@ -35,11 +38,14 @@ int main(int argc, char** argv)
                                      launcher,
                                      registerServerFunctions,
                                      QStringLiteral(TW_VERSION),
-                                     [] { return makeSystemAudioDevice(); }};
+                                     [] { return makeSystemAudioDevice(); },
+                                     urlOpener,
+                                     fileDialogs};
     SharedState state(environment);
 
     Assembly program(state);
     prompts.setParent(&program.window());
+    fileDialogs.setParent(&program.window());
     program.window().Form_Load(QApplication::arguments());
     program.window().show();
     return app.exec();

@@ -17,10 +17,12 @@
 
 class AudioDevice;
 class Clock;
+class FileDialogs;
 class ProcessControl;
 class ProcessLauncher;
 class ServerState;
 class SystemIdentity;
+class UrlOpener;
 class UserPrompts;
 struct sqlite3;
 
@@ -37,6 +39,8 @@ struct RunEnvironment {
     std::function<void(sqlite3*)> databaseSetup;                // the server's SQL functions, on every connection
     QString programVersion;                                     // major.minor.revision
     std::function<std::unique_ptr<AudioDevice>()> audioDevices; // one sound device per media control
+    UrlOpener& urlOpener;                                       // web pages and folders, by the desktop
+    FileDialogs& fileDialogs;
 };
 
 // The run's shared state: one object, created at start, passed by reference to every part.
