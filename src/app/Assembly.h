@@ -4,6 +4,7 @@
 
 class CallFlowTree;
 class EnvironmentServices;
+class FindExtension;
 class frmMain;
 class ObjectListPage;
 class OutlineGrid;
@@ -12,6 +13,8 @@ class PropertyPane;
 class ReferencesPanel;
 class SharedState;
 class TreeEvents;
+class TreeExport;
+class WebAdministration;
 
 // The whole program on one shared state: the main window with the pages of every subsystem,
 // each subsystem handed the operation sets of the others. main() builds one; the window tests
@@ -29,6 +32,7 @@ public:
     OutlineGrid& treeGrid() { return *m_treeGrid; }
     PropertyPane& pane() { return *m_pane; }
     ReferencesPanel& references() { return *m_references; }
+    TreeExport& treeExport() { return *m_treeExport; }
 
 private:
     std::unique_ptr<OutlineGrid> m_treeGrid;
@@ -36,6 +40,9 @@ private:
     std::unique_ptr<CallFlowTree> m_tree;
     std::unique_ptr<TreeEvents> m_treeEvents;
     std::unique_ptr<EnvironmentServices> m_environment;
+    std::unique_ptr<TreeExport> m_treeExport;
+    std::unique_ptr<FindExtension> m_findExtension;
+    std::unique_ptr<WebAdministration> m_webAdministration;
     // Owned by the window once hosted.
     OutlineGridView* m_treeView;
     ObjectListPage* m_objectList;

@@ -4,6 +4,7 @@
 #include "data/SharedState.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/SlotGuard.h"
+#include "system/UrlOpener.h"
 #include "widgets/Named.h"
 #include "widgets/Twips.h"
 
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QTabWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <array>
 
@@ -94,7 +96,30 @@ void frmMain::hostReferences(QWidget* panel)
 
 void frmMain::buildMenus()
 {
+    // Items without a command here are shown disabled until the commands that fill them exist.
+    auto disabledItem = [](QMenu* menu, const QString& caption) {
+        QAction* a = menu->addAction(caption);
+        a->setEnabled(false);
+        return a;
+    };
+
     file = named(menuBar()->addMenu(QStringLiteral("&File")), "file");
+    mnuViewLogs = named(file->addAction(QStringLiteral("&View Logs Directory")), "mnuViewLogs");
+    connectGuarded(m_state.prompts, mnuViewLogs, &QAction::triggered, this, [this] { mnuViewLogs_Click(); });
+    file->addSeparator();
+    // "Refresh database" and "Load new tree starting with..." stand between these two.
+    file->addSeparator();
+    disabledItem(file, QStringLiteral("Delete selected object"))->setShortcut(QKeySequence::Delete);
+    file->addSeparator();
+    ExportTree = named(file->addAction(QStringLiteral("&Export tree information to file")), "ExportTree");
+    disabledItem(file, QStringLiteral("Export handler details to file"));
+    disabledItem(file, QStringLiteral("Export subscriber details to file"));
+    file->addSeparator();
+    disabledItem(file, QStringLiteral("Export selected tree to database"));
+    disabledItem(file, QStringLiteral("Import audio text tree from database"));
+    file->addSeparator();
+    disabledItem(file, QStringLiteral("View Log File"));
+    file->addSeparator();
     Exit = named(file->addAction(QStringLiteral("E&xit")), "Exit");
     connectGuarded(m_state.prompts, Exit, &QAction::triggered, this, [this] { Exit_Click(); });
 
@@ -112,9 +137,20 @@ void frmMain::buildMenus()
     ShowReferences = option("ShowReferences", QStringLiteral("Show references to selected object"), true);
 
     Extensions = named(menuBar()->addMenu(QStringLiteral("E&xtensions")), "Extensions");
-    mnuSchedules = named(Extensions->addAction(QStringLiteral("Schedules")), "mnuSchedules");
+    mnuFindExtension = named(Extensions->addAction(QStringLiteral("&Find extension in database")), "mnuFindExtension");
+    mnuFindAvailable =
+        named(disabledItem(Extensions, QStringLiteral("Show all &available extensions in range")), "mnuFindAvailable");
+    named(Extensions->addSeparator(), "seperator9");
+    mnuTransferString = named(disabledItem(Extensions, QStringLiteral("Find a &transfer string")), "mnuTransferString");
+    mnuSchedules = named(disabledItem(Extensions, QStringLiteral("Schedules")), "mnuSchedules");
     mnuSchedules->setVisible(false);
-    Extensions->menuAction()->setVisible(false); // shown once it holds a visible item
+
+    Help = named(menuBar()->addMenu(QStringLiteral("&Help")), "Help");
+    ShowHelp = named(disabledItem(Help, QStringLiteral("&Help")), "ShowHelp");
+    named(Help->addSeparator(), "seperator33");
+    HelpAbout = named(disabledItem(Help, QStringLiteral("&About Treewright")), "HelpAbout");
+    mnuCheckForUpdatedVersion =
+        named(disabledItem(Help, QStringLiteral("&Check for updated version")), "mnuCheckForUpdatedVersion");
 }
 
 TreeDisplayOptions frmMain::displayOptions() const
@@ -231,6 +267,13 @@ void frmMain::closeEvent(QCloseEvent* event)
 void frmMain::Form_Unload()
 {
     ShutDownApplication(m_state);
+}
+
+void frmMain::mnuViewLogs_Click()
+{
+    // The change log's folder, in the desktop's file manager.
+    const QString logs = m_state.environment.programFolder.file(QStringLiteral("logs"));
+    m_state.environment.urlOpener.openUrl(QUrl::fromLocalFile(logs).toString());
 }
 
 void frmMain::Exit_Click()

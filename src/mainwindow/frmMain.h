@@ -41,6 +41,9 @@ public:
 
     TreeDisplayOptions displayOptions() const;
     QAction* showReferencesOption() const { return ShowReferences; }
+    // The menu items whose commands the tree's tools carry out.
+    QAction* exportTreeItem() const { return ExportTree; }
+    QAction* findExtensionItem() const { return mnuFindExtension; }
 
     void ShowTreeTab() override;
     bool GridViewInFront() const override;
@@ -52,6 +55,7 @@ public:
     void Form_Load(const QStringList& commandLine);
     void Form_Resize();
     void Exit_Click();
+    void mnuViewLogs_Click();
 
     // The window's outer size in twips, as the layout rule measures it.
     double outerWidthTwips() const;
@@ -77,6 +81,8 @@ private:
     QLabel* lblCurrentObjectDisplayName;
 
     QMenu* file;
+    QAction* mnuViewLogs;
+    QAction* ExportTree;
     QAction* Exit;
     QMenu* mnuOptions;
     QAction* ShowIgnoreKey;
@@ -85,5 +91,12 @@ private:
     QAction* ShowAfterGreetingLinks;
     QAction* ShowReferences;
     QMenu* Extensions;
+    QAction* mnuFindExtension;
+    QAction* mnuFindAvailable;
+    QAction* mnuTransferString;
     QAction* mnuSchedules;
+    QMenu* Help;
+    QAction* ShowHelp;
+    QAction* HelpAbout;
+    QAction* mnuCheckForUpdatedVersion;
 };
