@@ -21,14 +21,25 @@ bool isDigits(const QString& s)
 
 // The runtime's numeric reading of a text: blanks around, an optional sign, digits with at most
 // one decimal point, an optional exponent. Used only to say why a text is refused.
-bool readsAsNumber(const QString& s, double& value)
+bool readsAsNumber(const QString& s)
 {
     static const QRegularExpression number(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
-    if (!number.match(s).hasMatch())
+    return number.match(s).hasMatch();
+}
+
+// A number that reads as below zero: a minus sign before a digit other than 0 (the mantissa's).
+bool readsAsNegative(const QString& s)
+{
+    const QString t = s.trimmed();
+    if (!t.startsWith(QLatin1Char('-')))
         return false;
-    bool ok = false;
-    value = s.trimmed().toDouble(&ok);
-    return ok;
+    for (const QChar c : t.mid(1)) {
+        if (c == QLatin1Char('e') || c == QLatin1Char('E'))
+            break;
+        if (isAsciiDigit(c) && c != QLatin1Char('0'))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -81,10 +92,9 @@ bool isValidExtension(SharedState& state, const QString& s, qint16 minLen)
         return refuse(QStringLiteral("Extensions must be at least %1 digits in length").arg(minLen));
     if (digits.isEmpty() && minLen == 0)
         return true;
-    double value = 0;
-    if (!readsAsNumber(digits, value))
+    if (!readsAsNumber(digits))
         return refuse(QStringLiteral("Only numbers are allowed for the extension number"));
-    if (value < 0)
+    if (readsAsNegative(digits))
         return refuse(QStringLiteral("Extensions must be positive numbers only"));
     if (digits.contains(QLatin1Char('.')))
         return refuse(QStringLiteral("Extension must be a whole number only"));

@@ -109,6 +109,8 @@ TEST_F(IsValidExtensionTest, RefusesWithTheReasonOrAcceptsAFreeExtension)
         {"12.5", 0, false, "Extension must be a whole number only"},
         {"1E3", 0, false, "Only numbers are allowed for the extension number"},
         {"+12", 0, false, "Only numbers are allowed for the extension number"},
+        {"-0", 0, false, "Only numbers are allowed for the extension number"},
+        {"-1E400", 0, false, "Extensions must be positive numbers only"},
         {"0", 0, true, ""},
         {"999", 3, true, ""},
         {" 110", 0, false, inUse + "    Call Handler with alias=operatorch and a display name=Operator\r\n"},
