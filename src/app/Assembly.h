@@ -32,7 +32,6 @@ public:
     OutlineGrid& treeGrid() { return *m_treeGrid; }
     PropertyPane& pane() { return *m_pane; }
     ReferencesPanel& references() { return *m_references; }
-    TreeExport& treeExport() { return *m_treeExport; }
 
 private:
     std::unique_ptr<OutlineGrid> m_treeGrid;
