@@ -3,17 +3,10 @@
 // more with the view on screen repainting after every opening.
 //   tree_bench [SERVER_ROOT] [ROWS]   (without a root, a large site is written to a temporary
 //                                      folder; ROWS call handler rows are opened, 1000 by default)
-#include "audio/AudioDevice.h"
 #include "data/SharedState.h"
-#include "runtime/UserPrompts.h"
-#include "server/FileServerState.h"
 #include "server/ServerFunctions.h"
 #include "server/SiteWriter.h"
-#include "system/Clock.h"
-#include "system/PageFetcher.h"
-#include "system/Process.h"
-#include "system/SystemIdentity.h"
-#include "system/UrlOpener.h"
+#include "tools/support/UnattendedRun.h"
 #include "tree/CallFlowTree.h"
 #include "tree/TreeRowModel.h"
 #include "widgets/OutlineGrid.h"
@@ -28,19 +21,6 @@
 #include <vector>
 
 namespace {
-
-// Boxes are printed, not shown: a bench run must not wait for anyone.
-class PrintedPrompts : public UserPrompts {
-public:
-    int msgBox(const QString& text, int, const QString&) override
-    {
-        std::printf("message box: %s\n", qPrintable(text));
-        ++shown;
-        return Answer::OK;
-    }
-    QString inputBox(const QString&, const QString&, const QString&) override { return QString(); }
-    int shown = 0;
-};
 
 struct Expansions {
     int opened = 0;
@@ -85,37 +65,11 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir temp;
-    QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const int wanted = argc > 2 ? std::max(1, atoi(argv[2])) : 1000;
-    if (root.isEmpty()) {
-        root = temp.filePath(QStringLiteral("large"));
-        std::printf("writing the large site to %s ...\n", qPrintable(root));
-        writeLargeSite(root);
-    }
+    const QString root = benchmarkSite(argc, argv, temp.path());
 
-    PrintedPrompts prompts;
-    SystemClock clock;
-    FixedSystemIdentity identity(QStringLiteral("BENCH"), QStringLiteral("bench.local"), QStringLiteral("bench"));
-    FileServerState serverState(root);
-    SystemProcessControl process;
-    SystemProcessLauncher launcher;
-    DesktopUrlOpener urlOpener;
-    NetworkPageFetcher pageFetcher;
-    const RunEnvironment environment{root,
-                                     ProgramFolder(temp.path()),
-                                     prompts,
-                                     clock,
-                                     identity,
-                                     serverState,
-                                     process,
-                                     launcher,
-                                     registerServerFunctions,
-                                     QStringLiteral("1.0.0"),
-                                     [] { return std::unique_ptr<AudioDevice>(); },
-                                     urlOpener,
-                                     pageFetcher,
-                                     QString()};
-    SharedState state(environment);
+    UnattendedRun run(root, temp.path());
+    SharedState& state = run.state();
     state.ConnectionString = ConnectionFactory::connectionStringFor(QStringLiteral("BENCH"));
 
     // (a) one full open of the cache: the run's own, and a few more for a steadier figure
@@ -183,7 +137,7 @@ int main(int argc, char** argv)
     std::printf("    c/a = %.3f\n", painted.ms / a);
     if (hidden.opened < wanted)
         std::printf("only %d call handler rows could be opened on this site\n", hidden.opened);
-    if (prompts.shown > 0)
-        std::printf("%d message boxes were shown\n", prompts.shown);
+    if (run.boxesShown() > 0)
+        std::printf("%d message boxes were shown\n", run.boxesShown());
     return 0;
 }

@@ -4,17 +4,10 @@
 //   (c) a load of the object list's subscriber kind, the list on screen and painted;
 //   (d) scrolling that list a page at a time, each page painted.
 //   tree_commands_bench [SERVER_ROOT]   (without a root, a large site is written to a temporary folder)
-#include "audio/AudioDevice.h"
 #include "data/SharedState.h"
-#include "runtime/UserPrompts.h"
-#include "server/FileServerState.h"
 #include "server/ServerFunctions.h"
 #include "server/SiteWriter.h"
-#include "system/Clock.h"
-#include "system/PageFetcher.h"
-#include "system/Process.h"
-#include "system/SystemIdentity.h"
-#include "system/UrlOpener.h"
+#include "tools/support/UnattendedRun.h"
 #include "tree/CallFlowTree.h"
 #include "tree/ObjectListPage.h"
 #include "tree/TreeDisplayCommands.h"
@@ -35,19 +28,6 @@
 
 namespace {
 
-// Boxes are printed, not shown: a bench run must not wait for anyone.
-class PrintedPrompts : public UserPrompts {
-public:
-    int msgBox(const QString& text, int, const QString&) override
-    {
-        std::printf("message box: %s\n", qPrintable(text));
-        ++shown;
-        return Answer::OK;
-    }
-    QString inputBox(const QString&, const QString&, const QString&) override { return QString(); }
-    int shown = 0;
-};
-
 double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -67,36 +47,10 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir temp;
-    QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (root.isEmpty()) {
-        root = temp.filePath(QStringLiteral("large"));
-        std::printf("writing the large site to %s ...\n", qPrintable(root));
-        writeLargeSite(root);
-    }
+    const QString root = benchmarkSite(argc, argv, temp.path());
 
-    PrintedPrompts prompts;
-    SystemClock clock;
-    FixedSystemIdentity identity(QStringLiteral("BENCH"), QStringLiteral("bench.local"), QStringLiteral("bench"));
-    FileServerState serverState(root);
-    SystemProcessControl process;
-    SystemProcessLauncher launcher;
-    DesktopUrlOpener urlOpener;
-    NetworkPageFetcher pageFetcher;
-    const RunEnvironment environment{root,
-                                     ProgramFolder(temp.path()),
-                                     prompts,
-                                     clock,
-                                     identity,
-                                     serverState,
-                                     process,
-                                     launcher,
-                                     registerServerFunctions,
-                                     QStringLiteral("1.0.0"),
-                                     [] { return std::unique_ptr<AudioDevice>(); },
-                                     urlOpener,
-                                     pageFetcher,
-                                     QString()};
-    SharedState state(environment);
+    UnattendedRun run(root, temp.path());
+    SharedState& state = run.state();
     state.ConnectionString = ConnectionFactory::connectionStringFor(QStringLiteral("BENCH"));
 
     // (a) one full open of the cache: the run's own, and two more for a steadier figure
@@ -191,7 +145,7 @@ int main(int argc, char** argv)
     if (!pages.empty())
         std::printf("(d) %zu pages scrolled and painted: median %.2f ms, slowest %.2f ms\n", pages.size(), median(pages),
                     *std::max_element(pages.begin(), pages.end()));
-    if (prompts.shown > 0)
-        std::printf("%d message boxes were shown\n", prompts.shown);
+    if (run.boxesShown() > 0)
+        std::printf("%d message boxes were shown\n", run.boxesShown());
     return 0;
 }

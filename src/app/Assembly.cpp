@@ -3,13 +3,20 @@
 #include "data/SharedState.h"
 #include "environment/EnvironmentServices.h"
 #include "mainwindow/frmMain.h"
+#include "pane/CallHandlerPage.h"
+#include "pane/DirectoryHandlerPage.h"
+#include "pane/InterviewerPage.h"
 #include "pane/PropertyPane.h"
+#include "pane/SubscriberPage.h"
 #include "tree/CallFlowTree.h"
+#include "tree/FindExtension.h"
 #include "tree/ObjectListPage.h"
 #include "tree/ReferencesPanel.h"
 #include "tree/TreeDisplayCommands.h"
 #include "tree/TreeEvents.h"
+#include "tree/TreeExport.h"
 #include "tree/TreeRowModel.h"
+#include "tree/WebAdministration.h"
 #include "widgets/Named.h"
 #include "widgets/OutlineGrid.h"
 #include "widgets/OutlineGridView.h"
@@ -40,6 +47,18 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     OutlineGrid& grid = *m_treeGrid;
     m_pane->setCurrentRowText([&grid] { return grid.row() >= 0 ? grid.cellText(grid.row(), TreeColumn::Main) : QString(); });
     m_window->setParts({m_tree.get(), m_objectList, m_references, m_pane, m_environment.get()});
+
+    // The tree's tools on the window's menus and the pane's web page links.
+    m_treeExport = std::make_unique<TreeExport>(state, *m_treeGrid);
+    m_treeExport->connectTo(m_window->exportTreeItem());
+    m_findExtension = std::make_unique<FindExtension>(state);
+    m_findExtension->connectTo(m_window->findExtensionItem());
+    m_webAdministration = std::make_unique<WebAdministration>(state);
+    m_webAdministration->connectTo(m_pane->callHandlerPage().lblSACallHandlerJump, &WebAdministration::lblSACallHandlerJump_Click);
+    m_webAdministration->connectTo(m_pane->interviewerPage().lblSAInterviewerJump, &WebAdministration::lblSAInterviewerJump_Click);
+    m_webAdministration->connectTo(m_pane->directoryHandlerPage().lblSADirectoryHandlerJump,
+                                   &WebAdministration::lblSADirectoryHandlerJump_Click);
+    m_webAdministration->connectTo(m_pane->subscriberPage().lblSASubscriberJump, &WebAdministration::lblSASubscriberJump_Click);
 }
 
 Assembly::~Assembly()
@@ -47,6 +66,9 @@ Assembly::~Assembly()
     // The tree's handlers go before the tree, the tree lets go of the view's pictures before the
     // window takes the view down.
     m_treeCommands.reset();
+    m_webAdministration.reset();
+    m_findExtension.reset();
+    m_treeExport.reset();
     m_treeEvents.reset();
     m_tree.reset();
     m_window.reset();

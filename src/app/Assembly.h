@@ -5,6 +5,7 @@
 class CallFlowTree;
 class DialogOperations;
 class EnvironmentServices;
+class FindExtension;
 class frmMain;
 class ObjectListPage;
 class OutlineGrid;
@@ -14,6 +15,8 @@ class ReferencesPanel;
 class SharedState;
 class TreeDisplayCommands;
 class TreeEvents;
+class TreeExport;
+class WebAdministration;
 
 // The whole program on one shared state: the main window with the pages of every subsystem,
 // each subsystem handed the operation sets of the others. main() builds one; the window tests
@@ -43,6 +46,9 @@ private:
     std::unique_ptr<TreeEvents> m_treeEvents;
     std::unique_ptr<TreeDisplayCommands> m_treeCommands;
     std::unique_ptr<EnvironmentServices> m_environment;
+    std::unique_ptr<TreeExport> m_treeExport;
+    std::unique_ptr<FindExtension> m_findExtension;
+    std::unique_ptr<WebAdministration> m_webAdministration;
     // Owned by the window once hosted.
     OutlineGridView* m_treeView;
     ObjectListPage* m_objectList;

@@ -9,7 +9,7 @@
 #include "system/PageFetcher.h"
 #include "system/Process.h"
 #include "system/SystemIdentity.h"
-#include "system/UrlOpener.h"
+#include "widgets/QtDesktop.h"
 #include "widgets/QtUserPrompts.h"
 
 #include <QApplication>
@@ -28,7 +28,8 @@ int main(int argc, char** argv)
     FileServerState serverState(serverRoot);
     SystemProcessControl process;
     SystemProcessLauncher launcher;
-    DesktopUrlOpener urlOpener;
+    QtUrlOpener urlOpener;
+    QtFileDialogs fileDialogs;
     NetworkPageFetcher pageFetcher;
     const RunEnvironment environment{serverRoot,
                                      ProgramFolder::fromEnvironment(),
@@ -42,12 +43,14 @@ int main(int argc, char** argv)
                                      QStringLiteral(TW_VERSION),
                                      [] { return makeSystemAudioDevice(); },
                                      urlOpener,
+                                     fileDialogs,
                                      pageFetcher,
                                      updatePageAddressFromEnvironment()};
     SharedState state(environment);
 
     Assembly program(state);
     prompts.setParent(&program.window());
+    fileDialogs.setParent(&program.window());
     program.window().Form_Load(QApplication::arguments());
     program.window().show();
     return app.exec();

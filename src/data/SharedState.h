@@ -17,6 +17,7 @@
 
 class AudioDevice;
 class Clock;
+class FileDialogs;
 class PageFetcher;
 class ProcessControl;
 class ProcessLauncher;
@@ -39,7 +40,8 @@ struct RunEnvironment {
     std::function<void(sqlite3*)> databaseSetup;                // the server's SQL functions, on every connection
     QString programVersion;                                     // major.minor.revision
     std::function<std::unique_ptr<AudioDevice>()> audioDevices; // one sound device per media control
-    UrlOpener& urlOpener;                                       // web pages in the default browser
+    UrlOpener& urlOpener;                                       // web pages and folders, by the desktop
+    FileDialogs& fileDialogs;                                   // where exports go
     PageFetcher& pageFetcher;                                   // the update page
     QString updatePageAddress;                                  // fetched, opened, handed to the start-up hook
 };

@@ -51,7 +51,6 @@ void frmMain::Form_Load(const QStringList& commandLine)
         step([&] { m_parts.pane->ShowDirectoryHandlerTabs(); });
     if (commandLine.join(QLatin1Char(' ')).contains(QLatin1String("Schedules"), Qt::CaseInsensitive)) {
         mnuSchedules->setVisible(true);
-        Extensions->menuAction()->setVisible(true);
     }
     if (m_parts.objectList)
         step([&] { m_parts.objectList->ChooseObjectType(0); });

@@ -5,6 +5,7 @@
 #include "environment/EnvironmentOperations.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/SlotGuard.h"
+#include "system/UrlOpener.h"
 #include "widgets/Named.h"
 #include "widgets/Twips.h"
 
@@ -13,6 +14,7 @@
 #include <QMenuBar>
 #include <QScopeGuard>
 #include <QTabWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <array>
 
@@ -96,12 +98,33 @@ void frmMain::hostReferences(QWidget* panel)
 
 void frmMain::buildMenus()
 {
+    // Items without a command here are shown disabled until the commands that fill them exist.
+    auto disabledItem = [](QMenu* menu, const QString& caption) {
+        QAction* a = menu->addAction(caption);
+        a->setEnabled(false);
+        return a;
+    };
+
     file = named(menuBar()->addMenu(QStringLiteral("&File")), "file");
+    mnuViewLogs = named(file->addAction(QStringLiteral("&View Logs Directory")), "mnuViewLogs");
+    connectGuarded(m_state.prompts, mnuViewLogs, &QAction::triggered, this, [this] { mnuViewLogs_Click(); });
+    file->addSeparator();
     RefreshDatabase = named(file->addAction(QStringLiteral("&Refresh database")), "RefreshDatabase");
     RefreshDatabase->setShortcut(Qt::Key_F2);
     StartTreeWith = named(file->addMenu(QStringLiteral("&Load new tree starting with...")), "StartTreeWith");
     SearchForSubscriber = named(StartTreeWith->addAction(QStringLiteral("&Subscriber")), "SearchForSubscriber");
     CreateNewCallHandler = named(StartTreeWith->addAction(QStringLiteral("&Call Handler")), "CreateNewCallHandler");
+    file->addSeparator();
+    disabledItem(file, QStringLiteral("Delete selected object"))->setShortcut(QKeySequence::Delete);
+    file->addSeparator();
+    ExportTree = named(file->addAction(QStringLiteral("&Export tree information to file")), "ExportTree");
+    disabledItem(file, QStringLiteral("Export handler details to file"));
+    disabledItem(file, QStringLiteral("Export subscriber details to file"));
+    file->addSeparator();
+    disabledItem(file, QStringLiteral("Export selected tree to database"));
+    disabledItem(file, QStringLiteral("Import audio text tree from database"));
+    file->addSeparator();
+    disabledItem(file, QStringLiteral("View Log File"));
     file->addSeparator();
     Exit = named(file->addAction(QStringLiteral("E&xit")), "Exit");
     connectGuarded(m_state.prompts, Exit, &QAction::triggered, this, [this] { Exit_Click(); });
@@ -123,9 +146,13 @@ void frmMain::buildMenus()
     CollapseNodes = named(mnuOptions->addAction(QStringLiteral("Collapse all nodes")), "CollapseNodes");
 
     Extensions = named(menuBar()->addMenu(QStringLiteral("E&xtensions")), "Extensions");
-    mnuSchedules = named(Extensions->addAction(QStringLiteral("Schedules")), "mnuSchedules");
+    mnuFindExtension = named(Extensions->addAction(QStringLiteral("&Find extension in database")), "mnuFindExtension");
+    mnuFindAvailable =
+        named(disabledItem(Extensions, QStringLiteral("Show all &available extensions in range")), "mnuFindAvailable");
+    named(Extensions->addSeparator(), "seperator9");
+    mnuTransferString = named(disabledItem(Extensions, QStringLiteral("Find a &transfer string")), "mnuTransferString");
+    mnuSchedules = named(disabledItem(Extensions, QStringLiteral("Schedules")), "mnuSchedules");
     mnuSchedules->setVisible(false);
-    Extensions->menuAction()->setVisible(false); // shown once it holds a visible item
 
     Help = named(menuBar()->addMenu(QStringLiteral("&Help")), "Help");
     ShowHelp = named(Help->addAction(QStringLiteral("&Help")), "ShowHelp");
@@ -280,6 +307,13 @@ void frmMain::closeEvent(QCloseEvent* event)
 void frmMain::Form_Unload()
 {
     ShutDownApplication(m_state);
+}
+
+void frmMain::mnuViewLogs_Click()
+{
+    // The change log's folder, in the desktop's file manager.
+    const QString logs = m_state.environment.programFolder.file(QStringLiteral("logs"));
+    m_state.environment.urlOpener.openUrl(QUrl::fromLocalFile(logs).toString());
 }
 
 void frmMain::Exit_Click()

@@ -42,6 +42,9 @@ public:
     TreeDisplayOptions displayOptions() const;
     TreeCommandItems treeCommandItems() const;
     QAction* showReferencesOption() const { return ShowReferences; }
+    // The menu items whose commands the tree's tools carry out.
+    QAction* exportTreeItem() const { return ExportTree; }
+    QAction* findExtensionItem() const { return mnuFindExtension; }
 
     void ShowTreeTab() override;
     bool GridViewInFront() const override;
@@ -57,6 +60,7 @@ public:
     void ShowHelp_Click();
     void HelpAbout_Click();
     void mnuCheckForUpdatedVersion_Click();
+    void mnuViewLogs_Click();
 
     // The window's outer size in twips, as the layout rule measures it.
     double outerWidthTwips() const;
@@ -86,6 +90,8 @@ private:
     QMenu* StartTreeWith;
     QAction* SearchForSubscriber;
     QAction* CreateNewCallHandler;
+    QAction* mnuViewLogs;
+    QAction* ExportTree;
     QAction* Exit;
     QMenu* mnuOptions;
     QAction* ShowIgnoreKey;
@@ -96,6 +102,9 @@ private:
     QAction* ExpandAllNodes;
     QAction* CollapseNodes;
     QMenu* Extensions;
+    QAction* mnuFindExtension;
+    QAction* mnuFindAvailable;
+    QAction* mnuTransferString;
     QAction* mnuSchedules;
     QMenu* Help;
     QAction* ShowHelp;

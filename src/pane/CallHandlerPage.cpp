@@ -45,6 +45,10 @@ CallHandlerPage::CallHandlerPage(QWidget* parent)
                                              QStringLiteral("Alternate"), QStringLiteral("Internal"), QStringLiteral("Error")},
                                             6);
     greetings->addWidget(tabHandlerGreetingInfo);
+
+    // Last on the profile, under every other row.
+    lblSACallHandlerJump = addLinkRow(formOn(tabHandlerInfo->frame(0)), QStringLiteral("Open SA web page for this call handler"),
+                                      "lblSACallHandlerJump");
 }
 
 void CallHandlerPage::tabHandlerInfo_Click(int)

@@ -7,6 +7,7 @@
 
 class QComboBox;
 class QGroupBox;
+class QLabel;
 
 // The "Call Handler" page of the property pane.
 class CallHandlerPage : public QWidget {
@@ -27,4 +28,5 @@ public:
     QGroupBox* frameSonotropeHandlerGreeting;
     QComboBox* cmbHandlerProfileSchedule;
     std::array<QComboBox*, 3> cmbHandlerTransferType{}; // by rule index
+    QLabel* lblSACallHandlerJump;
 };

@@ -1,5 +1,7 @@
 #include "pane/InterviewerPage.h"
 
+#include "pane/PaneForms.h"
+
 #include <QFrame>
 #include <QGroupBox>
 #include <QVBoxLayout>
@@ -19,6 +21,10 @@ InterviewerPage::InterviewerPage(QWidget* parent)
     frameSonotropeInterviewQuestions->setMinimumHeight(60);
     questions->addWidget(frameSonotropeInterviewQuestions);
     questions->addStretch();
+
+    // Last on the profile, under every other row.
+    lblSAInterviewerJump = addLinkRow(formOn(tabInterviewerInfo->frame(0)), QStringLiteral("Open SA web page for this Interviewer"),
+                                      "lblSAInterviewerJump");
 }
 
 void InterviewerPage::tabInterviewerInfo_Click(int)

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QGroupBox;
+class QLabel;
 
 // The "Interviewer" page of the property pane.
 class InterviewerPage : public QWidget {
@@ -16,4 +17,5 @@ public:
 
     FramedTabs* tabInterviewerInfo;
     QGroupBox* frameSonotropeInterviewQuestions;
+    QLabel* lblSAInterviewerJump;
 };

@@ -23,3 +23,15 @@ T* addRow(QFormLayout* form, const QString& caption, T* control, const char* nam
     form->addRow(label, control);
     return control;
 }
+
+// A link across the whole width of a form: the mouse or the keyboard (Tab, then Enter) activates
+// it, and QLabel::linkActivated says so.
+inline QLabel* addLinkRow(QFormLayout* form, const QString& caption, const char* name)
+{
+    auto* link = new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(caption.toHtmlEscaped()));
+    link->setObjectName(QString::fromLatin1(name));
+    link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    link->setAccessibleName(caption);
+    form->addRow(link);
+    return link;
+}

@@ -37,6 +37,10 @@ SubscriberPage::SubscriberPage(QWidget* parent)
                                              QStringLiteral("Alternate"), QStringLiteral("Internal"), QStringLiteral("Error")},
                                             6);
     greetings->addWidget(tabSubscriberGreetings);
+
+    // Last on the profile, under every other row.
+    lblSASubscriberJump = addLinkRow(formOn(tabSubscriberDetails->frame(0)), QStringLiteral("Open SA web page for this subscriber"),
+                                     "lblSASubscriberJump");
 }
 
 void SubscriberPage::tabSubscriberDetails_Click(int)

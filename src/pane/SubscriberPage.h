@@ -6,6 +6,7 @@
 
 class QComboBox;
 class QGroupBox;
+class QLabel;
 
 // The "Subscriber" page of the property pane.
 class SubscriberPage : public QWidget {
@@ -21,4 +22,5 @@ public:
     QGroupBox* frameSonotropeSubscriberGreeting;
     QComboBox* cmbSubscriberProfileSchedule;
     QComboBox* cmbSubscriberTransferType;
+    QLabel* lblSASubscriberJump;
 };

@@ -86,6 +86,21 @@ bool writeAll(int fd, const char* data, ssize_t size)
     return true;
 }
 
+// Files are written beside their destination under a fresh name, then renamed over it: a reader
+// never sees half a file and a failed write leaves the old destination untouched. The kernel
+// applies the user's umask to the new file's permissions.
+int createBeside(const QString& destination, QByteArray& temporary)
+{
+    for (int attempt = 0;; ++attempt) {
+        temporary = native(destination) + ".tw-copy-" + QByteArray::number(::getpid()) + '-' + QByteArray::number(attempt);
+        const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST || attempt > 100)
+            throwFileError(errno, FileErrorNumber::PathNotFound);
+    }
+}
+
 bool isSeparator(QChar c)
 {
     return c == QLatin1Char('/') || c == QLatin1Char('\\');
@@ -217,18 +232,8 @@ void SharedFileSystem::CopyFile(const QString& source, const QString& destinatio
     if (in.get() < 0)
         throwFileError(errno);
 
-    // Written beside the destination under a fresh name, then renamed over it: a reader never sees
-    // half a file and a failed copy leaves the old destination untouched. The kernel applies the
-    // user's umask to the new file's permissions.
     QByteArray temporary;
-    int out = -1;
-    for (int attempt = 0; out < 0; ++attempt) {
-        temporary = native(destination) + ".tw-copy-" + QByteArray::number(::getpid()) + '-' + QByteArray::number(attempt);
-        out = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (out < 0 && (errno != EEXIST || attempt > 100))
-            throwFileError(errno, FileErrorNumber::PathNotFound);
-    }
-    Descriptor outFile(out);
+    Descriptor outFile(createBeside(destination, temporary));
     auto fail = [&](int error) {
         ::unlink(temporary.constData());
         throwFileError(error);
@@ -265,6 +270,24 @@ void SharedFileSystem::CopyFile(const QString& source, const QString& destinatio
         fail(EEXIST);
     // A file system without hard links: the check above is as good as it gets.
     if (::rename(temporary.constData(), target.constData()) != 0)
+        fail(errno);
+}
+
+void SharedFileSystem::writeWholeFile(const QString& path, const QByteArray& contents) const
+{
+    if (path.isEmpty())
+        raise(FileErrorNumber::PathNotFound);
+    QByteArray temporary;
+    Descriptor out(createBeside(path, temporary));
+    auto fail = [&](int error) {
+        ::unlink(temporary.constData());
+        throwFileError(error, FileErrorNumber::PathNotFound);
+    };
+    if (!writeAll(out.get(), contents.constData(), contents.size()))
+        fail(errno);
+    if (!out.close())
+        fail(errno);
+    if (::rename(temporary.constData(), native(path).constData()) != 0)
         fail(errno);
 }
 

@@ -78,6 +78,10 @@ public:
     // FileAlreadyExists. The destination is replaced in one step, so a failed copy leaves it as it was.
     virtual void CopyFile(const QString& source, const QString& destination, bool overwrite) const;
 
+    // Writes a whole file, replacing one of that name. It is written beside it first and renamed
+    // at the end, so a failure leaves the old file (or none) under that name, never half a file.
+    void writeWholeFile(const QString& path, const QByteArray& contents) const;
+
     // Deletes one file; without force a read-only file raises PermissionDenied.
     virtual void DeleteFile(const QString& path, bool force) const;
 

@@ -2,16 +2,13 @@
 
 #include <QString>
 
-// Opening a web address in the user's default browser, behind an interface so that tests see
-// what would have been opened.
+// Opens an address with the desktop's default handler for it: a web address in the default
+// browser, a file URL of a folder in the file manager. The address is handed over as built, so
+// that tests see its exact text.
 class UrlOpener {
 public:
     virtual ~UrlOpener() = default;
-    // False when the desktop refused the address; callers that pass over failures ignore it.
+    // False when the desktop could not open it; nobody is told (the opener's own choice of
+    // browser reports its failures itself).
     virtual bool openUrl(const QString& address) = 0;
-};
-
-class DesktopUrlOpener : public UrlOpener {
-public:
-    bool openUrl(const QString& address) override;
 };

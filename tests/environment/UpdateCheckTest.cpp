@@ -2,7 +2,7 @@
 
 #include "environment/LocalPageServer.h"
 #include "environment/UpdatePage.h"
-#include "fakes/FakeUrlOpener.h"
+#include "fakes/FakeDesktop.h"
 #include "fakes/ScriptedPrompts.h"
 #include "system/PageFetcher.h"
 

@@ -161,6 +161,21 @@ TEST_F(SharedFileSystemTest, CopyFileReplacesOnlyWithOverwrite)
     EXPECT_EQ(fs.folderFiles(dir.path()).size(), 3);
 }
 
+TEST_F(SharedFileSystemTest, WriteWholeFileReplacesInOneStepOrLeavesTheOldFile)
+{
+    fs.writeWholeFile(at("export.txt"), "first\r\n");
+    EXPECT_EQ(readFile(at("export.txt")), QByteArray("first\r\n"));
+    fs.writeWholeFile(at("export.txt"), "second");
+    EXPECT_EQ(readFile(at("export.txt")), QByteArray("second"));
+
+    QDir(dir.path()).mkdir("taken.txt");
+    expectFileError([&] { fs.writeWholeFile(at("taken.txt"), "x"); }, 75, "Path/File access error");
+    expectFileError([&] { fs.writeWholeFile(at("missing/x.txt"), "x"); }, 76, "Path not found");
+    expectFileError([&] { fs.writeWholeFile(at("export.txt/x.txt"), "x"); }, 76, "Path not found");
+    EXPECT_EQ(readFile(at("export.txt")), QByteArray("second"));
+    EXPECT_EQ(fs.folderFiles(dir.path()).size(), 1);
+}
+
 TEST_F(SharedFileSystemTest, DeleteFileHonoursReadOnlyUnlessForced)
 {
     writeFile(at("old.txt"), "x");

@@ -3,18 +3,10 @@
 // the window as a picture. The README's picture is made with it.
 
 #include "app/Assembly.h"
-#include "audio/device/QtAudioDevice.h"
 #include "data/SharedState.h"
 #include "mainwindow/frmMain.h"
-#include "runtime/UserPrompts.h"
-#include "server/FileServerState.h"
-#include "server/ServerFunctions.h"
 #include "server/SiteWriter.h"
-#include "system/Clock.h"
-#include "system/PageFetcher.h"
-#include "system/Process.h"
-#include "system/SystemIdentity.h"
-#include "system/UrlOpener.h"
+#include "tools/support/UnattendedRun.h"
 #include "tree/TreeRowModel.h"
 #include "widgets/OutlineGrid.h"
 
@@ -25,33 +17,6 @@
 #include <cstdio>
 
 namespace {
-
-// No one is there to answer a box: each is printed and answered with its first button.
-class PrintedPrompts : public UserPrompts {
-public:
-    int msgBox(const QString& text, int buttons, const QString&) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        ++shown;
-        return (buttons & 7) == Buttons::YesNo || (buttons & 7) == Buttons::YesNoCancel ? Answer::Yes : Answer::OK;
-    }
-    QString inputBox(const QString& prompt, const QString&, const QString&) override
-    {
-        std::fprintf(stderr, "input box: %s\n", qPrintable(prompt));
-        return QString();
-    }
-    int shown = 0;
-};
-
-// Nothing leaves the machine while the picture is made.
-class NoPages : public PageFetcher {
-public:
-    QByteArray fetch(const QString&) override { return {}; }
-};
-class NoBrowser : public UrlOpener {
-public:
-    bool openUrl(const QString&) override { return false; }
-};
 
 int childRow(const OutlineGrid& grid, int parent, const QString& alias)
 {
@@ -88,29 +53,8 @@ int main(int argc, char** argv)
     const QString root = temp.filePath(QStringLiteral("demo-site"));
     writeDemoSite(root);
 
-    PrintedPrompts prompts;
-    SystemClock clock;
-    FixedSystemIdentity identity(QStringLiteral("TALVOSRV"), QStringLiteral("brightwater.local"), QStringLiteral("admin"));
-    FileServerState serverState(root);
-    SystemProcessControl process;
-    SystemProcessLauncher launcher;
-    NoBrowser browser;
-    NoPages pages;
-    const RunEnvironment environment{root,
-                                     ProgramFolder(temp.path()),
-                                     prompts,
-                                     clock,
-                                     identity,
-                                     serverState,
-                                     process,
-                                     launcher,
-                                     registerServerFunctions,
-                                     QStringLiteral(TW_VERSION),
-                                     [] { return makeSystemAudioDevice(); },
-                                     browser,
-                                     pages,
-                                     QString()};
-    SharedState state(environment);
+    UnattendedRun run(root, temp.path());
+    SharedState& state = run.state();
     Assembly program(state);
     frmMain& window = program.window();
     window.Form_Load(QApplication::arguments());
@@ -134,5 +78,5 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("wrote %s (%dx%d)\n", qPrintable(output), window.width(), window.height());
-    return prompts.shown == 0 ? 0 : 1;
+    return run.boxesShown() == 0 ? 0 : 1;
 }
