@@ -98,7 +98,7 @@ void OutlineGrid::destroy(Row* row)
             if (*watched == r)
                 *watched = nullptr;
         }
-        if (m_model && (r->pending || r->changed))
+        if (m_model && (r->pendingSlot >= 0 || r->changedSlot >= 0))
             m_model->rowDestroyed(r);
         stack.insert(stack.end(), r->children.begin(), r->children.end());
         delete r;
@@ -130,22 +130,28 @@ void OutlineGrid::link(Row* parent, int pos, const std::vector<Row*>& rows)
     addToSizes(parent, added);
 }
 
+void OutlineGrid::link(Row* parent, int pos, Row* row)
+{
+    row->parent = parent;
+    parent->children.insert(parent->children.begin() + pos, row);
+    renumber(parent, pos);
+    addToSizes(parent, row->size);
+}
+
 // Takes count of parent's children from first on out of the tree, deleting them or not.
 void OutlineGrid::unlink(Row* parent, int first, int count, bool destroyRows)
 {
     int removed = 0;
-    std::vector<Row*> rows(parent->children.begin() + first, parent->children.begin() + first + count);
-    for (Row* r : rows) {
+    for (int i = first; i < first + count; ++i) {
+        Row* r = parent->children[i];
         removed += r->size;
         r->parent = nullptr;
+        if (destroyRows)
+            destroy(r);
     }
     parent->children.erase(parent->children.begin() + first, parent->children.begin() + first + count);
     renumber(parent, first);
     addToSizes(parent, -removed);
-    if (destroyRows) {
-        for (Row* r : rows)
-            destroy(r);
-    }
 }
 
 OutlineGrid::Row* OutlineGrid::afterSubtree(Row* row) const
@@ -299,7 +305,7 @@ bool OutlineGrid::insertRow(int row, const QString& firstText)
     if (!r->cells.empty())
         r->cells[0].text = firstText;
     shapeChanging();
-    link(parent, pos, {r});
+    link(parent, pos, r);
     rowsInserted(row, 1);
     m_found[m_nextFound++ % m_found.size()] = {row, r};
     if (m_model)
@@ -467,6 +473,27 @@ void OutlineGrid::setOutlineLevel(int row, int level)
         return;
     const int low = std::min(moved->level, level);
     shapeChanging();
+
+    // Most often a row just inserted takes its level: it alone moves, to the row above it or to
+    // one of that row's ancestors, right after that ancestor's child on the way.
+    Row* next = afterSubtree(moved);
+    if (moved->children.empty() && (!next || next->level <= low)) {
+        Row* parent = row > 0 ? rowAt(row - 1) : &m_top;
+        Row* onTheWay = nullptr;
+        while (parent->parent && parent->level >= level) {
+            onTheWay = parent;
+            parent = parent->parent;
+        }
+        const int pos = onTheWay ? onTheWay->pos + 1 : 0;
+        if (m_model)
+            m_model->rowsUnlinking(moved->parent, moved->pos, 1);
+        unlink(moved->parent, moved->pos, 1, false);
+        moved->level = level;
+        link(parent, pos, moved);
+        if (m_model)
+            m_model->rowsLinked(parent, pos, 1);
+        return;
+    }
 
     struct Run {
         Row* parent;

@@ -207,12 +207,14 @@ private:
         bool collapsed = false;
         std::vector<Cell> cells;
         // Kept by the model: whether it presents the row, whether it presents the row's
-        // children, how many of them, and whether the row waits for redraw to be shown.
+        // children and how many of them; where the row is in the model's list of rows waiting
+        // for redraw to be shown, and in its list of rows whose text, picture or height waits to
+        // be reported (-1: in none).
         bool shown = false;
         bool fetched = false;
-        bool pending = false;
-        bool changed = false; // a text, picture or height waits to be reported
         int shownChildren = 0;
+        int pendingSlot = -1;
+        int changedSlot = -1;
     };
     // Rows found lately by number: the tree reads and writes the same few rows many times.
     struct Found {
@@ -234,6 +236,7 @@ private:
     // Structure. Every change of rows goes through these, which keep sizes, the found rows, the
     // current row and the model in step.
     void link(Row* parent, int pos, const std::vector<Row*>& rows);
+    void link(Row* parent, int pos, Row* row);
     void unlink(Row* parent, int first, int count, bool destroyRows);
     void addToSizes(Row* from, int delta);
     void renumber(Row* parent, int from);

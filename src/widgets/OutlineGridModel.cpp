@@ -3,7 +3,7 @@
 #include "widgets/OutlineGridImageList.h"
 
 #include <QIcon>
-#include <QMap>
+#include <algorithm>
 #include <stdexcept>
 
 OutlineGridModel::OutlineGridModel(OutlineGrid& grid, QObject* parent)
@@ -26,8 +26,9 @@ OutlineGridModel::~OutlineGridModel()
 {
     Row& top = m_grid.m_top;
     for (Row* r = &top; r; r = !r->children.empty() ? r->children.front() : m_grid.afterSubtree(r)) {
-        r->shown = r->fetched = r->pending = r->changed = false;
+        r->shown = r->fetched = false;
         r->shownChildren = 0;
+        r->pendingSlot = r->changedSlot = -1;
     }
     m_grid.m_model = nullptr;
 }
@@ -54,18 +55,20 @@ void OutlineGridModel::setImageList(const OutlineGridImageList* images)
 // A row the model now presents, with its subtree as far as it is open.
 void OutlineGridModel::present(Row* row)
 {
-    std::vector<Row*> stack{row};
-    while (!stack.empty()) {
-        Row* r = stack.back();
-        stack.pop_back();
-        if (r->pending) {
-            r->pending = false;
-            m_pending.erase(r);
-        }
+    auto presentOne = [this](Row* r) {
+        stopWaiting(r);
         r->shown = true;
         r->fetched = !r->collapsed;
         r->shownChildren = r->fetched ? static_cast<int>(r->children.size()) : 0;
-        if (r->fetched)
+        return r->fetched && !r->children.empty();
+    };
+    if (!presentOne(row))
+        return;
+    std::vector<Row*> stack(row->children.begin(), row->children.end());
+    while (!stack.empty()) {
+        Row* r = stack.back();
+        stack.pop_back();
+        if (presentOne(r))
             stack.insert(stack.end(), r->children.begin(), r->children.end());
     }
 }
@@ -115,10 +118,18 @@ void OutlineGridModel::endChange()
 
 void OutlineGridModel::wait(Row* row)
 {
-    if (!row->pending) {
-        row->pending = true;
-        m_pending.insert(row);
-    }
+    if (row->pendingSlot >= 0)
+        return;
+    row->pendingSlot = static_cast<int>(m_pending.size());
+    m_pending.push_back(row);
+}
+
+void OutlineGridModel::stopWaiting(Row* row)
+{
+    if (row->pendingSlot < 0)
+        return;
+    m_pending[row->pendingSlot] = nullptr;
+    row->pendingSlot = -1;
 }
 
 void OutlineGridModel::fetch(Row* row)
@@ -140,23 +151,17 @@ void OutlineGridModel::fetch(Row* row)
 // Rows whose parent is no longer presented wait no more: they come with their parent's children.
 void OutlineGridModel::flushPending()
 {
-    for (;;) {
-        Row* start = nullptr;
-        for (auto it = m_pending.begin(); it != m_pending.end();) {
-            Row* r = *it;
-            if (r->shown || !r->parent || !presentsChildren(r->parent)) {
-                r->pending = false;
-                it = m_pending.erase(it);
-                continue;
-            }
-            start = r;
-            break;
-        }
+    for (size_t i = 0; i < m_pending.size(); ++i) {
+        Row* start = m_pending[i];
         if (!start)
-            return;
+            continue;
+        if (start->shown || !presentsChildren(start->parent)) {
+            stopWaiting(start);
+            continue;
+        }
         Row* parent = start->parent;
-        auto waits = [&](int pos) {
-            return pos >= 0 && pos < static_cast<int>(parent->children.size()) && parent->children[pos]->pending
+        auto waits = [parent](int pos) {
+            return pos >= 0 && pos < static_cast<int>(parent->children.size()) && parent->children[pos]->pendingSlot >= 0
                    && !parent->children[pos]->shown;
         };
         int first = start->pos;
@@ -167,6 +172,7 @@ void OutlineGridModel::flushPending()
             ++last;
         showRows(parent, first, last - first + 1);
     }
+    m_pending.clear();
 }
 
 // --- told by the grid ------------------------------------------------------------------------
@@ -223,19 +229,18 @@ void OutlineGridModel::rowOpened(Row* row)
 
 void OutlineGridModel::rowChanged(Row* row)
 {
-    if (!row->shown || row->changed || !row->parent)
+    if (!row->shown || row->changedSlot >= 0 || !row->parent)
         return;
-    row->changed = true;
-    m_changed.insert(row);
+    row->changedSlot = static_cast<int>(m_changed.size());
+    m_changed.push_back(row);
     scheduleCellFlush();
 }
 
 void OutlineGridModel::rowDestroyed(Row* row)
 {
-    if (row->pending)
-        m_pending.erase(row);
-    if (row->changed)
-        m_changed.erase(row);
+    stopWaiting(row);
+    if (row->changedSlot >= 0)
+        m_changed[row->changedSlot] = nullptr;
 }
 
 void OutlineGridModel::redrawOn()
@@ -276,36 +281,35 @@ void OutlineGridModel::scheduleCellFlush()
 void OutlineGridModel::flushCellChanges()
 {
     m_flushScheduled = false;
-    if (m_changed.empty())
-        return;
-    std::vector<const Row*> rows;
+    // Rows in their parents' order: (parent, row among its presented children).
+    std::vector<std::pair<const Row*, int>> rows;
     rows.reserve(m_changed.size());
     for (Row* r : m_changed) {
-        r->changed = false;
+        if (!r)
+            continue;
+        r->changedSlot = -1;
         if (r->shown)
-            rows.push_back(r);
+            rows.push_back({r->parent, modelRow(r)});
     }
     m_changed.clear();
     const int lastCol = columnCount() - 1;
-    if (lastCol < 0)
+    if (rows.empty() || lastCol < 0)
         return;
     if (rows.size() <= 16) {
-        for (const Row* r : rows)
-            emit dataChanged(indexOf(r, 0), indexOf(r, lastCol));
+        for (const auto& [parent, row] : rows) {
+            const QModelIndex p = indexOf(parent, 0);
+            emit dataChanged(index(row, 0, p), index(row, lastCol, p));
+        }
         return;
     }
-    QMap<const Row*, std::pair<int, int>> spans; // parent -> first and last changed child
-    for (const Row* r : rows) {
-        const int row = modelRow(r);
-        auto it = spans.find(r->parent);
-        if (it == spans.end())
-            spans.insert(r->parent, {row, row});
-        else
-            *it = {std::min(it->first, row), std::max(it->second, row)};
-    }
-    for (auto it = spans.cbegin(); it != spans.cend(); ++it) {
-        const QModelIndex parent = indexOf(it.key(), 0);
-        emit dataChanged(index(it->first, 0, parent), index(it->second, lastCol, parent));
+    std::sort(rows.begin(), rows.end());
+    for (size_t i = 0; i < rows.size();) {
+        size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1].first == rows[i].first)
+            ++j;
+        const QModelIndex parent = indexOf(rows[i].first, 0);
+        emit dataChanged(index(rows[i].second, 0, parent), index(rows[j].second, lastCol, parent));
+        i = j + 1;
     }
 }
 

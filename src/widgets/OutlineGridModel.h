@@ -3,7 +3,7 @@
 #include "widgets/OutlineGrid.h"
 
 #include <QAbstractItemModel>
-#include <unordered_set>
+#include <vector>
 
 class OutlineGridImageList;
 
@@ -73,6 +73,7 @@ private:
     void fetch(Row* row);
     void showRows(Row* parent, int first, int count);
     void wait(Row* row);
+    void stopWaiting(Row* row);
     void flushPending();
     void beginChange() { ++m_changing; }
     void endChange();
@@ -87,8 +88,10 @@ private:
 
     OutlineGrid& m_grid;
     const OutlineGridImageList* m_images = nullptr;
-    std::unordered_set<Row*> m_pending; // rows waiting for redraw to be presented
-    std::unordered_set<Row*> m_changed; // presented rows whose text, picture or height changed
+    // Rows waiting for redraw to be presented, and presented rows whose text, picture or height
+    // changed; each row knows its slot, which is emptied when the row is deleted.
+    std::vector<Row*> m_pending;
+    std::vector<Row*> m_changed;
     // Rows a reader asked to fetch while a change was being reported: they follow it.
     std::vector<Row*> m_fetchAfterChange;
     int m_changing = 0;
