@@ -92,7 +92,9 @@ void OutlineGridModel::forget(Row* row)
 
 void OutlineGridModel::showRows(Row* parent, int first, int count)
 {
-    const int at = shownBefore(parent, first);
+    // Mostly these are the parent's only rows not yet presented.
+    const int unshown = static_cast<int>(parent->children.size()) - parent->shownChildren;
+    const int at = unshown == count ? first : shownBefore(parent, first);
     beginChange();
     beginInsertRows(indexOf(parent, 0), at, at + count - 1);
     for (int i = first; i < first + count; ++i)

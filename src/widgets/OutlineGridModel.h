@@ -9,7 +9,7 @@ class OutlineGridImageList;
 
 // The outline grid's rows as a Qt tree model, so that views, keyboard navigation and
 // accessibility tools see an ordinary tree: a row's children are its children in the outline.
-// It reads the grid's own rows; a grid has at most one model.
+// It reads the grid's own rows; a grid has at most one model, and outlives it.
 //
 // Like any large lazily built tree it presents a row's children once the row has been open: a
 // closed row that was never opened reports that it has children and hands them out through

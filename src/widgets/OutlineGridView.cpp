@@ -133,6 +133,9 @@ void OutlineGridView::openAsTheGrid(const QModelIndex& parent, int first, int la
         scheduleDelayedItemsLayout();
     for (const QModelIndex& index : open)
         setExpandedAsTheGrid(index, true);
+    // The current row may be among the new ones.
+    if (!currentIndex().isValid() && m_grid.row() >= 0)
+        scheduleCurrentRow();
 }
 
 void OutlineGridView::applyCollapsed(int row)

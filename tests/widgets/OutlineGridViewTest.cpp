@@ -302,7 +302,10 @@ TEST_F(OutlineGridViewTest, ACurrentRowInsideAClosedBranchStaysHidden)
     EXPECT_EQ(grid.row(), 5);
     EXPECT_EQ(viewVisibleRows(*view), gridVisibleRows(grid));
 
+    // Once the grid opens the branch, the view shows the current row in it.
     grid.setCollapsed(4, false);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->gridModel().gridRow(view->currentIndex()), 5);
     grid.setRow(6);
     QCoreApplication::processEvents();
     EXPECT_EQ(view->gridModel().gridRow(view->currentIndex()), 6);
