@@ -1,19 +1,25 @@
 #pragma once
 
 #include "runtime/Variant.h"
-#include "widgets/OutlineGridGapBuffer.h"
 
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <array>
 #include <vector>
+
+class OutlineGridModel;
 
 // The outline grid behind the call-flow tree: a flat list of rows, each with one cell per column,
 // an outline level, a node flag, a collapsed state and a height. The outline follows the levels:
 // a row's parent is the nearest row above it with a lower level, and a row's subtree is every row
 // below it up to the next row whose level is not higher. It holds no widget; OutlineGridModel and
 // OutlineGridView show it.
+//
+// The rows are kept once, as the tree the levels describe: every row knows its parent, its
+// children and the size of its subtree, so a row is found by its number, and its parent, children
+// and siblings by their numbers, in a few steps per outline level, however long the grid. The
+// grid's model reads this tree directly.
 //
 // Row numbers fit the 16-bit integers the tree keeps them in: the grid never holds more than
 // MaxRows rows, and an insert that would pass the limit fails instead of wrapping a number.
@@ -39,6 +45,8 @@ public:
 
     explicit OutlineGrid(QObject* parent = nullptr);
     ~OutlineGrid() override;
+    OutlineGrid(const OutlineGrid&) = delete;
+    OutlineGrid& operator=(const OutlineGrid&) = delete;
 
     // Columns. Keys are matched without regard to letter case, as the tree's callers spell them
     // both ways ("ChildAlias", "Childalias"). Replacing the columns keeps the rows and resizes
@@ -52,7 +60,7 @@ public:
     void setColHidden(int col, bool hidden);
 
     // Rows.
-    int rowCount() const { return m_rows.size(); }
+    int rowCount() const { return m_top.size - 1; }
     // Shrinking drops the last rows; growing appends empty rows at level 0.
     void setRowCount(int count);
     bool canAddRows(int count) const;
@@ -83,6 +91,8 @@ public:
     bool isNode(int row) const;
     void setIsNode(int row, bool node);
     int outlineLevel(int row) const;
+    // Moves the row in the outline: it, and the rows after it whose parent the new level
+    // changes, take their parents as the levels now say.
     void setOutlineLevel(int row, int level);
     int rowHeight(int row) const; // twips; -1 means the view's default height
     void setRowHeight(int row, int twips);
@@ -143,9 +153,8 @@ public:
     int mouseRow() const { return m_mouseRow; }
     void setMouseRow(int row);
 
-    // The redraw switch. While it is off the view neither paints nor follows the rows; code that
-    // changes many rows turns it off, and the tree reads it as the mark that code, not the user,
-    // is changing rows.
+    // The redraw switch. While it is off the view does not paint; code that changes many rows
+    // turns it off, and the tree reads it as the mark that code, not the user, is changing rows.
     bool redraw() const { return m_redraw; }
     void setRedraw(bool on);
 
@@ -165,62 +174,91 @@ public:
         OutlineGrid& m_grid;
     };
 
-    // Stable identity of a row for the item model: never reused within a grid.
-    quint64 rowId(int row) const;
-    int rowOfId(quint64 id) const; // -1 when the row is gone
-
 signals:
     // Events for the tree.
     void beforeCollapse(int row, int state, bool& cancel);
     void afterCollapse(int row, int state);
     void afterRowColChange(int oldRow, int oldCol, int newRow, int newCol);
 
-    // Notifications for the model and the view.
+    // Notifications for the view. The model is told of every change of rows directly, before
+    // these are emitted.
     void columnsChanged();
-    void rowsInserted(int first, int count);
-    void rowsRemoved(int first, int count);
-    void levelChanged(int row);
-    void cellChanged(int row, int col); // col -1: the row's height
-    void collapsedChanged(int row);     // row -1: any number of rows
+    void collapsedChanged(int row); // row -1: any number of rows
     void redrawChanged(bool on);
 
 private:
+    friend class OutlineGridModel;
+
     struct Cell {
         QString text;
         Variant data;
         QString picture;
     };
+    // One row, and the subtree below it. The grid's top is a row of its own that holds the rows
+    // of level 0 (and deeper rows with no parent) as its children and is never counted.
     struct Row {
-        quint64 id = 0;
+        Row* parent = nullptr;
+        std::vector<Row*> children; // owned
+        int pos = 0;                // index among the parent's children
+        int size = 1;               // rows in the subtree, this one included
         int level = 0;
         int heightTwips = -1;
         bool node = false;
         bool collapsed = false;
         std::vector<Cell> cells;
+        // Kept by the model: whether it presents the row, whether it presents the row's
+        // children and how many of them; where the row is in the model's list of rows waiting
+        // for redraw to be shown, and in its list of rows whose text, picture or height waits to
+        // be reported (-1: in none).
+        bool shown = false;
+        bool fetched = false;
+        int shownChildren = 0;
+        int pendingSlot = -1;
+        int changedSlot = -1;
+    };
+    // Rows found lately by number: the tree reads and writes the same few rows many times.
+    struct Found {
+        int row = -1;
+        Row* at = nullptr;
     };
 
-    Row makeRow(int level);
+    Row* makeRow(int level);
+    void destroy(Row* row);
     void checkRow(int row) const;
     int checkCol(int col) const;
     int keyCol(const QString& key) const;
+    Row* rowAt(int row) const; // row must exist
+    int rowOf(const Row* row) const;
     const Cell& cell(int row, int col) const;
     Cell& cell(int row, int col);
-    void afterRemoval(int first, int count);
+    void cellChanged(Row* row);
+
+    // Structure. Every change of rows goes through these, which keep sizes, the found rows, the
+    // current row and the model in step.
+    void link(Row* parent, int pos, const std::vector<Row*>& rows);
+    void link(Row* parent, int pos, Row* row);
+    void unlink(Row* parent, int first, int count, bool destroyRows);
+    void addToSizes(Row* from, int delta);
+    void renumber(Row* parent, int from);
+    Row* afterSubtree(Row* row) const; // the row after row's subtree, nullptr at the end
+    void rowsInserted(int first, int count);
+    void rowsRemoved(int first, int count);
     void shapeChanging()
     {
-        m_idIndexValid = false;
         ++m_shapeVersion;
         m_mouseRow = -1;
     }
 
     std::vector<Column> m_columns;
-    OutlineGridGapBuffer<Row> m_rows;
-    quint64 m_nextId = 1;
+    Row m_top;
+    mutable std::array<Found, 4> m_found;
+    mutable unsigned m_nextFound = 0;
+    // Rows that a collapse handler must not lose sight of: a removed row is cleared here.
+    std::vector<Row**> m_watched;
+    OutlineGridModel* m_model = nullptr;
     quint64 m_shapeVersion = 0;
     int m_currentRow = -1;
     int m_currentCol = 0;
     int m_mouseRow = -1;
     bool m_redraw = true;
-    mutable QHash<quint64, int> m_rowOfId;
-    mutable bool m_idIndexValid = false;
 };

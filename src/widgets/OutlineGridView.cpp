@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -23,12 +24,9 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
-        const int row = m_view->gridModel().gridRow(index);
-        if (row >= 0) {
-            const int twips = m_view->grid().rowHeight(row);
-            if (twips >= 0)
-                size.setHeight(Twips::toPixelsY(twips, m_view));
-        }
+        const int twips = m_view->gridModel().rowHeightTwips(index);
+        if (twips >= 0)
+            size.setHeight(Twips::toPixelsY(twips, m_view));
         return size;
     }
 
@@ -57,29 +55,27 @@ OutlineGridView::OutlineGridView(OutlineGrid& grid, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAllColumnsShowFocus(true);
     setIconSize(QSize(16, 16));
+    // The view paints its own background (paintEvent), so that a paint held back while redraw is
+    // off leaves the previous picture in place instead of an empty one.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
 
-    connect(m_model, &OutlineGridModel::synced, this, &OutlineGridView::onSynced);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &OutlineGridView::openAsTheGrid);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &OutlineGridView::applyAllCollapsed);
     connect(&m_grid, &OutlineGrid::columnsChanged, this, &OutlineGridView::applyColumns);
     connect(&m_grid, &OutlineGrid::collapsedChanged, this, [this](int row) {
-        if (!m_model->inStep()) {
-            if (row < 0)
-                m_pendingAllCollapsed = true;
-            else
-                m_pendingCollapsed.insert(m_grid.rowId(row));
-        } else if (row < 0) {
-            applyCollapsedRows(0, m_grid.rowCount());
-        } else {
+        if (row < 0)
+            applyAllCollapsed();
+        else
             applyCollapsed(row);
-        }
     });
     connect(&m_grid, &OutlineGrid::afterRowColChange, this, &OutlineGridView::scheduleCurrentRow);
-    connect(&m_grid, &OutlineGrid::redrawChanged, this, [this](bool on) { viewport()->setUpdatesEnabled(on); });
+    connect(&m_grid, &OutlineGrid::redrawChanged, this, &OutlineGridView::onRedrawChanged);
     connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) { onViewExpandedOrCollapsed(index, true); });
     connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) { onViewExpandedOrCollapsed(index, false); });
 
-    viewport()->setUpdatesEnabled(m_grid.redraw());
     applyColumns();
-    onSynced(0, m_grid.rowCount());
+    applyAllCollapsed();
+    scheduleCurrentRow();
 }
 
 OutlineGridView::~OutlineGridView() = default;
@@ -101,58 +97,67 @@ QRect OutlineGridView::gridRowRect(int row) const
 
 // --- following the grid ----------------------------------------------------------------------
 
-// Rows new to the model start closed in the view; give them, and the rows that opened or closed
-// meanwhile, the grid's state.
-void OutlineGridView::onSynced(int first, int count)
+void OutlineGridView::setExpandedAsTheGrid(const QModelIndex& index, bool open)
 {
-    if (!m_model->inStep())
+    if (isExpanded(index) == open)
         return;
-    if (m_pendingAllCollapsed) {
-        first = 0;
-        count = m_grid.rowCount();
-    }
-    applyCollapsedRows(first, count);
-    for (quint64 id : std::as_const(m_pendingCollapsed)) {
-        const int row = m_model->gridRowOfId(id);
-        if (row >= 0)
-            applyCollapsed(row);
-    }
-    m_pendingCollapsed.clear();
-    m_pendingAllCollapsed = false;
-    scheduleCurrentRow();
+    const bool applying = m_applying;
+    m_applying = true;
+    setExpanded(index, open);
+    m_applying = applying;
 }
 
-void OutlineGridView::applyCollapsedRows(int first, int count)
+// Rows new to the view start closed; open those the grid holds open, with the open rows below
+// them that came along.
+void OutlineGridView::openAsTheGrid(const QModelIndex& parent, int first, int last)
 {
-    const std::vector<QModelIndex> indexes = m_model->indexesForRows(first, count);
-    if (indexes.empty())
-        return;
-    m_applying = true;
-    // Lay out once afterwards instead of once per opened row.
-    if (indexes.size() > 100)
-        scheduleDelayedItemsLayout();
-    for (size_t k = 0; k < indexes.size(); ++k) {
-        const int row = first + static_cast<int>(k);
-        if (m_grid.firstChildRow(row) < 0)
+    // An open row that had no children shows its first ones.
+    if (parent.isValid() && m_model->isOpen(parent))
+        setExpandedAsTheGrid(parent, true);
+    std::vector<QModelIndex> open;
+    std::vector<QModelIndex> stack;
+    for (int r = first; r <= last; ++r)
+        stack.push_back(m_model->index(r, 0, parent));
+    while (!stack.empty()) {
+        const QModelIndex index = stack.back();
+        stack.pop_back();
+        const int children = m_model->rowCount(index);
+        if (children == 0 || !m_model->isOpen(index))
             continue;
-        const bool open = !m_grid.isCollapsed(row);
-        if (isExpanded(indexes[k]) != open)
-            setExpanded(indexes[k], open);
+        open.push_back(index);
+        for (int r = 0; r < children; ++r)
+            stack.push_back(m_model->index(r, 0, index));
     }
-    m_applying = false;
+    // Lay out once afterwards instead of once per opened row.
+    if (open.size() > 16)
+        scheduleDelayedItemsLayout();
+    for (const QModelIndex& index : open)
+        setExpandedAsTheGrid(index, true);
+    // The current row may be among the new ones.
+    if (!currentIndex().isValid() && m_grid.row() >= 0)
+        scheduleCurrentRow();
 }
 
 void OutlineGridView::applyCollapsed(int row)
 {
-    if (!m_model->inStep())
-        return;
     const QModelIndex index = m_model->indexForRow(row);
-    const bool open = !m_grid.isCollapsed(row);
-    if (!index.isValid() || isExpanded(index) == open)
-        return;
-    m_applying = true;
-    setExpanded(index, open);
-    m_applying = false;
+    if (index.isValid())
+        setExpandedAsTheGrid(index, m_model->isOpen(index) && m_model->rowCount(index) > 0);
+}
+
+void OutlineGridView::applyAllCollapsed()
+{
+    scheduleDelayedItemsLayout();
+    std::vector<QModelIndex> stack{QModelIndex()};
+    while (!stack.empty()) {
+        const QModelIndex parent = stack.back();
+        stack.pop_back();
+        const int children = m_model->rowCount(parent);
+        if (parent.isValid())
+            setExpandedAsTheGrid(parent, children > 0 && m_model->isOpen(parent));
+        for (int r = 0; r < children; ++r)
+            stack.push_back(m_model->index(r, 0, parent));
+    }
 }
 
 // Moving the view's current item lays out every shown row, so a run of code that opens and
@@ -169,8 +174,6 @@ void OutlineGridView::scheduleCurrentRow()
 void OutlineGridView::applyCurrentRow()
 {
     m_currentRowScheduled = false;
-    if (!m_model->inStep())
-        return;
     const QModelIndex index = m_model->indexForRow(m_grid.row());
     if (index == currentIndex())
         return;
@@ -178,10 +181,29 @@ void OutlineGridView::applyCurrentRow()
     if (index.isValid()) {
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     } else {
+        // No row, or one inside a branch the view has never shown.
         selectionModel()->clearSelection();
         selectionModel()->clearCurrentIndex();
     }
     m_applying = false;
+}
+
+bool OutlineGridView::hiddenInClosedBranch(const QModelIndex& index) const
+{
+    for (QModelIndex p = index.parent(); p.isValid(); p = p.parent()) {
+        if (!isExpanded(p))
+            return true;
+    }
+    return false;
+}
+
+// The tree view would open every closed row above the index to show it; here the grid alone
+// opens rows, so a row inside a closed branch is not scrolled to.
+void OutlineGridView::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    if (index.isValid() && hiddenInClosedBranch(index))
+        return;
+    QTreeView::scrollTo(index, hint);
 }
 
 void OutlineGridView::applyColumns()
@@ -193,12 +215,36 @@ void OutlineGridView::applyColumns()
     }
 }
 
+void OutlineGridView::onRedrawChanged(bool on)
+{
+    if (on && !m_heldPaint.isEmpty()) {
+        viewport()->update(m_heldPaint);
+        m_heldPaint = QRegion();
+    }
+}
+
+void OutlineGridView::paintEvent(QPaintEvent* event)
+{
+    if (!m_grid.redraw()) {
+        m_heldPaint += event->region();
+        return;
+    }
+    {
+        QPainter painter(viewport());
+        const QBrush background = viewport()->palette().brush(viewport()->backgroundRole());
+        for (const QRect& rect : event->region())
+            painter.fillRect(rect, background);
+    }
+    QTreeView::paintEvent(event);
+}
+
 // --- the user's actions ----------------------------------------------------------------------
 
 void OutlineGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTreeView::currentChanged(current, previous);
-    if (m_applying || m_model->isSyncing() || !m_model->inStep())
+    // The view moves its current item itself when rows go; the grid says where its row went.
+    if (m_applying || m_model->isChanging())
         return;
     const int row = m_model->gridRow(current);
     if (row != m_grid.row())
@@ -208,7 +254,7 @@ void OutlineGridView::currentChanged(const QModelIndex& current, const QModelInd
 // The view has already opened or closed the row; the grid decides whether that stands.
 void OutlineGridView::onViewExpandedOrCollapsed(const QModelIndex& index, bool expanded)
 {
-    if (m_applying || m_model->isSyncing())
+    if (m_applying || m_model->isChanging())
         return;
     const int row = m_model->gridRow(index);
     if (row < 0 || m_grid.isCollapsed(row) != expanded)
@@ -216,9 +262,8 @@ void OutlineGridView::onViewExpandedOrCollapsed(const QModelIndex& index, bool e
     const QPersistentModelIndex kept(index);
     m_grid.setCollapsed(row, !expanded);
     // Cancelled, or changed again by the handlers: show what the grid holds.
-    const int now = m_model->gridRow(kept);
-    if (now >= 0)
-        applyCollapsed(now);
+    if (kept.isValid())
+        setExpandedAsTheGrid(kept, m_model->isOpen(kept) && m_model->rowCount(kept) > 0);
 }
 
 bool OutlineGridView::onBranch(const QPoint& viewportPos) const

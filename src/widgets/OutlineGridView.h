@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QPoint>
-#include <QSet>
+#include <QRegion>
 #include <QTreeView>
 
 class OutlineGrid;
@@ -15,7 +15,11 @@ class OutlineGridModel;
 // through the grid's current row, which raises afterRowColChange. The row-change and collapse
 // events are the grid's (code raises them too); the mouse and key events are the view's. When
 // code moves the grid's current row, the view's selection follows once control returns to the
-// event loop, so code that selects row after row lays the view out once.
+// event loop, so code that selects row after row lays the view out once. A current row inside a
+// closed branch stays hidden: the view opens rows only as the grid does.
+//
+// While the grid's redraw is off the view keeps the picture it had: what it would have painted
+// is painted once redraw is on again, and nothing more.
 //
 // Only the left button selects and opens rows; right and middle presses are reported and change
 // nothing. A double click and the Left, Right, "+", "-" and "*" keys are reported and not acted
@@ -34,8 +38,10 @@ public:
 
     // The grid row at a point of the viewport, -1 where there is none.
     int gridRowAt(const QPoint& viewportPos) const;
-    // The viewport rectangle of a grid row (empty while the row is hidden in a collapsed branch).
+    // The viewport rectangle of a grid row (empty while the row is hidden in a closed branch).
     QRect gridRowRect(int row) const;
+
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
 signals:
     // The grid's row under the mouse is already set when these are emitted.
@@ -45,6 +51,7 @@ signals:
     void gridKeyDown(int key, Qt::KeyboardModifiers modifiers);
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -52,21 +59,23 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
-    void onSynced(int first, int count);
-    void applyCollapsedRows(int first, int count);
+    void openAsTheGrid(const QModelIndex& parent, int first, int last);
     void applyCollapsed(int row);
+    void applyAllCollapsed();
+    void setExpandedAsTheGrid(const QModelIndex& index, bool open);
     void scheduleCurrentRow();
     void applyCurrentRow();
     void applyColumns();
+    void onRedrawChanged(bool on);
     void onViewExpandedOrCollapsed(const QModelIndex& index, bool expanded);
     bool onBranch(const QPoint& viewportPos) const;
+    bool hiddenInClosedBranch(const QModelIndex& index) const;
 
     OutlineGrid& m_grid;
     OutlineGridModel* m_model;
     bool m_applying = false;
-    // Rows whose collapsed state changed while the model was not in step with the grid.
-    QSet<quint64> m_pendingCollapsed;
-    bool m_pendingAllCollapsed = false;
     bool m_currentRowScheduled = false;
     bool m_leftPressed = false;
+    // What the view was asked to paint while redraw was off.
+    QRegion m_heldPaint;
 };

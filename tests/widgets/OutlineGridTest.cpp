@@ -296,6 +296,17 @@ TEST_F(OutlineGridTest, ACollapseHandlerThatMovesRowsStillOpensTheSameRow)
     EXPECT_FALSE(grid.isCollapsed(7));
 }
 
+TEST_F(OutlineGridTest, ACollapseHandlerThatRemovesTheRowLeavesNothingToOpen)
+{
+    grid.setCollapsed(6, true);
+    int after = 0;
+    QObject::connect(&grid, &OutlineGrid::beforeCollapse, [&](int row, int, bool&) { grid.removeSubtree(row); });
+    QObject::connect(&grid, &OutlineGrid::afterCollapse, [&] { ++after; });
+    grid.setCollapsed(6, false);
+    EXPECT_EQ(texts(grid), QStringList({"root", "a", "a1", "a2", "a2x", "b"}));
+    EXPECT_EQ(after, 0);
+}
+
 TEST(OutlineGridLimit, RowsStopAt32767WithoutWrapping)
 {
     OutlineGrid grid;
@@ -342,8 +353,23 @@ TEST(OutlineGridRedraw, RedrawOffComesBackOnOnEveryPath)
     EXPECT_EQ(switches, (std::vector<bool>{false, true}));
 }
 
-// The store against a plain list of (text, level): inserts, subtree removals and level changes
-// at random places, far and near, so the rows move through the whole buffer.
+// The parents a plain list of levels gives: the nearest row above with a lower level.
+std::vector<int> parentsOf(const std::vector<std::pair<QString, int>>& rows)
+{
+    std::vector<int> parents(rows.size(), -1);
+    std::vector<int> chain; // the previous row and its ancestors
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        while (!chain.empty() && rows[chain.back()].second >= rows[r].second)
+            chain.pop_back();
+        parents[r] = chain.empty() ? -1 : chain.back();
+        chain.push_back(r);
+    }
+    return parents;
+}
+
+// The grid against a plain list of (text, level): inserts, subtree removals, level changes and
+// collapses at random places, far and near, so that rows move between parents in every way. The
+// outline the grid answers with is the one the levels define.
 TEST(OutlineGridRandom, RowsMatchAPlainList)
 {
     OutlineGrid grid;
@@ -353,7 +379,7 @@ TEST(OutlineGridRandom, RowsMatchAPlainList)
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     for (int step = 0; step < 6000; ++step) {
         const int n = static_cast<int>(expected.size());
-        const int op = n == 0 ? 0 : pick(5);
+        const int op = n == 0 ? 0 : pick(6);
         if (op <= 2) {
             const int at = op == 0 ? pick(n + 1) : std::min(n, pick(3) + n / 2); // near the last change, or anywhere
             const QString text = QString::number(step);
@@ -366,17 +392,36 @@ TEST(OutlineGridRandom, RowsMatchAPlainList)
                 ++end;
             grid.removeSubtree(row);
             expected.erase(expected.begin() + row, expected.begin() + end);
-        } else {
+        } else if (op == 4) {
             const int row = pick(n);
-            expected[row].second = pick(4);
+            expected[row].second = pick(5);
             grid.setOutlineLevel(row, expected[row].second);
+        } else {
+            grid.setCollapsed(pick(n), pick(2) == 0);
         }
         ASSERT_EQ(grid.rowCount(), static_cast<int>(expected.size())) << step;
-        {
-            for (int r = 0; r < grid.rowCount(); ++r) {
-                ASSERT_EQ(grid.cellText(r, 0), expected[r].first) << step << " row " << r;
-                ASSERT_EQ(grid.outlineLevel(r), expected[r].second) << step << " row " << r;
+        const std::vector<int> parents = parentsOf(expected);
+        std::vector<int> children(expected.size(), 0);
+        for (int parent : parents) {
+            if (parent >= 0)
+                ++children[parent];
+        }
+        // A subtree ends at the first row after it that is not deeper.
+        std::vector<int> ends(expected.size(), static_cast<int>(expected.size()));
+        std::vector<int> open;
+        for (int r = 0; r < static_cast<int>(expected.size()); ++r) {
+            while (!open.empty() && expected[open.back()].second >= expected[r].second) {
+                ends[open.back()] = r;
+                open.pop_back();
             }
+            open.push_back(r);
+        }
+        for (int r = 0; r < grid.rowCount(); ++r) {
+            ASSERT_EQ(grid.cellText(r, 0), expected[r].first) << step << " row " << r;
+            ASSERT_EQ(grid.outlineLevel(r), expected[r].second) << step << " row " << r;
+            ASSERT_EQ(grid.parentRow(r), parents[r]) << step << " row " << r;
+            ASSERT_EQ(grid.childCount(r), children[r]) << step << " row " << r;
+            ASSERT_EQ(grid.subtreeEnd(r), ends[r]) << step << " row " << r;
         }
     }
 }

@@ -6,12 +6,11 @@
 #include "widgets/Twips.h"
 
 #include <QAbstractItemModelTester>
-#include <QElapsedTimer>
 #include <QImage>
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <iostream>
 #include <memory>
 
 namespace {
@@ -33,6 +32,45 @@ QList<OutlineGrid::Column> treeColumns()
     return {{"Main", 1365, false},    {"Conversation", 960, true}, {"Action", 960, true},
             {"ObjectID", 1605, true}, {"NodeType", 960, true},     {"ChildAlias", 960, true}};
 }
+
+// The rows a user sees: those whose every ancestor is open, by their text.
+std::string gridVisibleRows(const OutlineGrid& grid)
+{
+    QStringList rows;
+    for (int r = 0; r < grid.rowCount();) {
+        rows << grid.cellText(r, 0);
+        r = grid.isCollapsed(r) ? grid.subtreeEnd(r) : r + 1;
+    }
+    return rows.join(" | ").toStdString();
+}
+
+std::string viewVisibleRows(const OutlineGridView& view)
+{
+    QStringList rows;
+    for (QModelIndex i = view.model()->index(0, 0); i.isValid(); i = view.indexBelow(i))
+        rows << i.data().toString();
+    return rows.join(" | ").toStdString();
+}
+
+// Lets posted events, and the paints they ask for, run.
+void settle()
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+}
+
+// The parts of the viewport painted while it is installed.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget* viewport) { viewport->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+    QRegion painted;
+};
 
 int appendRow(OutlineGrid& grid, const QString& text, int level, const QString& picture = QString())
 {
@@ -254,9 +292,58 @@ TEST_F(OutlineGridViewTest, RowsShowTheirPicture)
     EXPECT_FALSE(leaf.data(Qt::DecorationRole).isValid());
 }
 
-// A tree of 30,000 rows, every branch open: building it, showing it, drawing it and rewriting
-// every row's text must each stay well within what a user waits for.
-TEST(OutlineGridViewLarge, ThirtyThousandRowsStayFast)
+TEST_F(OutlineGridViewTest, ACurrentRowInsideAClosedBranchStaysHidden)
+{
+    grid.setRow(5); // below the closed "2: Sales"
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(grid.isCollapsed(4));
+    EXPECT_FALSE(view->isExpanded(view->gridModel().indexForRow(4)));
+    EXPECT_FALSE(shown(5));
+    EXPECT_EQ(grid.row(), 5);
+    EXPECT_EQ(viewVisibleRows(*view), gridVisibleRows(grid));
+
+    // Once the grid opens the branch, the view shows the current row in it.
+    grid.setCollapsed(4, false);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->gridModel().gridRow(view->currentIndex()), 5);
+    grid.setRow(6);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->gridModel().gridRow(view->currentIndex()), 6);
+}
+
+// Building rows below a closed row repaints that row at most, and a changed text its row: never
+// the whole tree.
+TEST_F(OutlineGridViewTest, ChangesRepaintOnlyTheRowsTheyTouch)
+{
+    settle();
+    PaintRecorder recorder(view->viewport());
+    const QRect operatorRow = view->gridRowRect(1).united(QRect(0, view->gridRowRect(1).top(), view->viewport()->width(), 1));
+
+    grid.removeSubtree(2);
+    {
+        OutlineGrid::RedrawOff off(grid);
+        for (int k = 0; k < 5; ++k)
+            appendBelow(1, k, QString::number(k) + ": link");
+        for (int k = 0; k < 5; ++k)
+            grid.setCollapsed(2 + k, true);
+        grid.setCollapsed(1, true);
+    }
+    settle();
+    EXPECT_TRUE(operatorRow.contains(recorder.painted.boundingRect()));
+
+    recorder.painted = QRegion();
+    ASSERT_EQ(grid.cellText(7, "Main"), "1: Take Message");
+    grid.setCellText(7, "Main", "1: Take a Message");
+    settle();
+    const QRect messageRow = view->gridRowRect(7);
+    EXPECT_FALSE(recorder.painted.isEmpty());
+    EXPECT_LE(recorder.painted.boundingRect().height(), messageRow.height());
+    EXPECT_EQ(viewVisibleRows(*view), gridVisibleRows(grid));
+}
+
+// A tree of 30,000 rows, every branch open: built, shown down to its last row, drawn, and every
+// row renamed, with the view showing what the grid holds.
+TEST(OutlineGridViewLarge, ThirtyThousandRowsAreBuiltShownAndDrawn)
 {
     OutlineGrid grid;
     grid.setColumns(treeColumns());
@@ -267,8 +354,6 @@ TEST(OutlineGridViewLarge, ThirtyThousandRowsStayFast)
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
 
-    QElapsedTimer timer;
-    timer.start();
     {
         OutlineGrid::RedrawOff off(grid);
         appendRow(grid, "root", 0, "Handler");
@@ -280,34 +365,29 @@ TEST(OutlineGridViewLarge, ThirtyThousandRowsStayFast)
         grid.showOutline(3);
     }
     QCoreApplication::processEvents();
-    const qint64 build = timer.restart();
     ASSERT_GE(grid.rowCount(), 29990);
 
     for (int r : {0, grid.rowCount() / 2, grid.rowCount() - 1}) {
         grid.setRow(r);
         view.scrollTo(view.gridModel().indexForRow(r));
         view.viewport()->repaint();
+        EXPECT_TRUE(view.viewport()->rect().intersects(view.gridRowRect(r))) << r;
     }
-    const qint64 paint = timer.restart();
-    EXPECT_TRUE(view.gridRowRect(grid.rowCount() - 1).isValid());
+    EXPECT_EQ(view.gridRowAt(view.gridRowRect(grid.rowCount() - 1).center()), grid.rowCount() - 1);
 
     for (int r = 0; r < grid.rowCount(); ++r)
         grid.setCellText(r, 0, "renamed " + QString::number(r));
     QCoreApplication::processEvents();
     view.viewport()->repaint();
-    const qint64 rename = timer.restart();
-
-    EXPECT_LT(build, 3000);
-    EXPECT_LT(paint, 1000);
-    EXPECT_LT(rename, 2000);
-    std::cout << "30,000 rows: build " << build << " ms, three scrolled paints " << paint << " ms, rename all " << rename
-              << " ms\n";
+    EXPECT_EQ(view.gridModel().indexForRow(grid.rowCount() - 1).data().toString(),
+              "renamed " + QString::number(grid.rowCount() - 1));
+    EXPECT_EQ(viewVisibleRows(view), gridVisibleRows(grid));
 }
 
-// Opening rows one after another the way the tree does it (redraw off, placeholder out, link rows
-// in with their placeholders, redraw on, row opened), until the grid is nearly full: each
-// opening must cost about what it adds, not what the tree already holds.
-TEST(OutlineGridViewLarge, OpeningRowAfterRowStaysCheap)
+// Opening rows one after another the way the tree does it (placeholder out, link rows in with
+// their placeholders under redraw off, row opened), depth first as a user clicking down the tree
+// would, with rows opened out of sight in between: the view shows what the grid holds.
+TEST(OutlineGridViewLarge, OpeningRowAfterRowShowsWhatTheGridHolds)
 {
     OutlineGrid grid;
     grid.setColumns(treeColumns());
@@ -318,44 +398,37 @@ TEST(OutlineGridViewLarge, OpeningRowAfterRowStaysCheap)
     appendRow(grid, "root", 0, "Handler");
     appendRow(grid, "", 1);
 
-    auto open = [&](int row) {
+    auto open = [&](int row, bool onScreen) {
+        grid.removeSubtree(row + 1);
         {
             OutlineGrid::RedrawOff off(grid);
-            grid.removeSubtree(row + 1);
             const int level = grid.outlineLevel(row) + 1;
             for (int k = 0, p = row + 1; k < 13; ++k, p += 2) {
                 grid.insertRow(p, "temp");
                 grid.setOutlineLevel(p, level);
                 grid.setIsNode(p, true);
-                grid.setCellText(p, "Main", QString::number(k) + ": Sales - Ext:2100 - (Ring Phone)");
+                grid.setCellText(p, "Main", QString::number(k) + ": Sales " + QString::number(p));
                 grid.insertRow(p + 1, "");
                 grid.setOutlineLevel(p + 1, level + 1);
                 grid.setIsNode(p + 1, true);
                 grid.setCollapsed(p, true);
             }
-            grid.setRow(row);
         }
-        grid.setCollapsed(row, false);
+        grid.setRow(row);
+        if (onScreen)
+            grid.setCollapsed(row, false);
     };
 
-    QElapsedTimer timer;
-    timer.start();
     int opened = 0;
-    for (int level = 0; opened < 1250; ++level) {
-        for (int r = 0; r + 1 < grid.rowCount() && opened < 1250; ++r) {
-            if (grid.outlineLevel(r) == level && grid.cellText(r + 1, 0).isEmpty()) {
-                open(r);
-                ++opened;
-            }
+    for (int r = 0; r + 1 < grid.rowCount() && opened < 300; ++r) {
+        if (grid.cellText(r + 1, 0).isEmpty() && grid.parentRow(r + 1) == r) {
+            open(r, opened % 3 != 2);
+            ++opened;
+            if (opened % 25 == 0)
+                QCoreApplication::processEvents();
         }
     }
     QCoreApplication::processEvents();
-    view.viewport()->repaint();
-    const qint64 elapsed = timer.elapsed();
-
-    EXPECT_EQ(grid.rowCount(), 2 + 1250 * 25);
-    EXPECT_EQ(view.gridModel().indexesForRows(0, grid.rowCount()).size(), size_t(grid.rowCount()));
-    EXPECT_TRUE(view.isExpanded(view.gridModel().indexForRow(grid.row())));
-    EXPECT_LT(elapsed, 3000);
-    std::cout << "1,250 rows opened to " << grid.rowCount() << " rows: " << elapsed << " ms\n";
+    EXPECT_EQ(grid.rowCount(), 2 + 300 * 25);
+    EXPECT_EQ(viewVisibleRows(view), gridVisibleRows(grid));
 }
