@@ -110,14 +110,16 @@ TEST_F(TreeEventsTest, KeysAndDoubleClicksOpenAndCloseRowsBuildingChildrenOnlyTh
     EXPECT_FALSE(t.holdsPlaceholder(sales));
     const QStringList built = t.childAliases(sales);
     ASSERT_FALSE(built.isEmpty());
-    const quint64 firstChild = t.grid().rowId(t.grid().firstChildRow(sales));
+    // A mark on a built row survives only if the row is not built again.
+    t.grid().setCellText(t.grid().firstChildRow(sales), TreeColumn::Conversation, "marked");
 
     key(Qt::Key_Left);
     EXPECT_TRUE(t.grid().isCollapsed(sales));
     doubleClick(sales);
     EXPECT_FALSE(t.grid().isCollapsed(sales));
     EXPECT_EQ(t.childAliases(sales), built);
-    EXPECT_EQ(t.grid().rowId(t.grid().firstChildRow(sales)), firstChild) << "opening again builds nothing";
+    EXPECT_EQ(t.grid().cellText(t.grid().firstChildRow(sales), TreeColumn::Conversation), "marked")
+        << "opening again builds nothing";
     doubleClick(sales);
     EXPECT_TRUE(t.grid().isCollapsed(sales));
 
