@@ -3,7 +3,10 @@
 #include <memory>
 
 class CallFlowTree;
+class CallHandlerSection;
 class EnvironmentServices;
+class GreetingAudio;
+class GreetingSettings;
 class frmMain;
 class ObjectListPage;
 class OutlineGrid;
@@ -11,6 +14,9 @@ class OutlineGridView;
 class PropertyPane;
 class ReferencesPanel;
 class SharedState;
+class TransferRuleHandlers;
+class TransferRuleSave;
+class TransferRuleValidation;
 class TreeEvents;
 
 // The whole program on one shared state: the main window with the pages of every subsystem,
@@ -36,6 +42,13 @@ private:
     std::unique_ptr<CallFlowTree> m_tree;
     std::unique_ptr<TreeEvents> m_treeEvents;
     std::unique_ptr<EnvironmentServices> m_environment;
+    // The pane's editors and sections.
+    std::unique_ptr<GreetingAudio> m_greetingAudio;
+    std::unique_ptr<GreetingSettings> m_greetingSettings;
+    std::unique_ptr<TransferRuleSave> m_transferRuleSave;
+    std::unique_ptr<TransferRuleHandlers> m_transferRuleHandlers;
+    std::unique_ptr<TransferRuleValidation> m_transferRuleValidation;
+    std::unique_ptr<CallHandlerSection> m_callHandlerSection;
     // Owned by the window once hosted.
     OutlineGridView* m_treeView;
     ObjectListPage* m_objectList;
