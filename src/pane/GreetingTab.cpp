@@ -90,6 +90,9 @@ void GreetingTab::clear()
 {
     afterGreeting->clear();
     enabled->setChecked(false);
+    // A cleared greeting is off, whatever the box showed before: its controls follow.
+    for (QWidget* w : std::initializer_list<QWidget*>{afterGreeting, changeAfterGreeting, allowInput, source, repeat})
+        w->setEnabled(false);
     allowInput->setChecked(false);
     source->setCurrentIndex(-1);
     repeat->setCurrentIndex(-1);

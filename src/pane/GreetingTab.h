@@ -35,7 +35,8 @@ class GreetingTab : public QWidget {
 public:
     GreetingTab(const GreetingTabNames& names, int index, QWidget* frame);
 
-    // Empties every control; runs the enabled box's handler where its value changes.
+    // Empties every control and disables those of a greeting that is off; runs the enabled
+    // box's handler where its value changes.
     void clear();
     GreetingControls controls() const;
 

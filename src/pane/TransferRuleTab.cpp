@@ -93,6 +93,9 @@ void TransferRuleTab::clear()
         option->setChecked(false);
         option->setAutoExclusive(true);
     }
+    // A cleared rule is off, whatever the box showed before: its controls follow.
+    for (QWidget* w : std::initializer_list<QWidget*>{attemptRingPhone, sendToGreeting, transferType, ringsToWait, transferString})
+        w->setEnabled(false);
 }
 
 TransferRuleControls TransferRuleTab::controls() const

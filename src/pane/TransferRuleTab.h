@@ -32,7 +32,8 @@ public:
     // index -1: single controls.
     TransferRuleTab(const TransferRuleNames& names, int index, QWidget* frame);
 
-    // Empties every control, neither option selected; runs the handlers where a value changes.
+    // Empties every control, neither option selected, all disabled as for a rule that is off;
+    // runs the handlers where a value changes.
     void clear();
     TransferRuleControls controls() const;
 
