@@ -202,16 +202,16 @@ void CallHandlerSection::showTransferRules()
         if (!runStepSilently([&] { on = isOn(rules.field(QStringLiteral("TimeExpires")), now); }))
             continue;
         QWidget* const transfer[] = {rule.transferString, rule.ringsToWait, rule.transferType};
+        bool ringsPhone = false;
+        step([&] {
+            const Variant action = rules.field(QStringLiteral("Action"));
+            ringsPhone = !action.isNull() && action.toDouble() == 1;
+        });
         // Setting the box and the options runs their handlers, which enable the controls to match.
         if (on) {
             step([&] { rule.enabled->setChecked(true); });
             rule.attemptRingPhone->setEnabled(true);
             rule.sendToGreeting->setEnabled(true);
-            bool ringsPhone = false;
-            step([&] {
-                const Variant action = rules.field(QStringLiteral("Action"));
-                ringsPhone = !action.isNull() && action.toDouble() == 1;
-            });
             if (ringsPhone) {
                 for (QWidget* w : transfer)
                     w->setEnabled(true);
@@ -223,6 +223,8 @@ void CallHandlerSection::showTransferRules()
             }
         } else {
             step([&] { rule.enabled->setChecked(false); });
+            // A rule that is off still shows its own action, so that switching it on keeps it.
+            step([&] { (ringsPhone ? rule.attemptRingPhone : rule.sendToGreeting)->setChecked(true); });
             rule.attemptRingPhone->setEnabled(false);
             rule.sendToGreeting->setEnabled(false);
             for (QWidget* w : transfer)

@@ -121,9 +121,9 @@ TEST_F(CallHandlerPane, EachCodeAndNullIsShownAsItsControlCanAndTheLoadWritesNot
         {"cmbHandlerTransferType_0", "Release"},
         {"txtHandlerTransferRingstoWait_0", "6"},
         {"txtHandlerTransferString_0", "190,,#"},
-        // Off Hours: switched off; neither option chosen.
+        // Off Hours: switched off, its action shown for when it is switched on again.
         {"chkHandlerTransferEnabled_1", "[ ]"},
-        {"optHandlerTransferAttemptRingPhone_1", "( )"},
+        {"optHandlerTransferAttemptRingPhone_1", "(o)"},
         {"optHandlerTransferSendToGreeting_1", "( )"},
         {"cmbHandlerTransferType_1", "Supervised"},
         {"txtHandlerTransferRingstoWait_1", "4"},
