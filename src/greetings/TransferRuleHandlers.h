@@ -24,8 +24,8 @@ public:
     void cmbHandlerTransferType_Click(int Index);
 
 private:
-    // The shown handler's rule of the index for the handlers' writes; empty while none may be
-    // written (a load, nothing shown) or the rule cannot be read (the error was shown).
+    // Puts rsContactRule on the shown handler's rule of the index. False while nothing may be
+    // written (a load runs, nothing is shown) or when the rule cannot be read (its error shown).
     bool positioned(int index, const QString& errorPrefix);
 
     SharedState& m_state;

@@ -56,6 +56,7 @@ CallHandlerSection::CallHandlerSection(SharedState& state, PropertyPane& pane, c
 void CallHandlerSection::clear()
 {
     m_shown.clear();
+    m_pane.setCurrentObjectName(QString());
     m_page.clear();
 }
 

@@ -241,6 +241,7 @@ TEST_F(CallHandlerPane, AnIdWithoutHandlerSaysSoAndLeavesNothingOfTheObjectShown
     EXPECT_EQ(f.prompts.messages, QStringList{"Error in LoadTabInfo. could not find handler reference:" + kMissing});
     for (const char* name : {"txtHandlerProfileDisplayName", "txtHandlerTransferString_0", "txtHandlerGreetingObjectID_0"})
         EXPECT_EQ(shown(name), "") << name;
+    EXPECT_EQ(control<QLabel>("lblCurrentObjectDisplayName")->text(), "");
     EXPECT_TRUE(pane->ShownCallHandlerID(EditorPage::CallHandler).isEmpty());
 }
 
