@@ -2,8 +2,14 @@
 
 #include "data/SharedState.h"
 #include "environment/EnvironmentServices.h"
+#include "greetings/GreetingAudio.h"
+#include "greetings/GreetingSettings.h"
+#include "greetings/TransferRuleHandlers.h"
+#include "greetings/TransferRuleSave.h"
+#include "greetings/TransferRuleValidation.h"
 #include "mainwindow/frmMain.h"
 #include "pane/CallHandlerPage.h"
+#include "pane/CallHandlerSection.h"
 #include "pane/DirectoryHandlerPage.h"
 #include "pane/InterviewerPage.h"
 #include "pane/PropertyPane.h"
@@ -48,6 +54,22 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_pane->setCurrentRowText([&grid] { return grid.row() >= 0 ? grid.cellText(grid.row(), TreeColumn::Main) : QString(); });
     m_window->setParts({m_tree.get(), m_objectList, m_references, m_pane, m_environment.get()});
 
+    // The editors of the call handler page's greetings and transfer rules, then the section
+    // that fills the page (its controls' handlers run while it loads).
+    m_greetingAudio = std::make_unique<GreetingAudio>(state, *m_pane);
+    m_greetingAudio->connectHandlerPage(m_pane->handlerGreetingControls());
+    m_pane->setGreetingOperations(m_greetingAudio.get());
+    m_greetingSettings = std::make_unique<GreetingSettings>(state, *m_pane);
+    m_greetingSettings->connectHandlerPage(m_pane->handlerGreetingControls());
+    m_transferRuleSave = std::make_unique<TransferRuleSave>(state, *m_pane);
+    m_transferRuleSave->setHandlerControls(m_pane->handlerTransferControls());
+    m_transferRuleHandlers = std::make_unique<TransferRuleHandlers>(state, *m_pane, *m_transferRuleSave);
+    m_transferRuleHandlers->connectHandlerPage(m_pane->handlerTransferControls());
+    m_transferRuleValidation = std::make_unique<TransferRuleValidation>(state, *m_pane, *m_transferRuleSave);
+    m_transferRuleValidation->connectHandlerPage(m_pane->handlerTransferControls());
+    m_callHandlerSection = std::make_unique<CallHandlerSection>(state, *m_pane, *m_environment, *m_greetingAudio);
+    m_pane->setSection(PropertyPane::CallHandlerTab, m_callHandlerSection.get());
+
     // The tree's tools on the window's menus and the pane's web page links.
     m_treeExport = std::make_unique<TreeExport>(state, *m_treeGrid);
     m_treeExport->connectTo(m_window->exportTreeItem());
@@ -63,8 +85,17 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
 
 Assembly::~Assembly()
 {
-    // The tree's handlers go before the tree, the tree lets go of the view's pictures before the
-    // window takes the view down.
+    // The editors and sections go before the pages whose controls they handle; the tree's
+    // handlers go before the tree, the tree lets go of the view's pictures before the window
+    // takes the view down.
+    m_pane->setSection(PropertyPane::CallHandlerTab, nullptr);
+    m_pane->setGreetingOperations(nullptr);
+    m_callHandlerSection.reset();
+    m_transferRuleValidation.reset();
+    m_transferRuleHandlers.reset();
+    m_transferRuleSave.reset();
+    m_greetingSettings.reset();
+    m_greetingAudio.reset();
     m_treeCommands.reset();
     m_webAdministration.reset();
     m_findExtension.reset();

@@ -6,6 +6,10 @@ class CallFlowTree;
 class DialogOperations;
 class EnvironmentServices;
 class FindExtension;
+class CallHandlerSection;
+class EnvironmentServices;
+class GreetingAudio;
+class GreetingSettings;
 class frmMain;
 class ObjectListPage;
 class OutlineGrid;
@@ -14,6 +18,9 @@ class PropertyPane;
 class ReferencesPanel;
 class SharedState;
 class TreeDisplayCommands;
+class TransferRuleHandlers;
+class TransferRuleSave;
+class TransferRuleValidation;
 class TreeEvents;
 class TreeExport;
 class WebAdministration;
@@ -49,6 +56,13 @@ private:
     std::unique_ptr<TreeExport> m_treeExport;
     std::unique_ptr<FindExtension> m_findExtension;
     std::unique_ptr<WebAdministration> m_webAdministration;
+    // The pane's editors and sections.
+    std::unique_ptr<GreetingAudio> m_greetingAudio;
+    std::unique_ptr<GreetingSettings> m_greetingSettings;
+    std::unique_ptr<TransferRuleSave> m_transferRuleSave;
+    std::unique_ptr<TransferRuleHandlers> m_transferRuleHandlers;
+    std::unique_ptr<TransferRuleValidation> m_transferRuleValidation;
+    std::unique_ptr<CallHandlerSection> m_callHandlerSection;
     // Owned by the window once hosted.
     OutlineGridView* m_treeView;
     ObjectListPage* m_objectList;

@@ -1,11 +1,47 @@
 #include "pane/CallHandlerPage.h"
 
+#include "greetings/GreetingOperations.h"
+#include "pane/GreetingTab.h"
 #include "pane/PaneForms.h"
+#include "pane/TransferRuleTab.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
+
+namespace {
+
+// A read-only box with its "Set" button beside it.
+QLineEdit* addBoxWithButton(QFormLayout* form, const QString& caption, const char* boxName, QPushButton*& button,
+                            const char* buttonName)
+{
+    auto* box = new QLineEdit;
+    box->setObjectName(QLatin1String(boxName));
+    box->setReadOnly(true);
+    button = new QPushButton(QStringLiteral("Set"));
+    button->setObjectName(QLatin1String(buttonName));
+    auto* row = new QHBoxLayout;
+    row->addWidget(box, 1);
+    row->addWidget(button);
+    auto* label = new QLabel(caption);
+    label->setBuddy(box);
+    form->addRow(label, row);
+    return box;
+}
+
+QLineEdit* addReadOnly(QFormLayout* form, const QString& caption, const char* name)
+{
+    QLineEdit* box = addRow(form, caption, new QLineEdit, name);
+    box->setReadOnly(true);
+    return box;
+}
+
+} // namespace
 
 CallHandlerPage::CallHandlerPage(QWidget* parent)
     : QWidget(parent)
@@ -19,7 +55,16 @@ CallHandlerPage::CallHandlerPage(QWidget* parent)
     layout->addWidget(tabHandlerInfo);
 
     QFormLayout* profile = formOn(tabHandlerInfo->frame(0));
+    txtHandlerProfileDisplayName = addRow(profile, QStringLiteral("Display Name"), new QLineEdit, "txtHandlerProfileDisplayName");
+    txtHandlerProfileDisplayName->setMaxLength(40);
+    txtHandlerProfileAlias = addReadOnly(profile, QStringLiteral("Alias"), "txtHandlerProfileAlias");
+    txtHandlerProfileOwner = addBoxWithButton(profile, QStringLiteral("Owner"), "txtHandlerProfileOwner", cmdHandlerChangeOwner,
+                                              "cmdHandlerChangeOwner");
+    txtHandlerProfileExtension = addRow(profile, QStringLiteral("Extension"), new QLineEdit, "txtHandlerProfileExtension");
+    txtHandlerProfileExtension->setMaxLength(30);
+    txtHandlerProfileLanguage = addReadOnly(profile, QStringLiteral("Language Callers Hear"), "txtHandlerProfileLanguage");
     cmbHandlerProfileSchedule = addRow(profile, QStringLiteral("Schedule"), new QComboBox, "cmbHandlerProfileSchedule");
+    txtHandlerProfileSwitch = addReadOnly(profile, QStringLiteral("Switch Name"), "txtHandlerProfileSwitch");
 
     auto* transfer = new QVBoxLayout(tabHandlerInfo->frame(1));
     tabHandlerTransferInfo = new FramedTabs("tabHandlerTransferInfo", "frameHandlerTransferInfo",
@@ -27,24 +72,49 @@ CallHandlerPage::CallHandlerPage(QWidget* parent)
     transfer->addWidget(tabHandlerTransferInfo);
     for (int tab = 0; tab < 3; ++tab) {
         const int rule = kTransferRuleOnTab[size_t(tab)];
-        QFormLayout* form = formOn(tabHandlerTransferInfo->frame(tab));
-        QComboBox* type = addRow(form, QStringLiteral("Transfer Type:"), new QComboBox, "cmbHandlerTransferType");
-        type->setObjectName(QStringLiteral("cmbHandlerTransferType_%1").arg(rule));
-        type->addItems({QStringLiteral("Supervised"), QStringLiteral("Release")});
-        type->setCurrentIndex(-1);
-        cmbHandlerTransferType[size_t(rule)] = type;
+        transferRule[size_t(rule)] = new TransferRuleTab(TransferRuleNames::CallHandler, rule, tabHandlerTransferInfo->frame(tab));
     }
 
     auto* greetings = new QVBoxLayout(tabHandlerInfo->frame(2));
+    auto* player = new QHBoxLayout;
     frameSonotropeHandlerGreeting = new QGroupBox;
     frameSonotropeHandlerGreeting->setObjectName(QStringLiteral("frameSonotropeHandlerGreeting"));
     frameSonotropeHandlerGreeting->setMinimumHeight(60);
-    greetings->addWidget(frameSonotropeHandlerGreeting);
+    player->addWidget(frameSonotropeHandlerGreeting, 1);
+    cmdHandlerRecord = new QPushButton(QStringLiteral("Record"));
+    cmdHandlerRecord->setObjectName(QStringLiteral("cmdHandlerRecord"));
+    player->addWidget(cmdHandlerRecord);
+    greetings->addLayout(player);
     tabHandlerGreetingInfo = new FramedTabs("tabHandlerGreetingInfo", "frameHandlerGreetingInfo",
                                             {QStringLiteral("Standard"), QStringLiteral("Off Hours"), QStringLiteral("Busy"),
                                              QStringLiteral("Alternate"), QStringLiteral("Internal"), QStringLiteral("Error")},
                                             6);
     greetings->addWidget(tabHandlerGreetingInfo);
+    for (int i = 0; i < GreetingCount; ++i)
+        greeting[size_t(i)] = new GreetingTab(GreetingTabNames::CallHandler, i, tabHandlerGreetingInfo->frame(i));
+
+    QFormLayout* messages = formOn(tabHandlerInfo->frame(3));
+    txtHandlerMessagesRecipient = addBoxWithButton(messages, QStringLiteral("Message Recipient:"), "txtHandlerMessagesRecipient",
+                                                   cmdHandlerMessagesChangeRecipient, "cmdHandlerMessagesChangeRecipient");
+    txtHandlerMessagesMaxMessageLength = new QLineEdit;
+    txtHandlerMessagesMaxMessageLength->setObjectName(QStringLiteral("txtHandlerMessagesMaxMessageLength"));
+    txtHandlerMessagesMaxMessageLength->setMaxLength(4);
+    auto* length = new QHBoxLayout;
+    length->addWidget(txtHandlerMessagesMaxMessageLength);
+    length->addWidget(new QLabel(QStringLiteral("(seconds)")));
+    length->addStretch();
+    auto* lengthLabel = new QLabel(QStringLiteral("Max Message Length:"));
+    lengthLabel->setBuddy(txtHandlerMessagesMaxMessageLength);
+    messages->addRow(lengthLabel, length);
+    chkHandlerMessagesCanEditMessages =
+        addRow(messages, QStringLiteral("Callers can Edit Messages:"), new QCheckBox, "chkHandlerMessagesCanEditMessages");
+    cmbHandlerMessagesCanMarkUrgent =
+        addRow(messages, QStringLiteral("Callers can send urgent:"), new QComboBox, "cmbHandlerMessagesCanMarkUrgent");
+    cmbHandlerMessagesCanMarkUrgent->addItems({QStringLiteral("Always"), QStringLiteral("Never"), QStringLiteral("Ask Caller")});
+    cmbHandlerMessagesCanMarkUrgent->setCurrentIndex(-1);
+    txtHandlerMessagesAfterMessageAction =
+        addBoxWithButton(messages, QStringLiteral("After Message Action:"), "txtHandlerMessagesAfterMessageAction",
+                         cmdHandlerSetAfterMessageAction, "cmdHandlerSetAfterMessageAction");
 
     // Last on the profile, under every other row.
     lblSACallHandlerJump = addLinkRow(formOn(tabHandlerInfo->frame(0)), QStringLiteral("Open SA web page for this call handler"),
@@ -54,10 +124,46 @@ CallHandlerPage::CallHandlerPage(QWidget* parent)
 void CallHandlerPage::tabHandlerInfo_Click(int)
 {
     tabHandlerInfo->showSelectedFrame();
+    if (m_greetings)
+        m_greetings->tabHandlerGreetingInfo_Click(0);
     tabHandlerTransferInfo_Click(0);
 }
 
 void CallHandlerPage::tabHandlerTransferInfo_Click(int)
 {
     tabHandlerTransferInfo->showSelectedFrame();
+}
+
+void CallHandlerPage::clear()
+{
+    for (QLineEdit* box : {txtHandlerProfileDisplayName, txtHandlerProfileAlias, txtHandlerProfileOwner, txtHandlerProfileExtension,
+                           txtHandlerProfileLanguage, txtHandlerProfileSwitch, txtHandlerMessagesRecipient,
+                           txtHandlerMessagesMaxMessageLength, txtHandlerMessagesAfterMessageAction})
+        box->clear();
+    for (QComboBox* list : {cmbHandlerProfileSchedule, cmbHandlerMessagesCanMarkUrgent})
+        list->setCurrentIndex(-1);
+    chkHandlerMessagesCanEditMessages->setChecked(false);
+    for (TransferRuleTab* rule : transferRule)
+        rule->clear();
+    for (GreetingTab* tab : greeting)
+        tab->clear();
+}
+
+GreetingPageControls CallHandlerPage::greetingControls() const
+{
+    GreetingPageControls page;
+    page.tabs = tabHandlerGreetingInfo;
+    for (int i = 0; i < GreetingCount; ++i) {
+        page.frames[size_t(i)] = tabHandlerGreetingInfo->frame(i);
+        page.greetings[size_t(i)] = greeting[size_t(i)]->controls();
+    }
+    return page;
+}
+
+HandlerTransferControls CallHandlerPage::transferControls() const
+{
+    HandlerTransferControls rules;
+    for (int i = 0; i < TransferRuleCount; ++i)
+        rules[size_t(i)] = transferRule[size_t(i)]->controls();
+    return rules;
 }

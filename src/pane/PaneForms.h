@@ -35,3 +35,17 @@ inline QLabel* addLinkRow(QFormLayout* form, const QString& caption, const char*
     form->addRow(link);
     return link;
 }
+
+// An element of a control array: its name, "_" and its index ("cmbHandlerTransferType_2").
+template <typename T>
+T* namedElement(T* control, const char* name, int index)
+{
+    control->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index));
+    return control;
+}
+
+template <typename T>
+T* addElementRow(QFormLayout* form, const QString& caption, T* control, const char* name, int index)
+{
+    return namedElement(addRow(form, caption, control, name), name, index);
+}

@@ -1,7 +1,11 @@
 #pragma once
 
-#include <QString>
+#include "pane/PaneControls.h"
 
+#include <QString>
+#include <functional>
+
+class FieldValidation;
 class SonotropeCtrl;
 
 // What the property pane offers the main window, the tree and the editors.
@@ -29,4 +33,17 @@ public:
     virtual void CreateMediaControl(MediaControl which) = 0;
     // Null until created.
     virtual SonotropeCtrl* mediaControl(MediaControl which) const = 0;
+    // Told of each media control as it is created (editors handle their events).
+    using MediaControlListener = std::function<void(MediaControl which, SonotropeCtrl& control)>;
+    virtual void addMediaControlListener(MediaControlListener listener) = 0;
+
+    // The call handler page's greeting tabs and transfer rules, for their editors.
+    virtual GreetingPageControls handlerGreetingControls() const = 0;
+    virtual HandlerTransferControls handlerTransferControls() const = 0;
+    // The call handler whose greetings and transfer rules a page shows (for the subscriber page,
+    // the subscriber's own handler); empty while the page shows none. The editors find their rows
+    // by it, whatever the shared recordsets stand on meanwhile.
+    virtual QString ShownCallHandlerID(EditorPage page) const = 0;
+    // The Validate events of the pane's fields.
+    virtual FieldValidation& fieldValidation() = 0;
 };

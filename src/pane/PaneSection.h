@@ -11,4 +11,6 @@ public:
     // the one about to be shown.
     virtual void clear() = 0;
     virtual void load(const QString& strObjectID) = 0;
+    // The id of the object the page shows, empty after a clear or a load that did not find it.
+    virtual QString shownObjectID() const = 0;
 };

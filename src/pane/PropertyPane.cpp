@@ -2,14 +2,17 @@
 
 #include "data/RegistryAPI.h"
 #include "data/SharedState.h"
+#include "greetings/GreetingOperations.h"
 #include "pane/CallHandlerPage.h"
 #include "pane/DirectoryHandlerPage.h"
 #include "pane/InterviewerPage.h"
 #include "pane/LeafPage.h"
 #include "pane/PaneSection.h"
 #include "pane/SubscriberPage.h"
+#include "pane/TransferRuleTab.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/SlotGuard.h"
+#include "widgets/FieldValidation.h"
 #include "widgets/SonotropeCtrl.h"
 #include "widgets/Twips.h"
 
@@ -68,7 +71,8 @@ PropertyPane::PropertyPane(SharedState& state, QWidget* parent)
                  {QStringLiteral("Subscriber"), QStringLiteral("Call Handler"), QStringLiteral("Interviewer"),
                   QStringLiteral("Leaf"), QStringLiteral("Directory Handler")},
                  4, parent),
-      m_state(state)
+      m_state(state),
+      m_fieldValidation(new FieldValidation(state.prompts, this))
 {
     m_subscriber = new SubscriberPage;
     fill(frame(SubscriberTab), m_subscriber);
@@ -128,6 +132,21 @@ bool PropertyPane::ShowNodeTypeTab(qint16 nodeType)
         setTabVisible(i, i == tab);
     setCurrentIndex(tab);
     return true;
+}
+
+void PropertyPane::setGreetingOperations(GreetingOperations* greetings)
+{
+    m_callHandler->setGreetingOperations(greetings);
+    disconnect(m_greetingTabClick);
+    if (greetings)
+        m_greetingTabClick = connectGuarded(m_state.prompts, m_callHandler->tabHandlerGreetingInfo, &FramedTabs::Click, this,
+                                            [greetings](int previous) { greetings->tabHandlerGreetingInfo_Click(previous); });
+}
+
+void PropertyPane::setCurrentObjectName(const QString& name)
+{
+    if (lblCurrentObjectDisplayName)
+        lblCurrentObjectDisplayName->setText(name);
 }
 
 void PropertyPane::tabInfoTab_Click(int)
@@ -221,8 +240,8 @@ void PropertyPane::PopulateControls()
     const LoadScope load(*this);
 
     step([&] { m_subscriber->cmbSubscriberTransferType->setCurrentIndex(0); });
-    for (QComboBox* type : m_callHandler->cmbHandlerTransferType)
-        step([&] { type->setCurrentIndex(0); });
+    for (TransferRuleTab* rule : m_callHandler->transferRule)
+        step([&] { rule->transferType->setCurrentIndex(0); });
 
     Recordset& schedules = s.cache.rsSchedule;
     bool none = false;
@@ -288,9 +307,32 @@ void PropertyPane::CreateMediaControl(MediaControl which)
     control->setControlActive(-1);
     control->setInPlaceMode(-1);
     control->setVisible(true);
+    for (const MediaControlListener& listener : m_mediaControlListeners)
+        listener(which, *control);
 }
 
 SonotropeCtrl* PropertyPane::mediaControl(MediaControl which) const
 {
     return m_mediaControls[slotOf(which)];
+}
+
+void PropertyPane::addMediaControlListener(MediaControlListener listener)
+{
+    m_mediaControlListeners.push_back(std::move(listener));
+}
+
+GreetingPageControls PropertyPane::handlerGreetingControls() const
+{
+    return m_callHandler->greetingControls();
+}
+
+HandlerTransferControls PropertyPane::handlerTransferControls() const
+{
+    return m_callHandler->transferControls();
+}
+
+QString PropertyPane::ShownCallHandlerID(EditorPage page) const
+{
+    const PaneSection* section = m_sections[size_t(page == EditorPage::CallHandler ? CallHandlerTab : SubscriberTab)];
+    return section ? section->shownObjectID() : QString();
 }

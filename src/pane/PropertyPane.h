@@ -5,9 +5,12 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 class CallHandlerPage;
 class DirectoryHandlerPage;
+class FieldValidation;
+class GreetingOperations;
 class InterviewerPage;
 class LeafPage;
 class PaneSection;
@@ -32,6 +35,10 @@ public:
     void setSection(Tab tab, PaneSection* section) { m_sections[size_t(tab)] = section; }
     // The tree's current row text, which the leaf section shows.
     void setCurrentRowText(std::function<QString()> text) { m_currentRowText = std::move(text); }
+    // The greeting editor that the greeting tabs' Click handlers run; not owned.
+    void setGreetingOperations(GreetingOperations* greetings);
+    // The caption of the window's label that names the shown object.
+    void setCurrentObjectName(const QString& name);
 
     void PopulateControls() override;
     void LoadTabInfo(const QString& strObjectID, qint16 iObjectType) override;
@@ -40,6 +47,11 @@ public:
     void ShowDirectoryHandlerTabs() override;
     void CreateMediaControl(MediaControl which) override;
     SonotropeCtrl* mediaControl(MediaControl which) const override;
+    void addMediaControlListener(MediaControlListener listener) override;
+    GreetingPageControls handlerGreetingControls() const override;
+    HandlerTransferControls handlerTransferControls() const override;
+    QString ShownCallHandlerID(EditorPage page) const override;
+    FieldValidation& fieldValidation() override { return *m_fieldValidation; }
 
     void tabInfoTab_Click(int PreviousTab);
 
@@ -83,6 +95,9 @@ private:
     std::array<PaneSection*, 5> m_sections{};
     std::array<SonotropeCtrl*, MediaControlCount> m_mediaControls{};
     std::function<QString()> m_currentRowText;
+    std::vector<MediaControlListener> m_mediaControlListeners;
+    FieldValidation* m_fieldValidation;
+    QMetaObject::Connection m_greetingTabClick;
     int m_loading = 0;
     quint64 m_generation = 0;
 };

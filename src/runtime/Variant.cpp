@@ -277,6 +277,12 @@ QString numberText(double value)
     return QString::number(value, 'g', 15);
 }
 
+QString strNumberText(double value)
+{
+    const QString digits = numberText(value);
+    return digits.startsWith(QLatin1Char('-')) ? digits : QLatin1Char(' ') + digits;
+}
+
 QDateTime parseDateText(const QString& text)
 {
     const QString t = text.trimmed();

@@ -61,5 +61,9 @@ QString generalDateText(const QDateTime& value);
 // Whole numbers are written as the runtime's Str/CStr would for a number turned into text by CStr.
 QString numberText(double value);
 
+// A number as the runtime's Str writes it: one leading blank where a minus sign would stand
+// (" 4", "-1"). The change log's number values take this form.
+QString strNumberText(double value);
+
 // Parses the date texts the program writes ("1/2/93", ISO forms); invalid on failure.
 QDateTime parseDateText(const QString& text);

@@ -1,4 +1,5 @@
 // The wording of the tree's rows and their redraw after the objects they show changed.
+#include "data/LinkKinds.h"
 #include "data/SharedState.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/UserPrompts.h"
@@ -23,37 +24,24 @@ QString extensionText(const Recordset& rs)
 
 QString CallFlowTree::describeLink(qint16 action, const QString& conversation, const QString& objectId, bool bareName)
 {
-    switch (action) {
-    case 0:
-        return QStringLiteral("Ignore Key");
-    case 1:
-        return QStringLiteral("Hang Up");
-    case 4:
-        return QStringLiteral("Take Message");
-    case 5:
-        return QStringLiteral("Skip Greeting");
-    case kInvalidLinkAction:
+    if (action == kInvalidLinkAction)
         return QStringLiteral("Invalid Link!");
-    case 2:
-        break;
-    default:
+    const LinkKind* kind = findLinkKind(action, conversation);
+    if (!kind)
         return QString();
-    }
     RecordsetCache& cache = m_state.cache;
-    if (conversation == QLatin1String("SubSignIn"))
-        return QStringLiteral("Route to Subscriber Sign In");
-    if (conversation == QLatin1String("GreetingsAdministrator"))
-        return QStringLiteral("Route to Greetings Administrator");
-    if (conversation == QLatin1String("AD"))
+    switch (kind->target) {
+    case LinkTarget::None:
+        return QString::fromLatin1(kind->text);
+    case LinkTarget::DirectoryHandler:
         return namedObject(cache.rsNameLookupHandler, QStringLiteral("NameLookupHandlerObjectID"), objectId,
                            QStringLiteral("Error!  Could not find directory handler by ObjectID="));
-    if (conversation == QLatin1String("CHInterview"))
+    case LinkTarget::Interviewer:
         return namedObject(cache.rsInterviewHandler, QStringLiteral("InterviewHandlerObjectID"), objectId,
                            QStringLiteral("Error! Could not find interviewer reference in database:"));
-    if (conversation == QLatin1String("PHGreeting"))
-        return handlerName(objectId, bareName) + (bareName ? QString() : QStringLiteral(" - (Greeting)"));
-    if (conversation == QLatin1String("PHTransfer"))
-        return handlerName(objectId, bareName) + (bareName ? QString() : QStringLiteral(" - (Ring Phone)"));
+    case LinkTarget::CallHandler:
+        return handlerName(objectId, bareName) + (bareName ? QString() : QString::fromLatin1(kind->treeSuffix));
+    }
     return QString();
 }
 

@@ -138,8 +138,17 @@ TEST(frmMainStartup, ARunStartsOnTheOpeningGreetingWithItsControlsAndState)
         EXPECT_EQ(c.control->objectName(), c.name);
         EXPECT_EQ(c.control->parentWidget()->objectName(), c.frame);
         EXPECT_EQ(c.control->TempRecordingFile(), QDir(f.programFolder.path()).filePath(c.temp));
-        EXPECT_TRUE(c.control->SoundFile().isEmpty());
         EXPECT_NE(c.control->ControlActive(), 0);
+    }
+    // The opening greeting is shown: its standard greeting is bound; the other two controls
+    // have no sound yet.
+    const QString standard = f.site
+                                 .scalar("SELECT StreamPath FROM MessagingRule WHERE Alias = 'Standard' AND ParentObjectID = "
+                                         "(SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = 'openinggreetingch')")
+                                 .toText();
+    EXPECT_EQ(controls[0].control->SoundFile(), f.site.streamFilesPath() + standard);
+    for (const Control& c : {controls[1], controls[2]}) {
+        EXPECT_TRUE(c.control->SoundFile().isEmpty()) << c.name;
     }
 }
 

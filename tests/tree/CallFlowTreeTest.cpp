@@ -453,14 +453,16 @@ TEST(CallFlowTree, AHandlerWithoutGreetingsSaysSoOncePerGreeting)
     t.option("ShowAfterGreetingLinks")->setChecked(true);
     t.rebuild();
     const QString noRules = "Could not find any messaging rules for the selected call handler!  Contact QSD for help.";
-    EXPECT_EQ(t.messages(), QStringList(6, noRules));
+    // The pane, showing the root each time it is selected, misses each greeting as well.
+    const QStringList paneMisses(6, "Error in LoadTabInfo, could not find messaging rule");
+    EXPECT_EQ(t.messages(), paneMisses + QStringList(6, noRules) + paneMisses);
     EXPECT_EQ(t.childAliases(0).size(), 13);
     EXPECT_FALSE(t.childAliases(0).contains("STD"));
     // A single missing greeting just has no row.
     t.messages().clear();
     const int sales = t.open({"1"});
     EXPECT_EQ(t.childAliases(sales).mid(12), QStringList({"STD", "OFF", "ALT", "INT", "ERR", "AM"}));
-    EXPECT_TRUE(t.messages().isEmpty());
+    EXPECT_EQ(t.messages(), paneMisses.mid(0, 1)) << "only the pane, showing the handler, misses it";
 }
 
 TEST(CallFlowTree, NullLinkColumnsNeverStopTheTree)
@@ -510,7 +512,8 @@ TEST(CallFlowTree, ARowWhoseObjectIsGoneOpensToAMessage)
     t.state().cache.RequeryAllRecordsets();
     const int rows = t.grid().rowCount();
     const int salesRow = t.open({"1"});
-    EXPECT_EQ(t.messages(), QStringList{"Error, could not find handler in database:" + sales});
+    EXPECT_EQ(t.messages(), QStringList({"Error, could not find handler in database:" + sales,
+                                         "Error in LoadTabInfo. could not find handler reference:" + sales}));
     EXPECT_EQ(t.grid().rowCount(), rows - 1);
     EXPECT_EQ(t.grid().row(), salesRow);
     EXPECT_TRUE(t.grid().redraw());

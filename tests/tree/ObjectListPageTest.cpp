@@ -2,6 +2,7 @@
 
 #include "app/Assembly.h"
 #include "fakes/ScriptedDialogs.h"
+#include "fixtures/RecordingSection.h"
 #include "pane/PaneSection.h"
 #include "pane/PropertyPane.h"
 #include "tree/TreeFixture.h"
@@ -18,14 +19,6 @@
 namespace {
 
 using namespace TreeNodeType;
-
-// A pane page that records which objects it was asked to show.
-class RecordingSection : public PaneSection {
-public:
-    void clear() override {}
-    void load(const QString& strObjectID) override { loaded << strObjectID; }
-    QStringList loaded;
-};
 
 class ObjectListTest : public ::testing::Test {
 protected:

@@ -2,6 +2,7 @@
 
 #include "app/Assembly.h"
 #include "fakes/ScriptedDialogs.h"
+#include "fixtures/RecordingSection.h"
 #include "pane/PaneSection.h"
 #include "pane/PropertyPane.h"
 #include "tree/TreeFixture.h"
@@ -15,13 +16,6 @@
 namespace {
 
 using namespace TreeNodeType;
-
-class RecordingSection : public PaneSection {
-public:
-    void clear() override {}
-    void load(const QString& strObjectID) override { loaded << strObjectID; }
-    QStringList loaded;
-};
 
 // Stops the walk after a number of updates, as the user's Cancel does.
 class CancellingProgress : public ExpandAllProgress {

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// What a stored link (action code, conversation name) is: a fixed action, or a way to another
+// object. The pane's link text and the tree's row wording and node types read this one table.
+
+// The kind of object a link leads to.
+enum class LinkTarget { None, CallHandler, Interviewer, DirectoryHandler };
+
+struct LinkKind {
+    qint16 action;
+    // Qualifies action 2 only (compared exactly, with case); empty for the other actions, which
+    // mean the same whatever conversation is stored.
+    const char* conversation;
+    // The fixed action's name, or the pane's words before the destination's name.
+    const char* text;
+    LinkTarget target;
+    // The pane names the destination after text ("Ring phone for: Sales"); otherwise text is
+    // shown alone ("Route to Alpha Directory").
+    bool paneNamesTarget;
+    // The node type of a tree row with this link: 0 a leaf, 3 a call handler (1 when it is a
+    // subscriber's own), 5 an interview handler, 6 a directory handler.
+    qint16 nodeType;
+    // After the destination's name and extension in a tree row.
+    const char* treeSuffix;
+    // The pane's text when the destination is a subscriber's own handler whose subscriber is
+    // missing: followed by the owner's id; none means "Invalid Link!".
+    const char* missingSubscriberText;
+};
+
+// The kind of a link; null for an action code or a conversation the system does not know.
+const LinkKind* findLinkKind(qint16 action, const QString& conversation);

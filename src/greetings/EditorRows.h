@@ -1,0 +1,49 @@
+#pragma once
+
+#include "runtime/Variant.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+class Recordset;
+class RecordsetCache;
+class StepErrors;
+class UserPrompts;
+
+// How the greeting and transfer-rule editors reach their rows. The shared recordsets may stand
+// anywhere by the time an editor runs (the tree narrows rsMessagingRule to the handler it opens,
+// lookups move rsCallHandler), so every write first goes back to the handler the page shows.
+namespace EditorRows {
+
+// rsCallHandler on the handler, rsMessagingRule and rsContactRule narrowed to its greetings and
+// rules. A handler gone from the cache raises "no current record".
+void positionOnHandler(RecordsetCache& cache, const QString& handlerId);
+
+// rsMessagingRule on the handler's greeting of that index, or past its end when there is none.
+void findGreeting(RecordsetCache& cache, const QString& handlerId, int index);
+// rsMessagingRule on the handler's greeting with that row id, or past its end.
+void findGreetingById(RecordsetCache& cache, const QString& handlerId, const QString& messagingRuleObjectID);
+// rsContactRule on the handler's transfer rule of that index, or past its end.
+void findTransferRule(RecordsetCache& cache, const QString& handlerId, int index);
+
+// Sets columns of the current row and updates it. A failure is shown as the editor shows its
+// errors and leaves the row as the database holds it, with nothing pending; false then.
+bool writeRow(UserPrompts& prompts, const StepErrors& errors, Recordset& rs, const std::function<void()>& set);
+
+// A greeting or rule is on while TimeExpires is Null or later than now.
+inline bool isOn(const Variant& timeExpires, const QDateTime& now)
+{
+    return timeExpires.isNull() || timeExpires.toDate() > now;
+}
+
+// A number column equals a code; Null equals none.
+inline bool equals(const Variant& value, double code)
+{
+    return !value.isNull() && value.toDouble() == code;
+}
+
+// The text that the switched-off date is written as.
+inline const QString SwitchedOff = QStringLiteral("1/2/93");
+
+} // namespace EditorRows

@@ -1,0 +1,281 @@
+#include "pane/CallHandlerSection.h"
+
+#include "data/LinkDisplay.h"
+#include "data/SharedState.h"
+#include "db/RecordsetPosition.h"
+#include "environment/EnvironmentOperations.h"
+#include "greetings/GreetingOperations.h"
+#include "pane/CallHandlerPage.h"
+#include "pane/GreetingLoop.h"
+#include "pane/PropertyPane.h"
+#include "pane/TransferRuleTab.h"
+#include "runtime/ErrorHandling.h"
+#include "system/Clock.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace {
+
+const QString kCallHandlerObjectID = QStringLiteral("CallHandlerObjectID");
+const QString kParentObjectID = QStringLiteral("ParentObjectID");
+
+// Every step of a load passes its failure over: the step has no effect and the next one runs.
+template <typename Step>
+void step(Step&& body)
+{
+    runStepSilently(std::forward<Step>(body));
+}
+
+bool isOn(const Variant& timeExpires, const QDateTime& now)
+{
+    return timeExpires.isNull() || timeExpires.toDate() > now;
+}
+
+// The display name of the owner or recipient an id names, where the lookup left its row.
+QString ownerName(RecordsetCache& cache, qint16 kind)
+{
+    Recordset& rs = kind == OwnerObjectType::Subscriber ? cache.rsSubscriber : cache.rsDistributionList;
+    return rs.field(QStringLiteral("DisplayName")).toText();
+}
+
+} // namespace
+
+CallHandlerSection::CallHandlerSection(SharedState& state, PropertyPane& pane, const EnvironmentOperations& environment,
+                                       GreetingOperations& greetings)
+    : m_state(state),
+      m_pane(pane),
+      m_page(pane.callHandlerPage()),
+      m_environment(environment),
+      m_greetings(greetings)
+{
+}
+
+void CallHandlerSection::clear()
+{
+    m_shown.clear();
+    m_pane.setCurrentObjectName(QString());
+    m_page.clear();
+}
+
+void CallHandlerSection::load(const QString& strObjectID)
+{
+    RecordsetCache& cache = m_state.cache;
+    Recordset& ch = cache.rsCallHandler;
+    bool missing = true;
+    step([&] {
+        ch.moveFirst();
+        ch.find(kCallHandlerObjectID, strObjectID);
+        missing = ch.isEOF();
+    });
+    if (missing) {
+        m_state.prompts.msgBox(QStringLiteral("Error in LoadTabInfo. could not find handler reference:") + strObjectID);
+        return;
+    }
+    RecordsetPosition handler(ch, kCallHandlerObjectID);
+    step([&] { m_shown = ch.field(kCallHandlerObjectID).toText(); });
+
+    // The editors find the shown handler's rules inside these filters; they are set before any
+    // control, whose handlers may run.
+    step([&] {
+        const Variant id = ch.field(kCallHandlerObjectID);
+        for (Recordset* rules : {&cache.rsContactRule, &cache.rsMessagingRule}) {
+            step([&] { rules->clearFilter(); });
+            step([&] { rules->setFilter(kParentObjectID, id); });
+        }
+    });
+
+    showOwner();
+    step([&] { m_page.txtHandlerProfileAlias->setText(ch.field(QStringLiteral("Alias")).toText()); });
+    step([&] {
+        const QString name = ch.field(QStringLiteral("TextName")).toText();
+        m_page.txtHandlerProfileDisplayName->setText(name);
+        m_pane.setCurrentObjectName(name);
+    });
+    step([&] { m_page.txtHandlerProfileExtension->setText(ch.field(QStringLiteral("DTMFAccessID")).toText()); });
+    showLanguage();
+    showSchedule();
+    showSwitch();
+    showTransferRules();
+
+    const GreetingLoopPage greetings{EditorPage::CallHandler, m_page.tabHandlerGreetingInfo, m_page.greeting,
+                                     [this] { m_greetings.tabHandlerGreetingInfo_Click(0); }};
+    LoadGreetings(m_state, greetings);
+
+    showRecipient();
+    showMessageSettings();
+    step([&] { handler.restore(); });
+    step([&] { m_page.tabHandlerInfo_Click(0); });
+}
+
+void CallHandlerSection::showOwner()
+{
+    RecordsetCache& cache = m_state.cache;
+    qint16 kind = OwnerObjectType::Neither;
+    step([&] {
+        const Variant owner = cache.rsCallHandler.field(QStringLiteral("AdministratorObjectID"));
+        if (!owner.isNull())
+            kind = GetOwnerObjectType(cache, owner.toText());
+    });
+    if (kind == OwnerObjectType::Neither) {
+        m_state.prompts.msgBox(QStringLiteral("Error, could not find owner for handler.  Please assign a subscriber or "
+                                              "distribution list as the owner of this call handler."));
+        return;
+    }
+    step([&] { m_page.txtHandlerProfileOwner->setText(ownerName(cache, kind)); });
+}
+
+void CallHandlerSection::showLanguage()
+{
+    step([&] {
+        const Variant language = m_state.cache.rsCallHandler.field(QStringLiteral("Language"));
+        QString code = m_state.DefaultTUILanguage;
+        if (!language.isNull()) {
+            bool whole = false;
+            const int lcid = language.toText().trimmed().toInt(&whole);
+            if (!whole)
+                throwError(ErrorNumber::TypeMismatch, QStringLiteral("Type mismatch"));
+            code = m_environment.GetLanguageCode(lcid);
+        }
+        m_page.txtHandlerProfileLanguage->setText(m_environment.GetLanguageNameFromCode(code));
+    });
+}
+
+// A stored schedule the list does not hold is reported and left as it is: the list shows no
+// schedule, and the administrator chooses one. Nothing is written while the pane loads.
+void CallHandlerSection::showSchedule()
+{
+    step([&] {
+        const Variant stored = m_state.cache.rsCallHandler.field(QStringLiteral("ScheduleObjectName"));
+        if (stored.isNull())
+            return;
+        const QString name = stored.toText();
+        QComboBox* list = m_page.cmbHandlerProfileSchedule;
+        const int item = list->findText(name, Qt::MatchFixedString);
+        if (item >= 0) {
+            list->setCurrentIndex(item);
+            return;
+        }
+        m_state.prompts.msgBox(QStringLiteral("This call handler is set for a schedule that doesn't exist on the system: ") + name
+                               + QStringLiteral(". Please choose one of the listed schedules."));
+    });
+}
+
+void CallHandlerSection::showSwitch()
+{
+    step([&] {
+        Recordset& rules = m_state.cache.rsContactRule;
+        rules.moveFirst();
+        qint64 index = 0;
+        step([&] { index = rules.field(QStringLiteral("SwitchID")).toInt64(); });
+        if (index >= 0 && index < m_state.SwitchNames.size())
+            m_page.txtHandlerProfileSwitch->setText(m_state.SwitchNames[int(index)]);
+    });
+}
+
+void CallHandlerSection::showTransferRules()
+{
+    Recordset& rules = m_state.cache.rsContactRule;
+    const QDateTime now = m_state.environment.clock.now();
+    for (int i = 0; i < TransferRuleCount; ++i) {
+        TransferRuleTab& rule = *m_page.transferRule[size_t(i)];
+        bool missing = true;
+        step([&] {
+            rules.moveFirst();
+            rules.find(QStringLiteral("Alias"), QString::fromLatin1(TransferRuleAlias[size_t(i)]));
+            missing = rules.isEOF();
+        });
+        if (missing) {
+            m_state.prompts.msgBox(QStringLiteral("Error in LoadTabInfo.  Could not find contact rule: ") + QString::number(i));
+            continue;
+        }
+        step([&] { rule.transferString->setText(rules.field(QStringLiteral("Extension")).toText()); });
+        step([&] { rule.ringsToWait->setText(numberText(rules.field(QStringLiteral("TransferRings")).toDouble())); });
+        step([&] {
+            const Variant type = rules.field(QStringLiteral("TransferType"));
+            const bool release = !type.isNull() && type.toDouble() == 0;
+            rule.transferType->setCurrentIndex(
+                rule.transferType->findText(release ? QStringLiteral("Release") : QStringLiteral("Supervised")));
+        });
+        bool on = false;
+        if (!runStepSilently([&] { on = isOn(rules.field(QStringLiteral("TimeExpires")), now); }))
+            continue;
+        QWidget* const transfer[] = {rule.transferString, rule.ringsToWait, rule.transferType};
+        bool ringsPhone = false;
+        step([&] {
+            const Variant action = rules.field(QStringLiteral("Action"));
+            ringsPhone = !action.isNull() && action.toDouble() == 1;
+        });
+        // Setting the box and the options runs their handlers, which enable the controls to match.
+        if (on) {
+            step([&] { rule.enabled->setChecked(true); });
+            rule.attemptRingPhone->setEnabled(true);
+            rule.sendToGreeting->setEnabled(true);
+            if (ringsPhone) {
+                for (QWidget* w : transfer)
+                    w->setEnabled(true);
+                step([&] { rule.attemptRingPhone->setChecked(true); });
+            } else {
+                step([&] { rule.sendToGreeting->setChecked(true); });
+                for (QWidget* w : transfer)
+                    w->setEnabled(false);
+            }
+        } else {
+            step([&] { rule.enabled->setChecked(false); });
+            // A rule that is off still shows its own action, so that switching it on keeps it.
+            step([&] { (ringsPhone ? rule.attemptRingPhone : rule.sendToGreeting)->setChecked(true); });
+            rule.attemptRingPhone->setEnabled(false);
+            rule.sendToGreeting->setEnabled(false);
+            for (QWidget* w : transfer)
+                w->setEnabled(false);
+        }
+    }
+}
+
+void CallHandlerSection::showRecipient()
+{
+    RecordsetCache& cache = m_state.cache;
+    Variant recipient;
+    qint16 kind = OwnerObjectType::Neither;
+    step([&] {
+        recipient = cache.rsCallHandler.field(QStringLiteral("RecipientObjectID"));
+        if (!recipient.isNull())
+            kind = GetOwnerObjectType(cache, recipient.toText());
+    });
+    if (kind == OwnerObjectType::Neither) {
+        if (!recipient.isNull())
+            m_state.prompts.msgBox(QStringLiteral("Error in LoadTabInfo.  Could not find recipient for handler.  ObjectID=")
+                                   + recipient.textOrEmpty());
+        return;
+    }
+    step([&] { m_page.txtHandlerMessagesRecipient->setText(ownerName(cache, kind)); });
+}
+
+void CallHandlerSection::showMessageSettings()
+{
+    Recordset& ch = m_state.cache.rsCallHandler;
+    step([&] { m_page.txtHandlerMessagesMaxMessageLength->setText(numberText(ch.field(QStringLiteral("MaxMsgLen")).toDouble())); });
+    step([&] {
+        const Variant edit = ch.field(QStringLiteral("EditMsg"));
+        m_page.chkHandlerMessagesCanEditMessages->setChecked(!edit.isNull() && edit.toBool());
+    });
+    step([&] {
+        const Variant urgent = ch.field(QStringLiteral("SendUrgentMsg"));
+        QString text = QStringLiteral("Ask Caller");
+        if (!urgent.isNull() && urgent.toDouble() == 0)
+            text = QStringLiteral("Never");
+        else if (!urgent.isNull() && urgent.toDouble() == 1)
+            text = QStringLiteral("Always");
+        QComboBox* list = m_page.cmbHandlerMessagesCanMarkUrgent;
+        list->setCurrentIndex(list->findText(text));
+    });
+    step([&] {
+        const QString destination = ch.field(QStringLiteral("AfterMessageObjectID")).textOrEmpty();
+        const QString conversation = ch.field(QStringLiteral("AfterMessageConversation")).textOrEmpty();
+        const qint16 action = ch.field(QStringLiteral("AfterMessageAction")).toInt16();
+        m_page.txtHandlerMessagesAfterMessageAction->setText(
+            ConstructActionString(m_state.cache, m_state.prompts, conversation, action, destination));
+    });
+}

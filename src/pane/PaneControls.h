@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+
+class QAbstractButton;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QRadioButton;
+class QTabWidget;
+class QWidget;
+
+// The pane's controls that the editors of other subsystems read, enable and change. The pages
+// own them; these are plain views, handed out by PaneOperations and valid as long as the pane.
+
+// The greeting aliases by greeting index, as every greeting control array is indexed.
+inline constexpr int GreetingCount = 6;
+inline constexpr std::array<const char*, GreetingCount> GreetingAlias = {"Standard",  "Off Hours", "Busy",
+                                                                         "Alternate", "Internal",  "Error"};
+// The transfer-rule aliases by rule index.
+inline constexpr int TransferRuleCount = 3;
+inline constexpr std::array<const char*, TransferRuleCount> TransferRuleAlias = {"Standard", "Off Hours", "Alternate"};
+
+// The pages whose greetings and transfer rules the editors change.
+enum class EditorPage { CallHandler, Subscriber };
+
+// One greeting's controls (index i of the page's arrays).
+struct GreetingControls {
+    QCheckBox* enabled = nullptr;                   // chkHandlerGreetingEnabled(i); hidden for 0 and 5
+    QCheckBox* allowInput = nullptr;                // chkHandlerGreetingAllowUserInput(i)
+    QComboBox* source = nullptr;                    // cmbHandlerGreetingSource(i): the list position is PlayWhat
+    QComboBox* repeat = nullptr;                    // cmbHandlerGreetingRepeat(i): the list position is Reprompts
+    QLineEdit* afterGreeting = nullptr;             // txtHandlerGreetingsAfterGreetingAction(i)
+    QAbstractButton* changeAfterGreeting = nullptr; // cmbHandlerGreetingChangeAfterGreetingAction(i)
+    QLineEdit* streamPath = nullptr;                // hidden: txtHandlerGreetingStreamPath(i)
+    QLineEdit* objectId = nullptr;                  // hidden: txtHandlerGreetingObjectID(i)
+};
+
+// A page's greeting tabs: tab i shows frame i with greeting i's controls.
+struct GreetingPageControls {
+    QTabWidget* tabs = nullptr; // tabHandlerGreetingInfo
+    std::array<QWidget*, GreetingCount> frames{};
+    std::array<GreetingControls, GreetingCount> greetings{};
+};
+
+// One transfer rule's controls (index i of the call handler page's arrays).
+struct TransferRuleControls {
+    QCheckBox* enabled = nullptr;             // chkHandlerTransferEnabled(i); hidden for 0; none on the subscriber page
+    QRadioButton* attemptRingPhone = nullptr; // optHandlerTransferAttemptRingPhone(i)
+    QRadioButton* sendToGreeting = nullptr;   // optHandlerTransferSendToGreeting(i)
+    QComboBox* transferType = nullptr;        // cmbHandlerTransferType(i): "Supervised", "Release"
+    QLineEdit* ringsToWait = nullptr;         // txtHandlerTransferRingstoWait(i)
+    QLineEdit* transferString = nullptr;      // txtHandlerTransferString(i)
+};
+
+using HandlerTransferControls = std::array<TransferRuleControls, TransferRuleCount>;

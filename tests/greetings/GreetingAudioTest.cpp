@@ -1,0 +1,99 @@
+#include "audio/WavFile.h"
+#include "fakes/FakeAudioDevice.h"
+#include "fixtures/PaneFixture.h"
+#include "widgets/SonotropeCtrl.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace {
+
+class GreetingAudioTest : public ::testing::Test, public PaneFixture {
+protected:
+    void SetUp() override
+    {
+        exec("UPDATE MessagingRule SET StreamPath = 'sub\\mr_salesch_Busy_1.wav' WHERE ParentObjectID = $H AND Alias = 'Busy'",
+             "salesch");
+        exec("UPDATE MessagingRule SET StreamPath = 'C:\\Greetings\\internal.wav' WHERE ParentObjectID = $H AND Alias = 'Internal'",
+             "salesch");
+        start();
+        control<QTabWidget>("tabHandlerInfo")->setCurrentIndex(2);
+        show("salesch");
+        player = control<SonotropeCtrl>("SotrHandlerGreeting");
+        greetingTabs = control<QTabWidget>("tabHandlerGreetingInfo");
+    }
+    QString file(const QString& greeting) const
+    {
+        return f.site.streamFilesPath() + greetingColumn("salesch", greeting, "StreamPath").toText();
+    }
+    FakeAudioDevice& device() const { return *f.audioDevices.at(0); } // the handler page's control's
+    QToolButton* button(const char* name) const { return player->findChild<QToolButton*>(name); }
+
+    SonotropeCtrl* player = nullptr;
+    QTabWidget* greetingTabs = nullptr;
+};
+
+TEST_F(GreetingAudioTest, TheShownGreetingTabBindsItsFile)
+{
+    EXPECT_EQ(player->SoundFile(), file("Standard"));
+    EXPECT_EQ(player->toolTip(), player->SoundFile());
+    const struct {
+        int tab;
+        QString bound;
+    } cases[] = {
+        {1, file("Off Hours")},
+        {2, f.site.streamFilesPath() + "mr_salesch_Busy_1.wav"}, // the folder part is dropped
+        {4, "/Greetings/internal.wav"},                          // a full path is used whole
+        {0, file("Standard")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tab);
+        greetingTabs->setCurrentIndex(c.tab);
+        EXPECT_EQ(player->SoundFile(), c.bound);
+        EXPECT_EQ(player->toolTip(), c.bound);
+        for (int i = 0; i < GreetingCount; ++i)
+            EXPECT_EQ(control(QString("frameHandlerGreetingInfo_%1").arg(i))->isVisibleTo(pane), i == c.tab) << i;
+    }
+    // The missing files above are passed over without a word.
+    EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+}
+
+TEST_F(GreetingAudioTest, ARecordingMadeInPlaceReplacesTheGreetingsFileWhenTheControlLosesTheFocus)
+{
+    activate();
+    greetingTabs->setCurrentIndex(1);
+    const QString offHours = file("Off Hours");
+    const QString streamPath = greetingColumn("salesch", "Off Hours", "StreamPath").toText();
+    QByteArray recording;
+    for (int i = 0; i < 800; ++i) {
+        const qint16 sample = qint16((i % 40) * 400 - 8000);
+        recording.append(reinterpret_cast<const char*>(&sample), 2);
+    }
+    device().capture = recording;
+    button("recordButton")->click();
+    button("stopButton")->click();
+    ASSERT_NE(player->SoundChanged(), 0);
+    const QString before = f.site.tableText("MessagingRule");
+
+    button("playButton")->setFocus(Qt::OtherFocusReason);
+    control("chkHandlerGreetingEnabled_1")->setFocus(Qt::TabFocusReason);
+
+    EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+    EXPECT_EQ(readWavFile(offHours).samples, recording);
+    EXPECT_EQ(player->SoundFile(), offHours);
+    EXPECT_EQ(shown("txtHandlerGreetingStreamPath_1"), f.state->StreamFilesPath + streamPath);
+    EXPECT_EQ(f.site.tableText("MessagingRule"), before) << "the row is not written";
+    EXPECT_TRUE(QDir(f.programFolder.path()).entryList({"TWR_TEMP_*"}, QDir::Files).isEmpty()) << "the temporary file is gone";
+
+    // Another greeting and back: the recording is what the tab plays.
+    greetingTabs->setCurrentIndex(0);
+    greetingTabs->setCurrentIndex(1);
+    EXPECT_EQ(player->SoundFile(), offHours);
+    button("playButton")->click();
+    ASSERT_FALSE(device().played.isEmpty());
+    EXPECT_EQ(device().played.last().samples, recording);
+}
+
+} // namespace
