@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -49,6 +50,13 @@ double cpuMs()
     timespec ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+long minorFaults()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
 }
 
 long residentKiB()
@@ -83,12 +91,13 @@ int main(int argc, char** argv)
         for (int i = std::max(1, atoi(argv[3])); i > 0; --i) {
             RecordsetCache cache(factory);
             QElapsedTimer t;
+            const long faults = minorFaults();
             t.start();
             if (!cache.OpenDatabaseRecordsets(connectionString)) {
                 std::fprintf(stderr, "the cache did not open\n");
                 return 1;
             }
-            std::printf("%.1f ms\n", t.nsecsElapsed() / 1e6);
+            std::printf("%.1f ms, %ld page faults\n", t.nsecsElapsed() / 1e6, minorFaults() - faults);
         }
         return 0;
     }
@@ -131,6 +140,7 @@ int main(int argc, char** argv)
         RecordsetCache cache(factory);
         QElapsedTimer t;
         cpu = cpuMs();
+        const long faults = minorFaults();
         t.start();
         if (!cache.OpenDatabaseRecordsets(connectionString)) {
             std::fprintf(stderr, "the cache did not open\n");
@@ -138,6 +148,8 @@ int main(int argc, char** argv)
         }
         opens.push_back(t.nsecsElapsed() / 1e6);
         openCpu.push_back(cpuMs() - cpu);
+        std::printf("run %d: open %.1f ms (%ld page faults), floor %.1f ms\n", i + 1, opens.back(), minorFaults() - faults,
+                    floors.back());
         cache.CloseDatabaseRecordsets();
     }
 
@@ -157,11 +169,12 @@ int main(int argc, char** argv)
 
     // (d) a requery after one menu entry changed through another connection
     SqliteDb other(db, SqliteDb::Mode::ReadWrite);
-    int flip = 0;
     std::vector<double> changed;
     for (int i = 0; i < runs; ++i) {
-        other.execute(QStringLiteral("UPDATE MenuEntry SET Locked = ? WHERE rowid = 1"), {Variant(++flip % 2)});
+        other.execute(QStringLiteral("UPDATE MenuEntry SET Locked = 1 - coalesce(Locked, 0) WHERE rowid = 1"));
+        const long faults = minorFaults();
         changed.push_back(timeRuns(1, [&] { cache.RequeryAllRecordsets(); })[0]);
+        std::printf("requery after a change %d: %.1f ms (%ld page faults)\n", i + 1, changed.back(), minorFaults() - faults);
     }
 
     const double a = median(opens), b = median(shell), c = median(unchanged), d = median(changed), f = median(floors);

@@ -27,8 +27,6 @@ constexpr int kFewRows = 64;
 // a bookmark of another.
 std::atomic<quint64> g_loads{0};
 
-const char kEmptyText[] = "";
-
 [[noreturn]] void noCurrentRecord()
 {
     throwError(ErrorNumber::NoCurrentRecord, QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
@@ -183,40 +181,27 @@ void Recordset::load()
     RowStore rows(columnCount);
     sqlite3_stmt* h = st.handle();
     while (st.step()) {
-        Cell* out = rows.appendRow();
+        RowStore::Word* out = rows.appendRow();
         for (int c = 0; c < columnCount; ++c) {
-            Cell& cell = out[c];
             switch (sqlite3_column_type(h, c)) {
             case SQLITE_INTEGER:
-                cell.kind = Cell::Integer;
-                cell.length = 0;
-                cell.integer = sqlite3_column_int64(h, c);
+                out[c] = rows.integer(sqlite3_column_int64(h, c));
                 break;
             case SQLITE_FLOAT:
-                cell.kind = Cell::Double;
-                cell.length = 0;
-                cell.real = sqlite3_column_double(h, c);
+                out[c] = rows.real(sqlite3_column_double(h, c));
                 break;
             case SQLITE_TEXT: {
                 const char* data = reinterpret_cast<const char*>(sqlite3_column_text(h, c));
-                const int length = sqlite3_column_bytes(h, c);
-                cell.kind = Cell::Text;
-                cell.length = static_cast<quint32>(length);
-                cell.data = length > 0 ? rows.storeBytes(data, size_t(length)) : kEmptyText;
+                out[c] = rows.text(data, size_t(sqlite3_column_bytes(h, c)));
                 break;
             }
             case SQLITE_BLOB: {
                 const char* data = static_cast<const char*>(sqlite3_column_blob(h, c));
-                const int length = sqlite3_column_bytes(h, c);
-                cell.kind = Cell::Blob;
-                cell.length = static_cast<quint32>(length);
-                cell.data = length > 0 ? rows.storeBytes(data, size_t(length)) : kEmptyText;
+                out[c] = rows.blob(data, size_t(sqlite3_column_bytes(h, c)));
                 break;
             }
             default:
-                cell.kind = Cell::Null;
-                cell.length = 0;
-                cell.integer = 0;
+                out[c] = RowStore::kNull;
                 break;
             }
         }
@@ -271,7 +256,7 @@ void Recordset::requery()
 
 Variant Recordset::cellValue(int row, int column) const
 {
-    const Cell& c = cell(row, column);
+    const Cell c = cell(row, column);
     switch (c.kind) {
     case Cell::Integer:
         return Variant(c.integer);
@@ -298,39 +283,30 @@ Variant Recordset::presented(int column, const Variant& stored) const
     return stored;
 }
 
-void Recordset::setCell(Cell& cell, const Variant& value)
+RowStore::Word Recordset::storedWord(const Variant& value)
 {
-    cell.length = 0;
-    cell.integer = 0;
     switch (value.type()) {
     case Variant::Type::Empty:
     case Variant::Type::Null:
-        cell.kind = Cell::Null;
         break;
     case Variant::Type::Boolean:
-        cell.kind = Cell::Integer;
-        cell.integer = value.toBool() ? 1 : 0;
-        break;
+        return RowStore::smallInteger(value.toBool() ? 1 : 0);
     case Variant::Type::Integer:
-        cell.kind = Cell::Integer;
-        cell.integer = value.toInt64();
-        break;
+        return m_rows.integer(value.toInt64());
     case Variant::Type::Double:
-        cell.kind = Cell::Double;
-        cell.real = value.toDouble();
-        break;
+        return m_rows.real(value.toDouble());
     case Variant::Type::Text:
-    case Variant::Type::Date:
+    case Variant::Type::Date: {
+        const QByteArray bytes =
+            value.type() == Variant::Type::Date ? storedDateText(value.toDate()).toUtf8() : value.toText().toUtf8();
+        return m_rows.text(bytes.constData(), size_t(bytes.size()));
+    }
     case Variant::Type::Bytes: {
-        const QByteArray bytes = value.type() == Variant::Type::Bytes  ? value.toBytes()
-                                 : value.type() == Variant::Type::Date ? storedDateText(value.toDate()).toUtf8()
-                                                                       : value.toText().toUtf8();
-        cell.kind = value.type() == Variant::Type::Bytes ? Cell::Blob : Cell::Text;
-        cell.length = static_cast<quint32>(bytes.size());
-        cell.data = bytes.isEmpty() ? kEmptyText : m_rows.storeBytes(bytes.constData(), size_t(bytes.size()));
-        break;
+        const QByteArray bytes = value.toBytes();
+        return m_rows.blob(bytes.constData(), size_t(bytes.size()));
     }
     }
+    return RowStore::kNull;
 }
 
 // Writes a row's values (a row past the end is added) and keeps the built indexes in step.
@@ -344,9 +320,8 @@ void Recordset::storeRow(int row, const std::vector<Variant>& values)
         m_rows.appendRow();
         m_deleted.push_back(false);
     }
-    Cell* cells = m_rows.row(row);
     for (size_t c = 0; c < m_columns.size(); ++c)
-        setCell(cells[c], c < values.size() ? values[c] : Variant::null());
+        m_rows.row(row)[c] = storedWord(c < values.size() ? values[c] : Variant::null());
     for (size_t c = 0; c < m_indexes.size(); ++c)
         if (m_indexes[c])
             indexRow(int(c), row);
@@ -371,7 +346,7 @@ QByteArray Recordset::cellKey(const Cell& c) const
 
 bool Recordset::matches(int row, int column, const QByteArray& key) const
 {
-    const Cell& c = cell(row, column);
+    const Cell c = cell(row, column);
     if (c.kind == Cell::Null)
         return false;
     if (c.kind == Cell::Text) {
@@ -436,7 +411,7 @@ const Recordset::Index& Recordset::index(int column)
         auto& entries = built->entries;
         entries.reserve(size_t(rowCount()));
         for (int r = 0; r < rowCount(); ++r) {
-            const Cell& c = cell(r, column);
+            const Cell c = cell(r, column);
             if (c.kind == Cell::Null)
                 continue;
             const size_t offset = built->keys.size();
@@ -460,7 +435,7 @@ const Recordset::Index& Recordset::index(int column)
 void Recordset::indexRow(int column, int row)
 {
     Index& idx = *m_indexes[size_t(column)];
-    const Cell& c = cell(row, column);
+    const Cell c = cell(row, column);
     if (c.kind == Cell::Null)
         return;
     const size_t offset = idx.keys.size();
@@ -478,7 +453,7 @@ void Recordset::indexRow(int column, int row)
 void Recordset::unindexRow(int column, int row)
 {
     Index& idx = *m_indexes[size_t(column)];
-    const Cell& c = cell(row, column);
+    const Cell c = cell(row, column);
     if (c.kind == Cell::Null)
         return;
     const QByteArray key = cellKey(c);
@@ -580,8 +555,8 @@ void Recordset::rebuildView()
         };
         auto compare = [&](int a, int b) {
             for (const SortKey& k : keys) {
-                const Cell& x = cell(a, k.column);
-                const Cell& y = cell(b, k.column);
+                const Cell x = cell(a, k.column);
+                const Cell y = cell(b, k.column);
                 int result = rank(x) - rank(y);
                 if (result == 0 && rank(x) == 1) {
                     const double dx = x.kind == Cell::Integer ? double(x.integer) : x.real;

@@ -155,11 +155,11 @@ private:
 
     void load();
     void storeRow(int row, const std::vector<Variant>& values);
-    void setCell(Cell& cell, const Variant& value);
+    RowStore::Word storedWord(const Variant& value);
     Variant cellValue(int row, int column) const;
     Variant presented(int column, const Variant& stored) const;
     QByteArray cellKey(const Cell& cell) const;
-    const Cell& cell(int row, int column) const { return m_rows.cell(row, column); }
+    Cell cell(int row, int column) const { return m_rows.cell(row, column); }
     int rowCount() const { return m_rows.rowCount(); }
 
     int columnIndex(const QString& name) const;

@@ -5,6 +5,7 @@
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <limits>
 #include <sqlite3.h>
 
 namespace {
@@ -120,6 +121,50 @@ TEST_F(RecordsetTest, NullStaysApartFromEmptyTextAndZero)
     rs.find("Alias", "support");
     EXPECT_TRUE(rs.field("TextName").isNull());
     EXPECT_EQ(rs.field("MaxLen"), Variant(0));
+}
+
+// Rows are held compactly: small numbers in the cell, everything else in blocks of bytes, very
+// large values on their own. Every kind must come back as the database gave it.
+TEST_F(RecordsetTest, EveryKindOfValueComesBackAsStored)
+{
+    conn->db().exec("CREATE TABLE Kinds(K TEXT PRIMARY KEY, V)");
+    const QString longText = QString(200, QChar(0x00E9)) + "end";  // a length that takes two bytes
+    const QString hugeText = QString(300000, 'x') + QChar(0x03A9); // beyond a block
+    const QByteArray hugeBlob(200000, '\x7f');
+    const std::vector<std::pair<QString, Variant>> values = {
+        {"null", Variant::null()},
+        {"zero", Variant(qint64(0))},
+        {"negative", Variant(qint64(-5))},
+        {"max", Variant(std::numeric_limits<qint64>::max())},
+        {"min", Variant(std::numeric_limits<qint64>::min())},
+        {"edge", Variant(qint64(1) << 61)},
+        {"double", Variant(2.5)},
+        {"empty", Variant(QString(""))},
+        {"text", Variant("Ωmega o'brien")},
+        {"long", Variant(longText)},
+        {"huge", Variant(hugeText)},
+        {"blob", Variant(QByteArray("\0\1\2", 3))},
+        {"emptyblob", Variant(QByteArray(""))},
+        {"hugeblob", Variant(hugeBlob)},
+    };
+    for (const auto& [key, value] : values)
+        conn->db().execute("INSERT INTO Kinds VALUES (?, ?)", {key, value});
+    Recordset rs;
+    rs.open("SELECT * FROM Kinds", conn, writable("K"));
+    for (const auto& [key, value] : values) {
+        rs.moveFirst();
+        ASSERT_TRUE(rs.find("K", key)) << key.toStdString();
+        EXPECT_EQ(rs.field("V"), value) << key.toStdString();
+    }
+    // Written values are held the same way.
+    rs.moveFirst();
+    rs.find("K", "zero");
+    rs.setField("V", hugeText + "!");
+    rs.update();
+    EXPECT_EQ(rs.field("V").toText(), hugeText + "!");
+    rs.moveFirst();
+    EXPECT_TRUE(rs.find("V", std::numeric_limits<qint64>::min()));
+    EXPECT_EQ(rs.field("K").toText(), "min");
 }
 
 TEST_F(RecordsetTest, FilterNarrowsMovesFindsCountAndSort)
