@@ -144,10 +144,12 @@ void RecordsetCache::RequeryAllRecordsets()
     for (Recordset* rs : requeryOrder()) {
         try {
             rs->requery();
-        } catch (const RuntimeError& e) {
+        } catch (const DatabaseError& e) {
             // Passed over, as every failure of a requery is; the recordset keeps its rows.
             qCWarning(lcDatabase).noquote() << "A requery failed and kept the rows read before:" << rs->source() << "-"
-                                            << databaseCause(e);
+                                            << e.cause();
+        } catch (const RuntimeError&) {
+            // a closed recordset: nothing to tell
         }
     }
     bulk.reset();
