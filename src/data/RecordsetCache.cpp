@@ -1,7 +1,10 @@
 #include "data/RecordsetCache.h"
 
 #include "db/Connection.h"
+#include "db/Sqlite.h"
 #include "runtime/ErrorHandling.h"
+
+#include <optional>
 
 namespace {
 
@@ -72,13 +75,18 @@ std::array<Recordset*, 13> RecordsetCache::requeryOrder()
             &rsDTMFAccessID};
 }
 
-void RecordsetCache::openAll(const QString& connectionString)
+void RecordsetCache::openAll(const QString& connectionString, QString& step)
 {
     std::shared_ptr<Connection> connection;
+    // One memory map of the file for all thirteen reads, not one for each.
+    std::optional<BulkRead> bulk;
     for (const CachedSource& s : kSources) {
         Recordset& rs = this->*s.recordset;
-        if (!connection)
+        step = QString::fromLatin1(s.source);
+        if (!connection) {
             connection = m_connections.open(connectionString);
+            bulk.emplace(*connection);
+        }
         Recordset::Options options{s.lock, s.rowKey ? QString::fromLatin1(s.rowKey) : QString(), {}};
         if (&rs == &rsCallHandler)
             options.writeTarget = QStringLiteral("CallHandler");
@@ -87,6 +95,7 @@ void RecordsetCache::openAll(const QString& connectionString)
             rs.optimize(QString::fromLatin1(s.keyIndex));
 
         if (&rs == &rsLocation) {
+            step = QStringLiteral("the local location (UnDeletable = 1) of ") + step;
             // The local server's own location gives the dialing domain; without it nothing opens.
             rsLocation.moveFirst();
             rsLocation.find(QStringLiteral("UnDeletable"), QStringLiteral("1"));
@@ -106,10 +115,17 @@ void RecordsetCache::openAll(const QString& connectionString)
 
 bool RecordsetCache::OpenDatabaseRecordsets(const QString& connectionString)
 {
+    QString step;
     try {
-        openAll(connectionString);
+        openAll(connectionString, step);
         return true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // The program goes on without a word here; the log says why.
+        const auto* error = dynamic_cast<const RuntimeError*>(&e);
+        QString cause = error ? databaseCause(*error) : QString::fromUtf8(e.what());
+        if (!dynamic_cast<const DatabaseError*>(&e))
+            runStepSilently([&] { cause += QStringLiteral(" in ") + m_connections.databasePath(connectionString); });
+        qCWarning(lcDatabase).noquote() << "The recordsets could not be opened, at" << step << "-" << cause;
         CloseDatabaseRecordsets();
         return false;
     }
@@ -122,8 +138,21 @@ void RecordsetCache::RequeryAllRecordsets()
         const Recordset& rs = this->*kKeptPositions[i].recordset;
         runStepSilently([&] { saved[i] = rs.field(QString::fromLatin1(kKeptPositions[i].keyColumn)).toText(); });
     }
-    for (Recordset* rs : requeryOrder())
-        runStepSilently([&] { rs->requery(); });
+    std::optional<BulkRead> bulk;
+    if (const auto connection = rsCallHandler.activeConnection())
+        runStepSilently([&] { bulk.emplace(*connection); });
+    for (Recordset* rs : requeryOrder()) {
+        try {
+            rs->requery();
+        } catch (const DatabaseError& e) {
+            // Passed over, as every failure of a requery is; the recordset keeps its rows.
+            qCWarning(lcDatabase).noquote() << "A requery failed and kept the rows read before:" << rs->source() << "-"
+                                            << e.cause();
+        } catch (const RuntimeError&) {
+            // a closed recordset: nothing to tell
+        }
+    }
+    bulk.reset();
     for (size_t i = 0; i < std::size(kKeptPositions); ++i) {
         Recordset& rs = this->*kKeptPositions[i].recordset;
         runStepSilently([&] {

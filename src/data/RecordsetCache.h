@@ -14,7 +14,7 @@ public:
     explicit RecordsetCache(const ConnectionFactory& connections);
 
     // Opens the thirteen in order and finds the local dialing domain. The first failure closes
-    // whatever was opened and gives False.
+    // whatever was opened and gives False; its cause goes to the database log (lcDatabase).
     bool OpenDatabaseRecordsets(const QString& connectionString);
     // Re-reads all thirteen and puts seven back on the rows they stood on; never fails.
     void RequeryAllRecordsets();
@@ -38,7 +38,7 @@ public:
     Recordset rsSchedule;
 
 private:
-    void openAll(const QString& connectionString);
+    void openAll(const QString& connectionString, QString& step); // step: what it was doing, for the log
     std::array<Recordset*, 13> requeryOrder();
 
     const ConnectionFactory& m_connections;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <sqlite3.h>
 
 Connection::Connection(const QString& databasePath, const std::function<void(sqlite3*)>& setup)
     : m_db(databasePath, SqliteDb::Mode::ReadWrite)
@@ -15,26 +16,85 @@ Connection::Connection(const QString& databasePath, const std::function<void(sql
 
 void Connection::beginTrans()
 {
-    if (m_inTransaction)
+    if (inTransaction())
         throwError(ErrorNumber::ProviderFailure, QStringLiteral("A transaction is already open on this connection."));
     m_db.exec(QStringLiteral("BEGIN IMMEDIATE"));
-    m_inTransaction = true;
 }
 
 void Connection::commitTrans()
 {
-    if (!m_inTransaction)
+    if (!inTransaction())
         throwError(ErrorNumber::ProviderFailure, QStringLiteral("No transaction is open on this connection."));
     m_db.exec(QStringLiteral("COMMIT"));
-    m_inTransaction = false;
 }
 
 void Connection::rollbackTrans()
 {
-    if (!m_inTransaction)
+    // SQLite may have rolled back already after a failed write; there is nothing left to undo then.
+    if (inTransaction())
+        m_db.exec(QStringLiteral("ROLLBACK"));
+}
+
+ScopedTransaction::ScopedTransaction(Connection& connection)
+    : m_connection(connection)
+{
+    m_connection.beginTrans();
+}
+
+ScopedTransaction::~ScopedTransaction()
+{
+    if (!m_open)
+        return;
+    try {
+        m_connection.rollbackTrans();
+    } catch (const RuntimeError& e) {
+        qCWarning(lcDatabase).noquote() << "A transaction could not be rolled back:" << databaseCause(e);
+    }
+}
+
+void ScopedTransaction::commit()
+{
+    if (!m_open)
         throwError(ErrorNumber::ProviderFailure, QStringLiteral("No transaction is open on this connection."));
-    m_inTransaction = false;
-    m_db.exec(QStringLiteral("ROLLBACK"));
+    m_connection.commitTrans();
+    m_open = false;
+}
+
+void ScopedTransaction::rollback()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_connection.rollbackTrans();
+}
+
+namespace {
+// SQLite keeps the map within its own compiled limit.
+constexpr qint64 kMemoryMapLimit = qint64(1) << 40;
+} // namespace
+
+BulkRead::BulkRead(Connection& connection)
+    : m_connection(connection)
+{
+    if (m_connection.m_bulkReads++ == 0) {
+        try {
+            m_connection.m_db.setMemoryMapLimit(kMemoryMapLimit);
+        } catch (const RuntimeError& e) {
+            // Reads still work through the page cache, only slower.
+            qCWarning(lcDatabase).noquote() << "Reads go without a memory map:" << databaseCause(e);
+        }
+    }
+}
+
+BulkRead::~BulkRead()
+{
+    if (--m_connection.m_bulkReads == 0) {
+        try {
+            m_connection.m_db.setMemoryMapLimit(0);
+        } catch (const RuntimeError& e) {
+            qCWarning(lcDatabase).noquote() << "The memory map could not be given up:" << databaseCause(e);
+        }
+    }
 }
 
 ConnectionFactory::ConnectionFactory(const QString& serverRoot, std::function<void(sqlite3*)> setup)
@@ -69,8 +129,8 @@ std::shared_ptr<Connection> ConnectionFactory::open(const QString& connectionStr
 {
     const QString path = databasePath(connectionString);
     if (!QFileInfo(path).isFile())
-        throwError(ErrorNumber::ProviderFailure,
-                   QStringLiteral("Cannot open database \"%1\" requested by the login. The login failed.")
-                       .arg(QFileInfo(path).completeBaseName()));
+        throw DatabaseError(QStringLiteral("Cannot open database \"%1\" requested by the login. The login failed.")
+                                .arg(QFileInfo(path).completeBaseName()),
+                            SQLITE_CANTOPEN, path);
     return std::make_shared<Connection>(path, m_setup);
 }

@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QUuid>
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <sqlite3.h>
 
 namespace {
@@ -20,6 +22,10 @@ constexpr int kIndexThreshold = 32;
 // a requery's re-finding of a row should not pay for one.
 constexpr int kLookupsBeforeIndex = 2;
 constexpr int kFewRows = 64;
+
+// Loads are numbered across all recordsets, so that a bookmark of one load never passes for
+// a bookmark of another.
+std::atomic<quint64> g_loads{0};
 
 [[noreturn]] void noCurrentRecord()
 {
@@ -41,17 +47,29 @@ bool isAscii(const char* data, qsizetype length)
     return true;
 }
 
-// The comparison key of a text: ASCII folded in place, anything else through Unicode case folding.
-QByteArray foldText(const char* data, qsizetype length)
+// The comparison key of a text, appended: ASCII folded in place, anything else through Unicode
+// case folding.
+template <typename Out>
+void appendFolded(Out& out, const char* data, qsizetype length)
 {
     if (isAscii(data, length)) {
-        QByteArray out(data, length);
-        for (char& c : out)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c + ('a' - 'A'));
-        return out;
+        const auto start = out.size();
+        out.append(data, static_cast<size_t>(length));
+        for (auto i = start; i < out.size(); ++i)
+            if (out[i] >= 'A' && out[i] <= 'Z')
+                out[i] = static_cast<char>(out[i] + ('a' - 'A'));
+        return;
     }
-    return QString::fromUtf8(data, length).toCaseFolded().toUtf8();
+    const QByteArray folded = QString::fromUtf8(data, length).toCaseFolded().toUtf8();
+    out.append(folded.constData(), static_cast<size_t>(folded.size()));
+}
+
+QByteArray foldText(const char* data, qsizetype length)
+{
+    QByteArray out;
+    out.reserve(length);
+    appendFolded(out, data, length);
+    return out;
 }
 
 // The key of a criterion's value, comparable with cellKey(); empty optional for Null.
@@ -70,6 +88,11 @@ std::optional<QByteArray> valueKey(const Variant& value)
         return foldText(utf8.constData(), utf8.size());
     }
     }
+}
+
+std::string_view view(const QByteArray& bytes)
+{
+    return {bytes.constData(), static_cast<size_t>(bytes.size())};
 }
 
 struct SortKey {
@@ -99,7 +122,12 @@ void Recordset::open(const QString& source, std::shared_ptr<Connection> connecti
     m_options = options;
     m_filter.clear();
     m_sort.clear();
-    load();
+    try {
+        load();
+    } catch (...) {
+        m_connection.reset();
+        throw;
+    }
     m_open = true;
     rebuildView();
     m_position = 0;
@@ -112,86 +140,93 @@ void Recordset::close()
     m_open = false;
     m_edit.reset();
     m_currentDeleted = false;
-    m_cells.clear();
-    m_cells.shrink_to_fit();
-    m_arena.clear();
-    m_arena.shrink_to_fit();
+    m_rows = RowStore();
     m_deleted.clear();
+    m_deleted.shrink_to_fit();
+    m_deletedCount = 0;
     m_indexes.clear();
     m_view.reset();
     m_positionOfRow.reset();
-    m_rowCount = 0;
     m_connection.reset();
 }
 
 void Recordset::load()
 {
     SqliteDb& db = m_connection->db();
-    m_loadedDataVersion = db.dataVersion();
-    m_loadedTotalChanges = db.totalChanges();
+    const BulkRead bulk(*m_connection);
+    // Taken before the read: a change that lands meanwhile makes the next requery read again,
+    // never the other way round.
+    const qint64 dataVersion = db.dataVersion();
+    const qint64 totalChanges = db.totalChanges();
 
     Statement st(db, m_source);
-    const int columns = st.columnCount();
-    m_columns.clear();
-    m_columnByName.clear();
-    for (int c = 0; c < columns; ++c) {
+    const int columnCount = st.columnCount();
+    std::vector<Column> columns;
+    QHash<QString, int> columnByName;
+    columns.reserve(size_t(columnCount));
+    for (int c = 0; c < columnCount; ++c) {
         Column column;
         column.name = st.columnName(c);
         const char* declared = sqlite3_column_decltype(st.handle(), c);
         const QByteArray type = QByteArray(declared ? declared : "").toUpper();
         column.isDate = type.contains("DATE") || type.contains("TIME");
-        m_columns.push_back(column);
         // The first of two equal names wins, as a lookup by name did.
         const QString key = column.name.toLower();
-        if (!m_columnByName.contains(key))
-            m_columnByName.insert(key, c);
+        if (!columnByName.contains(key))
+            columnByName.insert(key, c);
+        columns.push_back(std::move(column));
     }
 
-    m_cells.clear();
-    m_arena.clear();
-    m_rowCount = 0;
+    // Read into a store of its own: the rows held so far stay as they are until this read is whole.
+    RowStore rows(columnCount);
     sqlite3_stmt* h = st.handle();
     while (st.step()) {
-        for (int c = 0; c < columns; ++c) {
-            Cell cell;
+        RowStore::Word* out = rows.appendRow();
+        for (int c = 0; c < columnCount; ++c) {
             switch (sqlite3_column_type(h, c)) {
             case SQLITE_INTEGER:
-                cell.kind = Cell::Integer;
-                cell.integer = sqlite3_column_int64(h, c);
+                out[c] = rows.integer(sqlite3_column_int64(h, c));
                 break;
             case SQLITE_FLOAT:
-                cell.kind = Cell::Double;
-                cell.real = sqlite3_column_double(h, c);
+                out[c] = rows.real(sqlite3_column_double(h, c));
                 break;
-            case SQLITE_TEXT:
+            case SQLITE_TEXT: {
+                const char* data = reinterpret_cast<const char*>(sqlite3_column_text(h, c));
+                out[c] = rows.text(data, size_t(sqlite3_column_bytes(h, c)));
+                break;
+            }
             case SQLITE_BLOB: {
-                const bool text = sqlite3_column_type(h, c) == SQLITE_TEXT;
-                const char* data = text ? reinterpret_cast<const char*>(sqlite3_column_text(h, c))
-                                        : static_cast<const char*>(sqlite3_column_blob(h, c));
-                const int length = sqlite3_column_bytes(h, c);
-                cell.kind = text ? Cell::Text : Cell::Blob;
-                cell.offset = m_arena.size();
-                cell.length = static_cast<quint32>(length);
-                if (length > 0)
-                    m_arena.append(data, static_cast<size_t>(length));
+                const char* data = static_cast<const char*>(sqlite3_column_blob(h, c));
+                out[c] = rows.blob(data, size_t(sqlite3_column_bytes(h, c)));
                 break;
             }
             default:
+                out[c] = RowStore::kNull;
                 break;
             }
-            m_cells.push_back(cell);
         }
-        ++m_rowCount;
     }
-    m_deleted.assign(static_cast<size_t>(m_rowCount), false);
+
+    m_columns = std::move(columns);
+    m_columnByName = std::move(columnByName);
+    m_columnBySpelling.clear();
+    m_rows = std::move(rows);
+    m_deleted.assign(size_t(m_rows.rowCount()), false);
     m_deletedCount = 0;
-    m_indexes.assign(m_columns.size(), std::nullopt);
-    m_rowBeforeRequery = -1;
+    m_indexes.clear();
+    m_indexes.resize(m_columns.size());
     m_lookupCounts.assign(m_columns.size(), 0);
-    for (const int c : std::as_const(m_optimized))
-        if (c < int(m_columns.size()))
+    for (const QString& name : std::as_const(m_optimized)) {
+        const int c = m_columnByName.value(name, -1);
+        if (c >= 0)
             m_lookupCounts[size_t(c)] = kLookupsBeforeIndex;
+    }
+    m_rowBeforeRequery = -1;
     m_edit.reset();
+    m_stale = false;
+    m_loadId = ++g_loads;
+    m_loadedDataVersion = dataVersion;
+    m_loadedTotalChanges = totalChanges;
 }
 
 void Recordset::requery()
@@ -199,31 +234,38 @@ void Recordset::requery()
     requireOpen();
     m_edit.reset();
     const int previousRow = currentRow();
-    leaveDeletedRow();
     SqliteDb& db = m_connection->db();
     // Rows read while nothing has been written anywhere are still the database's rows.
-    const bool unchanged = db.dataVersion() == m_loadedDataVersion && db.totalChanges() == m_loadedTotalChanges;
-    m_rowBeforeRequery = -1;
-    if (!unchanged || m_deletedCount > 0)
-        load();
-    else
-        m_rowBeforeRequery = previousRow;
-    rebuildView();
+    const bool unchanged =
+        !m_stale && m_deletedCount == 0 && db.dataVersion() == m_loadedDataVersion && db.totalChanges() == m_loadedTotalChanges;
+    if (!unchanged)
+        load(); // a failure leaves rows, view and position as they were
+    leaveDeletedRow();
+    m_rowBeforeRequery = unchanged ? previousRow : -1;
+    try {
+        rebuildView();
+    } catch (...) {
+        // The filter names a column the new rows lack: show none rather than rows of the old view.
+        m_view = std::vector<int>();
+        m_positionOfRow.reset();
+        m_position = 0;
+        throw;
+    }
     m_position = 0;
 }
 
 Variant Recordset::cellValue(int row, int column) const
 {
-    const Cell& c = cell(row, column);
+    const Cell c = cell(row, column);
     switch (c.kind) {
     case Cell::Integer:
         return Variant(c.integer);
     case Cell::Double:
         return Variant(c.real);
     case Cell::Text:
-        return presented(column, Variant(QString::fromUtf8(m_arena.data() + c.offset, c.length)));
+        return presented(column, Variant(QString::fromUtf8(c.data, c.length)));
     case Cell::Blob:
-        return Variant(QByteArray(m_arena.data() + c.offset, c.length));
+        return Variant(QByteArray(c.data, c.length));
     case Cell::Null:
         break;
     }
@@ -241,50 +283,48 @@ Variant Recordset::presented(int column, const Variant& stored) const
     return stored;
 }
 
-Recordset::Cell Recordset::makeCell(const Variant& value)
+RowStore::Word Recordset::storedWord(const Variant& value)
 {
-    Cell cell;
     switch (value.type()) {
     case Variant::Type::Empty:
     case Variant::Type::Null:
         break;
     case Variant::Type::Boolean:
-        cell.kind = Cell::Integer;
-        cell.integer = value.toBool() ? 1 : 0;
-        break;
+        return RowStore::smallInteger(value.toBool() ? 1 : 0);
     case Variant::Type::Integer:
-        cell.kind = Cell::Integer;
-        cell.integer = value.toInt64();
-        break;
+        return m_rows.integer(value.toInt64());
     case Variant::Type::Double:
-        cell.kind = Cell::Double;
-        cell.real = value.toDouble();
-        break;
+        return m_rows.real(value.toDouble());
     case Variant::Type::Text:
-    case Variant::Type::Date:
+    case Variant::Type::Date: {
+        const QByteArray bytes =
+            value.type() == Variant::Type::Date ? storedDateText(value.toDate()).toUtf8() : value.toText().toUtf8();
+        return m_rows.text(bytes.constData(), size_t(bytes.size()));
+    }
     case Variant::Type::Bytes: {
-        const QByteArray bytes = value.type() == Variant::Type::Bytes  ? value.toBytes()
-                                 : value.type() == Variant::Type::Date ? storedDateText(value.toDate()).toUtf8()
-                                                                       : value.toText().toUtf8();
-        cell.kind = value.type() == Variant::Type::Bytes ? Cell::Blob : Cell::Text;
-        cell.offset = m_arena.size();
-        cell.length = static_cast<quint32>(bytes.size());
-        m_arena.append(bytes.constData(), static_cast<size_t>(bytes.size()));
-        break;
+        const QByteArray bytes = value.toBytes();
+        return m_rows.blob(bytes.constData(), size_t(bytes.size()));
     }
     }
-    return cell;
+    return RowStore::kNull;
 }
 
+// Writes a row's values (a row past the end is added) and keeps the built indexes in step.
 void Recordset::storeRow(int row, const std::vector<Variant>& values)
 {
-    if (row == m_rowCount) {
-        m_cells.resize(m_cells.size() + m_columns.size());
+    const bool added = row == rowCount();
+    for (size_t c = 0; c < m_indexes.size(); ++c)
+        if (m_indexes[c] && !added)
+            unindexRow(int(c), row);
+    if (added) {
+        m_rows.appendRow();
         m_deleted.push_back(false);
-        ++m_rowCount;
     }
     for (size_t c = 0; c < m_columns.size(); ++c)
-        m_cells[size_t(row) * m_columns.size() + c] = makeCell(c < values.size() ? values[c] : Variant::null());
+        m_rows.row(row)[c] = storedWord(c < values.size() ? values[c] : Variant::null());
+    for (size_t c = 0; c < m_indexes.size(); ++c)
+        if (m_indexes[c])
+            indexRow(int(c), row);
 }
 
 QByteArray Recordset::cellKey(const Cell& c) const
@@ -295,9 +335,9 @@ QByteArray Recordset::cellKey(const Cell& c) const
     case Cell::Double:
         return numberText(c.real).toUtf8();
     case Cell::Text:
-        return foldText(m_arena.data() + c.offset, c.length);
+        return foldText(c.data, c.length);
     case Cell::Blob:
-        return QByteArray(m_arena.data() + c.offset, c.length);
+        return QByteArray(c.data, c.length);
     case Cell::Null:
         break;
     }
@@ -306,13 +346,13 @@ QByteArray Recordset::cellKey(const Cell& c) const
 
 bool Recordset::matches(int row, int column, const QByteArray& key) const
 {
-    const Cell& c = cell(row, column);
+    const Cell c = cell(row, column);
     if (c.kind == Cell::Null)
         return false;
     if (c.kind == Cell::Text) {
         // Byte by byte with ASCII folding, leaving at the first difference; only text outside
         // ASCII needs the full folding.
-        const char* data = m_arena.data() + c.offset;
+        const char* data = c.data;
         if (qsizetype(c.length) == key.size()) {
             quint32 i = 0;
             for (; i < c.length; ++i) {
@@ -333,42 +373,135 @@ bool Recordset::matches(int row, int column, const QByteArray& key) const
     return cellKey(c) == key;
 }
 
-const std::vector<int>& Recordset::index(int column)
+namespace {
+
+// Appends the comparison key of a cell, the same bytes cellKey() gives, without a copy for text.
+void appendKey(std::string& out, const RowStore::Cell& c)
+{
+    switch (c.kind) {
+    case RowStore::Cell::Integer: {
+        char digits[24];
+        const int n = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(c.integer));
+        out.append(digits, size_t(n));
+        break;
+    }
+    case RowStore::Cell::Double: {
+        const QByteArray text = numberText(c.real).toUtf8();
+        out.append(text.constData(), size_t(text.size()));
+        break;
+    }
+    case RowStore::Cell::Text:
+        appendFolded(out, c.data, c.length);
+        break;
+    case RowStore::Cell::Blob:
+        out.append(c.data, c.length);
+        break;
+    case RowStore::Cell::Null:
+        break;
+    }
+}
+
+} // namespace
+
+const Recordset::Index& Recordset::index(int column)
 {
     auto& slot = m_indexes[size_t(column)];
     if (!slot) {
-        std::vector<std::pair<QByteArray, int>> keyed;
-        keyed.reserve(size_t(m_rowCount));
-        for (int r = 0; r < m_rowCount; ++r)
-            if (cell(r, column).kind != Cell::Null)
-                keyed.emplace_back(cellKey(cell(r, column)), r);
-        std::sort(keyed.begin(), keyed.end());
-        std::vector<int> rows;
-        rows.reserve(keyed.size());
-        for (const auto& k : keyed)
-            rows.push_back(k.second);
-        slot = std::move(rows);
+        auto built = std::make_unique<Index>();
+        auto& entries = built->entries;
+        entries.reserve(size_t(rowCount()));
+        for (int r = 0; r < rowCount(); ++r) {
+            const Cell c = cell(r, column);
+            if (c.kind == Cell::Null)
+                continue;
+            const size_t offset = built->keys.size();
+            appendKey(built->keys, c);
+            entries.push_back({quint32(offset), quint32(built->keys.size() - offset), r});
+        }
+        const Index& idx = *built;
+        auto less = [&](const Index::Entry& a, const Index::Entry& b) {
+            const int order = idx.key(a).compare(idx.key(b));
+            return order < 0 || (order == 0 && a.row < b.row);
+        };
+        // The query often delivers its rows in this order already (it sorts by the column).
+        if (!std::is_sorted(entries.begin(), entries.end(), less))
+            std::sort(entries.begin(), entries.end(), less);
+        slot = std::move(built);
     }
     return *slot;
+}
+
+// Adds a row's current key to a built index, after its equal keys of lower rows.
+void Recordset::indexRow(int column, int row)
+{
+    Index& idx = *m_indexes[size_t(column)];
+    const Cell c = cell(row, column);
+    if (c.kind == Cell::Null)
+        return;
+    const size_t offset = idx.keys.size();
+    appendKey(idx.keys, c);
+    const Index::Entry entry{quint32(offset), quint32(idx.keys.size() - offset), row};
+    const auto at =
+        std::lower_bound(idx.entries.begin(), idx.entries.end(), entry, [&](const Index::Entry& a, const Index::Entry& b) {
+            const int order = idx.key(a).compare(idx.key(b));
+            return order < 0 || (order == 0 && a.row < b.row);
+        });
+    idx.entries.insert(at, entry);
+}
+
+// Takes a row out of a built index, under the key it holds now.
+void Recordset::unindexRow(int column, int row)
+{
+    Index& idx = *m_indexes[size_t(column)];
+    const Cell c = cell(row, column);
+    if (c.kind == Cell::Null)
+        return;
+    const QByteArray key = cellKey(c);
+    auto it = std::lower_bound(idx.entries.begin(), idx.entries.end(), view(key),
+                               [&](const Index::Entry& e, std::string_view k) { return idx.key(e) < k; });
+    for (; it != idx.entries.end() && idx.key(*it) == view(key); ++it)
+        if (it->row == row) {
+            idx.entries.erase(it);
+            return;
+        }
+}
+
+std::pair<std::vector<Recordset::Index::Entry>::const_iterator, std::vector<Recordset::Index::Entry>::const_iterator>
+Recordset::indexRange(int column, const QByteArray& key)
+{
+    const Index& idx = index(column);
+    const std::string_view k = view(key);
+    const auto first = std::lower_bound(idx.entries.begin(), idx.entries.end(), k,
+                                        [&](const Index::Entry& e, std::string_view v) { return idx.key(e) < v; });
+    const auto last =
+        std::upper_bound(first, idx.entries.end(), k, [&](std::string_view v, const Index::Entry& e) { return v < idx.key(e); });
+    return {first, last};
+}
+
+// Whether a lookup on the column goes through its index; counts the lookups that do not.
+bool Recordset::useIndex(int column)
+{
+    if (rowCount() < kIndexThreshold)
+        return false;
+    if (m_indexes[size_t(column)])
+        return true;
+    return ++m_lookupCounts[size_t(column)] > kLookupsBeforeIndex;
 }
 
 // Rows whose cell equals the key, in row order (deleted rows left out).
 std::vector<int> Recordset::lookup(int column, const QByteArray& key)
 {
     std::vector<int> found;
-    int& uses = m_lookupCounts[size_t(column)];
-    if (m_rowCount < kIndexThreshold || (!m_indexes[size_t(column)] && ++uses <= kLookupsBeforeIndex)) {
-        for (int r = 0; r < m_rowCount; ++r)
+    if (!useIndex(column)) {
+        for (int r = 0; r < rowCount(); ++r)
             if (!m_deleted[size_t(r)] && matches(r, column, key))
                 found.push_back(r);
         return found;
     }
-    const std::vector<int>& rows = index(column);
-    auto less = [&](int row, const QByteArray& k) { return cellKey(cell(row, column)) < k; };
-    auto it = std::lower_bound(rows.begin(), rows.end(), key, less);
-    for (; it != rows.end() && cellKey(cell(*it, column)) == key; ++it)
-        if (!m_deleted[size_t(*it)])
-            found.push_back(*it);
+    const auto [first, last] = indexRange(column, key);
+    for (auto it = first; it != last; ++it)
+        if (!m_deleted[size_t(it->row)])
+            found.push_back(it->row);
     return found; // the index keeps equal keys in row order
 }
 
@@ -377,7 +510,7 @@ void Recordset::optimize(const QString& column)
     requireOpen();
     // Built on the first Find or Filter that needs it, so an open stays a plain read.
     const int c = requireColumn(column);
-    m_optimized.insert(c);
+    m_optimized.insert(m_columns[size_t(c)].name.toLower());
     m_lookupCounts[size_t(c)] = kLookupsBeforeIndex;
 }
 
@@ -392,8 +525,6 @@ void Recordset::rebuildView()
     if (!m_filter.empty()) {
         const int first = requireColumn(m_filter.front().column);
         const auto key = valueKey(m_filter.front().value);
-        if (key)
-            rows = lookup(first, *key);
         std::vector<std::pair<int, QByteArray>> rest;
         bool impossible = !key;
         for (size_t i = 1; i < m_filter.size(); ++i) {
@@ -401,14 +532,14 @@ void Recordset::rebuildView()
             impossible = impossible || !k;
             rest.emplace_back(requireColumn(m_filter[i].column), k.value_or(QByteArray()));
         }
-        if (impossible)
-            rows.clear();
+        if (!impossible)
+            rows = lookup(first, *key);
         std::erase_if(rows, [&](int r) {
             return std::any_of(rest.begin(), rest.end(), [&](const auto& c) { return !matches(r, c.first, c.second); });
         });
     } else {
-        rows.reserve(size_t(m_rowCount - m_deletedCount));
-        for (int r = 0; r < m_rowCount; ++r)
+        rows.reserve(size_t(rowCount() - m_deletedCount));
+        for (int r = 0; r < rowCount(); ++r)
             if (!m_deleted[size_t(r)])
                 rows.push_back(r);
     }
@@ -424,8 +555,8 @@ void Recordset::rebuildView()
         };
         auto compare = [&](int a, int b) {
             for (const SortKey& k : keys) {
-                const Cell& x = cell(a, k.column);
-                const Cell& y = cell(b, k.column);
+                const Cell x = cell(a, k.column);
+                const Cell y = cell(b, k.column);
                 int result = rank(x) - rank(y);
                 if (result == 0 && rank(x) == 1) {
                     const double dx = x.kind == Cell::Integer ? double(x.integer) : x.real;
@@ -447,7 +578,7 @@ void Recordset::rebuildView()
 
 int Recordset::viewSize() const
 {
-    return m_view ? static_cast<int>(m_view->size()) : m_rowCount;
+    return m_view ? static_cast<int>(m_view->size()) : rowCount();
 }
 
 int Recordset::viewRow(int position) const
@@ -458,7 +589,7 @@ int Recordset::viewRow(int position) const
 int Recordset::viewPositionOf(int row) const
 {
     if (!m_view)
-        return row < m_rowCount ? row : -1;
+        return row < rowCount() ? row : -1;
     if (m_sort.isEmpty()) {
         const auto it = std::lower_bound(m_view->begin(), m_view->end(), row);
         return it != m_view->end() && *it == row ? static_cast<int>(it - m_view->begin()) : -1;
@@ -473,7 +604,14 @@ int Recordset::viewPositionOf(int row) const
 
 int Recordset::columnIndex(const QString& name) const
 {
-    return m_columnByName.value(name.toLower(), -1);
+    // Callers name the same few columns again and again, each time spelt the same way.
+    const auto known = m_columnBySpelling.constFind(name);
+    if (known != m_columnBySpelling.cend())
+        return *known;
+    const int c = m_columnByName.value(name.toLower(), -1);
+    if (c >= 0)
+        m_columnBySpelling.insert(name, c);
+    return c;
 }
 
 int Recordset::requireColumn(const QString& name) const
@@ -607,10 +745,7 @@ bool Recordset::find(const QString& column, const Variant& value)
     }
     // A few filtered rows are walked; an index would hand back the matches of the whole table.
     const bool fewRows = m_view && viewSize() - start <= kFewRows;
-    const bool scan = fewRows || (!m_indexes[size_t(c)] && m_lookupCounts[size_t(c)] < kLookupsBeforeIndex);
-    if (key && start < viewSize() && scan) {
-        if (!fewRows)
-            ++m_lookupCounts[size_t(c)];
+    if (key && start < viewSize() && (fewRows || !useIndex(c))) {
         // Without an index, walk the rows in order and stop at the first match.
         for (int pos = start; pos < viewSize(); ++pos) {
             const int row = viewRow(pos);
@@ -620,8 +755,11 @@ bool Recordset::find(const QString& column, const Variant& value)
             }
         }
     } else if (key && start < viewSize()) {
-        for (const int row : lookup(c, *key)) {
-            const int pos = viewPositionOf(row);
+        const auto [first, last] = indexRange(c, *key);
+        for (auto it = first; it != last; ++it) {
+            if (m_deleted[size_t(it->row)])
+                continue;
+            const int pos = viewPositionOf(it->row);
             if (pos >= start && (best < 0 || pos < best)) {
                 best = pos;
                 if (m_sort.isEmpty())
@@ -664,17 +802,37 @@ void Recordset::setSort(const QString& sort)
 Recordset::Bookmark Recordset::bookmark() const
 {
     requireOpen();
-    return requireCurrentRow();
+    Bookmark mark;
+    mark.m_load = m_loadId;
+    mark.m_row = requireCurrentRow();
+    const int keyColumn = m_options.keyColumn.isEmpty() ? -1 : columnIndex(m_options.keyColumn);
+    if (keyColumn >= 0)
+        mark.m_key = cellKey(cell(mark.m_row, keyColumn));
+    return mark;
 }
 
-void Recordset::setBookmark(Bookmark bookmark)
+void Recordset::setBookmark(const Bookmark& bookmark)
 {
     requireOpen();
     finishPendingEdit();
-    leaveDeletedRow();
-    const int pos = bookmark >= 0 && bookmark < m_rowCount && !m_deleted[size_t(bookmark)] ? viewPositionOf(bookmark) : -1;
+    int row = -1;
+    if (bookmark.m_load == m_loadId) {
+        if (bookmark.m_row >= 0 && bookmark.m_row < rowCount() && !m_deleted[size_t(bookmark.m_row)])
+            row = bookmark.m_row;
+    } else if (!bookmark.m_key.isEmpty()) {
+        // The rows were read anew since: the bookmark's record is the one with its key, if any.
+        const int keyColumn = m_options.keyColumn.isEmpty() ? -1 : columnIndex(m_options.keyColumn);
+        if (keyColumn >= 0)
+            for (const int candidate : lookup(keyColumn, bookmark.m_key))
+                if (viewPositionOf(candidate) >= 0) {
+                    row = candidate;
+                    break;
+                }
+    }
+    const int pos = row >= 0 ? viewPositionOf(row) : -1;
     if (pos < 0)
         noCurrentRecord();
+    leaveDeletedRow();
     m_position = pos;
 }
 
@@ -774,7 +932,8 @@ QString Recordset::targetName() const
 
 std::vector<Variant> Recordset::readRowFromSource(const Variant& key)
 {
-    Statement st(m_connection->db(), QStringLiteral("SELECT * FROM (%1) WHERE \"%2\" = ?").arg(m_source, m_options.keyColumn));
+    Statement st(m_connection->db(),
+                 QStringLiteral("SELECT * FROM (%1) WHERE %2 = ?").arg(m_source, quoteIdentifier(m_options.keyColumn)));
     st.bind(1, key);
     std::vector<Variant> values;
     if (st.step())
@@ -796,8 +955,32 @@ void Recordset::resyncRow(int row, const Variant& key)
     const std::vector<Variant> values = readRowFromSource(key);
     if (values.size() == m_columns.size())
         storeRow(row, values);
-    for (auto& idx : m_indexes)
-        idx.reset();
+}
+
+// After a write the database took: the row as the database now shows it. A row that cannot be
+// read back shows the values written, and the next requery reads everything again; the write
+// stands either way.
+void Recordset::refreshWrittenRow(int row, const Variant& key, const Edit& edit)
+{
+    try {
+        std::vector<Variant> values = readRowFromSource(key);
+        if (values.size() == m_columns.size()) {
+            storeRow(row, values);
+            return;
+        }
+    } catch (const RuntimeError& e) {
+        qCWarning(lcDatabase).noquote()
+            << "A row written to the database could not be read back; it is read again at the next requery:" << databaseCause(e);
+    }
+    std::vector<Variant> values(m_columns.size(), Variant::null());
+    for (size_t c = 0; c < m_columns.size(); ++c) {
+        if (edit.values[c])
+            values[c] = *edit.values[c];
+        else if (row < rowCount())
+            values[c] = cellValue(row, int(c));
+    }
+    storeRow(row, values);
+    m_stale = true;
 }
 
 void Recordset::update()
@@ -808,142 +991,110 @@ void Recordset::update()
     requireWritable();
     if (m_options.keyColumn.isEmpty())
         throwError(kNotUpdatable, QStringLiteral("Insufficient key column information for updating or refreshing."));
-    try {
-        if (m_edit->row < 0)
-            insertRow();
-        else
-            updateRow();
-    } catch (...) {
-        // A write that failed changes nothing here either: the row shows what the database holds.
-        const int row = m_edit->row;
-        m_edit.reset();
-        if (row >= 0)
-            runStepSilently([&] { resyncRow(row, cellValue(row, requireColumn(m_options.keyColumn))); });
-        throw;
-    }
+    Edit edit = std::move(*m_edit);
     m_edit.reset();
+    if (edit.row < 0)
+        insertRow(edit);
+    else
+        updateRow(edit);
 }
 
-namespace {
-
-QSet<QString> targetColumns(SqliteDb& db, const QString& target)
+// One rule for update and insert: a column with a joined writer goes through the writer, any
+// other column must be one of the write target's own.
+Recordset::WritePlan Recordset::planWrite(const Edit& edit, const QString& target)
 {
-    QSet<QString> names;
-    Statement st(db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(target));
+    QSet<QString> writable;
+    Statement st(m_connection->db(), QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+    st.bind(1, target);
     while (st.step())
-        names.insert(st.column(1).toText().toLower());
-    return names;
-}
+        writable.insert(st.column(0).toText().toLower());
 
-} // namespace
-
-void Recordset::updateRow()
-{
-    const Edit& edit = *m_edit;
-    const int row = edit.row;
-    const int keyColumn = requireColumn(m_options.keyColumn);
-    const Variant key = cellValue(row, keyColumn);
-    const QString target = targetName();
-    SqliteDb& db = m_connection->db();
-    const QSet<QString> writable = targetColumns(db, target);
-
-    Savepoint savepoint(db);
-    const std::vector<Variant> current = readRowFromSourceOrThrow(key);
-    QStringList assignments;
-    std::vector<Variant> params;
-    std::vector<std::pair<int, Variant>> joined;
+    WritePlan plan;
     for (size_t c = 0; c < m_columns.size(); ++c) {
         if (!edit.values[c])
             continue;
-        if (presented(int(c), current[c]) != cellValue(row, int(c)))
-            rowCannotBeLocated();
         const QString lower = m_columns[c].name.toLower();
         if (m_joinedWriters.contains(lower)) {
-            joined.emplace_back(int(c), *edit.values[c]);
+            plan.joined.emplace_back(int(c), *edit.values[c]);
         } else if (writable.contains(lower)) {
-            assignments << QStringLiteral("\"%1\" = ?").arg(m_columns[c].name);
-            params.push_back(*edit.values[c]);
+            plan.columns << quoteIdentifier(m_columns[c].name);
+            plan.values.push_back(*edit.values[c]);
         } else {
             throwError(kNotUpdatable, QStringLiteral("Cannot update '%1'; field not updateable.").arg(m_columns[c].name));
         }
     }
-    if (!assignments.isEmpty()) {
-        params.push_back(key);
-        db.execute(QStringLiteral("UPDATE \"%1\" SET %2 WHERE \"%3\" = ?")
-                       .arg(target, assignments.join(QStringLiteral(", ")), m_options.keyColumn),
-                   params);
-    }
-    auto rowValue = [&](const QString& name) {
-        const int c = requireColumn(name);
-        return edit.values[size_t(c)] ? *edit.values[size_t(c)] : cellValue(row, c);
-    };
-    for (const auto& [column, value] : joined)
-        m_joinedWriters.value(m_columns[size_t(column)].name.toLower())(*m_connection, rowValue, value);
-    savepoint.release();
-    resyncRow(row, key);
+    return plan;
 }
 
-void Recordset::insertRow()
+void Recordset::updateRow(const Edit& edit)
 {
-    Edit& edit = *m_edit;
+    const int row = edit.row;
+    const Variant key = cellValue(row, requireColumn(m_options.keyColumn));
+    SqliteDb& db = m_connection->db();
+    try {
+        const QString target = targetName();
+        WritePlan plan = planWrite(edit, target);
+        Savepoint savepoint(db);
+        const std::vector<Variant> current = readRowFromSourceOrThrow(key);
+        for (size_t c = 0; c < m_columns.size(); ++c)
+            if (edit.values[c] && presented(int(c), current[c]) != cellValue(row, int(c)))
+                rowCannotBeLocated();
+        if (!plan.columns.isEmpty()) {
+            QStringList assignments;
+            for (const QString& column : std::as_const(plan.columns))
+                assignments << column + QStringLiteral(" = ?");
+            plan.values.push_back(key);
+            db.execute(
+                QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                    .arg(quoteIdentifier(target), assignments.join(QStringLiteral(", ")), quoteIdentifier(m_options.keyColumn)),
+                plan.values);
+        }
+        auto rowValue = [&](const QString& name) {
+            const int c = requireColumn(name);
+            return edit.values[size_t(c)] ? *edit.values[size_t(c)] : cellValue(row, c);
+        };
+        for (const auto& [column, value] : plan.joined)
+            m_joinedWriters.value(m_columns[size_t(column)].name.toLower())(*m_connection, rowValue, value);
+        savepoint.release();
+    } catch (const RuntimeError&) {
+        // A write that failed changes nothing here either: the row shows what the database holds.
+        runStepSilently([&] { resyncRow(row, key); });
+        throw;
+    }
+    refreshWrittenRow(row, key, edit);
+}
+
+void Recordset::insertRow(Edit& edit)
+{
     const int keyColumn = requireColumn(m_options.keyColumn);
     if (!edit.values[size_t(keyColumn)] || edit.values[size_t(keyColumn)]->isNull())
         edit.values[size_t(keyColumn)] = Variant(newObjectId());
     const Variant key = *edit.values[size_t(keyColumn)];
     const QString target = targetName();
     SqliteDb& db = m_connection->db();
-    const QSet<QString> writable = targetColumns(db, target);
+    WritePlan plan = planWrite(edit, target);
 
     Savepoint savepoint(db);
-    QStringList names, marks;
-    std::vector<Variant> params;
-    std::vector<std::pair<int, Variant>> joined;
-    for (size_t c = 0; c < m_columns.size(); ++c) {
-        if (!edit.values[c])
-            continue;
-        const QString lower = m_columns[c].name.toLower();
-        if (m_joinedWriters.contains(lower) && !writable.contains(lower)) {
-            joined.emplace_back(int(c), *edit.values[c]);
-        } else if (writable.contains(lower)) {
-            names << QStringLiteral("\"%1\"").arg(m_columns[c].name);
-            marks << QStringLiteral("?");
-            params.push_back(*edit.values[c]);
-        } else {
-            throwError(kNotUpdatable, QStringLiteral("Cannot update '%1'; field not updateable.").arg(m_columns[c].name));
-        }
-    }
-    db.execute(QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-                   .arg(target, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
-               params);
+    db.execute(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                   .arg(quoteIdentifier(target), plan.columns.join(QStringLiteral(", ")),
+                        QStringList(plan.columns.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
+               plan.values);
     auto rowValue = [&](const QString& name) {
         const int c = requireColumn(name);
         return edit.values[size_t(c)] ? *edit.values[size_t(c)] : Variant::null();
     };
-    for (const auto& [column, value] : joined)
+    for (const auto& [column, value] : plan.joined)
         m_joinedWriters.value(m_columns[size_t(column)].name.toLower())(*m_connection, rowValue, value);
     savepoint.release();
 
     // The new row joins the end of the rows, visible whatever the filter, until the next requery.
-    std::vector<Variant> values = readRowFromSource(key);
-    if (values.size() != m_columns.size()) {
-        values.assign(m_columns.size(), Variant::null());
-        for (size_t c = 0; c < m_columns.size(); ++c)
-            if (edit.values[c])
-                values[c] = *edit.values[c];
-    }
-    const int row = m_rowCount;
-    storeRow(row, values);
-    for (auto& idx : m_indexes)
-        idx.reset();
+    const int row = rowCount();
+    refreshWrittenRow(row, key, edit);
     if (!m_view) {
         m_position = row;
     } else {
-        m_view->push_back(row);
+        m_view->push_back(row); // the highest row: an unsorted view stays in row order
         m_positionOfRow.reset();
-        if (m_sort.isEmpty()) {
-            // keep the unsorted view in row order, which the lookups rely on
-            std::sort(m_view->begin(), m_view->end());
-        }
         m_position = viewPositionOf(row);
     }
 }
@@ -963,12 +1114,11 @@ void Recordset::deleteCurrent()
     if (readRowFromSource(key).size() != m_columns.size())
         throwError(ErrorNumber::RowCannotBeLocated,
                    QStringLiteral("Row cannot be located for deletion. Some values may have been changed since it was last read."));
-    db.execute(QStringLiteral("DELETE FROM \"%1\" WHERE \"%2\" = ?").arg(target, m_options.keyColumn), {key});
+    db.execute(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoteIdentifier(target), quoteIdentifier(m_options.keyColumn)),
+               {key});
     savepoint.release();
     m_deleted[size_t(row)] = true;
     ++m_deletedCount;
-    for (auto& idx : m_indexes)
-        idx.reset();
     // The deleted row stays current (reads fail) until the next move, as the runtime had it.
     const int position = m_position;
     rebuildView();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/RowStore.h"
 #include "runtime/Variant.h"
 
 #include <QHash>
@@ -10,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class Connection;
@@ -22,6 +24,20 @@ enum class LockType { ReadOnly = 1, Pessimistic = 2, Optimistic = 3 };
 struct Criterion {
     QString column;
     Variant value;
+};
+
+// Names one row of a recordset: by its place in the rows of one load, and by its key, so that
+// after a requery read the rows anew it finds the same record again or none at all.
+class RecordsetBookmark {
+public:
+    RecordsetBookmark() = default;
+    bool operator==(const RecordsetBookmark& other) const { return m_load == other.m_load && m_row == other.m_row; }
+
+private:
+    friend class Recordset;
+    quint64 m_load = 0;
+    int m_row = -1;
+    QByteArray m_key; // the row's key as compared; empty when the recordset has no key column
 };
 
 // A keyset recordset held in memory, as the program's client-side cursors were: the rows of one
@@ -38,17 +54,19 @@ public:
         QString writeTarget; // where writes go when the source is not a single table or view
     };
     // Writes a column that the write target does not hold (a joined column) for the current row.
-    // Runs inside the update's savepoint; `row` reads the row's values after the change.
+    // Runs inside the update's savepoint; `row` reads the row's values after the change. A column
+    // with a writer always goes through it, on update and on insert alike.
     using JoinedColumnWriter =
         std::function<void(Connection&, const std::function<Variant(const QString&)>& row, const Variant& value)>;
 
-    using Bookmark = int;
+    using Bookmark = RecordsetBookmark;
 
     Recordset();
     ~Recordset();
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
+    // A source that cannot be read to its end leaves the recordset closed.
     void open(const QString& source, std::shared_ptr<Connection> connection, const Options& options);
     void close(); // raises when the recordset is not open, as the runtime did
     bool isOpen() const { return m_open; }
@@ -56,7 +74,8 @@ public:
     const QString& source() const { return m_source; }
 
     // Runs the source again and stands on the first row; the filter and sort are kept. When the
-    // database has not changed since the rows were read, they are kept as they are.
+    // database has not changed since the rows were read, they are kept as they are. A requery
+    // that fails keeps the previous rows and the current row, and raises the error.
     void requery();
 
     void moveFirst();
@@ -81,7 +100,8 @@ public:
     const QString& sort() const { return m_sort; }
 
     Bookmark bookmark() const;
-    void setBookmark(Bookmark bookmark);
+    // Raises 3021 when the bookmark's row is gone or hidden by the filter; never stands elsewhere.
+    void setBookmark(const Bookmark& bookmark);
 
     // Asks for a local index on a column. Every column is indexed when a Find or Filter first
     // needs it, so Find and Filter look rows up instead of scanning.
@@ -95,6 +115,8 @@ public:
     void setField(const QString& name, const Variant& value);
 
     void addNew();
+    // Succeeds when the database took the change, even if reading the row back afterwards
+    // fails: the row then shows what was written and is read again at the next requery.
     void update();
     void cancelUpdate();
     void deleteCurrent();
@@ -103,20 +125,7 @@ public:
     void setJoinedColumnWriter(const QString& column, JoinedColumnWriter writer);
 
 private:
-    struct Cell {
-        enum Kind : quint8 { Null, Integer, Double, Text, Blob };
-        Kind kind = Null;
-        quint32 length = 0;
-        union {
-            qint64 integer;
-            double real;
-            quint64 offset;
-        };
-        Cell()
-            : integer(0)
-        {
-        }
-    };
+    using Cell = RowStore::Cell;
     struct Column {
         QString name;
         bool isDate = false;
@@ -125,14 +134,33 @@ private:
         int row = -1; // -1: a new row being added
         std::vector<std::optional<Variant>> values;
     };
+    // A column's rows in the order of their comparison keys, equal keys in row order; the keys are
+    // folded once, when the index is built, so a probe compares bytes.
+    struct Index {
+        struct Entry {
+            quint32 offset;
+            quint32 length;
+            int row;
+        };
+        std::vector<Entry> entries;
+        std::string keys;
+        std::string_view key(const Entry& e) const { return {keys.data() + e.offset, e.length}; }
+    };
+    // What one update or insert writes: target columns, and joined columns through their writers.
+    struct WritePlan {
+        QStringList columns; // quoted
+        std::vector<Variant> values;
+        std::vector<std::pair<int, Variant>> joined;
+    };
 
     void load();
     void storeRow(int row, const std::vector<Variant>& values);
-    Cell makeCell(const Variant& value);
+    RowStore::Word storedWord(const Variant& value);
     Variant cellValue(int row, int column) const;
     Variant presented(int column, const Variant& stored) const;
     QByteArray cellKey(const Cell& cell) const;
-    const Cell& cell(int row, int column) const { return m_cells[size_t(row) * m_columns.size() + size_t(column)]; }
+    Cell cell(int row, int column) const { return m_rows.cell(row, column); }
+    int rowCount() const { return m_rows.rowCount(); }
 
     int columnIndex(const QString& name) const;
     int requireColumn(const QString& name) const;
@@ -143,7 +171,12 @@ private:
     void finishPendingEdit();
 
     bool matches(int row, int column, const QByteArray& key) const;
-    const std::vector<int>& index(int column);
+    const Index& index(int column);
+    void indexRow(int column, int row);
+    void unindexRow(int column, int row);
+    std::pair<std::vector<Index::Entry>::const_iterator, std::vector<Index::Entry>::const_iterator>
+    indexRange(int column, const QByteArray& key);
+    bool useIndex(int column);
     std::vector<int> lookup(int column, const QByteArray& key);
     void rebuildView();
     int viewSize() const;
@@ -154,8 +187,10 @@ private:
     Variant normalizedForColumn(int column, const Variant& value) const;
     std::vector<Variant> readRowFromSource(const Variant& key);
     std::vector<Variant> readRowFromSourceOrThrow(const Variant& key);
-    void insertRow();
-    void updateRow();
+    WritePlan planWrite(const Edit& edit, const QString& target);
+    void insertRow(Edit& edit);
+    void updateRow(const Edit& edit);
+    void refreshWrittenRow(int row, const Variant& key, const Edit& edit);
     void resyncRow(int row, const Variant& key);
     QString targetName() const;
 
@@ -165,15 +200,17 @@ private:
     Options m_options;
     QHash<QString, JoinedColumnWriter> m_joinedWriters;
 
+    // One load: everything here is replaced together, and only by a read that completed.
     std::vector<Column> m_columns;
-    QHash<QString, int> m_columnByName; // lower-case name
-    std::vector<Cell> m_cells;
-    std::string m_arena;
+    QHash<QString, int> m_columnByName;             // lower-case name
+    mutable QHash<QString, int> m_columnBySpelling; // names as callers write them, found without folding
+    RowStore m_rows;
     std::vector<bool> m_deleted;
-    int m_rowCount = 0;
     int m_deletedCount = 0;
+    quint64 m_loadId = 0;
     qint64 m_loadedDataVersion = -1;
     qint64 m_loadedTotalChanges = -1;
+    bool m_stale = false; // a row may differ from the database: the next requery reads again
 
     std::vector<Criterion> m_filter;
     QString m_sort;
@@ -182,10 +219,9 @@ private:
     int m_position = 0;                                     // -1 BOF, viewSize() EOF
     bool m_currentDeleted = false;                          // the current row was deleted; m_position holds its successor
 
-    std::vector<std::optional<std::vector<int>>> m_indexes; // per column: rows ordered by key
-    std::vector<int> m_lookupCounts;                        // per column: lookups since the rows were read
-    QSet<int> m_optimized;
-    int m_rowBeforeRequery = -1; // the current row when a requery found nothing changed                                   //
-                                 // columns indexed from their first lookup
+    std::vector<std::unique_ptr<Index>> m_indexes; // per column, built on demand
+    std::vector<int> m_lookupCounts;               // per column: lookups since the rows were read
+    QSet<QString> m_optimized;                     // lower-case names of columns indexed from their first lookup
+    int m_rowBeforeRequery = -1;                   // the current row when a requery found nothing changed
     std::optional<Edit> m_edit;
 };

@@ -5,17 +5,52 @@
 #include <atomic>
 #include <sqlite3.h>
 
+Q_LOGGING_CATEGORY(lcDatabase, "treewright.db")
+
 namespace {
 
-[[noreturn]] void fail(sqlite3* db, const QString& context = QString())
+QString fileOf(sqlite3* db)
 {
-    QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
-    if (!context.isEmpty())
-        message = context + QStringLiteral(": ") + message;
-    throwError(ErrorNumber::ProviderFailure, message);
+    const char* file = db ? sqlite3_db_filename(db, "main") : nullptr;
+    return QString::fromUtf8(file ? file : "");
+}
+
+[[noreturn]] void fail(sqlite3* db)
+{
+    if (!db)
+        throw DatabaseError(QStringLiteral("out of memory"), SQLITE_NOMEM, QString());
+    throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db)), sqlite3_extended_errcode(db), fileOf(db));
 }
 
 } // namespace
+
+DatabaseError::DatabaseError(const QString& description, int sqliteCode, const QString& file)
+    : RuntimeError(ErrorNumber::ProviderFailure, description),
+      m_sqliteCode(sqliteCode),
+      m_file(file)
+{
+}
+
+QString DatabaseError::cause() const
+{
+    return QStringLiteral("%1 (SQLite code %2: %3) in %4")
+        .arg(description(), QString::number(m_sqliteCode), QString::fromUtf8(sqlite3_errstr(m_sqliteCode)),
+             m_file.isEmpty() ? QStringLiteral("(no file)") : m_file);
+}
+
+QString databaseCause(const RuntimeError& error)
+{
+    if (const auto* db = dynamic_cast<const DatabaseError*>(&error))
+        return db->cause();
+    return QStringLiteral("%1 (error %2)").arg(error.description(), QString::number(error.number()));
+}
+
+QString quoteIdentifier(const QString& name)
+{
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
 
 SqliteDb::SqliteDb(const QString& path, Mode mode)
     : m_path(path)
@@ -25,9 +60,10 @@ SqliteDb::SqliteDb(const QString& path, Mode mode)
     if (rc != SQLITE_OK) {
         const QString message = QStringLiteral("Cannot open database \"%1\": %2")
                                     .arg(path, m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory"));
+        const int code = m_db ? sqlite3_extended_errcode(m_db) : rc;
         sqlite3_close_v2(m_db);
         m_db = nullptr;
-        throwError(ErrorNumber::ProviderFailure, message);
+        throw DatabaseError(message, code, path);
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 5000);
@@ -45,7 +81,7 @@ void SqliteDb::exec(const QString& sql)
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
         const QString message = QString::fromUtf8(err ? err : "unknown error");
         sqlite3_free(err);
-        throwError(ErrorNumber::ProviderFailure, message);
+        throw DatabaseError(message, sqlite3_extended_errcode(m_db), m_path);
     }
 }
 
@@ -77,6 +113,16 @@ qint64 SqliteDb::dataVersion()
     return scalar(QStringLiteral("PRAGMA data_version")).toInt64();
 }
 
+bool SqliteDb::inTransaction() const
+{
+    return sqlite3_get_autocommit(m_db) == 0;
+}
+
+void SqliteDb::setMemoryMapLimit(qint64 bytes)
+{
+    exec(QStringLiteral("PRAGMA mmap_size = %1").arg(bytes));
+}
+
 QString SqliteDb::lastError() const
 {
     return QString::fromUtf8(sqlite3_errmsg(m_db));
@@ -86,8 +132,26 @@ Statement::Statement(SqliteDb& db, const QString& sql)
     : m_db(db)
 {
     const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(db.handle(), text.constData(), static_cast<int>(text.size()), &m_stmt, nullptr) != SQLITE_OK)
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db.handle(), text.constData(), static_cast<int>(text.size()), &m_stmt, &tail) != SQLITE_OK)
         fail(db.handle());
+    // Whatever follows the first statement must be blanks, comments or empty statements.
+    const char* end = text.constData() + text.size();
+    while (tail && tail < end) {
+        sqlite3_stmt* next = nullptr;
+        const char* rest = nullptr;
+        const int rc = sqlite3_prepare_v2(db.handle(), tail, static_cast<int>(end - tail), &next, &rest);
+        sqlite3_finalize(next);
+        if (rc != SQLITE_OK || next) {
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+            throw DatabaseError(QStringLiteral("The command text holds more than one statement: %1").arg(sql.trimmed()),
+                                SQLITE_ERROR, db.path());
+        }
+        if (!rest || rest == tail)
+            break;
+        tail = rest;
+    }
 }
 
 Statement::~Statement()

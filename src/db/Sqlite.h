@@ -1,7 +1,9 @@
 #pragma once
 
+#include "runtime/RuntimeError.h"
 #include "runtime/Variant.h"
 
+#include <QLoggingCategory>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -9,7 +11,33 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-// Thin RAII over the SQLite C API. Every failure throws RuntimeError with the provider's
+// Where the database layer writes what the program's messages do not show: SQLite's own cause
+// of a failure, its code and the file, for the administrator who needs to know why.
+Q_DECLARE_LOGGING_CATEGORY(lcDatabase)
+
+// A failure reported by SQLite. The program shows number and description as for any runtime
+// error; the code and the file are kept for the log.
+class DatabaseError : public RuntimeError {
+public:
+    DatabaseError(const QString& description, int sqliteCode, const QString& file);
+
+    int sqliteCode() const { return m_sqliteCode; } // extended result code
+    const QString& file() const { return m_file; }
+    // "<description> (SQLite code 11: database disk image is malformed) in <file>"
+    QString cause() const;
+
+private:
+    int m_sqliteCode;
+    QString m_file;
+};
+
+// The cause of any runtime error for the log, with SQLite's code and file when it has them.
+QString databaseCause(const RuntimeError& error);
+
+// An identifier pasted into SQL text: quoted, inner quotes doubled.
+QString quoteIdentifier(const QString& name);
+
+// Thin RAII over the SQLite C API. Every failure throws DatabaseError with the provider's
 // catch-all number and SQLite's own message, which is what the program shows as description.
 class SqliteDb {
 public:
@@ -29,6 +57,9 @@ public:
     Variant scalar(const QString& sql, const std::vector<Variant>& params = {});
 
     qint64 totalChanges() const;
+    bool inTransaction() const;
+    // Reads go through a memory map of up to this many bytes of the file (0: through the page cache).
+    void setMemoryMapLimit(qint64 bytes);
     // Changes by other connections since this one last looked (SQLite's data version).
     qint64 dataVersion();
     QString lastError() const;
@@ -40,6 +71,7 @@ private:
 
 class Statement {
 public:
+    // One statement: a text with a second statement after the first is refused, never cut short.
     Statement(SqliteDb& db, const QString& sql);
     ~Statement();
     Statement(const Statement&) = delete;

@@ -130,6 +130,13 @@ QString Variant::textOrEmpty() const
 
 qint64 Variant::toInt64() const
 {
+    // A number outside the whole numbers' range (or not a number at all) overflows, as in the runtime.
+    auto whole = [](double d) {
+        const double rounded = std::nearbyint(d);
+        if (!(rounded >= -0x1p63 && rounded < 0x1p63))
+            throwError(ErrorNumber::Overflow, QStringLiteral("Overflow"));
+        return roundToWhole(rounded);
+    };
     switch (type()) {
     case Type::Empty:
         return 0;
@@ -140,12 +147,12 @@ qint64 Variant::toInt64() const
     case Type::Integer:
         return std::get<qint64>(m_value);
     case Type::Double:
-        return roundToWhole(std::get<double>(m_value));
+        return whole(std::get<double>(m_value));
     case Type::Text: {
         double d;
         if (!parseNumber(std::get<QString>(m_value), d))
             mismatch();
-        return roundToWhole(d);
+        return whole(d);
     }
     case Type::Date:
     case Type::Bytes:

@@ -1,13 +1,42 @@
 #include "data/RecordsetCache.h"
 
 #include "db/Connection.h"
+#include "db/Sqlite.h"
 #include "fixtures/FixtureSite.h"
 #include "server/ServerFunctions.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <optional>
+#include <sqlite3.h>
 
 namespace {
+
+// What the database layer writes to its log while one of these lives.
+class DatabaseLog {
+public:
+    DatabaseLog()
+    {
+        s_lines = &m_lines;
+        m_previous = qInstallMessageHandler(&DatabaseLog::handle);
+    }
+    ~DatabaseLog()
+    {
+        qInstallMessageHandler(m_previous);
+        s_lines = nullptr;
+    }
+    QString text() const { return m_lines.join('\n'); }
+
+private:
+    static void handle(QtMsgType, const QMessageLogContext& context, const QString& message)
+    {
+        if (s_lines && context.category && QByteArray(context.category) == "treewright.db")
+            s_lines->append(message);
+    }
+    static inline QStringList* s_lines = nullptr;
+    QStringList m_lines;
+    QtMessageHandler m_previous = nullptr;
+};
 
 class RecordsetCacheTest : public ::testing::Test {
 protected:
@@ -79,6 +108,78 @@ TEST_F(RecordsetCacheTest, AFailedOpenClosesEverythingAndSaysSo)
         EXPECT_FALSE(failing.rsLocation.isOpen()) << c.what;
         failing.CloseDatabaseRecordsets(); // closing again changes nothing and shows nothing
     }
+}
+
+// The start-up shows the same boxes whatever went wrong with the database; the log must say what
+// it was, with SQLite's own words, its code and the file.
+TEST_F(RecordsetCacheTest, AFailedOpenWritesTheCauseToTheDatabaseLog)
+{
+    auto rewrite = [](FixtureSite& s, qint64 offset, const QByteArray& bytes, bool truncate) {
+        QFile file(s.databasePath());
+        ASSERT_TRUE(file.open(truncate ? QIODevice::WriteOnly | QIODevice::Truncate : QIODevice::ReadWrite));
+        file.seek(offset);
+        file.write(bytes);
+    };
+    struct Case {
+        const char* what;
+        std::function<void(FixtureSite&, std::optional<SqliteDb>&)> breakIt;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"missing database",
+         [](FixtureSite& s, auto&) { QFile::remove(s.databasePath()); },
+         {"Cannot open database \"TalvoDb\" requested by the login. The login failed.", "SQLite code 14"}},
+        {"empty file", [&](FixtureSite& s, auto&) { rewrite(s, 0, {}, true); }, {"no such table: Callhandler", "SQLite code 1:"}},
+        {"not a database",
+         [&](FixtureSite& s, auto&) { rewrite(s, 0, QByteArray(8192, 'x'), true); },
+         {"file is not a database", "SQLite code 26"}},
+        {"damaged page",
+         [&](FixtureSite& s, auto&) {
+             const qint64 pageSize = s.scalar("PRAGMA page_size").toInt64();
+             const qint64 root = s.scalar("SELECT rootpage FROM sqlite_schema WHERE name = 'CallHandler'").toInt64();
+             rewrite(s, (root - 1) * pageSize, QByteArray(int(pageSize), 'Z'), false);
+         },
+         {"database disk image is malformed", "SQLite code 11"}},
+        {"dropped view", [](FixtureSite& s, auto&) { s.exec("DROP VIEW vw_Schedule"); }, {"no such table: vw_Schedule"}},
+        {"dropped table", [](FixtureSite& s, auto&) { s.exec("DROP TABLE Schedule"); }, {"no such table: main.Schedule"}},
+        {"lock held past the timeout",
+         [](FixtureSite& s, std::optional<SqliteDb>& holder) {
+             holder.emplace(s.databasePath(), SqliteDb::Mode::ReadWrite);
+             holder->exec("BEGIN EXCLUSIVE");
+         },
+         {"database is locked", "SQLite code 5"}},
+    };
+    for (const Case& c : cases) {
+        FixtureSite broken;
+        std::optional<SqliteDb> holder;
+        c.breakIt(broken, holder);
+        ConnectionFactory factory(broken.rootPath(), [](sqlite3* db) {
+            registerServerFunctions(db);
+            sqlite3_busy_timeout(db, 50);
+        });
+        RecordsetCache failing(factory);
+        DatabaseLog log;
+        EXPECT_FALSE(failing.OpenDatabaseRecordsets(ConnectionFactory::connectionStringFor("X"))) << c.what;
+        EXPECT_TRUE(log.text().startsWith("The recordsets could not be opened")) << c.what << ": " << log.text().toStdString();
+        EXPECT_TRUE(log.text().contains(broken.databasePath())) << c.what << ": " << log.text().toStdString();
+        for (const QString& part : c.expected)
+            EXPECT_TRUE(log.text().contains(part)) << c.what << ": " << log.text().toStdString();
+    }
+}
+
+TEST_F(RecordsetCacheTest, ARequeryThatFailsKeepsTheRowsAndLogsTheCause)
+{
+    ASSERT_TRUE(open());
+    const int schedules = cache.rsSchedule.recordCount();
+    cache.rsCallHandler.find("Alias", "goodbyech");
+    site.exec("DROP VIEW vw_Schedule");
+    DatabaseLog log;
+    cache.RequeryAllRecordsets();
+    EXPECT_TRUE(cache.rsSchedule.isOpen());
+    EXPECT_EQ(cache.rsSchedule.recordCount(), schedules);
+    EXPECT_EQ(cache.rsCallHandler.field("Alias").toText(), "goodbyech"); // the others went on
+    EXPECT_TRUE(log.text().contains("Select * from vw_Schedule - no such table: vw_Schedule (SQLite code 1"))
+        << log.text().toStdString();
 }
 
 TEST_F(RecordsetCacheTest, RequeryKeepsSevenOnTheirRowsAndPutsSixOnTheirFirst)

@@ -5,6 +5,8 @@
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <limits>
+#include <sqlite3.h>
 
 namespace {
 
@@ -49,9 +51,27 @@ protected:
 
     Recordset::Options writable(const QString& key) { return {LockType::Optimistic, key, {}}; }
 
+    // A connection with the probe tw_fail_at(x): an error when x equals failAt, else 1. It lets a
+    // read fail part-way, or only the read after a write, without the database changing.
+    std::shared_ptr<Connection> probedConnection()
+    {
+        return std::make_shared<Connection>(path, [this](sqlite3* db) {
+            sqlite3_create_function(
+                db, "tw_fail_at", 1, SQLITE_UTF8, &failAt,
+                [](sqlite3_context* context, int, sqlite3_value** argv) {
+                    if (sqlite3_value_int(argv[0]) == *static_cast<int*>(sqlite3_user_data(context)))
+                        sqlite3_result_error(context, "the probe failed this row", -1);
+                    else
+                        sqlite3_result_int(context, 1);
+                },
+                nullptr, nullptr);
+        });
+    }
+
     QTemporaryDir dir;
     QString path;
     std::shared_ptr<Connection> conn;
+    int failAt = 0;
 };
 
 TEST_F(RecordsetTest, FindSearchesForwardFromTheCurrentRowIncludingIt)
@@ -101,6 +121,50 @@ TEST_F(RecordsetTest, NullStaysApartFromEmptyTextAndZero)
     rs.find("Alias", "support");
     EXPECT_TRUE(rs.field("TextName").isNull());
     EXPECT_EQ(rs.field("MaxLen"), Variant(0));
+}
+
+// Rows are held compactly: small numbers in the cell, everything else in blocks of bytes, very
+// large values on their own. Every kind must come back as the database gave it.
+TEST_F(RecordsetTest, EveryKindOfValueComesBackAsStored)
+{
+    conn->db().exec("CREATE TABLE Kinds(K TEXT PRIMARY KEY, V)");
+    const QString longText = QString(200, QChar(0x00E9)) + "end";  // a length that takes two bytes
+    const QString hugeText = QString(300000, 'x') + QChar(0x03A9); // beyond a block
+    const QByteArray hugeBlob(200000, '\x7f');
+    const std::vector<std::pair<QString, Variant>> values = {
+        {"null", Variant::null()},
+        {"zero", Variant(qint64(0))},
+        {"negative", Variant(qint64(-5))},
+        {"max", Variant(std::numeric_limits<qint64>::max())},
+        {"min", Variant(std::numeric_limits<qint64>::min())},
+        {"edge", Variant(qint64(1) << 61)},
+        {"double", Variant(2.5)},
+        {"empty", Variant(QString(""))},
+        {"text", Variant("Ωmega o'brien")},
+        {"long", Variant(longText)},
+        {"huge", Variant(hugeText)},
+        {"blob", Variant(QByteArray("\0\1\2", 3))},
+        {"emptyblob", Variant(QByteArray(""))},
+        {"hugeblob", Variant(hugeBlob)},
+    };
+    for (const auto& [key, value] : values)
+        conn->db().execute("INSERT INTO Kinds VALUES (?, ?)", {key, value});
+    Recordset rs;
+    rs.open("SELECT * FROM Kinds", conn, writable("K"));
+    for (const auto& [key, value] : values) {
+        rs.moveFirst();
+        ASSERT_TRUE(rs.find("K", key)) << key.toStdString();
+        EXPECT_EQ(rs.field("V"), value) << key.toStdString();
+    }
+    // Written values are held the same way.
+    rs.moveFirst();
+    rs.find("K", "zero");
+    rs.setField("V", hugeText + "!");
+    rs.update();
+    EXPECT_EQ(rs.field("V").toText(), hugeText + "!");
+    rs.moveFirst();
+    EXPECT_TRUE(rs.find("V", std::numeric_limits<qint64>::min()));
+    EXPECT_EQ(rs.field("K").toText(), "min");
 }
 
 TEST_F(RecordsetTest, FilterNarrowsMovesFindsCountAndSort)
@@ -232,16 +296,243 @@ TEST_F(RecordsetTest, TransactionsRollBack)
 {
     Recordset rs;
     rs.open("SELECT * FROM Handler", conn, writable("HandlerObjectID"));
-    conn->beginTrans();
-    rs.setField("TextName", "changed");
-    rs.update();
-    rs.addNew();
-    rs.setField("Alias", "newone");
-    rs.update();
-    conn->rollbackTrans();
+    {
+        ScopedTransaction transaction(*conn);
+        rs.setField("TextName", "changed");
+        rs.update();
+        rs.addNew();
+        rs.setField("Alias", "newone");
+        rs.update();
+        transaction.rollback();
+    }
     rs.requery();
     EXPECT_EQ(rs.recordCount(), 3);
     EXPECT_EQ(rs.field("TextName").toText(), "Opening");
+}
+
+// An exception between the start of a transaction and its commit must not leave the shared
+// connection inside it: everything written afterwards would be lost when the program ends.
+TEST_F(RecordsetTest, AScopedTransactionRollsBackUnlessCommitted)
+{
+    SqliteDb other(path, SqliteDb::Mode::ReadWrite);
+    auto textName = [&] { return other.scalar("SELECT TextName FROM Handler WHERE Alias = 'sales'").toText(); };
+    try {
+        ScopedTransaction transaction(*conn);
+        conn->db().execute("UPDATE Handler SET TextName = 'inside' WHERE Alias = 'sales'");
+        EXPECT_TRUE(conn->inTransaction());
+        EXPECT_THROW(ScopedTransaction{*conn}, RuntimeError); // no second one on the same connection
+        throw std::runtime_error("a step in between failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_FALSE(conn->inTransaction());
+    EXPECT_EQ(textName(), "");
+    conn->db().execute("UPDATE Handler SET TextName = 'after' WHERE Alias = 'sales'");
+    EXPECT_EQ(textName(), "after"); // written at once, not held in a forgotten transaction
+
+    {
+        ScopedTransaction transaction(*conn);
+        conn->db().execute("UPDATE Handler SET TextName = 'one' WHERE Alias = 'sales'");
+        conn->db().execute("UPDATE Handler SET MaxLen = 7 WHERE Alias = 'sales'");
+        transaction.commit();
+    }
+    EXPECT_FALSE(conn->inTransaction());
+    EXPECT_EQ(textName(), "one");
+    EXPECT_EQ(other.scalar("SELECT MaxLen FROM Handler WHERE Alias = 'sales'").toInt32(), 7);
+
+    // A commit that fails (another connection reads) raises; the scope still ends the transaction.
+    try {
+        ScopedTransaction transaction(*conn);
+        conn->db().execute("UPDATE Handler SET TextName = 'blocked' WHERE Alias = 'sales'");
+        sqlite3_busy_timeout(conn->db().handle(), 10);
+        Statement reader(other, "SELECT * FROM Handler");
+        ASSERT_TRUE(reader.step()); // holds a shared lock
+        EXPECT_THROW(transaction.commit(), RuntimeError);
+    } catch (const RuntimeError&) {
+        ADD_FAILURE() << "the rollback raised";
+    }
+    EXPECT_FALSE(conn->inTransaction());
+    EXPECT_EQ(textName(), "one");
+}
+
+// A requery or open that cannot read its source to the end must not leave part of the rows
+// behind, nor take them for the database's rows at the next requery.
+TEST_F(RecordsetTest, AFailedReadKeepsThePreviousRowsAndThePosition)
+{
+    SqliteDb other(path, SqliteDb::Mode::ReadWrite);
+    other.exec("CREATE TABLE Seq(SeqObjectID TEXT PRIMARY KEY, N INTEGER, Grp TEXT)");
+    for (int n = 1; n <= 20; ++n)
+        other.execute("INSERT INTO Seq VALUES (?, ?, ?)", {QStringLiteral("r%1").arg(n), n, n % 2 ? "odd" : "even"});
+    const auto probed = probedConnection();
+
+    for (const bool filtered : {false, true}) {
+        SCOPED_TRACE(filtered ? "filtered" : "unfiltered");
+        failAt = 0;
+        Recordset rs;
+        rs.open("SELECT * FROM Seq WHERE tw_fail_at(N) ORDER BY N", probed, writable("SeqObjectID"));
+        if (filtered)
+            rs.setFilter("Grp", "odd");
+        const int count = rs.recordCount();
+        ASSERT_TRUE(rs.find("SeqObjectID", "r17"));
+        const auto mark = rs.bookmark();
+
+        other.execute("UPDATE Handler SET MaxLen = MaxLen + 1"); // the database changed: the requery reads
+        failAt = 16;
+        try {
+            rs.requery();
+            ADD_FAILURE() << "the requery did not fail";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.description(), "the probe failed this row");
+        }
+        EXPECT_EQ(rs.recordCount(), count);
+        EXPECT_EQ(rs.field("SeqObjectID").toText(), "r17");
+        EXPECT_EQ(rs.bookmark(), mark);
+        rs.moveLast();
+        EXPECT_EQ(rs.field("SeqObjectID").toText(), filtered ? "r19" : "r20");
+
+        failAt = 0; // the cause went away; nothing changed in the database since
+        rs.requery();
+        EXPECT_EQ(rs.recordCount(), count);
+        rs.moveLast();
+        EXPECT_EQ(rs.field("SeqObjectID").toText(), filtered ? "r19" : "r20");
+    }
+
+    failAt = 5;
+    Recordset rs;
+    EXPECT_THROW(rs.open("SELECT * FROM Seq WHERE tw_fail_at(N)", probed, writable("SeqObjectID")), RuntimeError);
+    EXPECT_FALSE(rs.isOpen());
+    EXPECT_THROW(rs.field("SeqObjectID"), RuntimeError);
+}
+
+// Once the database took a write, reading the row back is no part of it: a failure there must
+// not report the write as failed (the caller would log nothing for a change that happened).
+TEST_F(RecordsetTest, AWriteThatCommittedSucceedsWhenReadingItBackFails)
+{
+    conn->db().exec(R"(
+        CREATE TABLE Poison(Armed INTEGER); INSERT INTO Poison VALUES (0);
+        CREATE TRIGGER Handler_arm_upd AFTER UPDATE ON Handler BEGIN UPDATE Poison SET Armed = 1; END;
+        CREATE TRIGGER Handler_arm_ins AFTER INSERT ON Handler BEGIN UPDATE Poison SET Armed = 1; END;
+    )");
+    failAt = 1;
+    const auto probed = probedConnection();
+    Recordset rs;
+    rs.open("SELECT * FROM Handler WHERE tw_fail_at((SELECT Armed FROM Poison))", probed, writable("HandlerObjectID"));
+    SqliteDb other(path, SqliteDb::Mode::ReadWrite);
+
+    ASSERT_TRUE(rs.find("Alias", "sales"));
+    rs.setField("TextName", "Sales desk");
+    EXPECT_NO_THROW(rs.update());
+    EXPECT_EQ(other.scalar("SELECT TextName FROM Handler WHERE Alias = 'sales'").toText(), "Sales desk");
+    EXPECT_EQ(rs.field("TextName").toText(), "Sales desk");
+    EXPECT_EQ(rs.field("Alias").toText(), "sales");
+
+    other.execute("UPDATE Poison SET Armed = 0");
+    rs.addNew();
+    rs.setField("Alias", "billing");
+    EXPECT_NO_THROW(rs.update());
+    EXPECT_EQ(other.scalar("SELECT count(*) FROM Handler WHERE Alias = 'billing'").toInt32(), 1);
+    EXPECT_EQ(rs.field("Alias").toText(), "billing");
+
+    // The rows shown meanwhile are read again at the next requery.
+    other.execute("UPDATE Handler SET MaxLen = 99 WHERE Alias = 'billing'");
+    other.execute("UPDATE Poison SET Armed = 0");
+    rs.requery();
+    EXPECT_EQ(rs.recordCount(), 4);
+    ASSERT_TRUE(rs.find("Alias", "billing"));
+    EXPECT_EQ(rs.field("MaxLen").toInt32(), 99);
+
+    // A write that fails before its commit still fails, and changes nothing.
+    conn->db().exec("CREATE TRIGGER Handler_refuse BEFORE UPDATE ON Handler BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    rs.setField("TextName", "never");
+    EXPECT_THROW(rs.update(), RuntimeError);
+    EXPECT_TRUE(rs.field("TextName").isNull());
+}
+
+// A bookmark names a record, not a place: after another connection deleted a row before it,
+// the requery's rows have moved, and the bookmark must still find its own record or none.
+TEST_F(RecordsetTest, ABookmarkFindsItsRecordAfterARequeryOrRaises)
+{
+    Recordset rs;
+    rs.open("Select * from vw_KeyEntry order by ParentObjectID", conn, writable("KeyEntryObjectID"));
+    ASSERT_TRUE(rs.find("KeyEntryObjectID", "{K2-*}"));
+    const auto mark = rs.bookmark();
+    SqliteDb other(path, SqliteDb::Mode::ReadWrite);
+    other.execute("DELETE FROM KeyEntry WHERE KeyEntryObjectID = '{K1-0}'");
+    rs.requery();
+    rs.setBookmark(mark);
+    EXPECT_EQ(rs.field("KeyEntryObjectID").toText(), "{K2-*}");
+
+    auto expect3021 = [&](const char* why) {
+        rs.moveFirst();
+        try {
+            rs.setBookmark(mark);
+            ADD_FAILURE() << why << ": stands on " << rs.field("KeyEntryObjectID").toText().toStdString();
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), 3021) << why;
+        }
+    };
+    rs.setFilter("ParentObjectID", "{AAAA-1}");
+    expect3021("hidden by the filter");
+    rs.clearFilter();
+    other.execute("DELETE FROM KeyEntry WHERE KeyEntryObjectID = '{K2-*}'");
+    rs.requery();
+    expect3021("deleted elsewhere");
+
+    // Without a key column a bookmark holds only within the rows it was taken from.
+    Recordset keyless;
+    keyless.open("SELECT * FROM Handler", conn, {LockType::ReadOnly, {}, {}});
+    keyless.moveLast();
+    const auto last = keyless.bookmark();
+    other.execute("DELETE FROM Handler WHERE Alias = 'openinggreetingch'");
+    keyless.requery();
+    EXPECT_THROW(keyless.setBookmark(last), RuntimeError);
+}
+
+// A joined column with a writer goes through the writer on insert and on update alike, even
+// when the write target has a column of the same name.
+TEST_F(RecordsetTest, AJoinedColumnFollowsOneRuleOnUpdateAndInsert)
+{
+    conn->db().exec("ALTER TABLE Handler ADD COLUMN Digits TEXT");
+    Recordset rs;
+    rs.open("SELECT e.Digits, h.* FROM Handler h LEFT JOIN Ext e ON e.ParentObjectID = h.HandlerObjectID", conn,
+            {LockType::Optimistic, "HandlerObjectID", "Handler"});
+    rs.setJoinedColumnWriter("Digits", [](Connection& c, const auto& row, const Variant& value) {
+        if (c.db().execute("UPDATE Ext SET Digits = ? WHERE ParentObjectID = ?", {value, row("HandlerObjectID")}) == 0)
+            c.db().execute("INSERT INTO Ext(Digits, ParentObjectID) VALUES (?, ?)", {value, row("HandlerObjectID")});
+    });
+    ASSERT_TRUE(rs.find("Alias", "support"));
+    rs.setField("Digits", "008");
+    rs.update();
+    rs.addNew();
+    rs.setField("Alias", "billing");
+    rs.setField("Digits", "009");
+    rs.update();
+    const QString billing = rs.field("HandlerObjectID").toText();
+
+    SqliteDb& db = conn->db();
+    EXPECT_EQ(db.scalar("SELECT Digits FROM Ext WHERE ParentObjectID = '{CCCC-3}'").toText(), "008");
+    EXPECT_EQ(db.scalar("SELECT Digits FROM Ext WHERE ParentObjectID = ?", {billing}).toText(), "009");
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM Handler WHERE Digits IS NOT NULL").toInt32(), 0);
+}
+
+// Names are pasted into the SQL the layer writes; a quote inside one must stay inside it.
+TEST_F(RecordsetTest, NamesWithQuotesAreWrittenAsNames)
+{
+    conn->db().exec(R"(CREATE TABLE "Odd""Table"("Key""Id" TEXT PRIMARY KEY, "Val""ue" TEXT);
+                       INSERT INTO "Odd""Table" VALUES ('k1', 'one'), ('k2', 'two');)");
+    Recordset rs;
+    rs.open(R"(SELECT * FROM "Odd""Table")", conn, {LockType::Optimistic, "Key\"Id", "Odd\"Table"});
+    ASSERT_TRUE(rs.find("Key\"Id", "k2"));
+    rs.setField("Val\"ue", "deux");
+    rs.update();
+    rs.addNew();
+    rs.setField("Key\"Id", "k3");
+    rs.setField("Val\"ue", "three");
+    rs.update();
+    rs.moveFirst();
+    rs.deleteCurrent();
+    SqliteDb& db = conn->db();
+    EXPECT_EQ(db.scalar(R"(SELECT group_concat("Key""Id" || '=' || "Val""ue", ',') FROM "Odd""Table")").toText(),
+              "k2=deux,k3=three");
 }
 
 TEST_F(RecordsetTest, JoinedColumnGoesThroughItsWriter)

@@ -2,7 +2,9 @@
 
 #include "runtime/RuntimeError.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 TEST(Variant, NullStaysApartFromEmptyTextAndZero)
 {
@@ -47,6 +49,24 @@ TEST(Variant, ConversionsFollowTheRuntime)
     EXPECT_THROW(Variant("abc").toInt32(), RuntimeError);
     EXPECT_THROW(Variant(qint64(40000)).toInt16(), RuntimeError);
     EXPECT_EQ(Variant(qint64(33801)).toInt32(), 33801);
+}
+
+TEST(Variant, NumbersBeyondTheWholeNumbersOverflow)
+{
+    const Variant outside[] = {Variant(1e19),     Variant(-1e19),  Variant(9.3e18),   Variant(std::nan("")),
+                               Variant(HUGE_VAL), Variant("1e30"), Variant("-9.3e18")};
+    for (const Variant& v : outside) {
+        try {
+            v.toInt64();
+            ADD_FAILURE() << v.textOrEmpty().toStdString() << " converted";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), 6) << v.textOrEmpty().toStdString();
+            EXPECT_EQ(e.description(), QStringLiteral("Overflow"));
+        }
+    }
+    EXPECT_EQ(Variant(-0x1p63).toInt64(), std::numeric_limits<qint64>::min());
+    EXPECT_EQ(Variant(9.2e18).toInt64(), qint64(9200000000000000000));
+    EXPECT_THROW(Variant(1e10).toInt32(), RuntimeError);
 }
 
 TEST(Variant, DatesParseAndPrintInTheGeneralForm)

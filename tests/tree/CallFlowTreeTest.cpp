@@ -306,7 +306,7 @@ TEST(CallFlowTree, TheCacheGoesBackToItsHandlerAfterTheRowChangeRereadIt)
     RecordsetCache& cache = t.state().cache;
     cache.rsCallHandler.moveFirst();
     cache.rsCallHandler.find("Alias", "operatorch");
-    const int bookmark = cache.rsCallHandler.bookmark();
+    const auto bookmark = cache.rsCallHandler.bookmark();
     bool reread = false;
     QObject::connect(&t.grid(), &OutlineGrid::afterRowColChange, [&] {
         if (reread)

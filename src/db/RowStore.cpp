@@ -1,0 +1,153 @@
+#include "db/RowStore.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Lengths are stored in front of the bytes, seven bits a byte, the high bit saying more follow.
+size_t lengthBytes(size_t length)
+{
+    size_t n = 1;
+    while (length >= 0x80) {
+        length >>= 7;
+        ++n;
+    }
+    return n;
+}
+
+char* writeLength(char* out, size_t length)
+{
+    while (length >= 0x80) {
+        *out++ = static_cast<char>((length & 0x7F) | 0x80);
+        length >>= 7;
+    }
+    *out++ = static_cast<char>(length);
+    return out;
+}
+
+const char* readLength(const char* in, quint32& length)
+{
+    quint32 value = 0;
+    int shift = 0;
+    unsigned char byte;
+    do {
+        byte = static_cast<unsigned char>(*in++);
+        value |= quint32(byte & 0x7F) << shift;
+        shift += 7;
+    } while (byte & 0x80);
+    length = value;
+    return in;
+}
+
+// A large value's own allocation, as a boxed record names it.
+struct LargeRecord {
+    const char* data;
+    quint32 length;
+};
+
+} // namespace
+
+RowStore::RowStore(int columns)
+    : m_columns(columns)
+{
+}
+
+RowStore::Word* RowStore::appendRow()
+{
+    if ((size_t(m_rows) & kChunkMask) == 0)
+        // Not written here: the pages of a chunk are touched only as rows arrive.
+        m_chunks.push_back(std::make_unique_for_overwrite<Word[]>(kChunkRows * size_t(std::max(m_columns, 1))));
+    return row(m_rows++);
+}
+
+RowStore::Word RowStore::reserve(size_t bytes, char*& out)
+{
+    if (bytes > kBlockBytes - m_used) {
+        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
+        m_used = 0;
+    }
+    const Word offset = (Word(m_blocks.size() - 1) << kBlockShift) | m_used;
+    out = m_blocks.back().get() + m_used;
+    m_used += bytes;
+    return offset;
+}
+
+RowStore::Word RowStore::boxed(Cell::Kind kind, const void* payload, size_t bytes)
+{
+    char* out = nullptr;
+    const Word offset = reserve(1 + bytes, out);
+    *out = static_cast<char>(kind);
+    std::memcpy(out + 1, payload, bytes);
+    return (offset << 2) | kTagBoxed;
+}
+
+RowStore::Word RowStore::bytesWord(Cell::Kind kind, const char* data, size_t length)
+{
+    if (length >= kLargeBytes) {
+        m_large.push_back(std::make_unique_for_overwrite<char[]>(length));
+        std::memcpy(m_large.back().get(), data, length);
+        const LargeRecord record{m_large.back().get(), quint32(length)};
+        return boxed(kind, &record, sizeof record);
+    }
+    char* out = nullptr;
+    if (kind == Cell::Text) {
+        const Word offset = reserve(lengthBytes(length) + length, out);
+        std::memcpy(writeLength(out, length), data, length);
+        return (offset << 2) | kTagText;
+    }
+    // A blob of ordinary size: a boxed record holding its length and bytes, marked as inline.
+    const Word offset = reserve(1 + lengthBytes(length) + length, out);
+    *out = static_cast<char>(Cell::Blob | 0x80);
+    std::memcpy(writeLength(out + 1, length), data, length);
+    return (offset << 2) | kTagBoxed;
+}
+
+RowStore::Word RowStore::text(const char* data, size_t length)
+{
+    return bytesWord(Cell::Text, data, length);
+}
+
+RowStore::Word RowStore::blob(const char* data, size_t length)
+{
+    return bytesWord(Cell::Blob, data, length);
+}
+
+RowStore::Cell RowStore::decode(Word word) const
+{
+    Cell cell;
+    switch (word & 3) {
+    case 0:
+        break; // Null
+    case kTagInteger:
+        cell.kind = Cell::Integer;
+        cell.integer = static_cast<qint64>(word) >> 2;
+        break;
+    case kTagText:
+        cell.kind = Cell::Text;
+        cell.data = readLength(at(word >> 2), cell.length);
+        break;
+    default: {
+        const char* record = at(word >> 2);
+        const auto kind = static_cast<unsigned char>(*record);
+        if (kind & 0x80) { // a blob stored inline
+            cell.kind = Cell::Blob;
+            cell.data = readLength(record + 1, cell.length);
+            break;
+        }
+        cell.kind = static_cast<Cell::Kind>(kind);
+        if (cell.kind == Cell::Integer) {
+            std::memcpy(&cell.integer, record + 1, sizeof cell.integer);
+        } else if (cell.kind == Cell::Double) {
+            std::memcpy(&cell.real, record + 1, sizeof cell.real);
+        } else {
+            LargeRecord large;
+            std::memcpy(&large, record + 1, sizeof large);
+            cell.data = large.data;
+            cell.length = large.length;
+        }
+        break;
+    }
+    }
+    return cell;
+}

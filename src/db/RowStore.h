@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QtGlobal>
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+// The rows of one load of a recordset, kept small because a large site holds millions of
+// values: each cell is one 64-bit word, a whole number in it directly, anything else a handle
+// into blocks of bytes that hold texts with their lengths (and the rare double, blob or very
+// large number). Cells come in chunks of a fixed number of rows and bytes in fixed blocks;
+// nothing moves once written, so a large load grows without copying what it holds.
+class RowStore {
+public:
+    // A cell as read: its kind and value; text and blob bytes stay in the store.
+    struct Cell {
+        enum Kind : quint8 { Null, Integer, Double, Text, Blob };
+        Kind kind = Null;
+        quint32 length = 0; // bytes of a text or blob
+        union {
+            qint64 integer = 0;
+            double real;
+            const char* data;
+        };
+    };
+    using Word = quint64;
+    static constexpr Word kNull = 0;
+
+    RowStore() = default;
+    explicit RowStore(int columns);
+    RowStore(RowStore&&) noexcept = default;
+    RowStore& operator=(RowStore&&) noexcept = default;
+
+    int columnCount() const { return m_columns; }
+    int rowCount() const { return m_rows; }
+
+    // A new row at the end; its words are unset until written.
+    Word* appendRow();
+    Word* row(int row) { return &m_chunks[size_t(row) >> kChunkShift][(size_t(row) & kChunkMask) * size_t(m_columns)]; }
+    Word word(int row, int column) const
+    {
+        return m_chunks[size_t(row) >> kChunkShift][(size_t(row) & kChunkMask) * size_t(m_columns) + size_t(column)];
+    }
+    Cell cell(int row, int column) const { return decode(word(row, column)); }
+
+    // The words of values; all but small whole numbers keep their bytes in the store.
+    static bool fitsInWord(qint64 value) { return value >= kSmallest && value <= kLargest; }
+    static Word smallInteger(qint64 value) { return (Word(value) << 2) | kTagInteger; }
+    Word integer(qint64 value) { return fitsInWord(value) ? smallInteger(value) : boxed(Cell::Integer, &value, sizeof value); }
+    Word real(double value) { return boxed(Cell::Double, &value, sizeof value); }
+    Word text(const char* data, size_t length);
+    Word blob(const char* data, size_t length);
+
+    Cell decode(Word word) const;
+
+private:
+    static constexpr Word kTagInteger = 1, kTagText = 2, kTagBoxed = 3;
+    static constexpr qint64 kSmallest = -(qint64(1) << 61), kLargest = (qint64(1) << 61) - 1;
+    static constexpr int kChunkShift = 12; // 4,096 rows a chunk
+    static constexpr size_t kChunkRows = size_t(1) << kChunkShift;
+    static constexpr size_t kChunkMask = kChunkRows - 1;
+    static constexpr int kBlockShift = 20; // 1 MiB blocks of bytes
+    static constexpr size_t kBlockBytes = size_t(1) << kBlockShift;
+    static constexpr size_t kBlockMask = kBlockBytes - 1;
+    // Larger values get an allocation of their own, named by a boxed record.
+    static constexpr size_t kLargeBytes = kBlockBytes / 8;
+
+    // Room for `bytes` in the current block; the offset of the room in the store.
+    Word reserve(size_t bytes, char*& at);
+    Word boxed(Cell::Kind kind, const void* payload, size_t bytes);
+    Word bytesWord(Cell::Kind kind, const char* data, size_t length);
+    const char* at(Word offset) const { return m_blocks[offset >> kBlockShift].get() + (offset & kBlockMask); }
+
+    int m_columns = 0;
+    int m_rows = 0;
+    std::vector<std::unique_ptr<Word[]>> m_chunks;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    std::vector<std::unique_ptr<char[]>> m_large;
+    size_t m_used = kBlockBytes; // bytes used in the last block; full before the first
+};
