@@ -91,6 +91,9 @@ RowStore::Word RowStore::bytesWord(Cell::Kind kind, const char* data, size_t len
         return boxed(kind, &record, sizeof record);
     }
     char* out = nullptr;
+    // SQLite hands an empty text or blob as a null pointer, which memcpy may not be given.
+    if (length == 0)
+        data = "";
     if (kind == Cell::Text) {
         const Word offset = reserve(lengthBytes(length) + length, out);
         std::memcpy(writeLength(out, length), data, length);
