@@ -1,3 +1,15 @@
 #include "audio/AudioDevice.h"
 
+#include "runtime/RuntimeError.h"
+
 AudioDevice::~AudioDevice() = default;
+
+void NoAudioDevice::startPlayback(const WavData&)
+{
+    throw RuntimeError(ErrorNumber::ProviderFailure, QStringLiteral("There is no sound device to play on."));
+}
+
+void NoAudioDevice::startRecording(const WavFormat&)
+{
+    throw RuntimeError(ErrorNumber::ProviderFailure, QStringLiteral("There is no sound device to record from."));
+}

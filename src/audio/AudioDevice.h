@@ -39,4 +39,17 @@ signals:
     void deviceFailed(const QString& reason);
 };
 
+// A machine with no sound hardware at all (or a run that wants none): nothing plays or records,
+// and the controls say so as they do for a missing device.
+class NoAudioDevice : public AudioDevice {
+public:
+    using AudioDevice::AudioDevice;
+    bool hasOutput() const override { return false; }
+    bool hasInput() const override { return false; }
+    void startPlayback(const WavData& sound) override;
+    void startRecording(const WavFormat& format) override;
+    QByteArray stop() override { return {}; }
+    qint64 elapsedMs() const override { return 0; }
+};
+
 using AudioDeviceFactory = std::function<std::unique_ptr<AudioDevice>()>;

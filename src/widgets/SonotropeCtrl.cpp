@@ -62,7 +62,7 @@ QToolButton* makeButton(QWidget* parent, const char* name, const QString& text, 
 
 SonotropeCtrl::SonotropeCtrl(std::unique_ptr<AudioDevice> device, QWidget* parent)
     : QWidget(parent),
-      m_device(std::move(device))
+      m_device(device ? std::move(device) : std::make_unique<NoAudioDevice>())
 {
     setAccessibleName(QStringLiteral("Sound player and recorder"));
     m_playButton = makeButton(this, "playButton", QStringLiteral("Play"), style()->standardIcon(QStyle::SP_MediaPlay));

@@ -24,6 +24,7 @@ class SonotropeCtrl : public QWidget {
 public:
     enum class Activity { Idle, Playing, Recording };
 
+    // Without a device the control acts as on a machine with no sound hardware.
     explicit SonotropeCtrl(std::unique_ptr<AudioDevice> device, QWidget* parent = nullptr);
     ~SonotropeCtrl() override;
 

@@ -124,6 +124,14 @@ TEST_F(SonotropeCtrlTest, LoadReportsNotReadyWhenNothingUsableIsThere)
     EXPECT_TRUE(fake->played.isEmpty());
 }
 
+TEST_F(SonotropeCtrlTest, AControlGivenNoDeviceIsNotReadyInsteadOfCrashing)
+{
+    SonotropeCtrl bare(nullptr);
+    bare.setSoundFile(writeGreeting("good.wav", greeting));
+    EXPECT_THROW(bare.LoadSound(), RuntimeError);
+    EXPECT_FALSE(bare.findChild<QAbstractButton*>(QStringLiteral("playButton"))->isEnabled());
+}
+
 TEST_F(SonotropeCtrlTest, RecordingLandsInTheTemporaryFileInTelephoneFormat)
 {
     const QString file = writeGreeting("greeting.wav", greeting);
