@@ -158,6 +158,8 @@ void Recordset::load()
     // never the other way round.
     const qint64 dataVersion = db.dataVersion();
     const qint64 totalChanges = db.totalChanges();
+    QStringList sourceTables = ChangeTracking::tablesReadBy(db, m_source);
+    const std::optional<ChangeTracking::Stamp> stamp = ChangeTracking::stamp(db, sourceTables);
 
     Statement st(db, m_source);
     const int columnCount = st.columnCount();
@@ -227,6 +229,28 @@ void Recordset::load()
     m_loadId = ++g_loads;
     m_loadedDataVersion = dataVersion;
     m_loadedTotalChanges = totalChanges;
+    m_sourceTables = std::move(sourceTables);
+    m_loadedStamp = stamp;
+}
+
+bool Recordset::changedSinceRead()
+{
+    requireOpen();
+    if (m_stale || m_deletedCount != 0)
+        return true;
+    SqliteDb& db = m_connection->db();
+    const qint64 dataVersion = db.dataVersion();
+    const qint64 totalChanges = db.totalChanges();
+    // Rows read while nothing has been written anywhere are still the database's rows.
+    if (dataVersion == m_loadedDataVersion && totalChanges == m_loadedTotalChanges)
+        return false;
+    // Something was written somewhere; the counters tell whether it touched this source.
+    if (!m_loadedStamp || ChangeTracking::stamp(db, m_sourceTables) != m_loadedStamp)
+        return true;
+    // Unchanged as of the versions taken before the counters were read: a later change moves them.
+    m_loadedDataVersion = dataVersion;
+    m_loadedTotalChanges = totalChanges;
+    return false;
 }
 
 void Recordset::requery()
@@ -234,10 +258,7 @@ void Recordset::requery()
     requireOpen();
     m_edit.reset();
     const int previousRow = currentRow();
-    SqliteDb& db = m_connection->db();
-    // Rows read while nothing has been written anywhere are still the database's rows.
-    const bool unchanged =
-        !m_stale && m_deletedCount == 0 && db.dataVersion() == m_loadedDataVersion && db.totalChanges() == m_loadedTotalChanges;
+    const bool unchanged = !changedSinceRead();
     if (!unchanged)
         load(); // a failure leaves rows, view and position as they were
     leaveDeletedRow();
@@ -1031,10 +1052,16 @@ void Recordset::updateRow(const Edit& edit)
     const int row = edit.row;
     const Variant key = cellValue(row, requireColumn(m_options.keyColumn));
     SqliteDb& db = m_connection->db();
+    std::optional<ChangeTracking::Stamp> stampAfterWrite;
     try {
         const QString target = targetName();
         WritePlan plan = planWrite(edit, target);
         Savepoint savepoint(db);
+        // Inside the write's transaction nobody else writes: when the counters still stand where
+        // the rows were read, the only change after this is our own, and the row read back
+        // below shows it, so the next requery need not read everything again.
+        const bool nothingElseChanged =
+            m_loadedStamp && !changesRowOrder(edit) && ChangeTracking::stamp(db, m_sourceTables) == m_loadedStamp;
         const std::vector<Variant> current = readRowFromSourceOrThrow(key);
         for (size_t c = 0; c < m_columns.size(); ++c)
             if (edit.values[c] && presented(int(c), current[c]) != cellValue(row, int(c)))
@@ -1055,6 +1082,8 @@ void Recordset::updateRow(const Edit& edit)
         };
         for (const auto& [column, value] : plan.joined)
             m_joinedWriters.value(m_columns[size_t(column)].name.toLower())(*m_connection, rowValue, value);
+        if (nothingElseChanged)
+            stampAfterWrite = ChangeTracking::stamp(db, m_sourceTables);
         savepoint.release();
     } catch (const RuntimeError&) {
         // A write that failed changes nothing here either: the row shows what the database holds.
@@ -1062,6 +1091,27 @@ void Recordset::updateRow(const Edit& edit)
         throw;
     }
     refreshWrittenRow(row, key, edit);
+    if (stampAfterWrite && !m_stale)
+        m_loadedStamp = stampAfterWrite;
+}
+
+// Whether an edit touches a column the source orders its rows by: the row read back would then
+// stand in the wrong place until the rows are read again.
+bool Recordset::changesRowOrder(const Edit& edit) const
+{
+    const qsizetype orderBy = m_source.lastIndexOf(QLatin1String("order by"), -1, Qt::CaseInsensitive);
+    if (orderBy < 0)
+        return false;
+    const QString ordering = m_source.mid(orderBy);
+    for (size_t c = 0; c < m_columns.size(); ++c) {
+        if (!edit.values[c])
+            continue;
+        const QRegularExpression word(QStringLiteral("\\b%1\\b").arg(QRegularExpression::escape(m_columns[c].name)),
+                                      QRegularExpression::CaseInsensitiveOption);
+        if (ordering.contains(word))
+            return true;
+    }
+    return false;
 }
 
 void Recordset::insertRow(Edit& edit)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/ChangeTracking.h"
 #include "db/RowStore.h"
 #include "runtime/Variant.h"
 
@@ -77,6 +78,8 @@ public:
     // database has not changed since the rows were read, they are kept as they are. A requery
     // that fails keeps the previous rows and the current row, and raises the error.
     void requery();
+    // Whether the next requery will read the rows again.
+    bool changedSinceRead();
 
     void moveFirst();
     void moveLast();
@@ -185,6 +188,7 @@ private:
     void leaveDeletedRow();
 
     Variant normalizedForColumn(int column, const Variant& value) const;
+    bool changesRowOrder(const Edit& edit) const;
     std::vector<Variant> readRowFromSource(const Variant& key);
     std::vector<Variant> readRowFromSourceOrThrow(const Variant& key);
     WritePlan planWrite(const Edit& edit, const QString& target);
@@ -210,6 +214,10 @@ private:
     quint64 m_loadId = 0;
     qint64 m_loadedDataVersion = -1;
     qint64 m_loadedTotalChanges = -1;
+    // The tables the source reads and their change counters when the rows were read: a change on
+    // another connection reloads only the recordsets whose tables it touched.
+    QStringList m_sourceTables;
+    std::optional<ChangeTracking::Stamp> m_loadedStamp;
     bool m_stale = false; // a row may differ from the database: the next requery reads again
 
     std::vector<Criterion> m_filter;

@@ -1,5 +1,6 @@
 #include "server/TalvoSchema.h"
 
+#include "db/ChangeTracking.h"
 #include "db/Sqlite.h"
 
 #include <QRegularExpression>
@@ -408,5 +409,6 @@ void createTalvoSchema(SqliteDb& db)
     for (const QString& view : views())
         db.exec(view);
     createTriggers(db);
+    ChangeTracking::install(db);
     transaction.release();
 }

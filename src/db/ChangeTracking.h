@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QStringList>
+#include <QtGlobal>
+#include <optional>
+
+class SqliteDb;
+
+// Per-table change counters kept by the database itself: triggers add one to a table's counter on
+// every insert, update and delete, whichever connection makes it, as a server's change tracking
+// does. A reader that remembers the counters of the tables it read can tell whether its rows are
+// still the database's without reading them again.
+namespace ChangeTracking {
+
+// What a set of tables looked like; equal stamps mean none of them changed and the schema did not.
+struct Stamp {
+    qint64 schemaVersion = 0;
+    qint64 changes = 0;
+    bool operator==(const Stamp&) const = default;
+};
+
+// Adds the counter table and the triggers for every table of the database that has none yet.
+void install(SqliteDb& db);
+
+// The base tables a statement reads, views seen through; throws when the text does not compile.
+QStringList tablesReadBy(SqliteDb& db, const QString& sql);
+
+// Nothing when the database keeps no counter for one of the tables: then nothing can be told.
+std::optional<Stamp> stamp(SqliteDb& db, const QStringList& tables);
+
+} // namespace ChangeTracking
