@@ -30,8 +30,8 @@ class WebAdministration;
 // build the same.
 class Assembly {
 public:
-    // The creation, search and lookup dialogs are not built yet: without them the commands that
-    // open one do nothing. Tests pass a scripted stand-in.
+    // The creation, search and lookup dialogs (main() passes the real ones): without them the
+    // commands that open one do nothing. Tests pass a scripted stand-in.
     explicit Assembly(SharedState& state, DialogOperations* dialogs = nullptr);
     ~Assembly();
     Assembly(const Assembly&) = delete;

@@ -1,6 +1,7 @@
 #include "app/Assembly.h"
 #include "audio/device/QtAudioDevice.h"
 #include "data/SharedState.h"
+#include "dialogs/Dialogs.h"
 #include "environment/UpdatePage.h"
 #include "mainwindow/frmMain.h"
 #include "server/FileServerState.h"
@@ -48,7 +49,9 @@ int main(int argc, char** argv)
                                      updatePageAddressFromEnvironment()};
     SharedState state(environment);
 
-    Assembly program(state);
+    Dialogs dialogs(state);
+    Assembly program(state, &dialogs);
+    dialogs.setParent(&program.window());
     prompts.setParent(&program.window());
     fileDialogs.setParent(&program.window());
     program.window().Form_Load(QApplication::arguments());

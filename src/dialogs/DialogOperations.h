@@ -11,11 +11,14 @@ public:
 
     // frmMakeNewCallHandler ("Get Call Handler"): creates a call handler from a template or picks
     // an existing one.
-    struct GetCallHandlerResult {
+    // The results of the three Get dialogs: the created or picked handler's id; strDisplayName is
+    // set only by a pick.
+    struct GetHandlerResult {
         bool bCancel = true;
         QString strObjectID; // the handler's CallHandlerObjectID
         QString strDisplayName;
     };
+    using GetCallHandlerResult = GetHandlerResult;
     enum class GetCallHandlerTab {
         AsTheDialogHasIt, // no tab is chosen for it
         CreateNewHandler, // tab 0 of SSTab1, "Create New Handler"
@@ -26,13 +29,28 @@ public:
     virtual GetCallHandlerResult frmMakeNewCallHandler(GetCallHandlerTab tab) = 0;
 
     // frmSubscriberSearch: picks a subscriber.
-    struct SubscriberSearchResult {
+    // The results of the four search dialogs.
+    struct SearchResult {
         bool bCancelHit = true;
-        QString strObjectID; // the CallHandlerObjectID of the subscriber's own call handler
+        QString strObjectID; // for subscribers the CallHandlerObjectID of the subscriber's own call handler
         QString strDisplayName;
     };
+    using SubscriberSearchResult = SearchResult;
     // bCancelHit is False only when OK, or a double click on a result row, handed back a
     // subscriber; strObjectID is then never empty. Cancel and closing the window by its frame
     // both give bCancelHit True with both strings empty: the caller has nothing to look up.
     virtual SubscriberSearchResult frmSubscriberSearch() = 0;
+
+    // frmMakeNewInterviewer ("Get Interviewer"): creates an interview handler from a template or
+    // picks one (InterviewHandlerObjectID). After a Create the dialog keeps its boxes, template,
+    // tab and results for its next showing.
+    virtual GetHandlerResult frmMakeNewInterviewer() = 0;
+    // frmMakeNewDirectoryHandler ("Get Directory Handler"): creates a directory handler with the
+    // settings of the oldest one, or picks one (NameLookupHandlerObjectID).
+    virtual GetHandlerResult frmMakeNewDirectoryHandler() = 0;
+
+    // The other three searches, with the subscriber search's contract.
+    virtual SearchResult frmCallHandlerSearch() = 0;      // call handlers but subscribers' own
+    virtual SearchResult frmInterviewerSearch() = 0;      // InterviewHandlerObjectID
+    virtual SearchResult frmDistributionListSearch() = 0; // SystemDListObjectID
 };

@@ -37,6 +37,23 @@ public:
         return answer;
     }
 
+    GetHandlerResult frmMakeNewInterviewer() override { return answer(QStringLiteral("frmMakeNewInterviewer"), m_interviewers); }
+    GetHandlerResult frmMakeNewDirectoryHandler() override
+    {
+        return answer(QStringLiteral("frmMakeNewDirectoryHandler"), m_directoryHandlers);
+    }
+    SearchResult frmCallHandlerSearch() override { return answer(QStringLiteral("frmCallHandlerSearch"), m_callHandlerSearches); }
+    SearchResult frmInterviewerSearch() override { return answer(QStringLiteral("frmInterviewerSearch"), m_interviewerSearches); }
+    SearchResult frmDistributionListSearch() override
+    {
+        return answer(QStringLiteral("frmDistributionListSearch"), m_distributionListSearches);
+    }
+    void pickInterviewer(const QString& id) { m_interviewers.push_back({false, id, QString()}); }
+    void pickDirectoryHandler(const QString& id) { m_directoryHandlers.push_back({false, id, QString()}); }
+    void findCallHandler(const QString& id, const QString& name) { m_callHandlerSearches.push_back({false, id, name}); }
+    void findInterviewer(const QString& id, const QString& name) { m_interviewerSearches.push_back({false, id, name}); }
+    void findDistributionList(const QString& id, const QString& name) { m_distributionListSearches.push_back({false, id, name}); }
+
     void pickCallHandler(const QString& id, const QString& name = QString()) { m_callHandlers.push_back({false, id, name}); }
     void cancelCallHandler() { m_callHandlers.push_back({}); }
     void pickSubscriber(const QString& ownHandlerId, const QString& name = QString())
@@ -50,6 +67,24 @@ public:
     std::vector<GetCallHandlerTab> tabs;
 
 private:
+    template <typename Result>
+    Result answer(const QString& dialog, std::deque<Result>& script)
+    {
+        shown << dialog;
+        if (whileShown)
+            whileShown();
+        if (script.empty())
+            return {};
+        const Result next = script.front();
+        script.pop_front();
+        return next;
+    }
+
+    std::deque<GetHandlerResult> m_interviewers;
+    std::deque<GetHandlerResult> m_directoryHandlers;
+    std::deque<SearchResult> m_callHandlerSearches;
+    std::deque<SearchResult> m_interviewerSearches;
+    std::deque<SearchResult> m_distributionListSearches;
     std::deque<GetCallHandlerResult> m_callHandlers;
     std::deque<SubscriberSearchResult> m_subscribers;
 };

@@ -1,0 +1,83 @@
+#include "dialogs/Dialogs.h"
+
+#include "dialogs/GetHandlerDialog.h"
+#include "dialogs/ObjectSearchDialog.h"
+
+#include <QTabWidget>
+
+Dialogs::Dialogs(SharedState& state, QWidget* parent)
+    : m_state(state),
+      m_parent(parent),
+      m_searches(this)
+{
+}
+
+Dialogs::~Dialogs() = default;
+
+template <typename Dialog>
+DialogOperations::SearchResult Dialogs::search()
+{
+    SearchResult result;
+    Dialog dialog(m_state, result, m_parent);
+    dialog.exec();
+    return result;
+}
+
+DialogOperations::GetCallHandlerResult Dialogs::frmMakeNewCallHandler(GetCallHandlerTab tab)
+{
+    GetHandlerResult result;
+    ::frmMakeNewCallHandler dialog(m_state, *m_searches, result, strTemplateObjectID, m_parent);
+    if (tab == GetCallHandlerTab::CreateNewHandler)
+        dialog.tabs->setCurrentIndex(0);
+    dialog.startShowing();
+    dialog.exec();
+    return result;
+}
+
+DialogOperations::GetHandlerResult Dialogs::frmMakeNewInterviewer()
+{
+    if (!m_interviewer) {
+        m_interviewerResult = GetHandlerResult();
+        m_interviewer = std::make_unique<::frmMakeNewInterviewer>(m_state, *m_searches, m_interviewerResult, m_parent);
+        if (!m_interviewer->canShow()) {
+            m_interviewer.reset();
+            return GetHandlerResult();
+        }
+    }
+    m_interviewer->startShowing();
+    m_interviewer->exec();
+    const GetHandlerResult result = m_interviewerResult;
+    // Only a Create keeps the dialog for the next showing; every other way out closes it.
+    if (!m_interviewer->createdOne())
+        m_interviewer.reset();
+    return result;
+}
+
+DialogOperations::GetHandlerResult Dialogs::frmMakeNewDirectoryHandler()
+{
+    GetHandlerResult result;
+    ::frmMakeNewDirectoryHandler dialog(m_state, *m_searches, result, m_parent);
+    dialog.startShowing();
+    dialog.exec();
+    return result;
+}
+
+DialogOperations::SearchResult Dialogs::frmSubscriberSearch()
+{
+    return search<::frmSubscriberSearch>();
+}
+
+DialogOperations::SearchResult Dialogs::frmCallHandlerSearch()
+{
+    return search<::frmCallHandlerSearch>();
+}
+
+DialogOperations::SearchResult Dialogs::frmInterviewerSearch()
+{
+    return search<::frmInterviewerSearch>();
+}
+
+DialogOperations::SearchResult Dialogs::frmDistributionListSearch()
+{
+    return search<::frmDistributionListSearch>();
+}

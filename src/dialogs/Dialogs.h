@@ -1,0 +1,45 @@
+#pragma once
+
+#include "dialogs/DialogOperations.h"
+
+#include <QPointer>
+#include <QString>
+#include <memory>
+
+class QWidget;
+class SharedState;
+class frmMakeNewInterviewer;
+
+// The real dialogs: each showing builds its window over the given parent, runs it modally and
+// hands back what its results hold when it closes. The Get dialogs open their template searches
+// through `searches`, which is this object unless a test gives its own.
+class Dialogs : public DialogOperations {
+public:
+    Dialogs(SharedState& state, QWidget* parent = nullptr);
+    ~Dialogs() override;
+
+    void setParent(QWidget* parent) { m_parent = parent; }
+    void setSearches(DialogOperations* searches) { m_searches = searches; }
+
+    GetCallHandlerResult frmMakeNewCallHandler(GetCallHandlerTab tab) override;
+    GetHandlerResult frmMakeNewInterviewer() override;
+    GetHandlerResult frmMakeNewDirectoryHandler() override;
+    SearchResult frmSubscriberSearch() override;
+    SearchResult frmCallHandlerSearch() override;
+    SearchResult frmInterviewerSearch() override;
+    SearchResult frmDistributionListSearch() override;
+
+    // Get Call Handler starts each showing with the template used last.
+    QString strTemplateObjectID;
+
+private:
+    template <typename Dialog>
+    SearchResult search();
+
+    SharedState& m_state;
+    QPointer<QWidget> m_parent;
+    DialogOperations* m_searches;
+    // Get Interviewer is hidden, not closed, after a Create: its next showing finds it as it was.
+    std::unique_ptr<::frmMakeNewInterviewer> m_interviewer;
+    GetHandlerResult m_interviewerResult;
+};

@@ -1,0 +1,447 @@
+#include "dialogs/HandlerCreation.h"
+
+#include "data/SharedState.h"
+#include "data/TalvoVersion.h"
+#include "data/Validators.h"
+#include "db/Connection.h"
+#include "db/Query.h"
+#include "runtime/ErrorHandling.h"
+#include "runtime/UserPrompts.h"
+#include "server/StoredProcedures.h"
+#include "system/SharedFileSystem.h"
+
+#include <QHash>
+#include <QUuid>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// A creation that ends early with its one message; everything made so far is undone.
+struct CreationStop {
+    QString message;
+};
+
+[[noreturn]] void stop(const QString& message)
+{
+    throw CreationStop{message};
+}
+
+// One row read by column name.
+class Row {
+public:
+    Row(const QStringList& columns, std::vector<Variant> values)
+        : m_columns(columns),
+          m_values(std::move(values))
+    {
+    }
+    Variant operator[](const QString& column) const
+    {
+        for (qsizetype i = 0; i < m_columns.size(); ++i)
+            if (m_columns[i].compare(column, Qt::CaseInsensitive) == 0)
+                return m_values[size_t(i)];
+        throwError(ErrorNumber::ItemNotFound, QStringLiteral("Item cannot be found in the collection corresponding to the "
+                                                             "requested name or ordinal."));
+    }
+
+private:
+    QStringList m_columns;
+    std::vector<Variant> m_values;
+};
+
+std::vector<Row> rowsOf(SqliteDb& db, const QString& sql, const std::vector<Variant>& params)
+{
+    QueryResult result = runQuery(db, sql, params);
+    std::vector<Row> rows;
+    rows.reserve(result.rows.size());
+    for (auto& values : result.rows)
+        rows.emplace_back(result.columns, std::move(values));
+    return rows;
+}
+
+std::optional<QString> optionalText(const Variant& v)
+{
+    return v.isNull() ? std::nullopt : std::optional<QString>(v.toText());
+}
+
+std::optional<int> optionalNumber(const Variant& v)
+{
+    return v.isNull() ? std::nullopt : std::optional<int>(v.toInt32());
+}
+
+// An empty id is no id.
+Variant idOrNull(const Variant& v)
+{
+    return v.isNull() || v.toText().isEmpty() ? Variant::null() : v;
+}
+
+QString withoutQuotes(QString text)
+{
+    return text.remove(QLatin1Char('\''));
+}
+
+// What one creation has made outside the database: removed again unless it is committed.
+class Creation {
+public:
+    explicit Creation(SharedState& state)
+        : m_state(state)
+    {
+    }
+
+    // The connection of the shared recordsets, so that the cache sees the handler at its requery.
+    std::shared_ptr<Connection> connection()
+    {
+        std::shared_ptr<Connection> c = m_state.cache.rsCallHandler.activeConnection();
+        return c ? c : m_state.connections.open(m_state.ConnectionString);
+    }
+
+    // The alias from the typed name; taken ones get a random number appended, again and again.
+    QString freeAlias(SqliteDb& db, const QString& table, const QString& name, const QString& emptyNameMessage)
+    {
+        QString alias = RemoveSpaces(withoutQuotes(name));
+        if (alias.isEmpty())
+            stop(emptyNameMessage);
+        const QString taken = QStringLiteral("SELECT count(*) FROM %1 WHERE Alias = ?1").arg(table);
+        for (int attempt = 0; attempt < kCreationNameAttempts; ++attempt) {
+            if (db.scalar(taken, {alias}).toInt32() == 0)
+                return alias;
+            alias += QString::number(randomNumber());
+        }
+        stop(QStringLiteral("Error in cmdCreateHandler - could not find a free alias for ") + alias);
+    }
+
+    // A copy of the program's silent recording under a name no file has yet.
+    QString newSilentFile(const QString& prefix)
+    {
+        const QString source = m_state.environment.programFolder.file(QStringLiteral("empty.wav"));
+        for (int attempt = 1;; ++attempt) {
+            const QString name = prefix + QString::number(randomNumber()) + QStringLiteral(".wav");
+            const QString file = localPathFromStored(name, m_state.StreamFilesPath);
+            try {
+                m_state.fileSystem.CopyFile(source, file, false);
+                m_files << file;
+                return name;
+            } catch (const RuntimeError& e) {
+                if (e.number() != FileErrorNumber::FileAlreadyExists || attempt >= kCreationNameAttempts)
+                    throw;
+            }
+        }
+    }
+
+    // Runs the creation; on any stop the transaction is rolled back, the files go, and the one
+    // message is shown.
+    template <typename Body>
+    QString run(Body&& body)
+    {
+        try {
+            return body();
+        } catch (const CreationStop& s) {
+            undoFiles();
+            m_state.prompts.msgBox(s.message, Buttons::OKOnly);
+        } catch (const RuntimeError& e) {
+            undoFiles();
+            m_state.prompts.msgBox(QStringLiteral("error in cmdCreateHandler_Click:") + e.description(), Buttons::OKOnly);
+        }
+        return QString();
+    }
+
+    int randomNumber() { return int(m_state.random.generateDouble() * 100000); }
+
+private:
+    void undoFiles()
+    {
+        for (const QString& file : std::as_const(m_files))
+            runStepSilently([&] { m_state.fileSystem.DeleteFile(file, true); });
+        m_files.clear();
+    }
+
+    SharedState& m_state;
+    QStringList m_files;
+};
+
+// The extension as the dialog took it: the full check runs here too, since Enter on the default
+// button creates without the box ever being left.
+bool extensionAccepted(SharedState& state, const QString& typed, QString& digits)
+{
+    digits = typed.trimmed();
+    return typed.isEmpty() || isValidExtension(state, typed, 0);
+}
+
+struct RuleKind {
+    QString table;
+    QString key;
+    int minimum;
+    QStringList copied;
+    QString missingRows;
+    QString missingAlias;
+};
+
+// The template's transfer rules, keys and greetings onto the new handler's rows, matched by alias.
+void CopyTemplateRules(Creation& creation, SqliteDb& db, const QString& newId, const QString& newAlias, const QString& templateId,
+                       const QString& extension)
+{
+    const std::vector<RuleKind> kinds = {
+        {QStringLiteral("ContactRule"),
+         QStringLiteral("ContactRuleObjectID"),
+         3,
+         {QStringLiteral("PlayWhat"), QStringLiteral("RNAAction"), QStringLiteral("TimeExpires"), QStringLiteral("TransferRings"),
+          QStringLiteral("TransferType"), QStringLiteral("SwitchID")},
+         QStringLiteral("error in cmbCreatCallHandler - target contact rules missing for parent="),
+         QStringLiteral("error in cmbCreatCallHandler - target contact rules missing alias=")},
+        {QStringLiteral("MenuEntry"),
+         QStringLiteral("MenuEntryObjectID"),
+         12,
+         {QStringLiteral("Action"), QStringLiteral("ConversationName"), QStringLiteral("DestinationObjectID"),
+          QStringLiteral("DestinationObjectIDType"), QStringLiteral("Locked")},
+         QStringLiteral("error in cmbCreatCallHandler - target menu entires missing for parent="),
+         QStringLiteral("error in cmbCreatCallHandler - target menu entries missing alias=")},
+        {QStringLiteral("MessagingRule"),
+         QStringLiteral("MessagingRuleObjectID"),
+         6,
+         {QStringLiteral("Action"), QStringLiteral("ConversationName"), QStringLiteral("DestinationObjectID"),
+          QStringLiteral("DestinationObjectIDType"), QStringLiteral("IgnoreDigits"), QStringLiteral("PlayWhat"),
+          QStringLiteral("Reprompts"), QStringLiteral("RepromptDelay"), QStringLiteral("TimeExpires")},
+         QStringLiteral("error in cmbCreatCallHandler - target messaging rules missing for parent="),
+         QStringLiteral("error in cmbCreatCallHandler - target messaging rules missing alias=")},
+    };
+    for (const RuleKind& kind : kinds) {
+        const QString ofParent = QStringLiteral(" FROM %1 WHERE ParentObjectID = ?1 ORDER BY rowid").arg(kind.table);
+        QHash<QString, QString> newRows; // folded alias -> key
+        const std::vector<Row> targets = rowsOf(db, QStringLiteral("SELECT %1, Alias").arg(kind.key) + ofParent, {newId});
+        for (const Row& r : targets)
+            newRows.insert(r[QStringLiteral("Alias")].textOrEmpty().toCaseFolded(), r[kind.key].toText());
+        if (int(targets.size()) < kind.minimum)
+            stop(kind.missingRows + newId);
+
+        for (const Row& source : rowsOf(db, QStringLiteral("SELECT *") + ofParent, {templateId})) {
+            const QString alias = source[QStringLiteral("Alias")].textOrEmpty();
+            const auto target = newRows.constFind(alias.toCaseFolded());
+            if (target == newRows.cend())
+                stop(kind.missingAlias + alias);
+
+            QStringList columns;
+            std::vector<Variant> values;
+            auto set = [&](const QString& column, const Variant& value) {
+                columns << QStringLiteral("%1 = ?%2").arg(column).arg(values.size() + 1);
+                values.push_back(value);
+            };
+            if (kind.table == QLatin1String("ContactRule")) {
+                // A rule that transferred somewhere transfers to the new handler's own extension;
+                // without one it goes straight to the greeting.
+                const bool transfers = !source[QStringLiteral("Extension")].textOrEmpty().isEmpty() && !extension.isEmpty();
+                set(QStringLiteral("Extension"), transfers ? Variant(extension) : Variant::null());
+                set(QStringLiteral("Action"), transfers ? source[QStringLiteral("Action")] : Variant(0));
+            }
+            for (const QString& column : kind.copied)
+                set(column, source[column]);
+            if (kind.table == QLatin1String("MessagingRule"))
+                set(QStringLiteral("StreamPath"), creation.newSilentFile(QStringLiteral("mr_%1_%2_").arg(newAlias, alias)));
+            values.push_back(*target);
+            db.execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?%4")
+                           .arg(kind.table, columns.join(QStringLiteral(", ")), kind.key)
+                           .arg(values.size()),
+                       values);
+        }
+    }
+}
+
+} // namespace
+
+QString createCallHandler(SharedState& state, const QString& templateId, const QString& name, const QString& extensionBox)
+{
+    Creation creation(state);
+    return creation.run([&]() -> QString {
+        if (templateId.size() < 2)
+            stop(QStringLiteral("No handler selected for template!"));
+        const QString emptyName = QStringLiteral("You must enter a name for the new call handler!");
+        if (name.isEmpty())
+            stop(emptyName);
+        QString extension;
+        if (!extensionAccepted(state, extensionBox, extension))
+            return QString();
+
+        std::shared_ptr<Connection> connection = creation.connection();
+        SqliteDb& db = connection->db();
+        ScopedTransaction transaction(*connection);
+        const QString alias = creation.freeAlias(db, QStringLiteral("CallHandler"), name, emptyName);
+        const std::vector<Row> templates =
+            rowsOf(db, QStringLiteral("SELECT * FROM CallHandler WHERE CallHandlerObjectID = ?1"), {templateId});
+        if (templates.empty())
+            stop(QStringLiteral("Error in cmdCreateHandler - the user selected CallHandler template could not be found:")
+                 + templateId);
+        const Row& t = templates.front();
+        auto integerPart = [](const Variant& v) { return v.isNull() ? std::nullopt : std::optional<int>(int(v.toDouble())); };
+        const std::optional<QString> extensionParameter = extension.isEmpty() ? std::nullopt : std::optional<QString>(extension);
+
+        if (IsTalvoVersionAtLeast(state.ServerVersion, 4, 0, 2, 99)) {
+            CallHandlerCreateParameters p;
+            p.Alias = alias;
+            p.TextName = withoutQuotes(name);
+            p.AdministratorObjectID = optionalText(t[QStringLiteral("AdministratorObjectID")]);
+            p.AdministratorObjectIDType = optionalNumber(t[QStringLiteral("AdministratorObjectIDType")]);
+            p.AfterMessageAction = optionalNumber(t[QStringLiteral("AfterMessageAction")]);
+            p.AfterMessageConversation = optionalText(t[QStringLiteral("AfterMessageConversation")]);
+            p.EditMsg = integerPart(t[QStringLiteral("EditMsg")]);
+            p.Language = optionalNumber(t[QStringLiteral("Language")]);
+            p.DtmfAccessId = extensionParameter;
+            p.MaxMsgLen = optionalNumber(t[QStringLiteral("MaxMsgLen")]);
+            p.OneKeyDelay = optionalNumber(t[QStringLiteral("OneKeyDelay")]);
+            p.ScheduleObjectName = optionalText(t[QStringLiteral("ScheduleObjectName")]);
+            p.SendUrgentMsg = integerPart(t[QStringLiteral("SendUrgentMsg")]);
+            p.CallHandlerTemplateObjectID = optionalText(t[QStringLiteral("CallHandlerObjectID")]);
+            csp_CallHandlerCreate(db, p);
+        } else {
+            ImportCallHandlerParameters p;
+            p.Alias = alias;
+            p.DisplayName = withoutQuotes(name);
+            p.AfterMessageAction = optionalNumber(t[QStringLiteral("AfterMessageAction")]);
+            p.AfterMessageConversation = optionalText(t[QStringLiteral("AfterMessageConversation")]);
+            p.EditMsg = integerPart(t[QStringLiteral("EditMsg")]);
+            p.Language = optionalNumber(t[QStringLiteral("Language")]);
+            p.DtmfId = extensionParameter;
+            p.MaxMsgLen = optionalNumber(t[QStringLiteral("MaxMsgLen")]);
+            p.OneKeyDelay = optionalNumber(t[QStringLiteral("OneKeyDelay")]);
+            p.ScheduleObjectName = optionalText(t[QStringLiteral("ScheduleObjectName")]);
+            p.SendUrgentMsg = integerPart(t[QStringLiteral("SendUrgentMsg")]);
+            sp_ImportCallHandler(db, p);
+        }
+
+        const Variant newId = db.scalar(QStringLiteral("SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = ?1"), {alias});
+        if (newId.isNull())
+            stop(QStringLiteral("Error in cmdCreateHandler - could not find newly created alias=") + alias);
+        CopyTemplateRules(creation, db, newId.toText(), alias, templateId, extension);
+        db.execute(QStringLiteral("UPDATE CallHandler SET AfterMessageObjectID = ?1, AfterMessageObjectIDType = ?2, "
+                                  "AdministratorObjectID = ?3, AdministratorObjectIDType = ?4, RecipientObjectID = ?5, "
+                                  "RecipientObjectIDType = ?6 WHERE CallHandlerObjectID = ?7"),
+                   {idOrNull(t[QStringLiteral("AfterMessageObjectID")]), t[QStringLiteral("AfterMessageObjectIDType")],
+                    t[QStringLiteral("AdministratorObjectID")], t[QStringLiteral("AdministratorObjectIDType")],
+                    t[QStringLiteral("RecipientObjectID")], t[QStringLiteral("RecipientObjectIDType")], newId});
+        transaction.commit();
+
+        state.changeLog.LogChange(QStringLiteral("NEW"), QStringLiteral("CallHandler"), alias, std::nullopt, std::nullopt,
+                                  std::nullopt, newId);
+        state.cache.RequeryAllRecordsets();
+        return newId.toText();
+    });
+}
+
+QString createInterviewHandler(SharedState& state, const QString& templateId, const QString& name, const QString& extensionBox)
+{
+    Creation creation(state);
+    return creation.run([&]() -> QString {
+        const QString emptyName = QStringLiteral("You must enter a name for the new interviewer!");
+        if (name.isEmpty())
+            stop(emptyName);
+        QString extension;
+        if (!extensionAccepted(state, extensionBox, extension))
+            return QString();
+
+        std::shared_ptr<Connection> connection = creation.connection();
+        SqliteDb& db = connection->db();
+        ScopedTransaction transaction(*connection);
+        const QString alias = creation.freeAlias(db, QStringLiteral("InterviewHandler"), name, emptyName);
+        const std::vector<Row> templates =
+            rowsOf(db, QStringLiteral("SELECT * FROM InterviewHandler WHERE InterviewHandlerObjectID = ?1"), {templateId});
+        if (templates.empty())
+            stop(QStringLiteral("Error in cmdCreateHandler - the selected Interviewer template could not be found:") + templateId);
+        const Row& t = templates.front();
+
+        const QString newId = QUuid::createUuid().toString(QUuid::WithBraces).toUpper();
+        db.execute(QStringLiteral("INSERT INTO vw_InterviewHandler (InterviewHandlerObjectID, Alias, TextName, DTMFAccessID, "
+                                  "AdministratorObjectID, AdministratorObjectIDType, RecipientObjectID, RecipientObjectIDType, "
+                                  "AfterMessageAction, AfterMessageConversation, AfterMessageObjectID, AfterMessageObjectIDType, "
+                                  "LocationObjectID) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)"),
+                   {newId, alias, name, extension.isEmpty() ? Variant::null() : Variant(extension),
+                    t[QStringLiteral("AdministratorObjectID")], t[QStringLiteral("AdministratorObjectIDType")],
+                    t[QStringLiteral("RecipientObjectID")], t[QStringLiteral("RecipientObjectIDType")],
+                    t[QStringLiteral("AfterMessageAction")], t[QStringLiteral("AfterMessageConversation")],
+                    idOrNull(t[QStringLiteral("AfterMessageObjectID")]), t[QStringLiteral("AfterMessageObjectIDType")],
+                    t[QStringLiteral("LocationObjectID")]});
+        // The handler's first question, with a silent recording of its own.
+        const QString questionFile = creation.newSilentFile(QStringLiteral("iq_%1_1_").arg(alias));
+        db.execute(QStringLiteral("INSERT INTO InterviewQuestion (ParentObjectID, ParentObjectIDType, ParentAlias, Alias, "
+                                  "StreamText, StreamPath, MaxMsgLength, UID) VALUES (?1, 5, ?2, 1, 'Question Text', ?3, 30, "
+                                  "(SELECT coalesce(max(UID), 0) + 1 FROM InterviewQuestion))"),
+                   {newId, alias, questionFile});
+        transaction.commit();
+
+        state.changeLog.LogChange(QStringLiteral("NEW"), QStringLiteral("InterviewHandler"), alias, std::nullopt, std::nullopt,
+                                  std::nullopt, newId);
+        state.cache.RequeryAllRecordsets();
+        Recordset& handlers = state.cache.rsInterviewHandler;
+        runStepSilently([&] {
+            handlers.requery();
+            handlers.moveFirst();
+            handlers.find(QStringLiteral("Alias"), alias);
+        });
+        return newId;
+    });
+}
+
+QString createDirectoryHandler(SharedState& state, const QString& name, const QString& extensionBox)
+{
+    Creation creation(state);
+    return creation.run([&]() -> QString {
+        const QString emptyName = QStringLiteral("You must enter a name for the new directory handler!");
+        if (name.isEmpty())
+            stop(emptyName);
+        QString extension;
+        if (!extensionAccepted(state, extensionBox, extension))
+            return QString();
+
+        std::shared_ptr<Connection> connection = creation.connection();
+        SqliteDb& db = connection->db();
+        ScopedTransaction transaction(*connection);
+        const QString alias = creation.freeAlias(db, QStringLiteral("NameLookupHandler"), name, emptyName);
+        // The template is the oldest directory handler.
+        const std::vector<Row> templates = rowsOf(db, QStringLiteral("SELECT * FROM NameLookupHandler ORDER BY rowid LIMIT 1"), {});
+        if (templates.empty())
+            stop(QStringLiteral("There is no directory handler to copy the settings of the new one from."));
+        const Row& t = templates.front();
+
+        CreateDirectoryHandlerParameters p;
+        p.Alias = alias;
+        p.TextName = withoutQuotes(name);
+        p.Language = optionalNumber(t[QStringLiteral("Language")]);
+        p.DtmfAccessId = extension.isEmpty() ? std::nullopt : std::optional<QString>(extension);
+        p.ApplicationObjectID = optionalText(t[QStringLiteral("ApplicationObjectID")]);
+        p.SearchScopeObjectID = optionalText(t[QStringLiteral("SearchScopeObjectID")]);
+        p.SearchScope = optionalNumber(t[QStringLiteral("SearchScope")]);
+        p.UID = alias;
+        p.EndDialDelay = optionalNumber(t[QStringLiteral("EndDialDelay")]);
+        p.MaxMatches = optionalNumber(t[QStringLiteral("MaxMatches")]);
+        // A flag that is Null is off.
+        auto flag = [&](const char* column) {
+            return std::optional<bool>(t[QString::fromLatin1(column)].isNull() ? false
+                                                                               : t[QString::fromLatin1(column)].toInt32() != 0);
+        };
+        p.MenuStyle = flag("MenuStyle");
+        p.SayExtension = flag("SayExtension");
+        p.SearchByFirstName = flag("SearchByFirstName");
+        p.StartDialDelay = optionalNumber(t[QStringLiteral("StartDialDelay")]);
+        p.Tries = optionalNumber(t[QStringLiteral("Tries")]);
+        p.UseStarToExit = flag("UseStarToExit");
+        const LinkParameters exit{
+            optionalNumber(t[QStringLiteral("ExitAction")]), optionalText(t[QStringLiteral("ExitConversation")]),
+            optionalText(t[QStringLiteral("ExitObjectID")]), optionalNumber(t[QStringLiteral("ExitObjectIDType")])};
+        p.Exit = p.NoInput = p.NoSelection = p.Zero = exit;
+        p.LocationObjectID = optionalText(t[QStringLiteral("LocationObjectID")]);
+        p.AdministratorObjectID = optionalText(t[QStringLiteral("AdministratorObjectID")]);
+        p.AdministratorObjectIDType = optionalNumber(t[QStringLiteral("AdministratorObjectIDType")]);
+        const QString newId = sp_CreateDirectoryHandler(db, p);
+        if (db.scalar(QStringLiteral("SELECT count(*) FROM vw_NameLookupHandler WHERE Alias = ?1"), {alias}).toInt32() == 0)
+            stop(QStringLiteral("Error in cmdCreateHandler - could not find newly created alias=") + alias);
+        transaction.commit();
+
+        state.changeLog.LogChange(QStringLiteral("NEW"), QStringLiteral("DirectoryHandler"), alias, std::nullopt, std::nullopt,
+                                  std::nullopt, newId);
+        state.cache.RequeryAllRecordsets();
+        Recordset& handlers = state.cache.rsNameLookupHandler;
+        runStepSilently([&] {
+            handlers.requery();
+            handlers.moveFirst();
+            handlers.find(QStringLiteral("Alias"), alias);
+        });
+        return newId;
+    });
+}
