@@ -55,8 +55,7 @@ const QString kIntegrations = QStringLiteral("Software\\Halvane\\QLM\\1.0\\initi
 } // namespace
 
 PropertyPane::LoadScope::LoadScope(PropertyPane& pane)
-    : m_pane(pane),
-      m_generation(++pane.m_generation)
+    : m_pane(pane)
 {
     ++m_pane.m_loading;
 }
@@ -188,6 +187,26 @@ void PropertyPane::LoadTabInfo(const QString& strObjectID, qint16 iObjectType)
 {
     if (m_state.ExpandAllInProgress)
         return;
+    // A row change that arrives while a load waits on a message box (whose event loop runs) is
+    // loaded after it: the page never shows the fields of two objects.
+    if (m_loading > 0) {
+        m_pendingLoad = PendingLoad{strObjectID, iObjectType};
+        return;
+    }
+    loadObject(strObjectID, iObjectType);
+    runPendingLoad();
+}
+
+void PropertyPane::runPendingLoad()
+{
+    while (m_pendingLoad && m_loading == 0) {
+        const PendingLoad next = *std::exchange(m_pendingLoad, std::nullopt);
+        loadObject(next.strObjectID, next.iObjectType);
+    }
+}
+
+void PropertyPane::loadObject(const QString& strObjectID, qint16 iObjectType)
+{
     const LoadScope load(*this);
     switch (iObjectType) {
     case 1:
@@ -231,6 +250,12 @@ void PropertyPane::LoadTabInfo(const QString& strObjectID, qint16 iObjectType)
 }
 
 void PropertyPane::PopulateControls()
+{
+    fillFixedLists();
+    runPendingLoad();
+}
+
+void PropertyPane::fillFixedLists()
 {
     SharedState& s = m_state;
     const StepErrors errors(QStringLiteral("Error in PopulateControls: "));

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class CallHandlerPage;
@@ -71,19 +72,18 @@ public:
         ~LoadScope();
         LoadScope(const LoadScope&) = delete;
         LoadScope& operator=(const LoadScope&) = delete;
-        // False once a later load has started: what this one read then belongs to another
-        // object and must not be shown.
-        bool current() const { return m_generation == m_pane.m_generation; }
 
     private:
         PropertyPane& m_pane;
-        quint64 m_generation;
     };
 
 private:
     void stopMediaControls();
     void loadSection(Tab tab, const QString& strObjectID, bool stopFirst);
     void loadLeaf(const QString& action);
+    void loadObject(const QString& strObjectID, qint16 iObjectType);
+    void runPendingLoad();
+    void fillFixedLists();
 
     SharedState& m_state;
     QLabel* lblCurrentObjectDisplayName = nullptr;
@@ -99,5 +99,9 @@ private:
     FieldValidation* m_fieldValidation;
     QMetaObject::Connection m_greetingTabClick;
     int m_loading = 0;
-    quint64 m_generation = 0;
+    struct PendingLoad {
+        QString strObjectID;
+        qint16 iObjectType;
+    };
+    std::optional<PendingLoad> m_pendingLoad;
 };

@@ -4,6 +4,9 @@ int ScriptedPrompts::msgBox(const QString& text, int buttonsArg, const QString&)
 {
     messages << text;
     buttons << buttonsArg;
+    // A copy: the hook may replace itself while it runs.
+    if (const auto hook = whileShown)
+        hook(text);
     if (!m_answers.empty()) {
         const int a = m_answers.front();
         m_answers.pop_front();

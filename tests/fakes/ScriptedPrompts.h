@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 // Message and input boxes for tests: records every text shown and answers from a script
 // (OK, or the first button of the box, when the script has run out).
@@ -19,6 +20,8 @@ public:
     QStringList messages; // texts of the message boxes, in order
     QStringList prompts;  // prompts of the input boxes, in order
     QList<int> buttons;   // the buttons argument of each message box
+    // Runs while a message box is up, as the box's own event loop lets other events run.
+    std::function<void(const QString& text)> whileShown;
 
 private:
     std::deque<int> m_answers;

@@ -232,6 +232,27 @@ TEST_F(CallHandlerPane, EachCodeAndNullIsShownAsItsControlCanAndTheLoadWritesNot
     EXPECT_TRUE(updateLines().isEmpty()) << changeLog().toStdString();
 }
 
+TEST_F(CallHandlerPane, ARowChangeWhileALoadWaitsOnAMessageShowsTheSecondHandlerAlone)
+{
+    nameEveryGreetingFile();
+    // Operator's load stops part-way on a message box about its schedule.
+    exec("UPDATE CallHandler SET ScheduleObjectName = 'Nights' WHERE CallHandlerObjectID = $H", "operatorch");
+    start();
+    show("goodbyech");
+    const QMap<QString, QString> goodbye = callHandlerPage();
+    show("operatorch");
+    ASSERT_FALSE(f.prompts.messages.isEmpty());
+
+    // The same, with goodbye asked for while operator's first message is up.
+    f.prompts.whileShown = [&](const QString&) {
+        f.prompts.whileShown = nullptr;
+        show("goodbyech");
+    };
+    show("operatorch");
+    EXPECT_EQ(callHandlerPage(), goodbye);
+    EXPECT_EQ(shown("txtHandlerProfileAlias"), "goodbyech");
+}
+
 TEST_F(CallHandlerPane, AnIdWithoutHandlerSaysSoAndLeavesNothingOfTheObjectShownBefore)
 {
     start();
