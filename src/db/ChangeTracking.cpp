@@ -10,6 +10,9 @@ namespace ChangeTracking {
 namespace {
 
 const QString kCounterTable = QStringLiteral("TableChanges");
+const QString kJournal = QStringLiteral("RowChanges");
+// Entries kept in the journal: enough for the changes between two clicks of a busy site.
+constexpr int kJournalLength = 4096;
 
 int collectReads(void* tables, int action, const char* table, const char*, const char*, const char*)
 {
@@ -22,11 +25,32 @@ int collectReads(void* tables, int action, const char* table, const char*, const
     return SQLITE_OK;
 }
 
-bool hasCounterTable(SqliteDb& db)
+bool hasTable(SqliteDb& db, const QString& table)
 {
     return !db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"),
-                      {Variant(kCounterTable)})
+                      {Variant(table)})
                 .isNull();
+}
+
+bool hasCounterTable(SqliteDb& db)
+{
+    return hasTable(db, kCounterTable);
+}
+
+// The table's key when it is one column; empty otherwise.
+QString keyColumnOf(SqliteDb& db, const QString& table)
+{
+    Statement st(db, QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE pk > 0"));
+    st.bind(1, Variant(table));
+    QStringList keys;
+    while (st.step())
+        keys << st.column(0).toText();
+    return keys.size() == 1 ? keys.first() : QString();
+}
+
+QString quotedText(const QString& text)
+{
+    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
 }
 
 } // namespace
@@ -37,25 +61,72 @@ void install(SqliteDb& db)
     db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (TableName TEXT PRIMARY KEY COLLATE NOCASE, "
                            "Changes INTEGER NOT NULL DEFAULT 0)")
                 .arg(kCounterTable));
+    db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (Seq INTEGER PRIMARY KEY AUTOINCREMENT, "
+                           "TableName TEXT NOT NULL COLLATE NOCASE, RowKey TEXT)")
+                .arg(kJournal));
     QStringList tables;
     {
         Statement st(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' "
-                                        "ESCAPE '\\' AND name <> ? COLLATE NOCASE"));
+                                        "ESCAPE '\\' AND name NOT IN (?, ?) COLLATE NOCASE"));
         st.bind(1, Variant(kCounterTable));
+        st.bind(2, Variant(kJournal));
         while (st.step())
             tables << st.column(0).toText();
     }
     for (const QString& table : std::as_const(tables)) {
-        const QString quoted = quoteIdentifier(table);
-        const QString counted = QStringLiteral("UPDATE %1 SET Changes = Changes + 1 WHERE TableName = '%2';")
-                                    .arg(kCounterTable, QString(table).replace(QLatin1Char('\''), QStringLiteral("''")));
-        for (const char* event : {"INSERT", "UPDATE", "DELETE"})
+        const QString key = keyColumnOf(db, table);
+        for (const char* event : {"INSERT", "UPDATE", "DELETE"}) {
+            QString body =
+                QStringLiteral("UPDATE %1 SET Changes = Changes + 1 WHERE TableName = %2;").arg(kCounterTable, quotedText(table));
+            if (!key.isEmpty()) {
+                const QString journal = QStringLiteral("INSERT INTO %1 (TableName, RowKey) VALUES (%2, %3.%4);")
+                                            .arg(kJournal, quotedText(table), QStringLiteral("%1"), quoteIdentifier(key));
+                if (std::strcmp(event, "INSERT") != 0)
+                    body += journal.arg(QStringLiteral("OLD"));
+                if (std::strcmp(event, "DELETE") != 0)
+                    body += journal.arg(QStringLiteral("NEW"));
+                body +=
+                    QStringLiteral("DELETE FROM %1 WHERE Seq <= (SELECT max(Seq) FROM %1) - %2;").arg(kJournal).arg(kJournalLength);
+            }
             db.exec(QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER %2 ON %3 BEGIN %4 END")
                         .arg(quoteIdentifier(table + QStringLiteral("_Counted") + QString::fromLatin1(event)),
-                             QString::fromLatin1(event), quoted, counted));
+                             QString::fromLatin1(event), quoteIdentifier(table), body));
+        }
         db.execute(QStringLiteral("INSERT OR IGNORE INTO %1 (TableName) VALUES (?)").arg(kCounterTable), {Variant(table)});
     }
     transaction.release();
+}
+
+std::optional<qint64> lastRowChange(SqliteDb& db)
+{
+    if (!hasTable(db, kJournal))
+        return std::nullopt;
+    return db.scalar(QStringLiteral("SELECT coalesce(max(Seq), 0) FROM %1").arg(kJournal)).toInt64();
+}
+
+std::optional<ChangedRows> rowsChangedSince(SqliteDb& db, const QString& table, const QString& keyColumn, qint64 since, int limit)
+{
+    if (!hasTable(db, kJournal) || keyColumnOf(db, table).compare(keyColumn, Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    ChangedRows changed;
+    changed.last = db.scalar(QStringLiteral("SELECT coalesce(max(Seq), 0) FROM %1").arg(kJournal)).toInt64();
+    if (changed.last == since)
+        return changed;
+    // Entries are numbered without gaps; a first entry past the next one means some were pruned.
+    const qint64 first = db.scalar(QStringLiteral("SELECT coalesce(min(Seq), 0) FROM %1").arg(kJournal)).toInt64();
+    if (changed.last < since || first > since + 1)
+        return std::nullopt;
+    Statement st(db, QStringLiteral("SELECT DISTINCT RowKey FROM %1 WHERE Seq > ? AND Seq <= ? AND TableName = ?").arg(kJournal));
+    st.bindAll({Variant(since), Variant(changed.last), Variant(table)});
+    while (st.step()) {
+        if (changed.keys.size() == limit)
+            return std::nullopt;
+        const Variant key = st.column(0);
+        if (key.isNull())
+            return std::nullopt;
+        changed.keys << key.toText();
+    }
+    return changed;
 }
 
 QStringList tablesReadBy(SqliteDb& db, const QString& sql)

@@ -160,6 +160,7 @@ void Recordset::load()
     const qint64 totalChanges = db.totalChanges();
     QStringList sourceTables = ChangeTracking::tablesReadBy(db, m_source);
     const std::optional<ChangeTracking::Stamp> stamp = ChangeTracking::stamp(db, sourceTables);
+    const std::optional<qint64> rowChange = ChangeTracking::lastRowChange(db);
 
     Statement st(db, m_source);
     const int columnCount = st.columnCount();
@@ -231,6 +232,73 @@ void Recordset::load()
     m_loadedTotalChanges = totalChanges;
     m_sourceTables = std::move(sourceTables);
     m_loadedStamp = stamp;
+    m_loadedRowChange = rowChange;
+}
+
+// After a few rows of the source's one table changed elsewhere: reads just those rows again, in
+// place. Anything the rows' places could depend on (a row come or gone, an ordering column
+// changed) reads everything instead. False when nothing was refreshed.
+bool Recordset::refreshChangedRows()
+{
+    constexpr int kMostRowsRefreshed = 64;
+    if (m_stale || m_deletedCount != 0 || !m_loadedRowChange || !m_loadedStamp || m_sourceTables.size() != 1
+        || m_options.keyColumn.isEmpty())
+        return false;
+    const int keyColumn = columnIndex(m_options.keyColumn);
+    if (keyColumn < 0)
+        return false;
+    SqliteDb& db = m_connection->db();
+    const qint64 dataVersion = db.dataVersion();
+    const qint64 totalChanges = db.totalChanges();
+    // Taken before the journal: a change landing in between is read now and again next time.
+    const std::optional<ChangeTracking::Stamp> stamp = ChangeTracking::stamp(db, m_sourceTables);
+    if (!stamp || stamp->schemaVersion != m_loadedStamp->schemaVersion)
+        return false;
+    const std::optional<ChangeTracking::ChangedRows> changed =
+        ChangeTracking::rowsChangedSince(db, m_sourceTables.first(), m_options.keyColumn, *m_loadedRowChange, kMostRowsRefreshed);
+    if (!changed)
+        return false;
+
+    QList<int> ordering;
+    for (const QString& name : orderingColumns())
+        ordering << columnIndex(name);
+    std::vector<std::pair<int, std::vector<Variant>>> rows;
+    for (const QString& key : changed->keys) {
+        const std::optional<QByteArray> wanted = valueKey(Variant(key));
+        const std::vector<int> candidates = wanted ? lookup(keyColumn, *wanted) : std::vector<int>();
+        if (candidates.size() != 1)
+            return false;
+        std::vector<Variant> values = readRowFromSource(Variant(key));
+        if (values.size() != m_columns.size())
+            return false;
+        for (const int c : std::as_const(ordering))
+            if (c < 0 || presented(c, values[size_t(c)]) != cellValue(candidates.front(), c))
+                return false;
+        rows.emplace_back(candidates.front(), std::move(values));
+    }
+    for (const auto& [row, values] : rows)
+        storeRow(row, values);
+    m_loadedStamp = stamp;
+    m_loadedRowChange = changed->last;
+    m_loadedDataVersion = dataVersion;
+    m_loadedTotalChanges = totalChanges;
+    return true;
+}
+
+// The columns named after the source's last ORDER BY (the whole text when it names an
+// expression: nothing will match it then, and the rows are read again).
+QStringList Recordset::orderingColumns() const
+{
+    const qsizetype orderBy = m_source.lastIndexOf(QLatin1String("order by"), -1, Qt::CaseInsensitive);
+    if (orderBy < 0)
+        return {};
+    QStringList names;
+    for (QString part : m_source.mid(orderBy + 8).split(QLatin1Char(','))) {
+        part = part.trimmed();
+        part.remove(QRegularExpression(QStringLiteral("\\s+(asc|desc)$"), QRegularExpression::CaseInsensitiveOption));
+        names << part;
+    }
+    return names;
 }
 
 bool Recordset::changedSinceRead()
@@ -259,7 +327,7 @@ void Recordset::requery()
     m_edit.reset();
     const int previousRow = currentRow();
     const bool unchanged = !changedSinceRead();
-    if (!unchanged)
+    if (!unchanged && !refreshChangedRows())
         load(); // a failure leaves rows, view and position as they were
     leaveDeletedRow();
     m_rowBeforeRequery = unchanged ? previousRow : -1;
@@ -1053,6 +1121,7 @@ void Recordset::updateRow(const Edit& edit)
     const Variant key = cellValue(row, requireColumn(m_options.keyColumn));
     SqliteDb& db = m_connection->db();
     std::optional<ChangeTracking::Stamp> stampAfterWrite;
+    std::optional<qint64> rowChangeAfterWrite;
     try {
         const QString target = targetName();
         WritePlan plan = planWrite(edit, target);
@@ -1082,8 +1151,10 @@ void Recordset::updateRow(const Edit& edit)
         };
         for (const auto& [column, value] : plan.joined)
             m_joinedWriters.value(m_columns[size_t(column)].name.toLower())(*m_connection, rowValue, value);
-        if (nothingElseChanged)
+        if (nothingElseChanged) {
             stampAfterWrite = ChangeTracking::stamp(db, m_sourceTables);
+            rowChangeAfterWrite = ChangeTracking::lastRowChange(db);
+        }
         savepoint.release();
     } catch (const RuntimeError&) {
         // A write that failed changes nothing here either: the row shows what the database holds.
@@ -1091,8 +1162,12 @@ void Recordset::updateRow(const Edit& edit)
         throw;
     }
     refreshWrittenRow(row, key, edit);
-    if (stampAfterWrite && !m_stale)
+    // Should the write be rolled back with an enclosing transaction, the journal then ends before
+    // the entry recorded here, and the next requery reads everything again.
+    if (stampAfterWrite && !m_stale) {
         m_loadedStamp = stampAfterWrite;
+        m_loadedRowChange = rowChangeAfterWrite;
+    }
 }
 
 // Whether an edit touches a column the source orders its rows by: the row read back would then

@@ -78,8 +78,11 @@ public:
     // database has not changed since the rows were read, they are kept as they are. A requery
     // that fails keeps the previous rows and the current row, and raises the error.
     void requery();
-    // Whether the next requery will read the rows again.
+    // Whether the next requery has anything to read again.
     bool changedSinceRead();
+    // Counts every complete read of the rows; a requery that only refreshed changed rows in place
+    // leaves it as it is.
+    quint64 loadNumber() const { return m_loadId; }
 
     void moveFirst();
     void moveLast();
@@ -189,6 +192,8 @@ private:
 
     Variant normalizedForColumn(int column, const Variant& value) const;
     bool changesRowOrder(const Edit& edit) const;
+    bool refreshChangedRows();
+    QStringList orderingColumns() const;
     std::vector<Variant> readRowFromSource(const Variant& key);
     std::vector<Variant> readRowFromSourceOrThrow(const Variant& key);
     WritePlan planWrite(const Edit& edit, const QString& target);
@@ -218,7 +223,8 @@ private:
     // another connection reloads only the recordsets whose tables it touched.
     QStringList m_sourceTables;
     std::optional<ChangeTracking::Stamp> m_loadedStamp;
-    bool m_stale = false; // a row may differ from the database: the next requery reads again
+    std::optional<qint64> m_loadedRowChange; // the row journal's newest entry when the rows were read
+    bool m_stale = false;                    // a row may differ from the database: the next requery reads again
 
     std::vector<Criterion> m_filter;
     QString m_sort;

@@ -152,3 +152,78 @@ TEST_F(UntrackedDatabase, AnyChangeReloadsEveryReaderAsBefore)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ChangeTrackingTest, AFewRowsChangedElsewhereAreReadAgainInPlace)
+{
+    SqliteDb other(path, SqliteDb::Mode::ReadWrite);
+    const quint64 loaded = keys.loadNumber();
+    other.execute("UPDATE KeyEntry SET Action = 9 WHERE KeyEntryObjectID = '{K3}'");
+    other.execute("UPDATE KeyEntry SET Action = 8 WHERE KeyEntryObjectID = '{K1}'");
+    keys.requery();
+    EXPECT_EQ(keys.loadNumber(), loaded);
+    EXPECT_FALSE(keys.changedSinceRead());
+    QStringList shown;
+    for (keys.moveFirst(); !keys.isEOF(); keys.moveNext())
+        shown << keys.field("KeyEntryObjectID").toText() + "=" + keys.field("Action").toText();
+    EXPECT_EQ(shown, (QStringList{"{K1}=8", "{K2}=2", "{K3}=9"}));
+    // The join reads two tables: it reads everything again.
+    const quint64 joinedLoaded = joined.loadNumber();
+    joined.requery();
+    EXPECT_NE(joined.loadNumber(), joinedLoaded);
+}
+
+TEST_F(ChangeTrackingTest, WhatCouldMoveRowsReadsEverythingAgain)
+{
+    SqliteDb other(path, SqliteDb::Mode::ReadWrite);
+    const struct {
+        const char* what;
+        const char* sql;
+        QStringList expected;
+    } cases[] = {
+        {"a row inserted", "INSERT INTO KeyEntry VALUES ('{K0}', '{H1}', 0)", {"{K1}", "{K2}", "{K0}", "{K3}"}},
+        {"a row deleted", "DELETE FROM KeyEntry WHERE KeyEntryObjectID = '{K0}'", {"{K1}", "{K2}", "{K3}"}},
+        {"the ordering column changed",
+         "UPDATE KeyEntry SET ParentObjectID = '{H3}' WHERE KeyEntryObjectID = '{K1}'",
+         {"{K2}", "{K3}", "{K1}"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const quint64 loaded = keys.loadNumber();
+        other.exec(c.sql);
+        keys.requery();
+        EXPECT_NE(keys.loadNumber(), loaded);
+        QStringList order;
+        keys.clearFilter();
+        for (keys.moveFirst(); !keys.isEOF(); keys.moveNext())
+            order << keys.field("KeyEntryObjectID").toText();
+        EXPECT_EQ(order, c.expected);
+    }
+
+    // More rows changed than are read one by one.
+    other.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 70) "
+               "INSERT INTO KeyEntry SELECT 'k' || i, '{H4}', 0 FROM n");
+    keys.requery();
+    const quint64 loaded = keys.loadNumber();
+    other.exec("UPDATE KeyEntry SET Action = Action + 1");
+    keys.requery();
+    EXPECT_NE(keys.loadNumber(), loaded);
+    ASSERT_TRUE(keys.find("KeyEntryObjectID", "k70"));
+    EXPECT_EQ(keys.field("Action").toInt32(), 1);
+}
+
+TEST_F(ChangeTrackingTest, AJournalPrunedPastTheLastReadReadsEverythingAgain)
+{
+    SqliteDb other(path, SqliteDb::Mode::ReadWrite);
+    other.exec("BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000) "
+               "INSERT INTO Handler SELECT 'x' || i, 'x' FROM n; "
+               "UPDATE KeyEntry SET Action = 7 WHERE KeyEntryObjectID = '{K2}'; COMMIT");
+    const quint64 loaded = keys.loadNumber();
+    keys.requery();
+    EXPECT_NE(keys.loadNumber(), loaded);
+    ASSERT_TRUE(keys.find("KeyEntryObjectID", "{K2}"));
+    EXPECT_EQ(keys.field("Action").toInt32(), 7);
+}
+
+} // namespace
