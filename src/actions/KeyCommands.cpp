@@ -4,6 +4,7 @@
 #include "actions/LinkPopUpState.h"
 #include "actions/LinkRefresh.h"
 #include "actions/RecordsetSpot.h"
+#include "actions/RowUpdate.h"
 #include "data/SharedState.h"
 #include "runtime/ErrorHandling.h"
 
@@ -79,16 +80,12 @@ void KeyCommands::setKeyAction(const QString& routine, qint16 action)
         return;
     Recordset& keys = m_state.cache.rsMenuentry;
     const bool stored = runStep(m_state.prompts, StepErrors(prefix), [&] {
-        try {
+        updateRow(keys, [&] {
             keys.setField(QStringLiteral("Action"), Variant(int(action)));
             keys.setField(QStringLiteral("DestinationObjectID"), Variant::null());
             keys.setField(QStringLiteral("DestinationObjectIDType"), Variant::null());
             keys.setField(QStringLiteral("ConversationName"), Variant::null());
-            keys.update();
-        } catch (const RuntimeError&) {
-            keys.cancelUpdate();
-            throw;
-        }
+        });
     });
     if (!stored)
         return;
@@ -124,13 +121,7 @@ void KeyCommands::LinkLockKey_Click()
     Recordset& keys = m_state.cache.rsMenuentry;
     // The stored flag decides, not the item's mark, which may have been set for another row.
     const bool stored = runStep(m_state.prompts, StepErrors(prefix), [&] {
-        try {
-            keys.setField(kLocked, Variant(isLocked(keys.field(kLocked)) ? 0 : 1));
-            keys.update();
-        } catch (const RuntimeError&) {
-            keys.cancelUpdate();
-            throw;
-        }
+        updateRow(keys, [&] { keys.setField(kLocked, Variant(isLocked(keys.field(kLocked)) ? 0 : 1)); });
     });
     runStepSilently([&] { m_menu.LinkLockKey->setChecked(isLocked(keys.field(kLocked))); });
     if (!stored)
@@ -154,13 +145,7 @@ void KeyCommands::lockAll(const QString& routine, const QString& procedure, bool
         current = keys.field(kMenuEntryObjectID).textOrEmpty();
         keys.moveFirst();
         while (!keys.isEOF()) {
-            try {
-                keys.setField(kLocked, Variant(locked ? 1 : 0));
-                keys.update();
-            } catch (const RuntimeError&) {
-                keys.cancelUpdate();
-                throw;
-            }
+            updateRow(keys, [&] { keys.setField(kLocked, Variant(locked ? 1 : 0)); });
             keys.moveNext();
         }
     });

@@ -2,6 +2,7 @@
 
 #include "actions/LinkRefresh.h"
 #include "actions/RecordsetSpot.h"
+#include "actions/RowUpdate.h"
 #include "data/SharedState.h"
 #include "runtime/ErrorHandling.h"
 
@@ -91,7 +92,7 @@ void LinkWriter::linkProcessLinkInfo(const ChosenLink& link, const QString& strO
                 rs.find(kAlias, link.selector);
             else
                 rs.find(QStringLiteral("MenuEntryObjectID"), link.recordId);
-            write(link, place,
+            write(place,
                   {QStringLiteral("MenuEntry"), QStringLiteral("Action"), QStringLiteral("ConversationName"), std,
                    QStringLiteral("DestinationObjectIDType"), true},
                   rs, parentAlias, strObjectID, strConversation, iAction, iKeyType);
@@ -107,7 +108,7 @@ void LinkWriter::linkProcessLinkInfo(const ChosenLink& link, const QString& strO
             else
                 rs.find(QStringLiteral("MessagingRuleObjectID"), link.recordId);
             rowCode = greetingCodeOfAlias(rs.field(kAlias).textOrEmpty());
-            write(link, place,
+            write(place,
                   {QStringLiteral("MessagingRule"), QStringLiteral("Action"), QStringLiteral("ConversationName"), std,
                    QStringLiteral("DestinationObjectIDType"), true},
                   rs, parentAlias, strObjectID, strConversation, iAction, iKeyType);
@@ -115,7 +116,7 @@ void LinkWriter::linkProcessLinkInfo(const ChosenLink& link, const QString& strO
         }
         case LinkPlace::AfterMessage:
             findById(cache.rsCallHandler, kCallHandlerObjectID, link.ownerId);
-            write(link, place,
+            write(place,
                   {QStringLiteral("CallHandler"), QStringLiteral("AfterMessageAction"), QStringLiteral("AfterMessageConversation"),
                    QStringLiteral("AfterMessageObjectID"), QStringLiteral("AfterMessageObjectIDType"), false},
                   cache.rsCallHandler, QString(), strObjectID, strConversation, iAction, iKeyType);
@@ -123,14 +124,14 @@ void LinkWriter::linkProcessLinkInfo(const ChosenLink& link, const QString& strO
             break;
         case LinkPlace::InterviewerAfterMessage:
             findById(cache.rsInterviewHandler, QStringLiteral("InterviewHandlerObjectID"), link.recordId);
-            write(link, place,
+            write(place,
                   {QStringLiteral("Interviewer"), QStringLiteral("AfterMessageAction"), QStringLiteral("AfterMessageConversation"),
                    QStringLiteral("AfterMessageObjectID"), QStringLiteral("AfterMessageObjectIDType"), false},
                   cache.rsInterviewHandler, QString(), strObjectID, strConversation, iAction, iKeyType);
             break;
         case LinkPlace::SubscriberExit:
             findById(cache.rsSubscriber, QStringLiteral("SubscriberObjectID"), link.recordId);
-            write(link, place,
+            write(place,
                   {QStringLiteral("Subscriber"), QStringLiteral("ExitAction"), QStringLiteral("ExitConversation"),
                    QStringLiteral("ExitObjectID"), QStringLiteral("ExitObjectIDType"), false},
                   cache.rsSubscriber, QString(), strObjectID, strConversation, iAction, iKeyType);
@@ -138,7 +139,7 @@ void LinkWriter::linkProcessLinkInfo(const ChosenLink& link, const QString& strO
         case LinkPlace::DirectoryExit: {
             findById(cache.rsNameLookupHandler, QStringLiteral("NameLookupHandlerObjectID"), link.recordId);
             const QString prefix = directoryExitPrefix(link.selector);
-            write(link, place,
+            write(place,
                   {QStringLiteral("DirectoryHandler"), prefix + QStringLiteral("Action"), prefix + QStringLiteral("Conversation"),
                    prefix + QStringLiteral("ObjectID"), prefix + QStringLiteral("ObjectIDType"), false},
                   cache.rsNameLookupHandler, QString(), strObjectID, strConversation, iAction, iKeyType);
@@ -154,11 +155,11 @@ void LinkWriter::linkProcessLinkInfo(const ChosenLink& link, const QString& strO
             [&] { m_refresh.refresh(link, place, rowCode, strObjectID, strConversation, iAction, iKeyType, bIsPrimary); });
 }
 
-void LinkWriter::write(const ChosenLink&, LinkPlace place, const Columns& c, Recordset& rs, const QString& parentAlias,
-                       const QString& strObjectID, const QString& strConversation, qint16 iAction, qint16 iKeyType)
+void LinkWriter::write(LinkPlace place, const Columns& c, Recordset& rs, const QString& parentAlias, const QString& strObjectID,
+                       const QString& strConversation, qint16 iAction, qint16 iKeyType)
 {
     const QString rowAlias = rs.field(kAlias).textOrEmpty(); // no current record: the link's row is missing
-    try {
+    updateRow(rs, [&] {
         if (iAction >= 0)
             rs.setField(c.action, Variant(int(iAction)));
         rs.setField(c.conversation, strConversation.isEmpty() ? Variant::null() : Variant(strConversation));
@@ -181,11 +182,7 @@ void LinkWriter::write(const ChosenLink&, LinkPlace place, const Columns& c, Rec
                 rs.setField(c.objectType, Variant::null());
             }
         }
-        rs.update();
-    } catch (const RuntimeError&) {
-        rs.cancelUpdate();
-        throw;
-    }
+    });
 
     const QString update = QStringLiteral("UPDATE");
     const LogArg parentTable = c.hasParent ? LogArg(Variant(QStringLiteral("CallHandler"))) : std::nullopt;

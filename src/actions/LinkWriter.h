@@ -23,8 +23,8 @@ public:
 
 private:
     struct Columns;
-    void write(const ChosenLink& link, LinkPlace place, const Columns& columns, Recordset& rs, const QString& parentAlias,
-               const QString& strObjectID, const QString& strConversation, qint16 iAction, qint16 iKeyType);
+    void write(LinkPlace place, const Columns& columns, Recordset& rs, const QString& parentAlias, const QString& strObjectID,
+               const QString& strConversation, qint16 iAction, qint16 iKeyType);
 
     SharedState& m_state;
     LinkRefresh& m_refresh;

@@ -90,14 +90,7 @@ public:
         return names;
     }
 
-    QStringList updateLines() const
-    {
-        QStringList lines;
-        for (const QString& line : changeLog().split("\r\n"))
-            if (line.contains(", UPDATE, "))
-                lines << line;
-        return lines;
-    }
+    QStringList updateLines() const { return f.changeLogUpdates(); }
     QString keyLine(const QString& key, const QString& parentAlias, const QString& column, const QString& value) const
     {
         return ChangeLogLine(f.clock.now(), "UPDATE", "MenuEntry", key, "CallHandler", parentAlias, column, value);

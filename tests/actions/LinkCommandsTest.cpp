@@ -264,3 +264,29 @@ TEST_F(LinkCommandsTest, AKeyDeletedByAnotherToolIsReportedOnceAndNothingIsLogge
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(LinkCommandsTest, FiltersLeftByOtherRoutinesMisleadNeitherThePopupNorTheCommands)
+{
+    RecordsetCache& cache = state().cache;
+    cache.rsMenuentry.setFilter("ParentObjectID", "{00000000-0000-0000-0000-000000000000}");
+    const int key = row({"0"});
+    select(key);
+    EXPECT_EQ(checkedItems(), QStringList({"LinkCallHandler", "LinkAttemptTransfer"}));
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
+
+    // Every handler's entries under no filter: the command narrows them itself.
+    cache.rsMenuentry.clearFilter();
+    menu().LinkIgnoreKey->trigger();
+    EXPECT_EQ(keyRow("openinggreetingch", "0"), "0|<null>|<null>|<null>|0");
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
+
+    // The root item makes the row's handler the root of a new tree.
+    select(row({"1"}));
+    menu().PopUpSetAsTreeRoot->trigger();
+    EXPECT_EQ(state().TreeRootObjectID, handlerId("salesch"));
+    EXPECT_EQ(text(0), "Sales");
+}
+
+} // namespace
