@@ -289,4 +289,18 @@ TEST_F(LinkCommandsTest, FiltersLeftByOtherRoutinesMisleadNeitherThePopupNorTheC
     EXPECT_EQ(text(0), "Sales");
 }
 
+TEST_F(LinkCommandsTest, LockAllStopsAtAnEntryChangedElsewhereWithOneMessageAndNoLine)
+{
+    const QString opening = handlerId("openinggreetingch");
+    select(row({"0"}));
+    f.site.execute("UPDATE MenuEntry SET Locked = 1 WHERE ParentObjectID = ? AND Alias = '5'", {opening});
+    menu().linkLockAllKeys->trigger();
+    ASSERT_EQ(messages().size(), 1) << messages().join('|').toStdString();
+    EXPECT_EQ(messages()[0], "(error):-2147217864 (Row cannot be located for updating. Some values may have been changed since "
+                             "it was last read.) in procedure linkLockAllKeys_Click of Form frmMain");
+    EXPECT_TRUE(updateLines().isEmpty());
+    EXPECT_EQ(state().cache.rsMenuentry.field("Alias").toText(), "0");
+    EXPECT_EQ(menu().LinkLockKey->isChecked(), keyRow("openinggreetingch", "0").endsWith("|1"));
+}
+
 } // namespace

@@ -1,8 +1,11 @@
 #include "actions/ActionsFixture.h"
 #include "pane/PropertyPane.h"
+#include "widgets/BoundGrid.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTabWidget>
 
 namespace {
 
@@ -269,6 +272,37 @@ TEST_F(LinkWriterTest, ASubscribersExitIsWrittenForTheSubscriberThePaneStandsOnA
     EXPECT_EQ(updateLines().size(), 4);
     EXPECT_EQ(text(row({"0"})), rowText);
     EXPECT_EQ(grid().row(), row({"0"}));
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
+}
+
+TEST_F(LinkWriterTest, APaneSideChangeWithTheObjectListInFrontReloadsTheListsObject)
+{
+    f.window->show();
+    QApplication::processEvents();
+    f.control<QTabWidget>("TabTreeGrid")->setCurrentIndex(1);
+    f.control<QComboBox>("cmbShowObjectType")->setCurrentIndex(0);
+    auto* list = f.control<BoundGrid>("gridObjects");
+    int goodbye = -1;
+    for (int r = 0; r < list->rows().rowCount(); ++r)
+        if (list->rows().cell(r, 1).textOrEmpty() == "goodbyech")
+            goodbye = r;
+    ASSERT_GE(goodbye, 0);
+    list->setCurrentDataRow(goodbye);
+    QApplication::processEvents();
+    const int treeRow = grid().row();
+    const QString goodbyeId = handlerId("goodbyech");
+    Recordset& rules = state().cache.rsMessagingRule;
+    rules.moveFirst();
+    ASSERT_TRUE(rules.find("Alias", "Standard"));
+    ASSERT_EQ(rules.field("ParentObjectID").toText(), goodbyeId);
+    state().bLinkFromTab = true;
+    state().strTabChildAlias = "AG";
+    fixed().LinkTakeMessage_Click();
+    EXPECT_EQ(
+        f.site.scalar("SELECT Action FROM MessagingRule WHERE ParentObjectID = ? AND Alias = 'Standard'", {goodbyeId}).toInt32(),
+        4);
+    EXPECT_EQ(f.control<QLineEdit>("txtHandlerGreetingsAfterGreetingAction_0")->text(), "Take Message");
+    EXPECT_EQ(grid().row(), treeRow);
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
 }
 
