@@ -2,6 +2,8 @@
 #include "widgets/OutlineGridView.h"
 
 #include <QCheckBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 
 namespace {
@@ -148,6 +150,26 @@ TEST_F(LinkPopUpStateTest, MissingOwnerEntriesAndGreetingsAreReportedUnderTheRou
     EXPECT_EQ(messages(), QStringList{"error in AdjustMenuSettings routine - no handler found for parent of node."});
     EXPECT_EQ(checkedItems(), QStringList());
     EXPECT_EQ(hiddenItems(), QStringList());
+}
+
+TEST_F(LinkPopUpStateTest, TheWindowsActionMenuHoldsItsNineteenItemsInOrder)
+{
+    auto* popup = f.control<QMenu>("LinkPopUpMenu");
+    ASSERT_EQ(popup, &menu());
+    EXPECT_EQ(popup->title(), "Action");
+    QStringList items;
+    for (QAction* a : popup->actions())
+        items << (a->isSeparator() ? a->objectName() + " -"
+                                   : a->objectName() + " " + a->text() + (a->isCheckable() ? "" : " (plain)"));
+    EXPECT_EQ(items,
+              QStringList({"PopUpSetAsTreeRoot Set As New Tree Root", "PopUpSpacer0 -", "LinkIgnoreKey Ignore Key",
+                           "LinkTakeMessage Take Message", "LinkHangUp Hang Up", "LinkSkipGreeting Skip Greeting",
+                           "LinkSignIn Sign In", "LinkGreetingsAdministrator Greetings Administrator",
+                           "LinkDirectoryHandler Send To Directory Handler", "LinkCallHandler Send To Call Handler",
+                           "LinkSubscriber Send To Subscriber", "LinkInterviewer Send To Interviewer", "PopUpSpacer1 -",
+                           "LinkLockKey Lock Key", "linkLockAllKeys Lock All Keys", "linkUnlockAllKeys UnLock All Keys",
+                           "PopUpSpacer2 -", "LinkAttemptTransfer Attempt to Ring Phone", "LinkSendToGreeting Send to Greeting"}));
+    EXPECT_FALSE(f.window->menuBar()->actions().contains(popup->menuAction()));
 }
 
 // The popup opened with the mouse, as the administrator opens it.
