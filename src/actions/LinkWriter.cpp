@@ -6,8 +6,6 @@
 #include "data/SharedState.h"
 #include "runtime/ErrorHandling.h"
 
-#include <optional>
-
 namespace {
 
 const QString kAlias = QStringLiteral("Alias");
@@ -49,13 +47,34 @@ QString greetingCodeOfAlias(const QString& alias)
 } // namespace
 
 // A place's four link columns and its change-log keys.
-struct LinkWriter::Columns {
+struct LinkColumns {
     QString table;
     QString action;
     QString conversation;
     QString objectId;
     QString objectType;
-    bool hasParent;
+    bool hasParent; // logged under its call handler
+
+    // A key's or a greeting's columns.
+    static LinkColumns destination(const QString& table)
+    {
+        return {table,
+                QStringLiteral("Action"),
+                QStringLiteral("ConversationName"),
+                QStringLiteral("DestinationObjectID"),
+                QStringLiteral("DestinationObjectIDType"),
+                true};
+    }
+    // An object's own link: after-message action or exit.
+    static LinkColumns prefixed(const QString& table, const QString& prefix)
+    {
+        return {table,
+                prefix + QStringLiteral("Action"),
+                prefix + QStringLiteral("Conversation"),
+                prefix + QStringLiteral("ObjectID"),
+                prefix + QStringLiteral("ObjectIDType"),
+                false};
+    }
 };
 
 LinkWriter::LinkWriter(SharedState& state, LinkRefresh& refresh)
@@ -74,88 +93,75 @@ void LinkWriter::linkProcessLinkInfo(const ChosenLink& link, const QString& strO
 
     // The pane's editors write through rsCallHandler and rsMessagingRule: both stand where they
     // stood once the link is stored.
-    std::optional<RecordsetSpot> handlerSpot(std::in_place, cache.rsCallHandler, kCallHandlerObjectID);
-    std::optional<RecordsetSpot> greetingSpot(std::in_place, cache.rsMessagingRule, QStringLiteral("MessagingRuleObjectID"));
-    const bool stored = runStep(m_state.prompts, errors, [&] {
-        QString parentAlias;
-        if (place == LinkPlace::Key || place == LinkPlace::Greeting) {
-            findById(cache.rsCallHandler, kCallHandlerObjectID, link.ownerId);
-            parentAlias = cache.rsCallHandler.field(kAlias).textOrEmpty();
-        }
-        const QString std = QStringLiteral("DestinationObjectID");
-        switch (place) {
-        case LinkPlace::Key: {
-            Recordset& rs = cache.rsMenuentry;
-            rs.setFilter(kParentObjectID, link.ownerId);
-            rs.moveFirst();
-            if (link.recordId.isEmpty())
-                rs.find(kAlias, link.selector);
-            else
-                rs.find(QStringLiteral("MenuEntryObjectID"), link.recordId);
-            write(place,
-                  {QStringLiteral("MenuEntry"), QStringLiteral("Action"), QStringLiteral("ConversationName"), std,
-                   QStringLiteral("DestinationObjectIDType"), true},
-                  rs, parentAlias, strObjectID, strConversation, iAction, iKeyType);
-            rowCode = link.selector;
-            break;
-        }
-        case LinkPlace::Greeting: {
-            Recordset& rs = cache.rsMessagingRule;
-            rs.setFilter(kParentObjectID, link.ownerId);
-            rs.moveFirst();
-            if (const std::optional<QString> alias = greetingAliasOfCode(link.selector))
-                rs.find(kAlias, *alias);
-            else
-                rs.find(QStringLiteral("MessagingRuleObjectID"), link.recordId);
-            rowCode = greetingCodeOfAlias(rs.field(kAlias).textOrEmpty());
-            write(place,
-                  {QStringLiteral("MessagingRule"), QStringLiteral("Action"), QStringLiteral("ConversationName"), std,
-                   QStringLiteral("DestinationObjectIDType"), true},
-                  rs, parentAlias, strObjectID, strConversation, iAction, iKeyType);
-            break;
-        }
-        case LinkPlace::AfterMessage:
-            findById(cache.rsCallHandler, kCallHandlerObjectID, link.ownerId);
-            write(place,
-                  {QStringLiteral("CallHandler"), QStringLiteral("AfterMessageAction"), QStringLiteral("AfterMessageConversation"),
-                   QStringLiteral("AfterMessageObjectID"), QStringLiteral("AfterMessageObjectIDType"), false},
-                  cache.rsCallHandler, QString(), strObjectID, strConversation, iAction, iKeyType);
-            rowCode = link.selector;
-            break;
-        case LinkPlace::InterviewerAfterMessage:
-            findById(cache.rsInterviewHandler, QStringLiteral("InterviewHandlerObjectID"), link.recordId);
-            write(place,
-                  {QStringLiteral("Interviewer"), QStringLiteral("AfterMessageAction"), QStringLiteral("AfterMessageConversation"),
-                   QStringLiteral("AfterMessageObjectID"), QStringLiteral("AfterMessageObjectIDType"), false},
-                  cache.rsInterviewHandler, QString(), strObjectID, strConversation, iAction, iKeyType);
-            break;
-        case LinkPlace::SubscriberExit:
-            findById(cache.rsSubscriber, QStringLiteral("SubscriberObjectID"), link.recordId);
-            write(place,
-                  {QStringLiteral("Subscriber"), QStringLiteral("ExitAction"), QStringLiteral("ExitConversation"),
-                   QStringLiteral("ExitObjectID"), QStringLiteral("ExitObjectIDType"), false},
-                  cache.rsSubscriber, QString(), strObjectID, strConversation, iAction, iKeyType);
-            break;
-        case LinkPlace::DirectoryExit: {
-            findById(cache.rsNameLookupHandler, QStringLiteral("NameLookupHandlerObjectID"), link.recordId);
-            const QString prefix = directoryExitPrefix(link.selector);
-            write(place,
-                  {QStringLiteral("DirectoryHandler"), prefix + QStringLiteral("Action"), prefix + QStringLiteral("Conversation"),
-                   prefix + QStringLiteral("ObjectID"), prefix + QStringLiteral("ObjectIDType"), false},
-                  cache.rsNameLookupHandler, QString(), strObjectID, strConversation, iAction, iKeyType);
-            break;
-        }
-        }
-    });
-    greetingSpot.reset();
-    handlerSpot.reset();
+    bool stored = false;
+    {
+        const RecordsetSpot handlerSpot(cache.rsCallHandler, kCallHandlerObjectID);
+        const RecordsetSpot greetingSpot(cache.rsMessagingRule, QStringLiteral("MessagingRuleObjectID"));
+        stored = runStep(m_state.prompts, errors, [&] {
+            QString parentAlias;
+            if (place == LinkPlace::Key || place == LinkPlace::Greeting) {
+                findById(cache.rsCallHandler, kCallHandlerObjectID, link.ownerId);
+                parentAlias = cache.rsCallHandler.field(kAlias).textOrEmpty();
+            }
+            switch (place) {
+            case LinkPlace::Key: {
+                Recordset& rs = cache.rsMenuentry;
+                rs.setFilter(kParentObjectID, link.ownerId);
+                rs.moveFirst();
+                if (link.recordId.isEmpty())
+                    rs.find(kAlias, link.selector);
+                else
+                    rs.find(QStringLiteral("MenuEntryObjectID"), link.recordId);
+                write(place, LinkColumns::destination(QStringLiteral("MenuEntry")), rs, parentAlias, strObjectID, strConversation,
+                      iAction, iKeyType);
+                rowCode = link.selector;
+                break;
+            }
+            case LinkPlace::Greeting: {
+                Recordset& rs = cache.rsMessagingRule;
+                rs.setFilter(kParentObjectID, link.ownerId);
+                rs.moveFirst();
+                if (const std::optional<QString> alias = greetingAliasOfCode(link.selector))
+                    rs.find(kAlias, *alias);
+                else
+                    rs.find(QStringLiteral("MessagingRuleObjectID"), link.recordId);
+                rowCode = greetingCodeOfAlias(rs.field(kAlias).textOrEmpty());
+                write(place, LinkColumns::destination(QStringLiteral("MessagingRule")), rs, parentAlias, strObjectID,
+                      strConversation, iAction, iKeyType);
+                break;
+            }
+            case LinkPlace::AfterMessage:
+                findById(cache.rsCallHandler, kCallHandlerObjectID, link.ownerId);
+                write(place, LinkColumns::prefixed(QStringLiteral("CallHandler"), QStringLiteral("AfterMessage")),
+                      cache.rsCallHandler, QString(), strObjectID, strConversation, iAction, iKeyType);
+                rowCode = link.selector;
+                break;
+            case LinkPlace::InterviewerAfterMessage:
+                findById(cache.rsInterviewHandler, QStringLiteral("InterviewHandlerObjectID"), link.recordId);
+                write(place, LinkColumns::prefixed(QStringLiteral("Interviewer"), QStringLiteral("AfterMessage")),
+                      cache.rsInterviewHandler, QString(), strObjectID, strConversation, iAction, iKeyType);
+                break;
+            case LinkPlace::SubscriberExit:
+                findById(cache.rsSubscriber, QStringLiteral("SubscriberObjectID"), link.recordId);
+                write(place, LinkColumns::prefixed(QStringLiteral("Subscriber"), QStringLiteral("Exit")), cache.rsSubscriber,
+                      QString(), strObjectID, strConversation, iAction, iKeyType);
+                break;
+            case LinkPlace::DirectoryExit: {
+                findById(cache.rsNameLookupHandler, QStringLiteral("NameLookupHandlerObjectID"), link.recordId);
+                write(place, LinkColumns::prefixed(QStringLiteral("DirectoryHandler"), directoryExitPrefix(link.selector)),
+                      cache.rsNameLookupHandler, QString(), strObjectID, strConversation, iAction, iKeyType);
+                break;
+            }
+            }
+        });
+    }
     if (!stored)
         return;
     runStep(m_state.prompts, errors,
             [&] { m_refresh.refresh(link, place, rowCode, strObjectID, strConversation, iAction, iKeyType, bIsPrimary); });
 }
 
-void LinkWriter::write(LinkPlace place, const Columns& c, Recordset& rs, const QString& parentAlias, const QString& strObjectID,
+void LinkWriter::write(LinkPlace place, const LinkColumns& c, Recordset& rs, const QString& parentAlias, const QString& strObjectID,
                        const QString& strConversation, qint16 iAction, qint16 iKeyType)
 {
     const QString rowAlias = rs.field(kAlias).textOrEmpty(); // no current record: the link's row is missing

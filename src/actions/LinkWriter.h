@@ -4,6 +4,7 @@
 
 #include <QString>
 
+struct LinkColumns;
 class LinkRefresh;
 class Recordset;
 class SharedState;
@@ -22,8 +23,7 @@ public:
                              qint16 iKeyType, bool bIsPrimary = false);
 
 private:
-    struct Columns;
-    void write(LinkPlace place, const Columns& columns, Recordset& rs, const QString& parentAlias, const QString& strObjectID,
+    void write(LinkPlace place, const LinkColumns& columns, Recordset& rs, const QString& parentAlias, const QString& strObjectID,
                const QString& strConversation, qint16 iAction, qint16 iKeyType);
 
     SharedState& m_state;
