@@ -1,5 +1,6 @@
 #include "app/Assembly.h"
 
+#include "actions/ActionEditing.h"
 #include "data/SharedState.h"
 #include "environment/EnvironmentServices.h"
 #include "greetings/GreetingAudio.h"
@@ -43,12 +44,22 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
 
     m_tree = std::make_unique<CallFlowTree>(state, *m_treeGrid, m_window->displayOptions(), m_window.get(), m_treeView);
     m_treeEvents = std::make_unique<TreeEvents>(state, *m_treeGrid, *m_treeView, *m_tree);
-    m_treeEvents->connectTo(m_pane, m_references, nullptr, m_window.get());
+    m_actions = std::make_unique<ActionEditing>(state, *m_treeGrid, m_window.get());
+    m_treeEvents->connectTo(m_pane, m_references, m_actions.get(), m_window.get());
     m_references->connectTo(m_window->showReferencesOption(), m_tree.get(), m_window.get());
     m_objectList->connectTo(m_tree.get(), m_pane, m_references, m_window.get(), dialogs);
     m_treeCommands = std::make_unique<TreeDisplayCommands>(state, *m_treeGrid, *m_tree);
     m_treeCommands->connectTo(m_window->treeCommandItems(), m_treeEvents.get(), m_objectList, m_window.get(), dialogs,
                               m_window.get());
+    LinkRefresh::Parts linkParts;
+    linkParts.grid = m_treeGrid.get();
+    linkParts.tree = m_tree.get();
+    linkParts.selection = m_treeEvents.get();
+    linkParts.pane = m_pane;
+    linkParts.window = m_window.get();
+    linkParts.objectList = m_objectList;
+    linkParts.options = m_window->displayOptions();
+    m_actions->connectTo(linkParts, m_treeCommands.get());
     m_pane->setCurrentObjectLabel(m_window->currentObjectLabel());
     OutlineGrid& grid = *m_treeGrid;
     m_pane->setCurrentRowText([&grid] { return grid.row() >= 0 ? grid.cellText(grid.row(), TreeColumn::Main) : QString(); });
@@ -97,6 +108,7 @@ Assembly::~Assembly()
     m_greetingSettings.reset();
     m_greetingAudio.reset();
     m_treeCommands.reset();
+    m_actions.reset();
     m_webAdministration.reset();
     m_findExtension.reset();
     m_treeExport.reset();

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class ActionEditing;
 class CallFlowTree;
 class DialogOperations;
 class EnvironmentServices;
@@ -45,6 +46,7 @@ public:
     OutlineGrid& treeGrid() { return *m_treeGrid; }
     PropertyPane& pane() { return *m_pane; }
     ReferencesPanel& references() { return *m_references; }
+    ActionEditing& actions() { return *m_actions; }
 
 private:
     std::unique_ptr<OutlineGrid> m_treeGrid;
@@ -52,6 +54,7 @@ private:
     std::unique_ptr<CallFlowTree> m_tree;
     std::unique_ptr<TreeEvents> m_treeEvents;
     std::unique_ptr<TreeDisplayCommands> m_treeCommands;
+    std::unique_ptr<ActionEditing> m_actions;
     std::unique_ptr<EnvironmentServices> m_environment;
     std::unique_ptr<TreeExport> m_treeExport;
     std::unique_ptr<FindExtension> m_findExtension;

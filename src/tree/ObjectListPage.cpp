@@ -158,6 +158,16 @@ QString ObjectListPage::currentId(int idColumn) const
     return row < 0 ? QString() : gridObjects->rows().cell(row, idColumn).textOrEmpty();
 }
 
+bool ObjectListPage::CurrentListObject(QString& strObjectID, qint16& iNodeType) const
+{
+    const Key* key = keyOf(cmbShowObjectType->currentIndex());
+    if (!key)
+        return false;
+    strObjectID = currentId(key->idColumn);
+    iNodeType = key->nodeType;
+    return true;
+}
+
 void ObjectListPage::gridObjects_RowColChange()
 {
     TreeWindowBusy busy(m_window);

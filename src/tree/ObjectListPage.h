@@ -35,6 +35,7 @@ public:
 
     void LoadGridView() override;
     void ChooseObjectType(int index) override;
+    bool CurrentListObject(QString& strObjectID, qint16& iNodeType) const override;
 
     void cmbShowObjectType_Click();
     void gridObjects_RowColChange();

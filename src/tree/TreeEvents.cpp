@@ -75,11 +75,12 @@ void TreeEvents::ATTree_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers,
     const int row = m_grid.mouseRow();
     if (Button != Qt::RightButton || row < 1)
         return;
-    if (row != m_grid.row()) {
+    if (row != m_grid.row())
         m_grid.setRow(row);
-        if (m_actions)
-            m_actions->AdjustMenuSettings();
-    }
+    // The popup's items and the link it acts on are set for this row now, also when the row was
+    // already current: what the last run set may belong to another row or be out of date.
+    if (m_actions)
+        m_actions->AdjustMenuSettings();
     if (m_actions)
         m_actions->PopUpLinkMenu(m_view.viewport()->mapToGlobal(viewportPos));
 }

@@ -329,6 +329,8 @@ TEST(CallFlowTree, CyclesEndInDuplicatesThatNeverOpen)
     t.setKey("supportch", "8", 2, "PHGreeting", t.handlerId("openinggreetingch"));
     // Farid's own handler rings Farid: a subscriber reached again below itself.
     t.setKey("fhaddad_ch", "1", 2, "PHTransfer", t.handlerId("fhaddad_ch"));
+    // Links to a handler carry its object type, as the action popup reads it.
+    t.f.site.exec("UPDATE MenuEntry SET DestinationObjectIDType = 3 WHERE ConversationName IN ('PHGreeting', 'PHTransfer')");
     ASSERT_TRUE(t.load());
 
     t.open({"1"});

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "actions/ActionOperations.h"
+#include "actions/LinkRefresh.h"
+
+#include <QObject>
+#include <memory>
+
+class FixedActionCommands;
+class KeyCommands;
+class LinkPopUpMenu;
+class LinkPopUpState;
+class LinkWriter;
+class OutlineGrid;
+class QWidget;
+class SharedState;
+class TreeRootCommands;
+
+// The call-flow action editing as the tree and the pane reach it: the action popup with its
+// state, its commands and the link writer behind them.
+class ActionEditing : public QObject, public ActionOperations {
+    Q_OBJECT
+public:
+    // The popup belongs to window (may be null).
+    ActionEditing(SharedState& state, OutlineGrid& grid, QWidget* window);
+    ~ActionEditing() override;
+
+    // Any part may be missing; its steps are then left out.
+    void connectTo(const LinkRefresh::Parts& parts, TreeRootCommands* rootCommands);
+
+    void AdjustMenuSettings() override;
+    void PopUpLinkMenu(const QPoint& globalPosition) override;
+
+    LinkPopUpMenu& menu() { return *m_menu; }
+    LinkPopUpState& popUpState() { return *m_popUpState; }
+    LinkWriter& writer() { return *m_writer; }
+    FixedActionCommands& fixedActions() { return *m_fixedActions; }
+    KeyCommands& keyCommands() { return *m_keyCommands; }
+
+private:
+    SharedState& m_state;
+    LinkPopUpMenu* m_menu; // owned by the window when there is one
+    std::unique_ptr<LinkPopUpMenu> m_ownMenu;
+    std::unique_ptr<LinkPopUpState> m_popUpState;
+    LinkRefresh m_refresh;
+    std::unique_ptr<LinkWriter> m_writer;
+    std::unique_ptr<FixedActionCommands> m_fixedActions;
+    std::unique_ptr<KeyCommands> m_keyCommands;
+    TreeRootCommands* m_rootCommands = nullptr;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "actions/ChosenLink.h"
+
+#include <optional>
+
+class LinkPopUpMenu;
+class OutlineGrid;
+class SharedState;
+
+// Sets the action popup's items from the tree's current row and the link stored for it, and
+// remembers which link that is, by ids, for the commands chosen from the popup. The shared
+// recordsets stay where they stood.
+class LinkPopUpState {
+public:
+    LinkPopUpState(SharedState& state, OutlineGrid& grid, LinkPopUpMenu& menu);
+
+    void AdjustMenuSettings();
+
+    // The link of the tree's current row: as remembered when the popup's state was set, or read
+    // from the row when that was for another row. None without a current row below the root.
+    std::optional<ChosenLink> treeRowLink() const;
+    // The link a pane button stands for: its selector with the ids of the rows the pane's load
+    // left current. Raises "no current record" when such a row is missing.
+    ChosenLink paneLink(const QString& selector) const;
+
+private:
+    struct StoredLink;
+    void markStoredLink(const StoredLink& link, int column, qint16 rowNodeType);
+
+    SharedState& m_state;
+    OutlineGrid& m_grid;
+    LinkPopUpMenu& m_menu;
+    std::optional<ChosenLink> m_chosen;
+};

@@ -1,0 +1,162 @@
+#include "actions/LinkRefresh.h"
+
+#include "data/LinkKinds.h"
+#include "data/SharedState.h"
+#include "pane/PaneOperations.h"
+#include "tree/TreeRowModel.h"
+#include "widgets/OutlineGrid.h"
+
+#include <QAction>
+
+namespace {
+
+bool isSkip(const QString& objectId)
+{
+    return objectId.compare(QLatin1String("skip"), Qt::CaseInsensitive) == 0;
+}
+
+// A link that leads to no object: its row is a leaf, as a rebuilt tree shows it.
+bool leadsNowhere(qint16 action, const QString& conversation)
+{
+    const LinkKind* kind = findLinkKind(action, conversation);
+    return kind && kind->target == LinkTarget::None;
+}
+
+} // namespace
+
+LinkRefresh::LinkRefresh(SharedState& state)
+    : m_state(state)
+{
+}
+
+bool LinkRefresh::checked(const QAction* option) const
+{
+    return option && option->isChecked();
+}
+
+QList<int> LinkRefresh::rowsShowingLink(const QString& ownerId, const QString& rowCode) const
+{
+    QList<int> rows;
+    OutlineGrid* grid = m_parts.grid;
+    if (!grid || ownerId.isEmpty() || rowCode.isEmpty())
+        return rows;
+    // Last row first: redrawing a row adds or removes rows below it only.
+    for (int r = grid->rowCount() - 1; r > 0; --r) {
+        if (grid->cellText(r, TreeColumn::ChildAlias) != rowCode)
+            continue;
+        const int parent = grid->parentRow(r);
+        if (parent >= 0 && grid->cellText(parent, TreeColumn::ObjectID).compare(ownerId, Qt::CaseInsensitive) == 0)
+            rows << r;
+    }
+    return rows;
+}
+
+void LinkRefresh::redrawAsLeaf(const QString& ownerId, const QString& rowCode, qint16 iAction)
+{
+    if (!m_parts.grid || !m_parts.tree)
+        return;
+    for (int r : rowsShowingLink(ownerId, rowCode)) {
+        m_parts.grid->setCellData(r, TreeColumn::NodeType, Variant(int(TreeNodeType::Leaf)));
+        m_parts.grid->setCellText(r, TreeColumn::ObjectID, QString());
+        m_parts.tree->PopulateRowInfo(static_cast<qint16>(r), iAction, QString());
+    }
+}
+
+void LinkRefresh::reloadCurrentRow()
+{
+    if (m_parts.selection && m_parts.grid && m_parts.grid->row() >= 0)
+        m_parts.selection->ATTree_AfterRowColChange(0, 0, m_parts.grid->row(), m_parts.grid->col());
+}
+
+void LinkRefresh::updateRows(const ChosenLink& link, const QString& rowCode, const QString& strObjectID,
+                             const QString& strConversation, qint16 iAction, qint16 iKeyType, bool bIsPrimary)
+{
+    OutlineGrid* grid = m_parts.grid;
+    if (!grid || !m_parts.tree)
+        return;
+    const bool nowhere = iAction >= 0 && leadsNowhere(iAction, strConversation);
+    for (int r : rowsShowingLink(link.ownerId, rowCode)) {
+        const QString before = grid->cellText(r, TreeColumn::ObjectID);
+        if (nowhere) {
+            grid->setCellText(r, TreeColumn::ObjectID, QString());
+            grid->setCellData(r, TreeColumn::NodeType, Variant(int(TreeNodeType::Leaf)));
+        } else {
+            if (!strObjectID.isEmpty() && !isSkip(strObjectID))
+                grid->setCellText(r, TreeColumn::ObjectID, strObjectID);
+            if (iKeyType >= 0) {
+                qint16 type = iKeyType;
+                if (iKeyType == TreeNodeType::CallHandler)
+                    type = bIsPrimary ? TreeNodeType::Subscriber : TreeNodeType::CallHandler;
+                grid->setCellData(r, TreeColumn::NodeType, Variant(int(type)));
+            }
+        }
+        // Children of the former destination do not belong under the new one.
+        if (grid->cellText(r, TreeColumn::ObjectID).compare(before, Qt::CaseInsensitive) != 0)
+            m_parts.tree->RemoveChildren(static_cast<qint16>(r));
+        if (iAction >= 0)
+            m_parts.tree->PopulateRowInfo(static_cast<qint16>(r), iAction, strConversation);
+    }
+}
+
+void LinkRefresh::reloadPane()
+{
+    if (!m_parts.pane)
+        return;
+    if (m_parts.window && m_parts.window->GridViewInFront()) {
+        QString id;
+        qint16 type = 0;
+        if (m_parts.objectList && m_parts.objectList->CurrentListObject(id, type))
+            m_parts.pane->LoadTabInfo(id, type);
+        return;
+    }
+    OutlineGrid* grid = m_parts.grid;
+    if (!grid || grid->row() < 0)
+        return;
+    const int row = grid->row();
+    m_parts.pane->LoadTabInfo(grid->cellText(row, TreeColumn::ObjectID), grid->cellData(row, TreeColumn::NodeType).toInt16());
+}
+
+void LinkRefresh::refresh(const ChosenLink& link, LinkPlace place, const QString& rowCode, const QString& strObjectID,
+                          const QString& strConversation, qint16 iAction, qint16 iKeyType, bool bIsPrimary)
+{
+    switch (place) {
+    case LinkPlace::InterviewerAfterMessage:
+        m_state.cache.RequeryAllRecordsets();
+        return;
+    case LinkPlace::SubscriberExit:
+        if (m_parts.pane)
+            m_parts.pane->LoadTabInfo(link.ownerId, TreeNodeType::Subscriber);
+        return;
+    case LinkPlace::DirectoryExit:
+        return;
+    case LinkPlace::Key:
+    case LinkPlace::Greeting:
+    case LinkPlace::AfterMessage:
+        break;
+    }
+
+    const bool fromPane = m_state.bLinkFromTab;
+    OutlineGrid* grid = m_parts.grid;
+    if (fromPane && grid && m_parts.tree && grid->row() >= 0 && (iKeyType == 1 || iKeyType == 3)) {
+        m_parts.tree->RemoveChildren(static_cast<qint16>(grid->row()));
+        m_parts.tree->ExpandRow(static_cast<qint16>(grid->row()));
+    }
+    updateRows(link, rowCode, strObjectID, strConversation, iAction, iKeyType, bIsPrimary);
+    if (fromPane)
+        reloadPane();
+
+    const bool treeInFront = !m_parts.window || !m_parts.window->GridViewInFront();
+    const bool rebuild = (place == LinkPlace::Greeting && checked(m_parts.options.ShowAfterGreetingLinks))
+                         || (place == LinkPlace::AfterMessage && checked(m_parts.options.ShowAfterMessageLinks));
+    if (treeInFront && rebuild && grid && m_parts.tree) {
+        grid->setRowCount(0);
+        m_parts.tree->AddNewNode(m_state.TreeRootObjectID, m_state.TreeRootNodeType);
+    }
+
+    if (fromPane) {
+        if (m_parts.tree)
+            m_parts.tree->RefreshAllRowText();
+    } else {
+        reloadCurrentRow();
+    }
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "actions/ChosenLink.h"
+#include "tree/TreeOperations.h"
+
+#include <QString>
+
+class OutlineGrid;
+class PaneOperations;
+class SharedState;
+
+// What the tree and the pane show after a link was stored: the tree rows that show the link take
+// its new values and are drawn again, and the pane shows the object again.
+class LinkRefresh {
+public:
+    struct Parts {
+        OutlineGrid* grid = nullptr;
+        TreeOperations* tree = nullptr;
+        TreeSelection* selection = nullptr;
+        PaneOperations* pane = nullptr;
+        TreeWindow* window = nullptr;
+        ObjectListOperations* objectList = nullptr;
+        TreeDisplayOptions options;
+    };
+
+    explicit LinkRefresh(SharedState& state);
+    // Any part may be missing; its steps are then left out.
+    void connectTo(const Parts& parts) { m_parts = parts; }
+
+    // `rowCode` is the child alias the link's tree rows carry (a key, a greeting code, "AM");
+    // empty for links that have no tree rows.
+    void refresh(const ChosenLink& link, LinkPlace place, const QString& rowCode, const QString& strObjectID,
+                 const QString& strConversation, qint16 iAction, qint16 iKeyType, bool bIsPrimary);
+
+    // Every row below the root that shows the link of an owner with that child alias, last first.
+    QList<int> rowsShowingLink(const QString& ownerId, const QString& rowCode) const;
+    // Gives those rows a fixed action: leaves that lead nowhere, drawn anew.
+    void redrawAsLeaf(const QString& ownerId, const QString& rowCode, qint16 iAction);
+    // Shows the tree's current row again (references, popup state, pane).
+    void reloadCurrentRow();
+
+private:
+    void updateRows(const ChosenLink& link, const QString& rowCode, const QString& strObjectID, const QString& strConversation,
+                    qint16 iAction, qint16 iKeyType, bool bIsPrimary);
+    void reloadPane();
+    bool checked(const QAction* option) const;
+
+    SharedState& m_state;
+    Parts m_parts;
+};

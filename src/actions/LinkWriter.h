@@ -1,0 +1,31 @@
+#pragma once
+
+#include "actions/ChosenLink.h"
+
+#include <QString>
+
+struct LinkColumns;
+class LinkRefresh;
+class Recordset;
+class SharedState;
+
+// Stores one link (action, conversation, destination and its type) where its selector says, logs
+// it and has the tree and the pane follow. The row is found by the link's ids, never taken from
+// whatever row a shared recordset stands on.
+class LinkWriter {
+public:
+    LinkWriter(SharedState& state, LinkRefresh& refresh);
+
+    // An empty conversation or destination stores Null, "skip" (any case) keeps the destination,
+    // a negative action or type keeps that column. A failure shows its message once and stops:
+    // nothing is logged or redrawn for a link that was not stored.
+    void linkProcessLinkInfo(const ChosenLink& link, const QString& strObjectID, const QString& strConversation, qint16 iAction,
+                             qint16 iKeyType, bool bIsPrimary = false);
+
+private:
+    void write(LinkPlace place, const LinkColumns& columns, Recordset& rs, const QString& parentAlias, const QString& strObjectID,
+               const QString& strConversation, qint16 iAction, qint16 iKeyType);
+
+    SharedState& m_state;
+    LinkRefresh& m_refresh;
+};
