@@ -51,13 +51,7 @@ void CallHandlerSection::load(const QString& strObjectID)
 {
     RecordsetCache& cache = m_state.cache;
     Recordset& ch = cache.rsCallHandler;
-    bool missing = true;
-    step([&] {
-        ch.moveFirst();
-        ch.find(kCallHandlerObjectID, strObjectID);
-        missing = ch.isEOF();
-    });
-    if (missing) {
+    if (!findFromFirst(ch, kCallHandlerObjectID, strObjectID)) {
         m_state.prompts.msgBox(QStringLiteral("Error in LoadTabInfo. could not find handler reference:") + strObjectID);
         return;
     }

@@ -30,13 +30,7 @@ void DirectoryHandlerSection::clear()
 void DirectoryHandlerSection::load(const QString& strObjectID)
 {
     Recordset& dh = m_state.cache.rsNameLookupHandler;
-    bool missing = true;
-    step([&] {
-        dh.moveFirst();
-        dh.find(kNameLookupHandlerObjectID, strObjectID);
-        missing = dh.isEOF();
-    });
-    if (missing) {
+    if (!findFromFirst(dh, kNameLookupHandlerObjectID, strObjectID)) {
         m_state.prompts.msgBox(QStringLiteral("Error in LoadTabInfo. could not find directory handler object id:") + strObjectID);
         return;
     }

@@ -37,13 +37,7 @@ void InterviewerSection::clear()
 void InterviewerSection::load(const QString& strObjectID)
 {
     Recordset& ih = m_state.cache.rsInterviewHandler;
-    bool missing = true;
-    step([&] {
-        ih.moveFirst();
-        ih.find(kInterviewHandlerObjectID, strObjectID);
-        missing = ih.isEOF();
-    });
-    if (missing) {
+    if (!findFromFirst(ih, kInterviewHandlerObjectID, strObjectID)) {
         m_state.prompts.msgBox(QStringLiteral("Error in LoadTabInfo. could not find interviewer object id:") + strObjectID);
         return;
     }

@@ -8,6 +8,19 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+bool findFromFirst(Recordset& rs, const QString& column, const Variant& value)
+{
+    bool found = false;
+    step([&] {
+        if (value.isNull())
+            return;
+        rs.moveFirst();
+        rs.find(column, value);
+        found = !rs.isEOF();
+    });
+    return found;
+}
+
 QString languageName(const Variant& language, const QString& codeForNull, const EnvironmentOperations& environment)
 {
     QString code = codeForNull;

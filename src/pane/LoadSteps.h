@@ -22,6 +22,10 @@ void step(Step&& body)
     runStepSilently(std::forward<Step>(body));
 }
 
+// Finds the row whose column holds the value, from the first row on; false when there is none. A
+// Null value finds no row.
+bool findFromFirst(Recordset& rs, const QString& column, const Variant& value);
+
 // The name of the language a handler's callers hear: a stored LCID by its three-letter code, a
 // Null by codeForNull. A value that is no whole number raises a type mismatch.
 QString languageName(const Variant& language, const QString& codeForNull, const EnvironmentOperations& environment);

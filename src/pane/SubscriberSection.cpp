@@ -19,20 +19,6 @@ namespace {
 const QString kCallHandlerObjectID = QStringLiteral("CallHandlerObjectID");
 const QString kParentObjectID = QStringLiteral("ParentObjectID");
 
-// Finds the row whose column holds the value, from the first row on; a Null value finds none.
-bool findFromFirst(Recordset& rs, const QString& column, const Variant& value)
-{
-    bool found = false;
-    step([&] {
-        if (value.isNull())
-            return;
-        rs.moveFirst();
-        rs.find(column, value);
-        found = !rs.isEOF();
-    });
-    return found;
-}
-
 // rs narrowed to the rows of one handler.
 void narrowToHandler(Recordset& rs, const Variant& handlerId)
 {

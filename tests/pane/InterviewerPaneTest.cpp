@@ -14,13 +14,7 @@ const QStringList kWatched = {"InterviewHandler", "InterviewQuestion", "Subscrib
 
 class InterviewerPane : public ::testing::Test, public PaneFixture {
 protected:
-    QString tables() const
-    {
-        QString all;
-        for (const QString& table : kWatched)
-            all += table + ":\n" + f.site.tableText(table) + "\n";
-        return all;
-    }
+    QString tables() const { return tablesText(kWatched); }
     QString interviewId(const QString& alias) const { return idOf("InterviewHandler", "InterviewHandlerObjectID", alias); }
     void showInterview(const QString& alias) { showObject(interviewId(alias), 5); }
     // Runs SQL with "$I" standing for the quoted id of an interview handler.
@@ -49,11 +43,6 @@ protected:
             .scalar(QString("SELECT %1 FROM InterviewQuestion WHERE ParentObjectID = ? AND Alias = ?").arg(column),
                     {interviewId(alias), place})
             .textOrEmpty();
-    }
-    void expectShown(const QList<std::pair<QString, QString>>& expected) const
-    {
-        for (const auto& [name, text] : expected)
-            EXPECT_EQ(shown(name), text) << name.toStdString();
     }
 };
 

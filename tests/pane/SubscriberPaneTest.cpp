@@ -14,33 +14,12 @@ const QStringList kWatched = {"CallHandler", "MessagingRule", "ContactRule", "Su
 
 class SubscriberPane : public ::testing::Test, public PaneFixture {
 protected:
-    QString tables() const
-    {
-        QString all;
-        for (const QString& table : kWatched)
-            all += table + ":\n" + f.site.tableText(table) + "\n";
-        return all;
-    }
-    void nameEveryGreetingFile() const
-    {
-        f.site.exec("UPDATE MessagingRule SET StreamPath = 'g_' || MessagingRuleObjectID || '.wav' "
-                    "WHERE coalesce(StreamPath, '') = ''");
-    }
+    QString tables() const { return tablesText(kWatched); }
     // Runs SQL on a subscriber's row, "$S" standing for its quoted id.
     void execSubscriber(const QString& sql, const QString& alias) const
     {
         QString text = sql;
         f.site.exec(text.replace("$S", "'" + idOf("Subscriber", "SubscriberObjectID", alias) + "'"));
-    }
-    void expectShown(const QList<std::pair<QString, QString>>& expected) const
-    {
-        for (const auto& [name, text] : expected)
-            EXPECT_EQ(shown(name), text) << name.toStdString();
-    }
-    void expectEnabled(const QStringList& names, bool on) const
-    {
-        for (const QString& name : names)
-            EXPECT_EQ(enabled(name), on) << name.toStdString();
     }
     QString switchName(int index) const { return f.state->SwitchNames.value(index, "(none)"); }
 };
