@@ -21,6 +21,8 @@ DirectoryHandlerPage::DirectoryHandlerPage(QWidget* parent)
         addLinkRow(profile, QStringLiteral("Open SA web page for this directory handler"), "lblSADirectoryHandlerJump");
 
     QFormLayout* input = formOn(widget(2));
+    // The captions are long: each stands above its exit.
+    input->setRowWrapPolicy(QFormLayout::WrapAllRows);
     txtDirectoryHandlerExitAction =
         addBoxWithButton(input, QStringLiteral("User exit action (user hits * or #)"), "txtDirectoryHandlerExitAction",
                          cmdDirectoryHandlerSetExit, "cmdDirectoryHandlerSetExit");
