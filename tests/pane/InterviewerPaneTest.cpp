@@ -127,6 +127,23 @@ TEST_F(InterviewerPane, TwelveQuestionsKeepTheirNumericOrder)
     EXPECT_EQ(player()->SoundFile(), f.site.streamFilesPath() + "iq_12.wav");
 }
 
+TEST_F(InterviewerPane, ASingleQuestionCanBeNeitherDeletedNorMoved)
+{
+    execInterview("INSERT INTO InterviewQuestion (InterviewQuestionObjectID, ParentObjectID, Alias, StreamText, StreamPath, "
+                  "MaxMsgLength) VALUES ('{00000000-0000-0000-0000-000000000001}', $I, 1, 'Only', NULL, NULL)",
+                  "interviewtemplate");
+    start();
+    showInterview("customerfeedback");
+    showInterview("interviewtemplate");
+    EXPECT_EQ(rows(), QStringList{" 1|Only|30|<none>"});
+    for (const auto& [name, on] : {std::pair{"cmdInterviewQuestionsDelete", false},
+                                   {"cmdInterviewQuestionsMoveUp", false},
+                                   {"cmdInterviewQuestionsMoveDown", false},
+                                   {"cmdInterviewerRecord", true}})
+        EXPECT_EQ(enabled(name), on) << name;
+    EXPECT_EQ(player()->SoundFile(), "") << "a question without a recording binds none";
+}
+
 TEST_F(InterviewerPane, OddOwnersNullsAndNoQuestionsShowTheDocumentedTexts)
 {
     const QString operatorId = handlerId("operatorch");
