@@ -5,6 +5,7 @@
 #include "environment/EnvironmentServices.h"
 #include "greetings/GreetingAudio.h"
 #include "greetings/GreetingSettings.h"
+#include "greetings/InterviewQuestionList.h"
 #include "greetings/TransferRuleHandlers.h"
 #include "greetings/TransferRuleSave.h"
 #include "greetings/TransferRuleValidation.h"
@@ -12,9 +13,12 @@
 #include "pane/CallHandlerPage.h"
 #include "pane/CallHandlerSection.h"
 #include "pane/DirectoryHandlerPage.h"
+#include "pane/DirectoryHandlerSection.h"
 #include "pane/InterviewerPage.h"
+#include "pane/InterviewerSection.h"
 #include "pane/PropertyPane.h"
 #include "pane/SubscriberPage.h"
+#include "pane/SubscriberSection.h"
 #include "tree/CallFlowTree.h"
 #include "tree/FindExtension.h"
 #include "tree/ObjectListPage.h"
@@ -69,9 +73,11 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     // that fills the page (its controls' handlers run while it loads).
     m_greetingAudio = std::make_unique<GreetingAudio>(state, *m_pane);
     m_greetingAudio->connectHandlerPage(m_pane->handlerGreetingControls());
+    m_greetingAudio->connectSubscriberPage(m_pane->subscriberGreetingControls());
     m_pane->setGreetingOperations(m_greetingAudio.get());
     m_greetingSettings = std::make_unique<GreetingSettings>(state, *m_pane);
     m_greetingSettings->connectHandlerPage(m_pane->handlerGreetingControls());
+    m_greetingSettings->connectSubscriberPage(m_pane->subscriberGreetingControls());
     m_transferRuleSave = std::make_unique<TransferRuleSave>(state, *m_pane);
     m_transferRuleSave->setHandlerControls(m_pane->handlerTransferControls());
     m_transferRuleHandlers = std::make_unique<TransferRuleHandlers>(state, *m_pane, *m_transferRuleSave);
@@ -80,6 +86,14 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_transferRuleValidation->connectHandlerPage(m_pane->handlerTransferControls());
     m_callHandlerSection = std::make_unique<CallHandlerSection>(state, *m_pane, *m_environment, *m_greetingAudio);
     m_pane->setSection(PropertyPane::CallHandlerTab, m_callHandlerSection.get());
+    m_subscriberSection = std::make_unique<SubscriberSection>(state, *m_pane, *m_environment, *m_greetingAudio);
+    m_pane->setSection(PropertyPane::SubscriberTab, m_subscriberSection.get());
+    m_interviewQuestionList = std::make_unique<InterviewQuestionList>(state, *m_pane);
+    m_interviewQuestionList->connectInterviewerPage(m_pane->interviewQuestionControls());
+    m_interviewerSection = std::make_unique<InterviewerSection>(state, *m_pane, *m_environment);
+    m_pane->setSection(PropertyPane::InterviewerTab, m_interviewerSection.get());
+    m_directoryHandlerSection = std::make_unique<DirectoryHandlerSection>(state, *m_pane);
+    m_pane->setSection(PropertyPane::DirectoryHandlerTab, m_directoryHandlerSection.get());
 
     // The tree's tools on the window's menus and the pane's web page links.
     m_treeExport = std::make_unique<TreeExport>(state, *m_treeGrid);
@@ -100,8 +114,15 @@ Assembly::~Assembly()
     // handlers go before the tree, the tree lets go of the view's pictures before the window
     // takes the view down.
     m_pane->setSection(PropertyPane::CallHandlerTab, nullptr);
+    m_pane->setSection(PropertyPane::SubscriberTab, nullptr);
+    m_pane->setSection(PropertyPane::InterviewerTab, nullptr);
+    m_pane->setSection(PropertyPane::DirectoryHandlerTab, nullptr);
     m_pane->setGreetingOperations(nullptr);
     m_callHandlerSection.reset();
+    m_subscriberSection.reset();
+    m_directoryHandlerSection.reset();
+    m_interviewerSection.reset();
+    m_interviewQuestionList.reset();
     m_transferRuleValidation.reset();
     m_transferRuleHandlers.reset();
     m_transferRuleSave.reset();

@@ -8,6 +8,10 @@ class DialogOperations;
 class EnvironmentServices;
 class FindExtension;
 class CallHandlerSection;
+class SubscriberSection;
+class InterviewerSection;
+class InterviewQuestionList;
+class DirectoryHandlerSection;
 class EnvironmentServices;
 class GreetingAudio;
 class GreetingSettings;
@@ -66,6 +70,10 @@ private:
     std::unique_ptr<TransferRuleHandlers> m_transferRuleHandlers;
     std::unique_ptr<TransferRuleValidation> m_transferRuleValidation;
     std::unique_ptr<CallHandlerSection> m_callHandlerSection;
+    std::unique_ptr<SubscriberSection> m_subscriberSection;
+    std::unique_ptr<InterviewQuestionList> m_interviewQuestionList;
+    std::unique_ptr<InterviewerSection> m_interviewerSection;
+    std::unique_ptr<DirectoryHandlerSection> m_directoryHandlerSection;
     // Owned by the window once hosted.
     OutlineGridView* m_treeView;
     ObjectListPage* m_objectList;

@@ -1,14 +1,18 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 class QLocale;
 
-// The languages the program knows by LCID and by three-letter code, and their display names.
-// These read and change no state.
+// The languages the program knows by LCID and by three-letter code, and their display names, as
+// the language table the program ships with lists them. These read and change no state.
 namespace LanguageCodes {
 
-// The code of the code table, 1033 for a code not in it (compared with regard to case).
+// The LCID of a code of the code table (compared with regard to case); none for a code the
+// table does not list.
+std::optional<qint32> findLCIDOfCode(const QString& code);
+// The same, with 1033 standing for a code not in the table.
 qint32 GetLCIDFromCode(const QString& code);
 // The platform's three-letter abbreviation of an LCID ("ENU"), "ERR" for an LCID it does not know.
 QString GetLanguageCode(qint32 lcid);

@@ -2,6 +2,7 @@
 
 #include "data/SharedState.h"
 #include "greetings/EditorRows.h"
+#include "greetings/SoundBinding.h"
 #include "pane/PaneOperations.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/SlotGuard.h"
@@ -63,6 +64,12 @@ void GreetingAudio::tabHandlerGreetingInfo_Click(int)
          QStringLiteral("Error in tabHandlerGreetingInfo_Click:"));
 }
 
+void GreetingAudio::tabSubscriberGreetings_Click(int)
+{
+    bind(m_subscriberPage, m_pane.mediaControl(PaneOperations::MediaControl::SubscriberGreetings),
+         QStringLiteral("Error in tabSubscriberGreetingInfo_Clice:"));
+}
+
 void GreetingAudio::bind(const GreetingPageControls& page, SonotropeCtrl* control, const QString& errorPrefix)
 {
     if (!page.tabs)
@@ -73,34 +80,7 @@ void GreetingAudio::bind(const GreetingPageControls& page, SonotropeCtrl* contro
     if (!control || shown < 0 || shown >= GreetingCount)
         return;
 
-    // A control that is not ready gets two more loads, and the binding ends there.
-    bool ended = false;
-    auto step = [&](auto&& body) {
-        if (ended)
-            return;
-        try {
-            body();
-        } catch (const RuntimeError& e) {
-            if (!notReady(e)) {
-                m_state.prompts.msgBox(errorPrefix + e.description());
-                return;
-            }
-            ended = true;
-            for (int retry = 0; retry < 2; ++retry) {
-                letPaintEventsRun();
-                try {
-                    control->LoadSound();
-                    return;
-                } catch (const RuntimeError& again) {
-                    if (!notReady(again)) {
-                        m_state.prompts.msgBox(errorPrefix + again.description());
-                        return;
-                    }
-                }
-            }
-        }
-    };
-
+    SoundBindingSteps step(*control, m_state.prompts, errorPrefix);
     step([&] { control->StopSound(); });
     letPaintEventsRun();
     step([&] {

@@ -20,8 +20,10 @@ public:
     // The call handler page's greeting tabs; its media control's lost focus is handled from its
     // creation on.
     void connectHandlerPage(const GreetingPageControls& controls);
+    void connectSubscriberPage(const GreetingPageControls& controls) { m_subscriberPage = controls; }
 
     void tabHandlerGreetingInfo_Click(int PreviousTab) override;
+    void tabSubscriberGreetings_Click(int PreviousTab) override;
     void snHandlerGreetings_LostFocus();
 
 private:
@@ -31,4 +33,5 @@ private:
     SharedState& m_state;
     PaneOperations& m_pane;
     GreetingPageControls m_handlerPage{};
+    GreetingPageControls m_subscriberPage{};
 };

@@ -8,4 +8,6 @@ public:
     // again: shows the frame of the selected tab and binds the media control to that greeting's
     // sound file.
     virtual void tabHandlerGreetingInfo_Click(int PreviousTab) = 0;
+    // The same for the subscriber page's greeting tabs.
+    virtual void tabSubscriberGreetings_Click(int PreviousTab) = 0;
 };

@@ -24,6 +24,15 @@ const GreetingSettings::Texts kHandlerTexts = {
     "Error in cmbHandlerGreetingsRepeat_Validate - unable to find Messaging rule objectID=",
 };
 
+const GreetingSettings::Texts kSubscriberTexts = {
+    "Error in chkSubscriberGreetingEnabled_Click:",
+    "Error in chkSubscriberGreetingAllowInput_Cick:",
+    "Error in cmbSubscriberGreetingSource_Validate:",
+    "Error in cmbSubscriberGreetingsRepeat_Validate:",
+    "Error in cmbSubscriberGreetingSource_Validate - unable to find Messaging rule objectID=",
+    "Error in cmbSubscriberGreetingsRepeat_Validate - unable to find Messaging rule objectID=",
+};
+
 bool ticked(const QCheckBox* box)
 {
     return box->checkState() == Qt::Checked;
@@ -40,14 +49,33 @@ GreetingSettings::GreetingSettings(SharedState& state, PaneOperations& pane)
 void GreetingSettings::connectHandlerPage(const GreetingPageControls& controls)
 {
     m_handlerPage = Page{EditorPage::CallHandler, controls, &kHandlerTexts};
+    connectPage(m_handlerPage);
+}
+
+void GreetingSettings::connectSubscriberPage(const GreetingPageControls& controls)
+{
+    m_subscriberPage = Page{EditorPage::Subscriber, controls, &kSubscriberTexts};
+    connectPage(m_subscriberPage);
+}
+
+void GreetingSettings::connectPage(const Page& page)
+{
+    const bool handler = page.kind == EditorPage::CallHandler;
     UserPrompts& prompts = m_state.prompts;
     for (int i = 0; i < GreetingCount; ++i) {
-        const GreetingControls& c = controls.greetings[size_t(i)];
-        connectGuarded(prompts, c.enabled, &QCheckBox::stateChanged, this, [this, i] { chkHandlerGreetingEnabled_Click(i); });
-        connectGuarded(prompts, c.allowInput, &QCheckBox::stateChanged, this,
-                       [this, i] { chkHandlerGreetingAllowUserInput_Click(i); });
-        m_pane.fieldValidation().watch(c.source, this, [this, i](bool& cancel) { cmbHandlerGreetingSource_Validate(i, cancel); });
-        m_pane.fieldValidation().watch(c.repeat, this, [this, i](bool& cancel) { cmbHandlerGreetingRepeat_Validate(i, cancel); });
+        const GreetingControls& c = page.controls.greetings[size_t(i)];
+        connectGuarded(prompts, c.enabled, &QCheckBox::stateChanged, this, [this, handler, i] {
+            handler ? chkHandlerGreetingEnabled_Click(i) : chkSubscriberGreetingEnabled_Click(i);
+        });
+        connectGuarded(prompts, c.allowInput, &QCheckBox::stateChanged, this, [this, handler, i] {
+            handler ? chkHandlerGreetingAllowUserInput_Click(i) : chkSubscriberGreetingAllowInput_Click(i);
+        });
+        m_pane.fieldValidation().watch(c.source, this, [this, handler, i](bool& cancel) {
+            handler ? cmbHandlerGreetingSource_Validate(i, cancel) : cmbSubscriberGreetingSource_Validate(i, cancel);
+        });
+        m_pane.fieldValidation().watch(c.repeat, this, [this, handler, i](bool& cancel) {
+            handler ? cmbHandlerGreetingRepeat_Validate(i, cancel) : cmbSubscriberGreetingsRepeat_Validate(i, cancel);
+        });
     }
 }
 
@@ -69,6 +97,26 @@ void GreetingSettings::cmbHandlerGreetingSource_Validate(int Index, bool&)
 void GreetingSettings::cmbHandlerGreetingRepeat_Validate(int Index, bool&)
 {
     listValidate(m_handlerPage, Index, ListColumn::Reprompts);
+}
+
+void GreetingSettings::chkSubscriberGreetingEnabled_Click(int Index)
+{
+    enabledClick(m_subscriberPage, Index);
+}
+
+void GreetingSettings::chkSubscriberGreetingAllowInput_Click(int Index)
+{
+    allowInputClick(m_subscriberPage, Index);
+}
+
+void GreetingSettings::cmbSubscriberGreetingSource_Validate(int Index, bool&)
+{
+    listValidate(m_subscriberPage, Index, ListColumn::PlayWhat);
+}
+
+void GreetingSettings::cmbSubscriberGreetingsRepeat_Validate(int Index, bool&)
+{
+    listValidate(m_subscriberPage, Index, ListColumn::Reprompts);
 }
 
 void GreetingSettings::enabledClick(const Page& page, int index)

@@ -19,11 +19,17 @@ public:
 
     // Connects the handlers to the call handler page's greeting controls.
     void connectHandlerPage(const GreetingPageControls& controls);
+    // The same for the subscriber page, whose greetings are those of the subscriber's own handler.
+    void connectSubscriberPage(const GreetingPageControls& controls);
 
     void chkHandlerGreetingEnabled_Click(int Index);
     void chkHandlerGreetingAllowUserInput_Click(int Index);
     void cmbHandlerGreetingSource_Validate(int Index, bool& Cancel);
     void cmbHandlerGreetingRepeat_Validate(int Index, bool& Cancel);
+    void chkSubscriberGreetingEnabled_Click(int Index);
+    void chkSubscriberGreetingAllowInput_Click(int Index);
+    void cmbSubscriberGreetingSource_Validate(int Index, bool& Cancel);
+    void cmbSubscriberGreetingsRepeat_Validate(int Index, bool& Cancel);
 
     // The texts of one page's handlers.
     struct Texts {
@@ -41,6 +47,7 @@ private:
         GreetingPageControls controls;
         const Texts* texts;
     };
+    void connectPage(const Page& page);
     void enabledClick(const Page& page, int index);
     void allowInputClick(const Page& page, int index);
     enum class ListColumn { PlayWhat, Reprompts };
@@ -50,4 +57,5 @@ private:
     SharedState& m_state;
     PaneOperations& m_pane;
     Page m_handlerPage{};
+    Page m_subscriberPage{};
 };

@@ -14,35 +14,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-// A read-only box with its "Set" button beside it.
-QLineEdit* addBoxWithButton(QFormLayout* form, const QString& caption, const char* boxName, QPushButton*& button,
-                            const char* buttonName)
-{
-    auto* box = new QLineEdit;
-    box->setObjectName(QLatin1String(boxName));
-    box->setReadOnly(true);
-    button = new QPushButton(QStringLiteral("Set"));
-    button->setObjectName(QLatin1String(buttonName));
-    auto* row = new QHBoxLayout;
-    row->addWidget(box, 1);
-    row->addWidget(button);
-    auto* label = new QLabel(caption);
-    label->setBuddy(box);
-    form->addRow(label, row);
-    return box;
-}
-
-QLineEdit* addReadOnly(QFormLayout* form, const QString& caption, const char* name)
-{
-    QLineEdit* box = addRow(form, caption, new QLineEdit, name);
-    box->setReadOnly(true);
-    return box;
-}
-
-} // namespace
-
 CallHandlerPage::CallHandlerPage(QWidget* parent)
     : QWidget(parent)
 {
@@ -76,15 +47,8 @@ CallHandlerPage::CallHandlerPage(QWidget* parent)
     }
 
     auto* greetings = new QVBoxLayout(tabHandlerInfo->frame(2));
-    auto* player = new QHBoxLayout;
-    frameSonotropeHandlerGreeting = new QGroupBox;
-    frameSonotropeHandlerGreeting->setObjectName(QStringLiteral("frameSonotropeHandlerGreeting"));
-    frameSonotropeHandlerGreeting->setMinimumHeight(60);
-    player->addWidget(frameSonotropeHandlerGreeting, 1);
-    cmdHandlerRecord = new QPushButton(QStringLiteral("Record"));
-    cmdHandlerRecord->setObjectName(QStringLiteral("cmdHandlerRecord"));
-    player->addWidget(cmdHandlerRecord);
-    greetings->addLayout(player);
+    frameSonotropeHandlerGreeting = addPlayerRow(greetings, "frameSonotropeHandlerGreeting", cmdHandlerRecord, "cmdHandlerRecord",
+                                                 QStringLiteral("Record new greeting"));
     tabHandlerGreetingInfo = new FramedTabs("tabHandlerGreetingInfo", "frameHandlerGreetingInfo",
                                             {QStringLiteral("Standard"), QStringLiteral("Off Hours"), QStringLiteral("Busy"),
                                              QStringLiteral("Alternate"), QStringLiteral("Internal"), QStringLiteral("Error")},
@@ -96,16 +60,8 @@ CallHandlerPage::CallHandlerPage(QWidget* parent)
     QFormLayout* messages = formOn(tabHandlerInfo->frame(3));
     txtHandlerMessagesRecipient = addBoxWithButton(messages, QStringLiteral("Message Recipient:"), "txtHandlerMessagesRecipient",
                                                    cmdHandlerMessagesChangeRecipient, "cmdHandlerMessagesChangeRecipient");
-    txtHandlerMessagesMaxMessageLength = new QLineEdit;
-    txtHandlerMessagesMaxMessageLength->setObjectName(QStringLiteral("txtHandlerMessagesMaxMessageLength"));
-    txtHandlerMessagesMaxMessageLength->setMaxLength(4);
-    auto* length = new QHBoxLayout;
-    length->addWidget(txtHandlerMessagesMaxMessageLength);
-    length->addWidget(new QLabel(QStringLiteral("(seconds)")));
-    length->addStretch();
-    auto* lengthLabel = new QLabel(QStringLiteral("Max Message Length:"));
-    lengthLabel->setBuddy(txtHandlerMessagesMaxMessageLength);
-    messages->addRow(lengthLabel, length);
+    txtHandlerMessagesMaxMessageLength =
+        addSecondsRow(messages, QStringLiteral("Max Message Length:"), "txtHandlerMessagesMaxMessageLength", 4);
     chkHandlerMessagesCanEditMessages =
         addRow(messages, QStringLiteral("Callers can Edit Messages:"), new QCheckBox, "chkHandlerMessagesCanEditMessages");
     cmbHandlerMessagesCanMarkUrgent =
@@ -151,13 +107,7 @@ void CallHandlerPage::clear()
 
 GreetingPageControls CallHandlerPage::greetingControls() const
 {
-    GreetingPageControls page;
-    page.tabs = tabHandlerGreetingInfo;
-    for (int i = 0; i < GreetingCount; ++i) {
-        page.frames[size_t(i)] = tabHandlerGreetingInfo->frame(i);
-        page.greetings[size_t(i)] = greeting[size_t(i)]->controls();
-    }
-    return page;
+    return greetingPageControls(tabHandlerGreetingInfo, greeting);
 }
 
 HandlerTransferControls CallHandlerPage::transferControls() const

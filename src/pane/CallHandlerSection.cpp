@@ -7,6 +7,7 @@
 #include "greetings/GreetingOperations.h"
 #include "pane/CallHandlerPage.h"
 #include "pane/GreetingLoop.h"
+#include "pane/LoadSteps.h"
 #include "pane/PropertyPane.h"
 #include "pane/TransferRuleTab.h"
 #include "runtime/ErrorHandling.h"
@@ -22,23 +23,9 @@ namespace {
 const QString kCallHandlerObjectID = QStringLiteral("CallHandlerObjectID");
 const QString kParentObjectID = QStringLiteral("ParentObjectID");
 
-// Every step of a load passes its failure over: the step has no effect and the next one runs.
-template <typename Step>
-void step(Step&& body)
-{
-    runStepSilently(std::forward<Step>(body));
-}
-
 bool isOn(const Variant& timeExpires, const QDateTime& now)
 {
     return timeExpires.isNull() || timeExpires.toDate() > now;
-}
-
-// The display name of the owner or recipient an id names, where the lookup left its row.
-QString ownerName(RecordsetCache& cache, qint16 kind)
-{
-    Recordset& rs = kind == OwnerObjectType::Subscriber ? cache.rsSubscriber : cache.rsDistributionList;
-    return rs.field(QStringLiteral("DisplayName")).toText();
 }
 
 } // namespace
@@ -64,13 +51,7 @@ void CallHandlerSection::load(const QString& strObjectID)
 {
     RecordsetCache& cache = m_state.cache;
     Recordset& ch = cache.rsCallHandler;
-    bool missing = true;
-    step([&] {
-        ch.moveFirst();
-        ch.find(kCallHandlerObjectID, strObjectID);
-        missing = ch.isEOF();
-    });
-    if (missing) {
+    if (!findFromFirst(ch, kCallHandlerObjectID, strObjectID)) {
         m_state.prompts.msgBox(QStringLiteral("Error in LoadTabInfo. could not find handler reference:") + strObjectID);
         return;
     }
@@ -130,16 +111,8 @@ void CallHandlerSection::showOwner()
 void CallHandlerSection::showLanguage()
 {
     step([&] {
-        const Variant language = m_state.cache.rsCallHandler.field(QStringLiteral("Language"));
-        QString code = m_state.DefaultTUILanguage;
-        if (!language.isNull()) {
-            bool whole = false;
-            const int lcid = language.toText().trimmed().toInt(&whole);
-            if (!whole)
-                throwError(ErrorNumber::TypeMismatch, QStringLiteral("Type mismatch"));
-            code = m_environment.GetLanguageCode(lcid);
-        }
-        m_page.txtHandlerProfileLanguage->setText(m_environment.GetLanguageNameFromCode(code));
+        m_page.txtHandlerProfileLanguage->setText(
+            languageName(m_state.cache.rsCallHandler.field(QStringLiteral("Language")), m_state.DefaultTUILanguage, m_environment));
     });
 }
 
@@ -255,27 +228,6 @@ void CallHandlerSection::showRecipient()
 
 void CallHandlerSection::showMessageSettings()
 {
-    Recordset& ch = m_state.cache.rsCallHandler;
-    step([&] { m_page.txtHandlerMessagesMaxMessageLength->setText(numberText(ch.field(QStringLiteral("MaxMsgLen")).toDouble())); });
-    step([&] {
-        const Variant edit = ch.field(QStringLiteral("EditMsg"));
-        m_page.chkHandlerMessagesCanEditMessages->setChecked(!edit.isNull() && edit.toBool());
-    });
-    step([&] {
-        const Variant urgent = ch.field(QStringLiteral("SendUrgentMsg"));
-        QString text = QStringLiteral("Ask Caller");
-        if (!urgent.isNull() && urgent.toDouble() == 0)
-            text = QStringLiteral("Never");
-        else if (!urgent.isNull() && urgent.toDouble() == 1)
-            text = QStringLiteral("Always");
-        QComboBox* list = m_page.cmbHandlerMessagesCanMarkUrgent;
-        list->setCurrentIndex(list->findText(text));
-    });
-    step([&] {
-        const QString destination = ch.field(QStringLiteral("AfterMessageObjectID")).textOrEmpty();
-        const QString conversation = ch.field(QStringLiteral("AfterMessageConversation")).textOrEmpty();
-        const qint16 action = ch.field(QStringLiteral("AfterMessageAction")).toInt16();
-        m_page.txtHandlerMessagesAfterMessageAction->setText(
-            ConstructActionString(m_state.cache, m_state.prompts, conversation, action, destination));
-    });
+    ::showMessageSettings(m_state, {m_page.txtHandlerMessagesMaxMessageLength, m_page.chkHandlerMessagesCanEditMessages,
+                                    m_page.cmbHandlerMessagesCanMarkUrgent, m_page.txtHandlerMessagesAfterMessageAction});
 }

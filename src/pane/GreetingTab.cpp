@@ -104,3 +104,15 @@ GreetingControls GreetingTab::controls() const
 {
     return {enabled, allowInput, source, repeat, afterGreeting, changeAfterGreeting, streamPath, objectId};
 }
+
+GreetingPageControls greetingPageControls(QTabWidget* tabs, const std::array<GreetingTab*, GreetingCount>& greetings)
+{
+    GreetingPageControls page;
+    page.tabs = tabs;
+    for (int i = 0; i < GreetingCount; ++i) {
+        GreetingTab* tab = greetings[size_t(i)];
+        page.frames[size_t(i)] = tab->parentWidget();
+        page.greetings[size_t(i)] = tab->controls();
+    }
+    return page;
+}

@@ -3,12 +3,14 @@
 #include "pane/PaneControls.h"
 
 #include <QWidget>
+#include <array>
 
 class QCheckBox;
 class QComboBox;
 class QFormLayout;
 class QLineEdit;
 class QPushButton;
+class QTabWidget;
 
 // The control names of one page's greeting tabs; a control's objectName is its name, "_" and
 // the greeting index.
@@ -49,3 +51,6 @@ public:
     QLineEdit* streamPath;
     QLineEdit* objectId;
 };
+
+// A page's greeting tab control with the greetings on its frames, as the editors see them.
+GreetingPageControls greetingPageControls(QTabWidget* tabs, const std::array<GreetingTab*, GreetingCount>& greetings);

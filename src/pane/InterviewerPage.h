@@ -1,13 +1,17 @@
 #pragma once
 
 #include "pane/FramedTabs.h"
+#include "pane/PaneControls.h"
 
 #include <QWidget>
 
 class QGroupBox;
 class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
 
-// The "Interviewer" page of the property pane.
+// The "Interviewer" page of the property pane: the interview handler's profile and its questions.
 class InterviewerPage : public QWidget {
     Q_OBJECT
 public:
@@ -15,7 +19,31 @@ public:
 
     void tabInterviewerInfo_Click(int PreviousTab);
 
+    // Empties every control of the page; the question list keeps its header only.
+    void clear();
+    InterviewQuestionControls questionControls() const;
+
     FramedTabs* tabInterviewerInfo;
-    QGroupBox* frameSonotropeInterviewQuestions;
+
+    // "Profile"
+    QLineEdit* txtInterviewerDisplayName;
+    QLineEdit* txtInterviewerAlias;
+    QLineEdit* txtInterviewerExtension;
+    QLineEdit* txtInterviewerLanguage;
+    QLineEdit* txtInterviewerOwner;
+    QPushButton* cmdInterviewerProfileSetOwner;
+    QLineEdit* txtInterviewerRecipient;
+    QPushButton* cmdInterviewerProfileSetRecipient;
+    QLineEdit* txtInterviewerAfterMessageAction;
+    QPushButton* cmdInterviewerProfileChangeAfterMessageAction;
     QLabel* lblSAInterviewerJump;
+
+    // "Questions"
+    QGroupBox* frameSonotropeInterviewQuestions;
+    QPushButton* cmdInterviewerRecord;
+    QPushButton* cmdInterviewQuestionsAdd;
+    QPushButton* cmdInterviewQuestionsDelete;
+    QPushButton* cmdInterviewQuestionsMoveUp;
+    QPushButton* cmdInterviewQuestionsMoveDown;
+    QTableWidget* gridInterviewQuestions;
 };

@@ -7,6 +7,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QRadioButton;
+class QTableWidget;
 class QTabWidget;
 class QWidget;
 
@@ -54,3 +55,26 @@ struct TransferRuleControls {
 };
 
 using HandlerTransferControls = std::array<TransferRuleControls, TransferRuleCount>;
+
+// The columns of the interview question list, by their keys.
+namespace QuestionColumn {
+enum : int {
+    Label = 0,       // hidden: the row's number as loaded
+    Question = 1,    // the question's text
+    AnswerLimit = 2, // the reply limit in seconds
+    ObjectID = 3,    // hidden: InterviewQuestionObjectID
+    StreamPath = 4,  // hidden: the question's recording
+    Count = 5
+};
+} // namespace QuestionColumn
+
+// The interviewer page's question list: row r (from 0) of the grid is question r + 1, the list's
+// header being its row 0.
+struct InterviewQuestionControls {
+    QTableWidget* grid = nullptr;        // gridInterviewQuestions
+    QAbstractButton* add = nullptr;      // cmdInterviewQuestionsAdd
+    QAbstractButton* remove = nullptr;   // cmdInterviewQuestionsDelete
+    QAbstractButton* moveUp = nullptr;   // cmdInterviewQuestionsMoveUp
+    QAbstractButton* moveDown = nullptr; // cmdInterviewQuestionsMoveDown
+    QAbstractButton* record = nullptr;   // cmdInterviewerRecord
+};

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QString>
 
 // Pages lay their controls out as labelled forms on their frames.
@@ -48,4 +52,63 @@ template <typename T>
 T* addElementRow(QFormLayout* form, const QString& caption, T* control, const char* name, int index)
 {
     return namedElement(addRow(form, caption, control, name), name, index);
+}
+
+// A box that shows what the program fills in; the administrator changes it through other means.
+inline QLineEdit* addReadOnly(QFormLayout* form, const QString& caption, const char* name)
+{
+    QLineEdit* box = addRow(form, caption, new QLineEdit, name);
+    box->setReadOnly(true);
+    return box;
+}
+
+// A read-only box with its "Set" button beside it.
+inline QLineEdit* addBoxWithButton(QFormLayout* form, const QString& caption, const char* boxName, QPushButton*& button,
+                                   const char* buttonName)
+{
+    auto* box = new QLineEdit;
+    box->setObjectName(QLatin1String(boxName));
+    box->setReadOnly(true);
+    button = new QPushButton(QStringLiteral("Set"));
+    button->setObjectName(QLatin1String(buttonName));
+    auto* row = new QHBoxLayout;
+    row->addWidget(box, 1);
+    row->addWidget(button);
+    auto* label = new QLabel(caption);
+    label->setBuddy(box);
+    form->addRow(label, row);
+    return box;
+}
+
+// A box for a number of seconds, "(seconds)" after it.
+inline QLineEdit* addSecondsRow(QFormLayout* form, const QString& caption, const char* name, int maxLength)
+{
+    auto* box = new QLineEdit;
+    box->setObjectName(QLatin1String(name));
+    box->setMaxLength(maxLength);
+    auto* row = new QHBoxLayout;
+    row->addWidget(box);
+    row->addWidget(new QLabel(QStringLiteral("(seconds)")));
+    row->addStretch();
+    auto* label = new QLabel(caption);
+    label->setBuddy(box);
+    form->addRow(label, row);
+    return box;
+}
+
+// The frame a media control is created in, with the record button beside it.
+inline QGroupBox* addPlayerRow(QBoxLayout* layout, const char* frameName, QPushButton*& record, const char* recordName,
+                               const QString& toolTip)
+{
+    auto* row = new QHBoxLayout;
+    auto* frame = new QGroupBox;
+    frame->setObjectName(QLatin1String(frameName));
+    frame->setMinimumHeight(60);
+    row->addWidget(frame, 1);
+    record = new QPushButton(QStringLiteral("Record"));
+    record->setObjectName(QLatin1String(recordName));
+    record->setToolTip(toolTip);
+    row->addWidget(record);
+    layout->addLayout(row);
+    return frame;
 }

@@ -39,7 +39,10 @@ public:
 
     // The call handler page's greeting tabs and transfer rules, for their editors.
     virtual GreetingPageControls handlerGreetingControls() const = 0;
+    virtual GreetingPageControls subscriberGreetingControls() const = 0;
     virtual HandlerTransferControls handlerTransferControls() const = 0;
+    // The interviewer page's question list, for its editors.
+    virtual InterviewQuestionControls interviewQuestionControls() const = 0;
     // The call handler whose greetings and transfer rules a page shows (for the subscriber page,
     // the subscriber's own handler); empty while the page shows none. The editors find their rows
     // by it, whatever the shared recordsets stand on meanwhile.

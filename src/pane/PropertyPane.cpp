@@ -136,10 +136,15 @@ bool PropertyPane::ShowNodeTypeTab(qint16 nodeType)
 void PropertyPane::setGreetingOperations(GreetingOperations* greetings)
 {
     m_callHandler->setGreetingOperations(greetings);
+    m_subscriber->setGreetingOperations(greetings);
     disconnect(m_greetingTabClick);
-    if (greetings)
-        m_greetingTabClick = connectGuarded(m_state.prompts, m_callHandler->tabHandlerGreetingInfo, &FramedTabs::Click, this,
-                                            [greetings](int previous) { greetings->tabHandlerGreetingInfo_Click(previous); });
+    disconnect(m_subscriberGreetingTabClick);
+    if (!greetings)
+        return;
+    m_greetingTabClick = connectGuarded(m_state.prompts, m_callHandler->tabHandlerGreetingInfo, &FramedTabs::Click, this,
+                                        [greetings](int previous) { greetings->tabHandlerGreetingInfo_Click(previous); });
+    m_subscriberGreetingTabClick = connectGuarded(m_state.prompts, m_subscriber->tabSubscriberGreetings, &FramedTabs::Click, this,
+                                                  [greetings](int previous) { greetings->tabSubscriberGreetings_Click(previous); });
 }
 
 void PropertyPane::setCurrentObjectName(const QString& name)
@@ -351,9 +356,19 @@ GreetingPageControls PropertyPane::handlerGreetingControls() const
     return m_callHandler->greetingControls();
 }
 
+GreetingPageControls PropertyPane::subscriberGreetingControls() const
+{
+    return m_subscriber->greetingControls();
+}
+
 HandlerTransferControls PropertyPane::handlerTransferControls() const
 {
     return m_callHandler->transferControls();
+}
+
+InterviewQuestionControls PropertyPane::interviewQuestionControls() const
+{
+    return m_interviewer->questionControls();
 }
 
 QString PropertyPane::ShownCallHandlerID(EditorPage page) const

@@ -50,11 +50,15 @@ public:
     SonotropeCtrl* mediaControl(MediaControl which) const override;
     void addMediaControlListener(MediaControlListener listener) override;
     GreetingPageControls handlerGreetingControls() const override;
+    GreetingPageControls subscriberGreetingControls() const override;
     HandlerTransferControls handlerTransferControls() const override;
+    InterviewQuestionControls interviewQuestionControls() const override;
     QString ShownCallHandlerID(EditorPage page) const override;
     FieldValidation& fieldValidation() override { return *m_fieldValidation; }
 
     void tabInfoTab_Click(int PreviousTab);
+    // Stops the three media controls, each failure passed over.
+    void stopMediaControls();
 
     SubscriberPage& subscriberPage() const { return *m_subscriber; }
     CallHandlerPage& callHandlerPage() const { return *m_callHandler; }
@@ -78,7 +82,6 @@ public:
     };
 
 private:
-    void stopMediaControls();
     void loadSection(Tab tab, const QString& strObjectID, bool stopFirst);
     void loadLeaf(const QString& action);
     void loadObject(const QString& strObjectID, qint16 iObjectType);
@@ -98,6 +101,7 @@ private:
     std::vector<MediaControlListener> m_mediaControlListeners;
     FieldValidation* m_fieldValidation;
     QMetaObject::Connection m_greetingTabClick;
+    QMetaObject::Connection m_subscriberGreetingTabClick;
     int m_loading = 0;
     struct PendingLoad {
         QString strObjectID;

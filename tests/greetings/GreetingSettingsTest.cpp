@@ -152,3 +152,27 @@ TEST_F(GreetingSettingsTest, AfterTheSharedRowsMovedToAnotherHandlerTheShownOneI
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GreetingSettingsTest, TheSubscriberPagesBoxesWriteTheirOwnHandlersGreetingsWhereverTheRowsStand)
+{
+    show("amoreno_ch", 1);
+    // The call handler page shown since: the shared rows now stand on another handler's greetings.
+    show("salesch");
+    const QString salesBusy = greetingColumn("salesch", "Busy", "TimeExpires").textOrEmpty();
+    const int lines = updateLines().size();
+
+    control<QCheckBox>("chkSubscriberGreetingEnabled_2")->click();
+    EXPECT_EQ(greetingColumn("amoreno_ch", "Busy", "TimeExpires"), Variant::null());
+    EXPECT_TRUE(enabled("chkSubscriberGreetingAllowInput_2"));
+    control<QCheckBox>("chkSubscriberGreetingAllowInput_0")->click();
+    EXPECT_EQ(greetingColumn("amoreno_ch", "Standard", "IgnoreDigits").toText(), "1");
+
+    EXPECT_EQ(newLines(lines), QStringList({logLine("MessagingRule", "Busy", "amoreno_ch", "TimeExpires", "(NULL)"),
+                                            logLine("MessagingRule", "Standard", "amoreno_ch", "IgnoreDigits", " 1")}));
+    EXPECT_EQ(greetingColumn("salesch", "Busy", "TimeExpires").textOrEmpty(), salesBusy);
+    EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+}
+
+} // namespace

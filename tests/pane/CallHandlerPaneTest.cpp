@@ -16,30 +16,7 @@ const QString kFuture = "2030-01-01 00:00:00";
 const QStringList kWatched = {"CallHandler", "MessagingRule", "ContactRule", "DTMFAccessID", "Subscriber"};
 
 struct CallHandlerPaneSite : PaneFixture {
-    QString tables() const
-    {
-        QString all;
-        for (const QString& table : kWatched)
-            all += table + ":\n" + f.site.tableText(table) + "\n";
-        return all;
-    }
-    // Greetings named, so that only the repair under test makes files.
-    void nameEveryGreetingFile() const
-    {
-        f.site.exec("UPDATE MessagingRule SET StreamPath = 'g_' || MessagingRuleObjectID || '.wav' "
-                    "WHERE coalesce(StreamPath, '') = ''");
-    }
-
-    void expectShown(const QList<std::pair<QString, QString>>& expected) const
-    {
-        for (const auto& [name, text] : expected)
-            EXPECT_EQ(shown(name), text) << name.toStdString();
-    }
-    void expectEnabled(const QStringList& names, bool on) const
-    {
-        for (const QString& name : names)
-            EXPECT_EQ(enabled(name), on) << name.toStdString();
-    }
+    QString tables() const { return tablesText(kWatched); }
 };
 
 class CallHandlerPane : public ::testing::Test, public CallHandlerPaneSite {};

@@ -1,0 +1,48 @@
+#include "greetings/SoundBinding.h"
+
+#include "runtime/ErrorHandling.h"
+#include "widgets/PendingEvents.h"
+#include "widgets/SonotropeCtrl.h"
+
+namespace {
+
+bool notReady(const RuntimeError& e)
+{
+    return e.number() == ErrorNumber::ProviderFailure;
+}
+
+} // namespace
+
+SoundBindingSteps::SoundBindingSteps(SonotropeCtrl& control, UserPrompts& prompts, QString errorPrefix)
+    : m_control(control),
+      m_prompts(prompts),
+      m_errorPrefix(std::move(errorPrefix))
+{
+}
+
+void SoundBindingSteps::operator()(const std::function<void()>& body)
+{
+    if (m_ended)
+        return;
+    try {
+        body();
+    } catch (const RuntimeError& e) {
+        if (!notReady(e)) {
+            m_prompts.msgBox(m_errorPrefix + e.description());
+            return;
+        }
+        m_ended = true;
+        for (int retry = 0; retry < 2; ++retry) {
+            letPaintEventsRun();
+            try {
+                m_control.LoadSound();
+                return;
+            } catch (const RuntimeError& again) {
+                if (!notReady(again)) {
+                    m_prompts.msgBox(m_errorPrefix + again.description());
+                    return;
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class SonotropeCtrl;
+class UserPrompts;
+
+// The steps of binding a media control to a sound. A control that is not ready gets two more
+// loads, after which the binding ends; any other failure is shown after the handler's prefix and
+// the next step runs.
+class SoundBindingSteps {
+public:
+    SoundBindingSteps(SonotropeCtrl& control, UserPrompts& prompts, QString errorPrefix);
+
+    void operator()(const std::function<void()>& body);
+
+private:
+    SonotropeCtrl& m_control;
+    UserPrompts& m_prompts;
+    QString m_errorPrefix;
+    bool m_ended = false;
+};
