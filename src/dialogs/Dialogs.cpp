@@ -2,8 +2,10 @@
 
 #include "dialogs/GetHandlerDialog.h"
 #include "dialogs/ObjectSearchDialog.h"
+#include "dialogs/ScheduleEditor.h"
 
 #include <QTabWidget>
+#include <functional>
 
 Dialogs::Dialogs(SharedState& state, QWidget* parent)
     : m_state(state),
@@ -80,4 +82,26 @@ DialogOperations::SearchResult Dialogs::frmInterviewerSearch()
 DialogOperations::SearchResult Dialogs::frmDistributionListSearch()
 {
     return search<::frmDistributionListSearch>();
+}
+
+namespace {
+
+template <typename Window>
+void showTool(QPointer<Window>& window, const std::function<Window*()>& make)
+{
+    if (!window) {
+        window = make();
+        // Closing ends the window: the next showing loads a new one.
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+void Dialogs::frmSchedules()
+{
+    showTool<::frmSchedules>(m_schedules, [this] { return new ::frmSchedules(m_state, m_parent); });
 }

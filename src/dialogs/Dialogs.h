@@ -9,6 +9,7 @@
 class QWidget;
 class SharedState;
 class frmMakeNewInterviewer;
+class frmSchedules;
 
 // The real dialogs: each showing builds its window over the given parent, runs it modally and
 // hands back what its results hold when it closes. The Get dialogs open their template searches
@@ -28,6 +29,7 @@ public:
     SearchResult frmCallHandlerSearch() override;
     SearchResult frmInterviewerSearch() override;
     SearchResult frmDistributionListSearch() override;
+    void frmSchedules() override;
 
     // Get Call Handler starts each showing with the template used last.
     QString strTemplateObjectID;
@@ -42,4 +44,6 @@ private:
     // Get Interviewer is hidden, not closed, after a Create: its next showing finds it as it was.
     std::unique_ptr<::frmMakeNewInterviewer> m_interviewer;
     GetHandlerResult m_interviewerResult;
+    // The tool windows delete themselves when closed.
+    QPointer<::frmSchedules> m_schedules;
 };
