@@ -56,5 +56,6 @@ public:
 
     // The tool windows: each exists once and is shown without being modal; the call returns at
     // once. A window that is open is brought to the front as it is, not loaded again.
-    virtual void frmSchedules() = 0; // the schedule editor
+    virtual void frmSchedules() = 0;           // the schedule editor
+    virtual void frmAvailableExtensions() = 0; // the free extensions of a range
 };

@@ -1,5 +1,6 @@
 #include "dialogs/Dialogs.h"
 
+#include "dialogs/AvailableExtensions.h"
 #include "dialogs/GetHandlerDialog.h"
 #include "dialogs/ObjectSearchDialog.h"
 #include "dialogs/ScheduleEditor.h"
@@ -104,4 +105,9 @@ void showTool(QPointer<Window>& window, const std::function<Window*()>& make)
 void Dialogs::frmSchedules()
 {
     showTool<::frmSchedules>(m_schedules, [this] { return new ::frmSchedules(m_state, m_parent); });
+}
+
+void Dialogs::frmAvailableExtensions()
+{
+    showTool<::frmAvailableExtensions>(m_availableExtensions, [this] { return new ::frmAvailableExtensions(m_state, m_parent); });
 }

@@ -10,6 +10,7 @@ class QWidget;
 class SharedState;
 class frmMakeNewInterviewer;
 class frmSchedules;
+class frmAvailableExtensions;
 
 // The real dialogs: each showing builds its window over the given parent, runs it modally and
 // hands back what its results hold when it closes. The Get dialogs open their template searches
@@ -30,6 +31,7 @@ public:
     SearchResult frmInterviewerSearch() override;
     SearchResult frmDistributionListSearch() override;
     void frmSchedules() override;
+    void frmAvailableExtensions() override;
 
     // Get Call Handler starts each showing with the template used last.
     QString strTemplateObjectID;
@@ -46,4 +48,5 @@ private:
     GetHandlerResult m_interviewerResult;
     // The tool windows delete themselves when closed.
     QPointer<::frmSchedules> m_schedules;
+    QPointer<::frmAvailableExtensions> m_availableExtensions;
 };

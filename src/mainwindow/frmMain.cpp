@@ -148,8 +148,8 @@ void frmMain::buildMenus()
 
     Extensions = named(menuBar()->addMenu(QStringLiteral("E&xtensions")), "Extensions");
     mnuFindExtension = named(Extensions->addAction(QStringLiteral("&Find extension in database")), "mnuFindExtension");
-    mnuFindAvailable =
-        named(disabledItem(Extensions, QStringLiteral("Show all &available extensions in range")), "mnuFindAvailable");
+    mnuFindAvailable = named(Extensions->addAction(QStringLiteral("Show all &available extensions in range")), "mnuFindAvailable");
+    connectGuarded(m_state.prompts, mnuFindAvailable, &QAction::triggered, this, [this] { mnuFindAvailable_Click(); });
     named(Extensions->addSeparator(), "seperator9");
     mnuTransferString = named(disabledItem(Extensions, QStringLiteral("Find a &transfer string")), "mnuTransferString");
     mnuSchedules = named(Extensions->addAction(QStringLiteral("Schedules")), "mnuSchedules");
@@ -318,6 +318,12 @@ void frmMain::mnuSchedules_Click()
 {
     if (m_parts.dialogs)
         m_parts.dialogs->frmSchedules();
+}
+
+void frmMain::mnuFindAvailable_Click()
+{
+    if (m_parts.dialogs)
+        m_parts.dialogs->frmAvailableExtensions();
 }
 
 void frmMain::Exit_Click()

@@ -65,6 +65,7 @@ public:
     void mnuViewLogs_Click();
     // The Extensions menu's tool windows.
     void mnuSchedules_Click();
+    void mnuFindAvailable_Click();
 
     // The window's outer size in twips, as the layout rule measures it.
     double outerWidthTwips() const;

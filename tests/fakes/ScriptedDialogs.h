@@ -49,6 +49,7 @@ public:
         return answer(QStringLiteral("frmDistributionListSearch"), m_distributionListSearches);
     }
     void frmSchedules() override { shown << QStringLiteral("frmSchedules"); }
+    void frmAvailableExtensions() override { shown << QStringLiteral("frmAvailableExtensions"); }
 
     void pickInterviewer(const QString& id) { m_interviewers.push_back({false, id, QString()}); }
     void pickDirectoryHandler(const QString& id) { m_directoryHandlers.push_back({false, id, QString()}); }
