@@ -58,4 +58,5 @@ public:
     // once. A window that is open is brought to the front as it is, not loaded again.
     virtual void frmSchedules() = 0;           // the schedule editor
     virtual void frmAvailableExtensions() = 0; // the free extensions of a range
+    virtual void frmFindTransferString() = 0;  // the transfer rules that dial a string
 };

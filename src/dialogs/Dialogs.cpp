@@ -4,6 +4,7 @@
 #include "dialogs/GetHandlerDialog.h"
 #include "dialogs/ObjectSearchDialog.h"
 #include "dialogs/ScheduleEditor.h"
+#include "dialogs/TransferStringFinder.h"
 
 #include <QTabWidget>
 #include <functional>
@@ -110,4 +111,9 @@ void Dialogs::frmSchedules()
 void Dialogs::frmAvailableExtensions()
 {
     showTool<::frmAvailableExtensions>(m_availableExtensions, [this] { return new ::frmAvailableExtensions(m_state, m_parent); });
+}
+
+void Dialogs::frmFindTransferString()
+{
+    showTool<::frmFindTransferString>(m_transferString, [this] { return new ::frmFindTransferString(m_state, m_parent); });
 }

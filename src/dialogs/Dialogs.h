@@ -11,6 +11,7 @@ class SharedState;
 class frmMakeNewInterviewer;
 class frmSchedules;
 class frmAvailableExtensions;
+class frmFindTransferString;
 
 // The real dialogs: each showing builds its window over the given parent, runs it modally and
 // hands back what its results hold when it closes. The Get dialogs open their template searches
@@ -32,6 +33,7 @@ public:
     SearchResult frmDistributionListSearch() override;
     void frmSchedules() override;
     void frmAvailableExtensions() override;
+    void frmFindTransferString() override;
 
     // Get Call Handler starts each showing with the template used last.
     QString strTemplateObjectID;
@@ -49,4 +51,6 @@ private:
     // The tool windows delete themselves when closed.
     QPointer<::frmSchedules> m_schedules;
     QPointer<::frmAvailableExtensions> m_availableExtensions;
+    // Exit hides this one: shown again, it has its text and option as they were.
+    QPointer<::frmFindTransferString> m_transferString;
 };

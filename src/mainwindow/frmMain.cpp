@@ -151,7 +151,8 @@ void frmMain::buildMenus()
     mnuFindAvailable = named(Extensions->addAction(QStringLiteral("Show all &available extensions in range")), "mnuFindAvailable");
     connectGuarded(m_state.prompts, mnuFindAvailable, &QAction::triggered, this, [this] { mnuFindAvailable_Click(); });
     named(Extensions->addSeparator(), "seperator9");
-    mnuTransferString = named(disabledItem(Extensions, QStringLiteral("Find a &transfer string")), "mnuTransferString");
+    mnuTransferString = named(Extensions->addAction(QStringLiteral("Find a &transfer string")), "mnuTransferString");
+    connectGuarded(m_state.prompts, mnuTransferString, &QAction::triggered, this, [this] { mnuTransferString_Click(); });
     mnuSchedules = named(Extensions->addAction(QStringLiteral("Schedules")), "mnuSchedules");
     mnuSchedules->setVisible(false);
     connectGuarded(m_state.prompts, mnuSchedules, &QAction::triggered, this, [this] { mnuSchedules_Click(); });
@@ -324,6 +325,12 @@ void frmMain::mnuFindAvailable_Click()
 {
     if (m_parts.dialogs)
         m_parts.dialogs->frmAvailableExtensions();
+}
+
+void frmMain::mnuTransferString_Click()
+{
+    if (m_parts.dialogs)
+        m_parts.dialogs->frmFindTransferString();
 }
 
 void frmMain::Exit_Click()

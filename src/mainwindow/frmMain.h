@@ -66,6 +66,7 @@ public:
     // The Extensions menu's tool windows.
     void mnuSchedules_Click();
     void mnuFindAvailable_Click();
+    void mnuTransferString_Click();
 
     // The window's outer size in twips, as the layout rule measures it.
     double outerWidthTwips() const;

@@ -50,6 +50,7 @@ public:
     }
     void frmSchedules() override { shown << QStringLiteral("frmSchedules"); }
     void frmAvailableExtensions() override { shown << QStringLiteral("frmAvailableExtensions"); }
+    void frmFindTransferString() override { shown << QStringLiteral("frmFindTransferString"); }
 
     void pickInterviewer(const QString& id) { m_interviewers.push_back({false, id, QString()}); }
     void pickDirectoryHandler(const QString& id) { m_directoryHandlers.push_back({false, id, QString()}); }
