@@ -161,6 +161,11 @@ frmSchedules::frmSchedules(SharedState& state, QWidget* parent)
 {
     setObjectName(kForm);
     setWindowTitle(QStringLiteral("Schedules"));
+    // The window is measured for an 8-point face, as the main window is: a larger one would not
+    // fit the weekdays over their columns.
+    QFont face = font();
+    face.setPointSize(8);
+    setFont(face);
 
     times = new ScheduleGridModel(this);
     gridTimes = named(new QTableView(this), "gridTimes");
@@ -168,7 +173,10 @@ frmSchedules::frmSchedules(SharedState& state, QWidget* parent)
     gridTimes->verticalHeader()->hide();
     gridTimes->setSelectionMode(QAbstractItemView::SingleSelection);
     gridTimes->setAccessibleName(QStringLiteral("Quarter hours of the week"));
-    gridTimes->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The week fits the grid's width; a row is one line of text high.
+    gridTimes->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    gridTimes->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    gridTimes->verticalHeader()->setDefaultSectionSize(gridTimes->fontMetrics().height() + 6);
     cmbSchedules = named(new QComboBox(this), "cmbSchedules");
     cmbSchedules->setEditable(false);
     cmbSchedules->setAccessibleName(QStringLiteral("Schedule"));
@@ -182,9 +190,9 @@ frmSchedules::frmSchedules(SharedState& state, QWidget* parent)
     setTabOrder(gridTimes, cmdSave);
     setTabOrder(cmdSave, cmdExit);
 
-    Twips::place(gridTimes, 0, 0, 7215, 5000);
-    Twips::place(cmbSchedules, 7335, 120, 2160, 315);
-    Twips::place(chkObserveHolidays, 7335, 600, 2160, 255);
+    Twips::place(gridTimes, 0, 0, 7425, 5000);
+    Twips::place(cmbSchedules, 7530, 120, 1980, 315);
+    Twips::place(chkObserveHolidays, 7530, 600, 1980, 255);
     resize(Twips::toPixelsX(kWidth - kFrameWidth, this), Twips::toPixelsY(7200 - kFrameHeight, this));
 
     UserPrompts& prompts = state.prompts;
@@ -373,8 +381,8 @@ void frmSchedules::Form_Resize()
     const QRect g = gridTimes->geometry();
     Twips::place(gridTimes, Twips::fromPixelsX(g.x(), this), Twips::fromPixelsY(g.y(), this), Twips::fromPixelsX(g.width(), this),
                  outerHeight - kGridMargin);
-    Twips::place(cmdSave, 7335, outerHeight - kButtonsMargin, 1035, 375);
-    Twips::place(cmdExit, 8460, outerHeight - kButtonsMargin, 1035, 375);
+    Twips::place(cmdSave, 7530, outerHeight - kButtonsMargin, 945, 375);
+    Twips::place(cmdExit, 8565, outerHeight - kButtonsMargin, 945, 375);
 }
 
 void frmSchedules::resizeEvent(QResizeEvent* event)

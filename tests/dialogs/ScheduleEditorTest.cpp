@@ -192,6 +192,22 @@ TEST_F(ScheduleEditorTest, SaveWritesTheShownTicksExactlyAndOnlyIntoTheChosenSch
     // The other schedules are untouched, and nothing went to the change log or a file beside the program.
     EXPECT_EQ(otherRows("Extended Hours"), others);
     EXPECT_FALSE(QFile::exists(QDir(f.programFolder.path()).filePath("Temp.bin")));
+    EXPECT_FALSE(f.changeLogText().contains("Schedule")) << f.changeLogText().toStdString();
+}
+
+TEST_F(ScheduleEditorTest, WithNoScheduleTheWindowOpensEmptyAndSavesNothing)
+{
+    f.site.exec("DELETE FROM Schedule");
+    frmSchedules w(*f.state);
+    const QString noRecord = "(error):3021 (Either BOF or EOF is True, or the current record has been deleted. Requested "
+                             "operation requires a current record.) in procedure Form_Load of Form frmSchedules";
+    EXPECT_EQ(f.prompts.messages, QStringList({noRecord, noRecord}));
+    EXPECT_EQ(w.cmbSchedules->count(), 0);
+    EXPECT_EQ(w.times->index(95, 0).data().toString(), "23:45");
+    f.prompts.messages.clear();
+    w.cmdSave->click();
+    EXPECT_EQ(f.prompts.messages, QStringList({kNotFound}));
+    EXPECT_EQ(f.site.scalar("SELECT count(*) FROM Schedule").toInt32(), 0);
 }
 
 TEST_F(ScheduleEditorTest, EachChoiceReadsTheDatabaseSoNoStaleOrLeftoverTickIsSavedBack)
