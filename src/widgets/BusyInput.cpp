@@ -56,6 +56,16 @@ void BusyInput::letEventsRun()
 
 bool BusyInput::eventFilter(QObject* watched, QEvent* event)
 {
+    // Closing another window would run its handlers (the main window's ends the program) in the
+    // middle of this procedure: it is refused, and can be asked for again afterwards.
+    if (event->type() == QEvent::Close) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->isWindow() && m_stopControl && widget != m_stopControl->window()) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
     if (!isUserInput(event->type()))
         return false;
     // A window hands its input on to the control under the pointer or with the focus: the

@@ -6,8 +6,9 @@
 class QWidget;
 
 // While a long procedure runs inside a handler: the windows repaint, but the administrator's
-// input reaches only the one control that may stop it (its window's Exit); clicks and keys
-// anywhere else are dropped, so no other handler starts in the middle of this one.
+// input reaches only the one control that may stop it (its window's Exit) and that window's close
+// box; clicks and keys anywhere else are dropped and other windows stay open, so no other handler
+// starts in the middle of this one.
 class BusyInput : public QObject {
 public:
     explicit BusyInput(QWidget* stopControl);

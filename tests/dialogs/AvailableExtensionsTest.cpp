@@ -234,6 +234,7 @@ TEST_F(AvailableExtensionsTest, ASearchRepaintsItsProgressTakesNoOtherInputAndSt
         sawBusy = w->ProgressBar->isVisible() && !w->cmdSearch->isEnabled() && !w->cmdExport->isEnabled()
                   && w->cursor().shape() == Qt::WaitCursor && w->searching();
         QTest::mouseClick(&elsewhere, Qt::LeftButton);
+        elsewhere.close();
         QTest::mouseClick(w->listAvailableExtensions->viewport(), Qt::LeftButton);
         w->cmdSearch_Click(); // a second search does not start inside the first
         QTest::mouseClick(w->cmdExit, Qt::LeftButton);
@@ -244,6 +245,7 @@ TEST_F(AvailableExtensionsTest, ASearchRepaintsItsProgressTakesNoOtherInputAndSt
     EXPECT_TRUE(clicked);
     EXPECT_TRUE(sawBusy);
     EXPECT_EQ(elsewhereClicks, 0);
+    EXPECT_TRUE(elsewhere.isVisible());
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull()); // Exit closed the window once the scan had stopped
     EXPECT_EQ(f.prompts.messages, QStringList());
@@ -256,6 +258,24 @@ TEST_F(AvailableExtensionsTest, ASearchRepaintsItsProgressTakesNoOtherInputAndSt
     // Input reaches every control again.
     QTest::mouseClick(&elsewhere, Qt::LeftButton);
     EXPECT_EQ(elsewhereClicks, 1);
+
+    // The close box stops a search the same way, and the window goes once the scan has stopped.
+    const QPointer<frmAvailableExtensions> second = next;
+    int lastValue = 0;
+    QObject::connect(next->ProgressBar, &QProgressBar::valueChanged, next, [&](int value) {
+        lastValue = value;
+        if (value == 10) {
+            second->close();
+            EXPECT_TRUE(second->isVisible());
+        }
+    });
+    next->txtStartRange->setText(QStringLiteral("1000"));
+    next->txtEndRange->setText(QStringLiteral("6000"));
+    next->cmdSearch->click();
+    EXPECT_EQ(lastValue, 10);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(second.isNull());
+    EXPECT_EQ(f.prompts.messages, QStringList());
 }
 
 TEST(AvailableExtensionsMenuTest, TheMenuItemShowsTheFinder)
