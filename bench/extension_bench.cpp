@@ -2,6 +2,7 @@
 // the same run: the free-extension finder searches every number of a range of up to 5,001. The
 // find-extension command's one query is timed for comparison.
 //   extension_bench [SERVER_ROOT]   (without a root, a large site is written to a temporary folder)
+#include "CacheOpenTime.h"
 #include "data/ExtensionSearch.h"
 #include "data/SharedState.h"
 #include "db/Query.h"
@@ -18,12 +19,6 @@
 #include <vector>
 
 namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 struct RangeRun {
     double ms = 0;
@@ -65,26 +60,12 @@ int main(int argc, char** argv)
     state.changeLog.OpenSessionLog(state.changeLog.GenerateNewLogFileName());
 
     // (a) one full open of the cache: the run's own, and two more for a steadier figure
-    std::vector<double> opens;
-    {
-        QElapsedTimer t;
-        t.start();
-        if (!state.cache.OpenDatabaseRecordsets(state.ConnectionString)) {
-            std::fprintf(stderr, "the cache did not open\n");
-            return 1;
-        }
-        opens.push_back(t.nsecsElapsed() / 1e6);
+    const double a = bench::cacheOpenMs(state);
+    if (a < 0) {
+        std::fprintf(stderr, "the cache did not open\n");
+        return 1;
     }
-    for (int i = 0; i < 2; ++i) {
-        RecordsetCache cache(state.connections);
-        QElapsedTimer t;
-        t.start();
-        cache.OpenDatabaseRecordsets(state.ConnectionString);
-        opens.push_back(t.nsecsElapsed() / 1e6);
-        cache.CloseDatabaseRecordsets();
-    }
-    const double a = median(opens);
-    std::printf("(a) OpenDatabaseRecordsets (median of %zu)     %9.1f ms\n", opens.size(), a);
+    std::printf("(a) OpenDatabaseRecordsets (median of 3)     %9.1f ms\n", a);
     std::printf("    the site's dialing domain: \"%s\"\n", qPrintable(state.cache.LocalDialingDomainName));
 
     // (b) 5,001 searches where every number is a subscriber's, (c) where nearly all are free: the

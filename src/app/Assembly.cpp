@@ -67,7 +67,7 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_pane->setCurrentObjectLabel(m_window->currentObjectLabel());
     OutlineGrid& grid = *m_treeGrid;
     m_pane->setCurrentRowText([&grid] { return grid.row() >= 0 ? grid.cellText(grid.row(), TreeColumn::Main) : QString(); });
-    m_window->setParts({m_tree.get(), m_objectList, m_references, m_pane, m_environment.get()});
+    m_window->setParts({m_tree.get(), m_objectList, m_references, m_pane, m_environment.get(), dialogs});
 
     // The editors of the call handler page's greetings and transfer rules, then the section
     // that fills the page (its controls' handlers run while it loads).

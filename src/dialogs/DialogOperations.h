@@ -53,4 +53,10 @@ public:
     virtual SearchResult frmCallHandlerSearch() = 0;      // call handlers but subscribers' own
     virtual SearchResult frmInterviewerSearch() = 0;      // InterviewHandlerObjectID
     virtual SearchResult frmDistributionListSearch() = 0; // SystemDListObjectID
+
+    // The tool windows: each exists once and is shown without being modal; the call returns at
+    // once. A window that is open is brought to the front as it is, not loaded again.
+    virtual void frmSchedules() = 0;           // the schedule editor
+    virtual void frmAvailableExtensions() = 0; // the free extensions of a range
+    virtual void frmFindTransferString() = 0;  // the transfer rules that dial a string
 };

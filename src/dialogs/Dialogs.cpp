@@ -1,9 +1,13 @@
 #include "dialogs/Dialogs.h"
 
+#include "dialogs/AvailableExtensions.h"
 #include "dialogs/GetHandlerDialog.h"
 #include "dialogs/ObjectSearchDialog.h"
+#include "dialogs/ScheduleEditor.h"
+#include "dialogs/TransferStringFinder.h"
 
 #include <QTabWidget>
+#include <functional>
 
 Dialogs::Dialogs(SharedState& state, QWidget* parent)
     : m_state(state),
@@ -80,4 +84,36 @@ DialogOperations::SearchResult Dialogs::frmInterviewerSearch()
 DialogOperations::SearchResult Dialogs::frmDistributionListSearch()
 {
     return search<::frmDistributionListSearch>();
+}
+
+namespace {
+
+template <typename Window>
+void showTool(QPointer<Window>& window, const std::function<Window*()>& make)
+{
+    if (!window) {
+        window = make();
+        // Closing ends the window: the next showing loads a new one.
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+void Dialogs::frmSchedules()
+{
+    showTool<::frmSchedules>(m_schedules, [this] { return new ::frmSchedules(m_state, m_parent); });
+}
+
+void Dialogs::frmAvailableExtensions()
+{
+    showTool<::frmAvailableExtensions>(m_availableExtensions, [this] { return new ::frmAvailableExtensions(m_state, m_parent); });
+}
+
+void Dialogs::frmFindTransferString()
+{
+    showTool<::frmFindTransferString>(m_transferString, [this] { return new ::frmFindTransferString(m_state, m_parent); });
 }

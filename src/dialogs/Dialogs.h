@@ -9,6 +9,9 @@
 class QWidget;
 class SharedState;
 class frmMakeNewInterviewer;
+class frmSchedules;
+class frmAvailableExtensions;
+class frmFindTransferString;
 
 // The real dialogs: each showing builds its window over the given parent, runs it modally and
 // hands back what its results hold when it closes. The Get dialogs open their template searches
@@ -28,6 +31,9 @@ public:
     SearchResult frmCallHandlerSearch() override;
     SearchResult frmInterviewerSearch() override;
     SearchResult frmDistributionListSearch() override;
+    void frmSchedules() override;
+    void frmAvailableExtensions() override;
+    void frmFindTransferString() override;
 
     // Get Call Handler starts each showing with the template used last.
     QString strTemplateObjectID;
@@ -42,4 +48,9 @@ private:
     // Get Interviewer is hidden, not closed, after a Create: its next showing finds it as it was.
     std::unique_ptr<::frmMakeNewInterviewer> m_interviewer;
     GetHandlerResult m_interviewerResult;
+    // The tool windows delete themselves when closed.
+    QPointer<::frmSchedules> m_schedules;
+    QPointer<::frmAvailableExtensions> m_availableExtensions;
+    // Exit hides this one: shown again, it has its text and option as they were.
+    QPointer<::frmFindTransferString> m_transferString;
 };

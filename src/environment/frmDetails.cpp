@@ -56,14 +56,12 @@ void frmDetails::Form_Load()
 
 double frmDetails::outerWidthTwips() const
 {
-    const bool decorated = frameGeometry().size() != geometry().size();
-    return Twips::fromPixelsX(frameGeometry().width(), this) + (decorated ? 0 : kFrameWidth);
+    return Twips::outerWidth(this, kFrameWidth);
 }
 
 double frmDetails::outerHeightTwips() const
 {
-    const bool decorated = frameGeometry().size() != geometry().size();
-    return Twips::fromPixelsY(frameGeometry().height(), this) + (decorated ? 0 : kFrameHeight);
+    return Twips::outerHeight(this, kFrameHeight);
 }
 
 void frmDetails::Form_Resize()

@@ -2,6 +2,7 @@
 
 #include "data/ProcessLifetime.h"
 #include "data/SharedState.h"
+#include "dialogs/DialogOperations.h"
 #include "environment/EnvironmentOperations.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/SlotGuard.h"
@@ -147,12 +148,14 @@ void frmMain::buildMenus()
 
     Extensions = named(menuBar()->addMenu(QStringLiteral("E&xtensions")), "Extensions");
     mnuFindExtension = named(Extensions->addAction(QStringLiteral("&Find extension in database")), "mnuFindExtension");
-    mnuFindAvailable =
-        named(disabledItem(Extensions, QStringLiteral("Show all &available extensions in range")), "mnuFindAvailable");
+    mnuFindAvailable = named(Extensions->addAction(QStringLiteral("Show all &available extensions in range")), "mnuFindAvailable");
+    connectGuarded(m_state.prompts, mnuFindAvailable, &QAction::triggered, this, [this] { mnuFindAvailable_Click(); });
     named(Extensions->addSeparator(), "seperator9");
-    mnuTransferString = named(disabledItem(Extensions, QStringLiteral("Find a &transfer string")), "mnuTransferString");
-    mnuSchedules = named(disabledItem(Extensions, QStringLiteral("Schedules")), "mnuSchedules");
+    mnuTransferString = named(Extensions->addAction(QStringLiteral("Find a &transfer string")), "mnuTransferString");
+    connectGuarded(m_state.prompts, mnuTransferString, &QAction::triggered, this, [this] { mnuTransferString_Click(); });
+    mnuSchedules = named(Extensions->addAction(QStringLiteral("Schedules")), "mnuSchedules");
     mnuSchedules->setVisible(false);
+    connectGuarded(m_state.prompts, mnuSchedules, &QAction::triggered, this, [this] { mnuSchedules_Click(); });
 
     Help = named(menuBar()->addMenu(QStringLiteral("&Help")), "Help");
     ShowHelp = named(Help->addAction(QStringLiteral("&Help")), "ShowHelp");
@@ -218,16 +221,12 @@ void frmMain::setBusy(bool busy)
 
 double frmMain::outerWidthTwips() const
 {
-    const QRect frame = frameGeometry();
-    const bool decorated = frame.size() != geometry().size();
-    return Twips::fromPixelsX(frame.width(), this) + (decorated ? 0 : kFrameWidth);
+    return Twips::outerWidth(this, kFrameWidth);
 }
 
 double frmMain::outerHeightTwips() const
 {
-    const QRect frame = frameGeometry();
-    const bool decorated = frame.size() != geometry().size();
-    return Twips::fromPixelsY(frame.height(), this) + (decorated ? 0 : kFrameHeight);
+    return Twips::outerHeight(this, kFrameHeight);
 }
 
 void frmMain::Form_Resize()
@@ -314,6 +313,24 @@ void frmMain::mnuViewLogs_Click()
     // The change log's folder, in the desktop's file manager.
     const QString logs = m_state.environment.programFolder.file(QStringLiteral("logs"));
     m_state.environment.urlOpener.openUrl(QUrl::fromLocalFile(logs).toString());
+}
+
+void frmMain::mnuSchedules_Click()
+{
+    if (m_parts.dialogs)
+        m_parts.dialogs->frmSchedules();
+}
+
+void frmMain::mnuFindAvailable_Click()
+{
+    if (m_parts.dialogs)
+        m_parts.dialogs->frmAvailableExtensions();
+}
+
+void frmMain::mnuTransferString_Click()
+{
+    if (m_parts.dialogs)
+        m_parts.dialogs->frmFindTransferString();
 }
 
 void frmMain::Exit_Click()

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+class DialogOperations;
 class EnvironmentOperations;
 class PaneOperations;
 class QAction;
@@ -21,6 +22,7 @@ struct MainWindowParts {
     ReferencesOperations* references = nullptr;
     PaneOperations* pane = nullptr;
     EnvironmentOperations* environment = nullptr;
+    DialogOperations* dialogs = nullptr; // the tool windows of the Extensions menu
 };
 
 // The main window: the tree and the object list on the left, the property pane and the
@@ -61,6 +63,10 @@ public:
     void HelpAbout_Click();
     void mnuCheckForUpdatedVersion_Click();
     void mnuViewLogs_Click();
+    // The Extensions menu's tool windows.
+    void mnuSchedules_Click();
+    void mnuFindAvailable_Click();
+    void mnuTransferString_Click();
 
     // The window's outer size in twips, as the layout rule measures it.
     double outerWidthTwips() const;

@@ -1,6 +1,7 @@
 #include "tree/TreeExport.h"
 
 #include "data/SharedState.h"
+#include "data/TextExport.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/FileDialogs.h"
 #include "runtime/SlotGuard.h"
@@ -9,12 +10,6 @@
 #include <QAction>
 #include <QDir>
 #include <algorithm>
-
-namespace {
-
-const QString kLineEnd = QStringLiteral("\r\n");
-
-} // namespace
 
 TreeExport::TreeExport(SharedState& state, const OutlineGrid& grid, QObject* parent)
     : QObject(parent),
@@ -47,10 +42,10 @@ void TreeExport::ExportTree_Click()
                != Answer::OK)
         return;
     // The file appears under its name only once it is complete; the first error ends the export.
-    const bool written = runStep(prompts, StepErrors("Error in Export Tree function:"), [&] {
-        m_state.fileSystem.writeWholeFile(fileName, exportText(m_grid, m_state.environment.clock.now()).toUtf8());
-    });
-    if (written)
+    QString text;
+    const StepErrors errors("Error in Export Tree function:");
+    if (runStep(prompts, errors, [&] { text = exportText(m_grid, m_state.environment.clock.now()); })
+        && writeExportFile(m_state, fileName, text, errors))
         prompts.msgBox(QStringLiteral("Output complete."), Buttons::OKOnly);
 }
 
@@ -59,7 +54,7 @@ QString TreeExport::exportText(const OutlineGrid& grid, const QDateTime& now)
     const OutlineGrid::Node root = grid.node(0);
     if (!root.isValid())
         throwError(OutlineGrid::InvalidIndex, QStringLiteral("Invalid property array index"));
-    QString out = QStringLiteral("Export of Audio Text Tree on: ") + generalDateText(now) + kLineEnd + kLineEnd;
+    QString out = QStringLiteral("Export of Audio Text Tree on: ") + generalDateText(now) + kExportLineEnd + kExportLineEnd;
     ExportTreeNode(root, 0, out);
     return out;
 }
@@ -72,7 +67,7 @@ void TreeExport::ExportTreeNode(const OutlineGrid::Node& node, int depth, QStrin
         out += QString(std::max(indent - 1, 0), QLatin1Char(' ')) + QLatin1Char('+');
     else
         out += QString(indent, QLatin1Char(' '));
-    out += node.text() + kLineEnd;
+    out += node.text() + kExportLineEnd;
     if (!node.isOpen())
         return;
     OutlineGrid::Node child = node.firstChild();

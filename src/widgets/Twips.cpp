@@ -39,4 +39,21 @@ void place(QWidget* widget, double left, double top, double width, double height
     widget->setGeometry(toPixels(left, top, width, height, widget));
 }
 
+namespace {
+bool decorated(const QWidget* w)
+{
+    return w->frameGeometry().size() != w->geometry().size();
+}
+} // namespace
+
+double outerWidth(const QWidget* w, double undecoratedFrameWidth)
+{
+    return fromPixelsX(w->frameGeometry().width(), w) + (decorated(w) ? 0 : undecoratedFrameWidth);
+}
+
+double outerHeight(const QWidget* w, double undecoratedFrameHeight)
+{
+    return fromPixelsY(w->frameGeometry().height(), w) + (decorated(w) ? 0 : undecoratedFrameHeight);
+}
+
 } // namespace Twips

@@ -15,4 +15,8 @@ double fromPixelsX(int pixels, const QWidget* widget);
 double fromPixelsY(int pixels, const QWidget* widget);
 QRect toPixels(double left, double top, double width, double height, const QWidget* widget);
 void place(QWidget* widget, double left, double top, double width, double height);
+// A window's outer size (borders and caption included), as layout rules measure it. A window
+// without decoration (no window manager, offscreen) is taken to have the given frame.
+double outerWidth(const QWidget* window, double undecoratedFrameWidth);
+double outerHeight(const QWidget* window, double undecoratedFrameHeight);
 } // namespace Twips

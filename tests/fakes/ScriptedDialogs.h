@@ -48,6 +48,10 @@ public:
     {
         return answer(QStringLiteral("frmDistributionListSearch"), m_distributionListSearches);
     }
+    void frmSchedules() override { shown << QStringLiteral("frmSchedules"); }
+    void frmAvailableExtensions() override { shown << QStringLiteral("frmAvailableExtensions"); }
+    void frmFindTransferString() override { shown << QStringLiteral("frmFindTransferString"); }
+
     void pickInterviewer(const QString& id) { m_interviewers.push_back({false, id, QString()}); }
     void pickDirectoryHandler(const QString& id) { m_directoryHandlers.push_back({false, id, QString()}); }
     void findCallHandler(const QString& id, const QString& name) { m_callHandlerSearches.push_back({false, id, name}); }
