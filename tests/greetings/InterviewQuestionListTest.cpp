@@ -5,6 +5,8 @@
 #include "widgets/SonotropeCtrl.h"
 
 #include <QAbstractButton>
+#include <QFile>
+#include <QRandomGenerator>
 #include <QTableWidget>
 
 namespace {
@@ -225,6 +227,50 @@ TEST_F(InterviewQuestionListTest, TheSaveRefusesAListLoadedForAnotherHandler)
     EXPECT_FALSE(save.updateInterviewQuestions(grid()->property(QuestionListOwnerProperty).toString(), *grid()));
     EXPECT_EQ(f.prompts.messages.size(), 1);
     EXPECT_TRUE(updateLines().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(InterviewQuestionListTest, ANewFileNameIsDrawnAgainWhileItExistsAndNamesNoFolder)
+{
+    f.site.execute("UPDATE InterviewHandler SET Alias = 'survey/2\\b' WHERE Alias = 'customerfeedback'");
+    showObject(interviewId("survey/2\\b"), 5);
+    // The first draw names a file that is there already.
+    QRandomGenerator probe = f.state->random;
+    const int first = int(probe.generateDouble() * 100000);
+    const int second = int(probe.generateDouble() * 100000);
+    const QString taken = QString("iq_survey_2_b_4_%1.wav").arg(first);
+    QFile file(f.site.streamFilesPath() + taken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    click("cmdInterviewQuestionsAdd");
+    EXPECT_EQ(cell(3, QuestionColumn::StreamPath), QString("iq_survey_2_b_4_%1.wav").arg(second));
+}
+
+TEST_F(InterviewQuestionListTest, ThirtyQuestionsKeepTheirOrderAndNumbers)
+{
+    const QString id = interviewId("interviewtemplate");
+    for (int place = 1; place <= 30; ++place)
+        f.site.execute("INSERT INTO InterviewQuestion (ParentObjectID, Alias, StreamText, StreamPath, MaxMsgLength, UID) "
+                       "VALUES (?, ?, ?, ?, 30, ?)",
+                       {id, place, QString("Q%1").arg(place), QString("q%1.wav").arg(place), 100 + place});
+    showInterview("interviewtemplate");
+    ASSERT_EQ(grid()->rowCount(), 30);
+    grid()->setCurrentCell(29, QuestionColumn::Question);
+    click("cmdInterviewQuestionsMoveUp");
+    const QStringList after = stored("interviewtemplate");
+    ASSERT_EQ(after.size(), 30);
+    EXPECT_EQ(after[8], "9|Q9|30|q9.wav");
+    EXPECT_EQ(after[9], "10|Q10|30|q10.wav");
+    EXPECT_EQ(after[28], "29|Q30|30|q30.wav");
+    EXPECT_EQ(after[29], "30|Q29|30|q29.wav");
+    QStringList uids;
+    for (int n = 42; n <= 71; ++n) // after the highest number of the other handlers
+        uids << QString::number(n);
+    EXPECT_EQ(storedUids("interviewtemplate"), uids);
+    EXPECT_EQ(updateLines().size(), 120);
 }
 
 } // namespace
