@@ -318,4 +318,80 @@ TEST_F(DestinationCommandsTest, ASubscribersExitSentToASubscriberReloadsOnlyItsP
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
 }
 
+TEST_F(DestinationCommandsTest, EverySetButtonSendsItsOwnLinkToAPickedDirectoryHandler)
+{
+    const QString salesId = handlerId("salesch");
+    const QString benHandler = ownHandlerOf("bcarter");
+    const QString ben = subscriberId("bcarter");
+    const QString feedback = interviewId("customerfeedback");
+    const QString directory = directoryId("companydirectory");
+    const auto greeting = [&](const QString& handler, const QString& alias) {
+        return [=, this] {
+            return linkColumns("MessagingRule", "", "MessagingRuleObjectID",
+                               f.site
+                                   .scalar("SELECT MessagingRuleObjectID FROM MessagingRule WHERE ParentObjectID = ? AND "
+                                           "Alias = ?",
+                                           {handler, alias})
+                                   .toText(),
+                               "ConversationName", "DestinationObjectID");
+        };
+    };
+    const auto own = [&](const char* table, const char* prefix, const char* key, const QString& id) {
+        return [=, this] { return linkColumns(table, prefix, key, id); };
+    };
+    const auto logged = [&](const QString& table, const QString& alias, const std::optional<QString>& parent,
+                            const QString& column) {
+        return ChangeLogLine(f.clock.now(), "UPDATE", table, alias, parent ? LogArg(Variant("CallHandler")) : std::nullopt,
+                             parent ? LogArg(Variant(*parent)) : std::nullopt, column, " 2");
+    };
+    struct Case {
+        const char* button;
+        QString shown;
+        qint16 nodeType;
+        std::function<QString()> link;
+        QString firstLine;
+    };
+    const Case cases[] = {
+        {"cmbHandlerGreetingChangeAfterGreetingAction_0", salesId, CallHandler, greeting(salesId, "Standard"),
+         logged("MessagingRule", "Standard", "salesch", "Action")},
+        {"cmdSubscriberGreetingChangeAfterGreetingAction_0", benHandler, Subscriber, greeting(benHandler, "Standard"),
+         logged("MessagingRule", "Standard", "bcarter_ch", "Action")},
+        {"cmdHandlerSetAfterMessageAction", salesId, CallHandler,
+         own("CallHandler", "AfterMessage", "CallHandlerObjectID", salesId),
+         logged("CallHandler", "salesch", std::nullopt, "AfterMessageAction")},
+        {"cmdSubscriberMessagesChangeAfterMessageAction", benHandler, Subscriber,
+         own("CallHandler", "AfterMessage", "CallHandlerObjectID", benHandler),
+         logged("CallHandler", "bcarter_ch", std::nullopt, "AfterMessageAction")},
+        {"cmdInterviewerProfileChangeAfterMessageAction", feedback, Interviewer,
+         own("InterviewHandler", "AfterMessage", "InterviewHandlerObjectID", feedback),
+         logged("Interviewer", "customerfeedback", std::nullopt, "AfterMessageAction")},
+        {"cmdSubscriberConversationExitAction", benHandler, Subscriber, own("Subscriber", "Exit", "SubscriberObjectID", ben),
+         logged("Subscriber", "bcarter", std::nullopt, "ExitAction")},
+        {"cmdDirectoryHandlerSetExit", directory, DirectoryHandler,
+         own("NameLookupHandler", "Exit", "NameLookupHandlerObjectID", directory),
+         logged("DirectoryHandler", "companydirectory", std::nullopt, "ExitAction")},
+        {"cmdDirectoryHandlerSetNoInputExit", directory, DirectoryHandler,
+         own("NameLookupHandler", "NoInput", "NameLookupHandlerObjectID", directory),
+         logged("DirectoryHandler", "companydirectory", std::nullopt, "NoInputAction")},
+        {"cmdDirectoryHandlerSetNoSelectionExit", directory, DirectoryHandler,
+         own("NameLookupHandler", "NoSelection", "NameLookupHandlerObjectID", directory),
+         logged("DirectoryHandler", "companydirectory", std::nullopt, "NoSelectionAction")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        state().cache.RequeryAllRecordsets();
+        showInPane(c.shown, c.nodeType);
+        press(c.button);
+        const int linesBefore = updateLines().size();
+        dialogs.pickDirectoryHandler(directory);
+        menu().LinkDirectoryHandler->trigger();
+        EXPECT_EQ(c.link(), "2|AD|" + directory + "|6");
+        const QStringList lines = updateLines().mid(linesBefore);
+        ASSERT_EQ(lines.size(), 4);
+        EXPECT_EQ(lines[0], c.firstLine);
+    }
+    EXPECT_EQ(box("txtDirectoryHandlerNoSelectionExitAction"), "Route to Alpha Directory");
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
+}
+
 } // namespace
