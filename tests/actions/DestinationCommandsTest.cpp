@@ -394,4 +394,21 @@ TEST_F(DestinationCommandsTest, EverySetButtonSendsItsOwnLinkToAPickedDirectoryH
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
 }
 
+TEST_F(DestinationCommandsTest, AHandlerPickedAndDeletedMeanwhileIsStoredAndThePaneReportsItMissing)
+{
+    const QString feedback = interviewId("customerfeedback");
+    const int key = row({"1"});
+    select(key);
+    dialogs.whileShown = [&] {
+        dialogs.pickInterviewer(feedback);
+        f.site.execute("DELETE FROM InterviewHandler WHERE InterviewHandlerObjectID = ?", {feedback});
+    };
+    menu().LinkInterviewer->trigger();
+    EXPECT_EQ(keyRow("openinggreetingch", "1"), "2|CHInterview|" + feedback + "|5|0");
+    EXPECT_EQ(updateLines().size(), 4);
+    EXPECT_EQ(type(key), Interviewer);
+    // The row shown again finds no such handler and the pane says so.
+    EXPECT_EQ(messages(), QStringList{"Error in LoadTabInfo. could not find interviewer object id:" + feedback});
+}
+
 } // namespace
