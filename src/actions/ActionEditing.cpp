@@ -1,5 +1,7 @@
 #include "actions/ActionEditing.h"
 
+#include "actions/ChooseActionButtons.h"
+#include "actions/DestinationCommands.h"
 #include "actions/FixedActionCommands.h"
 #include "actions/KeyCommands.h"
 #include "actions/LinkPopUpMenu.h"
@@ -21,11 +23,14 @@ ActionEditing::ActionEditing(SharedState& state, OutlineGrid& grid, QWidget* win
     m_writer = std::make_unique<LinkWriter>(state, m_refresh);
     m_fixedActions = std::make_unique<FixedActionCommands>(state, *m_popUpState, *m_writer);
     m_keyCommands = std::make_unique<KeyCommands>(state, *m_popUpState, *m_menu, m_refresh);
+    m_destinations = std::make_unique<DestinationCommands>(state, *m_popUpState, *m_writer, m_refresh);
+    m_buttons = std::make_unique<ChooseActionButtons>(state, *m_popUpState, *m_menu, m_refresh);
 
     UserPrompts& prompts = state.prompts;
     auto on = [&](QAction* item, auto handler) { connectGuarded(prompts, item, &QAction::triggered, this, handler); };
     FixedActionCommands* fixed = m_fixedActions.get();
     KeyCommands* keys = m_keyCommands.get();
+    DestinationCommands* destinations = m_destinations.get();
     on(m_menu->PopUpSetAsTreeRoot, [this] {
         if (m_rootCommands)
             m_rootCommands->PopUpSetAsTreeRoot_Click();
@@ -36,6 +41,10 @@ ActionEditing::ActionEditing(SharedState& state, OutlineGrid& grid, QWidget* win
     on(m_menu->LinkGreetingsAdministrator, [fixed] { fixed->LinkGreetingsAdministrator_Click(); });
     on(m_menu->LinkAttemptTransfer, [fixed] { fixed->LinkAttemptTransfer_Click(); });
     on(m_menu->LinkSendToGreeting, [fixed] { fixed->LinkSendToGreeting_Click(); });
+    on(m_menu->LinkCallHandler, [destinations] { destinations->LinkCallHandler_Click(); });
+    on(m_menu->LinkInterviewer, [destinations] { destinations->LinkInterviewer_Click(); });
+    on(m_menu->LinkSubscriber, [destinations] { destinations->LinkSubscriber_Click(); });
+    on(m_menu->LinkDirectoryHandler, [destinations] { destinations->LinkDirectoryHandler_Click(); });
     on(m_menu->LinkIgnoreKey, [keys] { keys->LinkIgnoreKey_Click(); });
     on(m_menu->LinkSkipGreeting, [keys] { keys->LinkSkipGreeting_Click(); });
     on(m_menu->LinkLockKey, [keys] { keys->LinkLockKey_Click(); });
@@ -49,6 +58,11 @@ void ActionEditing::connectTo(const LinkRefresh::Parts& parts, TreeRootCommands*
 {
     m_refresh.connectTo(parts);
     m_rootCommands = rootCommands;
+}
+
+void ActionEditing::setDialogs(DialogOperations* dialogs)
+{
+    m_destinations->setDialogs(dialogs);
 }
 
 void ActionEditing::AdjustMenuSettings()

@@ -6,6 +6,9 @@
 #include <QObject>
 #include <memory>
 
+class ChooseActionButtons;
+class DestinationCommands;
+class DialogOperations;
 class FixedActionCommands;
 class KeyCommands;
 class LinkPopUpMenu;
@@ -27,6 +30,8 @@ public:
 
     // Any part may be missing; its steps are then left out.
     void connectTo(const LinkRefresh::Parts& parts, TreeRootCommands* rootCommands);
+    // The dialogs the destination commands open; without them those commands do nothing.
+    void setDialogs(DialogOperations* dialogs);
 
     void AdjustMenuSettings() override;
     void PopUpLinkMenu(const QPoint& globalPosition) override;
@@ -36,6 +41,8 @@ public:
     LinkWriter& writer() { return *m_writer; }
     FixedActionCommands& fixedActions() { return *m_fixedActions; }
     KeyCommands& keyCommands() { return *m_keyCommands; }
+    DestinationCommands& destinationCommands() { return *m_destinations; }
+    ChooseActionButtons& chooseActionButtons() { return *m_buttons; }
 
 private:
     SharedState& m_state;
@@ -46,5 +53,7 @@ private:
     std::unique_ptr<LinkWriter> m_writer;
     std::unique_ptr<FixedActionCommands> m_fixedActions;
     std::unique_ptr<KeyCommands> m_keyCommands;
+    std::unique_ptr<DestinationCommands> m_destinations;
+    std::unique_ptr<ChooseActionButtons> m_buttons;
     TreeRootCommands* m_rootCommands = nullptr;
 };

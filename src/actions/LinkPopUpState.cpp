@@ -58,6 +58,8 @@ std::optional<ChosenLink> LinkPopUpState::treeRowLink() const
 
 ChosenLink LinkPopUpState::paneLink(const QString& selector) const
 {
+    if (m_paneChosen && m_paneChosen->selector == selector)
+        return *m_paneChosen;
     RecordsetCache& cache = m_state.cache;
     switch (linkPlaceOf(selector)) {
     case LinkPlace::Key:

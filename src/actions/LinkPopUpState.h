@@ -23,6 +23,9 @@ public:
     // The link a pane button stands for: its selector with the ids of the rows the pane's load
     // left current. Raises "no current record" when such a row is missing.
     ChosenLink paneLink(const QString& selector) const;
+    // The link a pane button named when it opened the popup: paneLink gives it for that selector,
+    // wherever the shared recordsets stand meanwhile.
+    void setPaneLink(const ChosenLink& link) { m_paneChosen = link; }
 
 private:
     struct StoredLink;
@@ -32,4 +35,5 @@ private:
     OutlineGrid& m_grid;
     LinkPopUpMenu& m_menu;
     std::optional<ChosenLink> m_chosen;
+    std::optional<ChosenLink> m_paneChosen;
 };

@@ -1,5 +1,7 @@
 #include "actions/LinkRefresh.h"
 
+#include "actions/RecordsetSpot.h"
+#include "data/LinkDisplay.h"
 #include "data/LinkKinds.h"
 #include "data/SharedState.h"
 #include "pane/PaneOperations.h"
@@ -7,6 +9,7 @@
 #include "widgets/OutlineGrid.h"
 
 #include <QAction>
+#include <QLineEdit>
 
 namespace {
 
@@ -116,18 +119,48 @@ void LinkRefresh::reloadPane()
     m_parts.pane->LoadTabInfo(grid->cellText(row, TreeColumn::ObjectID), grid->cellData(row, TreeColumn::NodeType).toInt16());
 }
 
+void LinkRefresh::showInBox(const ChosenLink& link, Recordset& rs, const QString& keyColumn, const QString& prefix)
+{
+    QLineEdit* box = m_parts.linkBox ? m_parts.linkBox(link.selector) : nullptr;
+    if (!box)
+        return;
+    // Read from the link's own row; the pane's editors find the recordset where it stood.
+    QString destination;
+    QString conversation;
+    qint16 action = 0;
+    {
+        const RecordsetSpot spot(rs, keyColumn);
+        rs.moveFirst();
+        rs.find(keyColumn, link.recordId);
+        destination = rs.field(prefix + QStringLiteral("ObjectID")).textOrEmpty();
+        conversation = rs.field(prefix + QStringLiteral("Conversation")).textOrEmpty();
+        // A Null action leaves the box as it was.
+        action = rs.field(prefix + QStringLiteral("Action")).toInt16();
+    }
+    box->setText(ConstructActionString(m_state.cache, m_state.prompts, conversation, action, destination));
+}
+
 void LinkRefresh::refresh(const ChosenLink& link, LinkPlace place, const QString& rowCode, const QString& strObjectID,
                           const QString& strConversation, qint16 iAction, qint16 iKeyType, bool bIsPrimary)
 {
     switch (place) {
-    case LinkPlace::InterviewerAfterMessage:
+    case LinkPlace::InterviewerAfterMessage: {
         m_state.cache.RequeryAllRecordsets();
+        // The page's editors go on with the handler it shows, not the requery's first row.
+        Recordset& ih = m_state.cache.rsInterviewHandler;
+        ih.moveFirst();
+        if (!ih.find(QStringLiteral("InterviewHandlerObjectID"), link.recordId))
+            ih.moveFirst();
+        showInBox(link, ih, QStringLiteral("InterviewHandlerObjectID"), QStringLiteral("AfterMessage"));
         return;
+    }
     case LinkPlace::SubscriberExit:
         if (m_parts.pane)
             m_parts.pane->LoadTabInfo(link.ownerId, TreeNodeType::Subscriber);
         return;
     case LinkPlace::DirectoryExit:
+        showInBox(link, m_state.cache.rsNameLookupHandler, QStringLiteral("NameLookupHandlerObjectID"),
+                  directoryExitPrefix(link.selector));
         return;
     case LinkPlace::Key:
     case LinkPlace::Greeting:

@@ -4,9 +4,12 @@
 #include "tree/TreeOperations.h"
 
 #include <QString>
+#include <functional>
 
 class OutlineGrid;
+class QLineEdit;
 class PaneOperations;
+class Recordset;
 class SharedState;
 
 // What the tree and the pane show after a link was stored: the tree rows that show the link take
@@ -21,11 +24,15 @@ public:
         TreeWindow* window = nullptr;
         ObjectListOperations* objectList = nullptr;
         TreeDisplayOptions options;
+        // The pane's box that shows an interview handler's after-message link ("IntAM") or a
+        // directory handler's exit ("DirExit", ...); null for other selectors.
+        std::function<QLineEdit*(const QString& selector)> linkBox;
     };
 
     explicit LinkRefresh(SharedState& state);
     // Any part may be missing; its steps are then left out.
     void connectTo(const Parts& parts) { m_parts = parts; }
+    const Parts& parts() const { return m_parts; }
 
     // `rowCode` is the child alias the link's tree rows carry (a key, a greeting code, "AM");
     // empty for links that have no tree rows.
@@ -43,6 +50,7 @@ private:
     void updateRows(const ChosenLink& link, const QString& rowCode, const QString& strObjectID, const QString& strConversation,
                     qint16 iAction, qint16 iKeyType, bool bIsPrimary);
     void reloadPane();
+    void showInBox(const ChosenLink& link, Recordset& rs, const QString& keyColumn, const QString& prefix);
     bool checked(const QAction* option) const;
 
     SharedState& m_state;

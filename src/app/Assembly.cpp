@@ -1,6 +1,7 @@
 #include "app/Assembly.h"
 
 #include "actions/ActionEditing.h"
+#include "actions/ChooseActionButtons.h"
 #include "data/SharedState.h"
 #include "environment/EnvironmentServices.h"
 #include "greetings/GreetingAudio.h"
@@ -31,6 +32,10 @@
 #include "widgets/Named.h"
 #include "widgets/OutlineGrid.h"
 #include "widgets/OutlineGridView.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <utility>
 
 Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     : m_treeGrid(std::make_unique<OutlineGrid>()),
@@ -63,7 +68,24 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     linkParts.window = m_window.get();
     linkParts.objectList = m_objectList;
     linkParts.options = m_window->displayOptions();
+    DirectoryHandlerPage& directoryPage = m_pane->directoryHandlerPage();
+    InterviewerPage& interviewerPage = m_pane->interviewerPage();
+    linkParts.linkBox = [&directoryPage, &interviewerPage](const QString& selector) -> QLineEdit* {
+        const std::pair<const char*, QLineEdit*> boxes[] = {
+            {"IntAM", interviewerPage.txtInterviewerAfterMessageAction},
+            {"DirExit", directoryPage.txtDirectoryHandlerExitAction},
+            {"DirNoInputExit", directoryPage.txtDirectoryHandlerNoInputExitAction},
+            {"DirNoSelectionExit", directoryPage.txtDirectoryHandlerNoSelectionExitAction},
+            {"DirZeroExit", directoryPage.txtDirectoryHandlerZeroExitAction},
+        };
+        for (const auto& [s, box] : boxes)
+            if (selector == QLatin1String(s))
+                return box;
+        return nullptr;
+    };
     m_actions->connectTo(linkParts, m_treeCommands.get());
+    m_actions->setDialogs(dialogs);
+    connectChooseActionButtons();
     m_pane->setCurrentObjectLabel(m_window->currentObjectLabel());
     OutlineGrid& grid = *m_treeGrid;
     m_pane->setCurrentRowText([&grid] { return grid.row() >= 0 ? grid.cellText(grid.row(), TreeColumn::Main) : QString(); });
@@ -106,6 +128,28 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_webAdministration->connectTo(m_pane->directoryHandlerPage().lblSADirectoryHandlerJump,
                                    &WebAdministration::lblSADirectoryHandlerJump_Click);
     m_webAdministration->connectTo(m_pane->subscriberPage().lblSASubscriberJump, &WebAdministration::lblSASubscriberJump_Click);
+}
+
+void Assembly::connectChooseActionButtons()
+{
+    using Button = ChooseActionButtons::Button;
+    ChooseActionButtons& buttons = m_actions->chooseActionButtons();
+    const GreetingPageControls handler = m_pane->handlerGreetingControls();
+    const GreetingPageControls subscriber = m_pane->subscriberGreetingControls();
+    for (int i = 0; i < GreetingCount; ++i) {
+        buttons.connectButton(handler.greetings[size_t(i)].changeAfterGreeting, Button::HandlerGreeting, i);
+        buttons.connectButton(subscriber.greetings[size_t(i)].changeAfterGreeting, Button::SubscriberGreeting, i);
+    }
+    buttons.connectButton(m_pane->callHandlerPage().cmdHandlerSetAfterMessageAction, Button::HandlerAfterMessage);
+    SubscriberPage& subscriberPage = m_pane->subscriberPage();
+    buttons.connectButton(subscriberPage.cmdSubscriberMessagesChangeAfterMessageAction, Button::SubscriberAfterMessage);
+    buttons.connectButton(subscriberPage.cmdSubscriberConversationExitAction, Button::SubscriberExit);
+    buttons.connectButton(m_pane->interviewerPage().cmdInterviewerProfileChangeAfterMessageAction, Button::InterviewerAfterMessage);
+    DirectoryHandlerPage& directoryPage = m_pane->directoryHandlerPage();
+    buttons.connectButton(directoryPage.cmdDirectoryHandlerSetExit, Button::DirectoryExit);
+    buttons.connectButton(directoryPage.cmdDirectoryHandlerSetNoInputExit, Button::DirectoryNoInputExit);
+    buttons.connectButton(directoryPage.cmdDirectoryHandlerSetNoSelectionExit, Button::DirectoryNoSelectionExit);
+    buttons.connectButton(directoryPage.cmdDirectoryHandlerSetZeroExit, Button::DirectoryZeroExit);
 }
 
 Assembly::~Assembly()

@@ -51,8 +51,11 @@ public:
     PropertyPane& pane() { return *m_pane; }
     ReferencesPanel& references() { return *m_references; }
     ActionEditing& actions() { return *m_actions; }
+    InterviewQuestionList& interviewQuestionList() { return *m_interviewQuestionList; }
 
 private:
+    void connectChooseActionButtons();
+
     std::unique_ptr<OutlineGrid> m_treeGrid;
     std::unique_ptr<frmMain> m_window;
     std::unique_ptr<CallFlowTree> m_tree;

@@ -1,6 +1,7 @@
 #include "greetings/InterviewQuestionList.h"
 
 #include "data/SharedState.h"
+#include "db/RecordsetPosition.h"
 #include "greetings/SoundBinding.h"
 #include "pane/PaneOperations.h"
 #include "runtime/SlotGuard.h"
@@ -9,12 +10,74 @@
 #include "widgets/SonotropeCtrl.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <functional>
+
+namespace {
+
+const QString kNewQuestionText = QStringLiteral("Question Text");
+const QString kNewAnswerLimit = QStringLiteral("30");
+
+// The question's text is edited in a line cut to what the database keeps, the reply limit chosen
+// from the list's fixed choices.
+class QuestionCellDelegate : public QStyledItemDelegate {
+public:
+    QuestionCellDelegate(std::function<void(int row)> edited, QObject* parent)
+        : QStyledItemDelegate(parent),
+          m_edited(std::move(edited))
+    {
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        if (index.column() == QuestionColumn::AnswerLimit) {
+            auto* box = new QComboBox(parent);
+            box->addItems(InterviewQuestionList::answerLimits());
+            return box;
+        }
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            line->setMaxLength(InterviewQuestionSave::MaxQuestionLength);
+        return editor;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        if (auto* box = qobject_cast<QComboBox*>(editor)) {
+            const int at = box->findText(index.data().toString());
+            box->setCurrentIndex(at >= 0 ? at : box->findText(kNewAnswerLimit));
+            return;
+        }
+        QStyledItemDelegate::setEditorData(editor, index);
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
+    {
+        if (auto* box = qobject_cast<QComboBox*>(editor))
+            model->setData(index, box->currentText());
+        else
+            QStyledItemDelegate::setModelData(editor, model, index);
+        m_edited(index.row() + 1);
+    }
+
+private:
+    std::function<void(int row)> m_edited;
+};
+
+} // namespace
 
 InterviewQuestionList::InterviewQuestionList(SharedState& state, PaneOperations& pane)
     : m_state(state),
-      m_pane(pane)
+      m_pane(pane),
+      m_save(state)
 {
+}
+
+const QStringList& InterviewQuestionList::answerLimits()
+{
+    static const QStringList limits = QStringLiteral("2|3|4|5|10|15|20|25|30|35|40|45|50|55|60|65|70|75|80|85|90").split(u'|');
+    return limits;
 }
 
 void InterviewQuestionList::connectInterviewerPage(const InterviewQuestionControls& controls)
@@ -29,6 +92,132 @@ void InterviewQuestionList::connectInterviewerPage(const InterviewQuestionContro
                        bool cancel = false;
                        gridInterviewQuestions_BeforeSelChange(previousRow + 1, previousColumn, row + 1, column, cancel);
                    });
+    UserPrompts& prompts = m_state.prompts;
+    controls.grid->setItemDelegate(new QuestionCellDelegate(
+        [this, &prompts](int row) { guarded(prompts, [&] { gridInterviewQuestions_AfterEdit(row, 0); }); }, controls.grid));
+    controls.grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                                   | QAbstractItemView::AnyKeyPressed);
+    connectGuarded(prompts, controls.add, &QAbstractButton::clicked, this, [this] { cmdInterviewQuestionsAdd_Click(); });
+    connectGuarded(prompts, controls.remove, &QAbstractButton::clicked, this, [this] { cmdInterviewQuestionsDelete_Click(); });
+    connectGuarded(prompts, controls.moveUp, &QAbstractButton::clicked, this, [this] { cmdInterviewQuestionsMoveUp_Click(); });
+    connectGuarded(prompts, controls.moveDown, &QAbstractButton::clicked, this, [this] { cmdInterviewQuestionsMoveDown_Click(); });
+}
+
+void InterviewQuestionList::save()
+{
+    m_save.updateInterviewQuestions(m_controls.grid->property(QuestionListOwnerProperty).toString(), *m_controls.grid);
+}
+
+void InterviewQuestionList::selectQuestion(int row)
+{
+    m_controls.grid->setCurrentCell(row - 1, QuestionColumn::Question);
+}
+
+QString InterviewQuestionList::newQuestionFile(int row) const
+{
+    Recordset& ih = m_state.cache.rsInterviewHandler;
+    const QString handlerId = m_controls.grid->property(QuestionListOwnerProperty).toString();
+    QString alias;
+    {
+        RecordsetPosition back(ih, QStringLiteral("InterviewHandlerObjectID"));
+        ih.moveFirst();
+        if (ih.find(QStringLiteral("InterviewHandlerObjectID"), handlerId))
+            alias = ih.field(QStringLiteral("Alias")).textOrEmpty();
+        back.restoreQuietly();
+    }
+    // The alias becomes part of a file name: it must not name a folder.
+    alias.replace(u'\\', u'_').replace(u'/', u'_');
+
+    auto taken = [&](const QString& name) {
+        for (int r = 0; r < m_controls.grid->rowCount(); ++r) {
+            const QTableWidgetItem* cell = m_controls.grid->item(r, QuestionColumn::StreamPath);
+            if (cell && cell->text().compare(name, Qt::CaseInsensitive) == 0)
+                return true;
+        }
+        return m_state.fileSystem.FileExists(localPathFromStored(m_state.StreamFilesPath + name, QString()));
+    };
+    QString name;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const int draw = int(m_state.random.generateDouble() * 100000);
+        name = QStringLiteral("iq_%1_%2_%3.wav").arg(alias).arg(row).arg(draw);
+        if (!taken(name))
+            break;
+    }
+    return name;
+}
+
+void InterviewQuestionList::cmdInterviewQuestionsAdd_Click()
+{
+    const InterviewQuestionControls& c = m_controls;
+    c.remove->setEnabled(true);
+    c.record->setEnabled(true);
+    QTableWidget* grid = c.grid;
+    const int row = grid->rowCount();
+    const QString file = newQuestionFile(row + 1);
+    grid->insertRow(row);
+    grid->setItem(row, QuestionColumn::Label, new QTableWidgetItem(QStringLiteral("New Question")));
+    grid->setItem(row, QuestionColumn::Question, new QTableWidgetItem(kNewQuestionText));
+    grid->setItem(row, QuestionColumn::AnswerLimit, new QTableWidgetItem(kNewAnswerLimit));
+    grid->setItem(row, QuestionColumn::ObjectID, new QTableWidgetItem(QString()));
+    grid->setItem(row, QuestionColumn::StreamPath, new QTableWidgetItem(file));
+    selectQuestion(row + 1);
+    save();
+}
+
+void InterviewQuestionList::cmdInterviewQuestionsDelete_Click()
+{
+    const InterviewQuestionControls& c = m_controls;
+    const int r = c.grid->currentRow() + 1;
+    if (r < 1)
+        return;
+    c.grid->removeRow(r - 1);
+    const int left = c.grid->rowCount();
+    if (left == 0) {
+        for (QAbstractButton* b : {c.remove, c.moveDown, c.moveUp, c.record})
+            b->setEnabled(false);
+        return;
+    }
+    if (left == 1)
+        for (QAbstractButton* b : {c.moveDown, c.moveUp, c.remove})
+            b->setEnabled(false);
+    selectQuestion(r == 1 ? 1 : r - 1);
+    save();
+}
+
+void InterviewQuestionList::moveSelected(int by)
+{
+    QTableWidget* grid = m_controls.grid;
+    const int from = grid->currentRow();
+    const int to = from + by;
+    if (from < 0 || to < 0 || to >= grid->rowCount())
+        return;
+    for (int column = 0; column < grid->columnCount(); ++column) {
+        QTableWidgetItem* moving = grid->takeItem(from, column);
+        QTableWidgetItem* other = grid->takeItem(to, column);
+        grid->setItem(to, column, moving);
+        grid->setItem(from, column, other);
+    }
+    selectQuestion(to + 1);
+    save();
+}
+
+void InterviewQuestionList::cmdInterviewQuestionsMoveUp_Click()
+{
+    moveSelected(-1);
+}
+
+void InterviewQuestionList::cmdInterviewQuestionsMoveDown_Click()
+{
+    moveSelected(1);
+}
+
+void InterviewQuestionList::gridInterviewQuestions_AfterEdit(int Row, int)
+{
+    // The list shows no more of a question than the database keeps.
+    if (QTableWidgetItem* cell = m_controls.grid->item(Row - 1, QuestionColumn::Question);
+        cell && cell->text().size() > InterviewQuestionSave::MaxQuestionLength)
+        cell->setText(cell->text().left(InterviewQuestionSave::MaxQuestionLength));
+    save();
 }
 
 void InterviewQuestionList::gridInterviewQuestions_BeforeSelChange(int, int, int NewRowSel, int, bool&)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "greetings/InterviewQuestionSave.h"
 #include "pane/PaneControls.h"
 
 #include <QObject>
@@ -8,7 +9,8 @@ class PaneOperations;
 class SharedState;
 
 // The interviewer page's question list: selecting a question binds the question media control to
-// its recording and sets which of the list's buttons apply. Nothing is written.
+// its recording and sets which of the list's buttons apply; adding, deleting, moving and editing
+// a question stores the whole list at once.
 class InterviewQuestionList : public QObject {
     Q_OBJECT
 public:
@@ -20,8 +22,24 @@ public:
     // cancelled.
     void gridInterviewQuestions_BeforeSelChange(int OldRowSel, int OldColSel, int NewRowSel, int NewColSel, bool& Cancel);
 
+    void cmdInterviewQuestionsAdd_Click();
+    void cmdInterviewQuestionsDelete_Click();
+    void cmdInterviewQuestionsMoveUp_Click();
+    void cmdInterviewQuestionsMoveDown_Click();
+    // After the administrator finished editing a cell of the row (from 1).
+    void gridInterviewQuestions_AfterEdit(int Row, int Col);
+
+    // The reply limits the list offers, in seconds.
+    static const QStringList& answerLimits();
+
 private:
+    void moveSelected(int by);
+    void selectQuestion(int row);
+    QString newQuestionFile(int row) const;
+    void save();
+
     SharedState& m_state;
     PaneOperations& m_pane;
+    InterviewQuestionSave m_save;
     InterviewQuestionControls m_controls{};
 };

@@ -104,6 +104,7 @@ void InterviewerPage::clear()
                            txtInterviewerOwner, txtInterviewerRecipient, txtInterviewerAfterMessageAction})
         box->clear();
     gridInterviewQuestions->setRowCount(0);
+    gridInterviewQuestions->setProperty(QuestionListOwnerProperty, QString());
 }
 
 InterviewQuestionControls InterviewerPage::questionControls() const

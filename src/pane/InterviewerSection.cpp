@@ -89,6 +89,7 @@ void InterviewerSection::showQuestions()
     // Painted once, when the last question is in.
     grid->setUpdatesEnabled(false);
     grid->setRowCount(0);
+    grid->setProperty(QuestionListOwnerProperty, m_shown);
     step([&] { questions.clearFilter(); });
     step([&] { questions.setFilter(QStringLiteral("ParentObjectID"), ih.field(kInterviewHandlerObjectID)); });
     int added = 0;

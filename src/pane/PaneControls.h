@@ -68,6 +68,9 @@ enum : int {
 };
 } // namespace QuestionColumn
 
+// The grid's property that holds the id of the interview handler whose questions it shows.
+inline constexpr char QuestionListOwnerProperty[] = "interviewHandlerObjectID";
+
 // The interviewer page's question list: row r (from 0) of the grid is question r + 1, the list's
 // header being its row 0.
 struct InterviewQuestionControls {

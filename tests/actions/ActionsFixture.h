@@ -16,7 +16,11 @@
 // database and to read the popup's items and the change log.
 class ActionsFixture : public TreeFixture {
 public:
-    ActionsFixture() { EXPECT_TRUE(load()); }
+    explicit ActionsFixture(DialogOperations* dialogs = nullptr)
+        : TreeFixture(dialogs)
+    {
+        EXPECT_TRUE(load());
+    }
 
     ActionEditing& actions() { return f.program->actions(); }
     LinkPopUpMenu& menu() { return actions().menu(); }
