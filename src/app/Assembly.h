@@ -19,6 +19,7 @@ class frmMain;
 class ObjectListPage;
 class OutlineGrid;
 class OutlineGridView;
+class ProfileEditing;
 class PropertyPane;
 class ReferencesPanel;
 class SharedState;
@@ -51,6 +52,7 @@ public:
     PropertyPane& pane() { return *m_pane; }
     ReferencesPanel& references() { return *m_references; }
     ActionEditing& actions() { return *m_actions; }
+    ProfileEditing& profile() { return *m_profile; }
 
 private:
     std::unique_ptr<OutlineGrid> m_treeGrid;
@@ -74,6 +76,7 @@ private:
     std::unique_ptr<InterviewQuestionList> m_interviewQuestionList;
     std::unique_ptr<InterviewerSection> m_interviewerSection;
     std::unique_ptr<DirectoryHandlerSection> m_directoryHandlerSection;
+    std::unique_ptr<ProfileEditing> m_profile;
     // Owned by the window once hosted.
     OutlineGridView* m_treeView;
     ObjectListPage* m_objectList;
