@@ -198,4 +198,21 @@ TEST_F(OwnerRecipientTest, TheShownHandlerIsWrittenWhereverTheSharedRowsStandAnd
     EXPECT_EQ(after, rows);
 }
 
+TEST_F(OwnerRecipientTest, AHandlerChangedElsewhereSinceTheLoadIsReportedOnceAndNothingIsLogged)
+{
+    showInterviewer("customerfeedback");
+    const QString ownerShown = shown("txtInterviewerRecipient");
+    f.site.execute("UPDATE InterviewHandler SET RecipientObjectID = ?, RecipientObjectIDType = 1 WHERE Alias = 'customerfeedback'",
+                   {subscriberId("dokafor")});
+    const int lines = updateLines().size();
+    dialogs.findDistributionList(listId("supportteam"), "Support Team");
+    item("TabsSetRecipientInterviewerDistributionList")->trigger();
+    EXPECT_EQ(f.prompts.messages,
+              QStringList{"Error in TabsSetRecipientInterviewerDistributionList_Click: Row cannot be located for updating. Some "
+                          "values may have been changed since it was last read."});
+    EXPECT_EQ(stored("InterviewHandler", "customerfeedback", "Recipient"), subscriberId("dokafor") + "|1");
+    EXPECT_EQ(shown("txtInterviewerRecipient"), ownerShown);
+    EXPECT_EQ(linesSince(lines), QStringList());
+}
+
 } // namespace
