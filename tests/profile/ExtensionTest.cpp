@@ -171,6 +171,15 @@ TEST_F(ExtensionTest, AnExtensionRowChangedElsewhereIsReportedOnceAndNothingIsOv
     EXPECT_EQ(f.state->cache.rsCallHandler.field("CallHandlerObjectID").toText(), operatorId);
 }
 
+TEST_F(ExtensionTest, AnExtensionGivenOutElsewhereSinceTheLoadIsFoundInUse)
+{
+    showHandler("operatorch");
+    f.site.exec("UPDATE DTMFAccessID SET DTMFAccessID = '350' WHERE DTMFAccessID = '300'");
+    edit("txtHandlerProfileExtension", "350", "txtHandlerProfileAlias");
+    EXPECT_EQ(f.prompts.messages, QStringList{inUse("Interview Handler", "customerfeedback", "Customer Feedback")});
+    EXPECT_EQ(extensionRows(handlerId("operatorch")), "110:1:3");
+}
+
 TEST_F(ExtensionTest, TheSubscribersReadOnlyBoxWritesThroughItsOwnHandlerToThePrimaryRow)
 {
     const QString farid = subscriberId("fhaddad");
