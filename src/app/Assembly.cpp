@@ -20,6 +20,8 @@
 #include "pane/PropertyPane.h"
 #include "pane/SubscriberPage.h"
 #include "pane/SubscriberSection.h"
+#include "profile/ProfileControls.h"
+#include "profile/ProfileEditing.h"
 #include "tree/CallFlowTree.h"
 #include "tree/FindExtension.h"
 #include "tree/ObjectListPage.h"
@@ -36,6 +38,43 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <utility>
+
+namespace {
+
+ProfileControls profileControls(const PropertyPane& pane)
+{
+    const CallHandlerPage& ch = pane.callHandlerPage();
+    const SubscriberPage& sub = pane.subscriberPage();
+    const InterviewerPage& ih = pane.interviewerPage();
+    const DirectoryHandlerPage& dh = pane.directoryHandlerPage();
+    ProfileControls c;
+    c.txtHandlerProfileDisplayName = ch.txtHandlerProfileDisplayName;
+    c.txtHandlerProfileExtension = ch.txtHandlerProfileExtension;
+    c.cmbHandlerProfileSchedule = ch.cmbHandlerProfileSchedule;
+    c.txtHandlerProfileOwner = ch.txtHandlerProfileOwner;
+    c.cmdHandlerChangeOwner = ch.cmdHandlerChangeOwner;
+    c.txtHandlerMessagesRecipient = ch.txtHandlerMessagesRecipient;
+    c.cmdHandlerMessagesChangeRecipient = ch.cmdHandlerMessagesChangeRecipient;
+    c.txtHandlerMessagesMaxMessageLength = ch.txtHandlerMessagesMaxMessageLength;
+    c.chkHandlerMessagesCanEditMessages = ch.chkHandlerMessagesCanEditMessages;
+    c.cmbHandlerMessagesCanMarkUrgent = ch.cmbHandlerMessagesCanMarkUrgent;
+    c.txtSubscriberProfileExtension = sub.txtSubscriberProfileExtension;
+    c.cmbSubscriberProfileSchedule = sub.cmbSubscriberProfileSchedule;
+    c.txtSubscriberMessagesMaxMessageLength = sub.txtSubscriberMessagesMaxMessageLength;
+    c.chkSubscriberMessagesCanEditMessages = sub.chkSubscriberMessagesCanEditMessages;
+    c.cmbSubscriberMessagesCanMarkUrgent = sub.cmbSubscriberMessagesCanMarkUrgent;
+    c.txtInterviewerDisplayName = ih.txtInterviewerDisplayName;
+    c.txtInterviewerExtension = ih.txtInterviewerExtension;
+    c.txtInterviewerOwner = ih.txtInterviewerOwner;
+    c.cmdInterviewerProfileSetOwner = ih.cmdInterviewerProfileSetOwner;
+    c.txtInterviewerRecipient = ih.txtInterviewerRecipient;
+    c.cmdInterviewerProfileSetRecipient = ih.cmdInterviewerProfileSetRecipient;
+    c.txtDirectoryHandlerDisplayName = dh.txtDirectoryHandlerDisplayName;
+    c.txtDirectoryHandlerExtension = dh.txtDirectoryHandlerExtension;
+    return c;
+}
+
+} // namespace
 
 Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     : m_treeGrid(std::make_unique<OutlineGrid>()),
@@ -116,6 +155,8 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_pane->setSection(PropertyPane::InterviewerTab, m_interviewerSection.get());
     m_directoryHandlerSection = std::make_unique<DirectoryHandlerSection>(state, *m_pane);
     m_pane->setSection(PropertyPane::DirectoryHandlerTab, m_directoryHandlerSection.get());
+    m_profile = std::make_unique<ProfileEditing>(state, *m_pane, dialogs, m_window.get());
+    m_profile->connectTo(profileControls(*m_pane), m_tree.get(), m_objectList);
 
     // The tree's tools on the window's menus and the pane's web page links.
     m_treeExport = std::make_unique<TreeExport>(state, *m_treeGrid);
@@ -162,6 +203,7 @@ Assembly::~Assembly()
     m_pane->setSection(PropertyPane::InterviewerTab, nullptr);
     m_pane->setSection(PropertyPane::DirectoryHandlerTab, nullptr);
     m_pane->setGreetingOperations(nullptr);
+    m_profile.reset();
     m_callHandlerSection.reset();
     m_subscriberSection.reset();
     m_directoryHandlerSection.reset();

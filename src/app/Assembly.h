@@ -19,6 +19,7 @@ class frmMain;
 class ObjectListPage;
 class OutlineGrid;
 class OutlineGridView;
+class ProfileEditing;
 class PropertyPane;
 class ReferencesPanel;
 class SharedState;
@@ -52,6 +53,7 @@ public:
     ReferencesPanel& references() { return *m_references; }
     ActionEditing& actions() { return *m_actions; }
     InterviewQuestionList& interviewQuestionList() { return *m_interviewQuestionList; }
+    ProfileEditing& profile() { return *m_profile; }
 
 private:
     void connectChooseActionButtons();
@@ -77,6 +79,7 @@ private:
     std::unique_ptr<InterviewQuestionList> m_interviewQuestionList;
     std::unique_ptr<InterviewerSection> m_interviewerSection;
     std::unique_ptr<DirectoryHandlerSection> m_directoryHandlerSection;
+    std::unique_ptr<ProfileEditing> m_profile;
     // Owned by the window once hosted.
     OutlineGridView* m_treeView;
     ObjectListPage* m_objectList;

@@ -47,6 +47,10 @@ public:
     // the subscriber's own handler); empty while the page shows none. The editors find their rows
     // by it, whatever the shared recordsets stand on meanwhile.
     virtual QString ShownCallHandlerID(EditorPage page) const = 0;
+    // The interview handler and the directory handler their pages show; empty while they show
+    // none. The profile editors write to these objects, wherever the shared recordsets stand.
+    virtual QString ShownInterviewHandlerID() const = 0;
+    virtual QString ShownDirectoryHandlerID() const = 0;
     // The Validate events of the pane's fields.
     virtual FieldValidation& fieldValidation() = 0;
 };

@@ -373,6 +373,11 @@ InterviewQuestionControls PropertyPane::interviewQuestionControls() const
 
 QString PropertyPane::ShownCallHandlerID(EditorPage page) const
 {
-    const PaneSection* section = m_sections[size_t(page == EditorPage::CallHandler ? CallHandlerTab : SubscriberTab)];
+    return shownObjectID(page == EditorPage::CallHandler ? CallHandlerTab : SubscriberTab);
+}
+
+QString PropertyPane::shownObjectID(Tab tab) const
+{
+    const PaneSection* section = m_sections[size_t(tab)];
     return section ? section->shownObjectID() : QString();
 }

@@ -54,6 +54,8 @@ public:
     HandlerTransferControls handlerTransferControls() const override;
     InterviewQuestionControls interviewQuestionControls() const override;
     QString ShownCallHandlerID(EditorPage page) const override;
+    QString ShownInterviewHandlerID() const override { return shownObjectID(InterviewerTab); }
+    QString ShownDirectoryHandlerID() const override { return shownObjectID(DirectoryHandlerTab); }
     FieldValidation& fieldValidation() override { return *m_fieldValidation; }
 
     void tabInfoTab_Click(int PreviousTab);
@@ -86,6 +88,7 @@ private:
     void loadLeaf(const QString& action);
     void loadObject(const QString& strObjectID, qint16 iObjectType);
     void runPendingLoad();
+    QString shownObjectID(Tab tab) const;
     void fillFixedLists();
 
     SharedState& m_state;
