@@ -3,6 +3,7 @@
 #include "actions/LinkRefresh.h"
 #include "actions/RecordsetSpot.h"
 #include "actions/RowUpdate.h"
+#include "data/ChangeLog.h"
 #include "data/SharedState.h"
 #include "runtime/ErrorHandling.h"
 
@@ -17,11 +18,6 @@ StepErrors writerErrors()
     return StepErrors::shownAs(
                inProcedure(QStringLiteral("linkProcessLinkInfo"), QStringLiteral("Form"), QStringLiteral("frmMain")))
         .except(ErrorNumber::InvalidUseOfNull);
-}
-
-Variant logNumber(const Variant& value)
-{
-    return value.isNull() ? value : Variant(strNumberText(value.toDouble()));
 }
 
 // Stands the recordset on the row whose key column holds the id; raises "no current record" when

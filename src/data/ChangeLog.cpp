@@ -218,3 +218,8 @@ void ChangeLog::stop(const QString& reason)
     std::cerr << text.toLocal8Bit().constData() << std::endl;
     m_prompts.msgBox(text, Buttons::OKOnly | Buttons::Exclamation);
 }
+
+Variant logNumber(const Variant& value)
+{
+    return value.isNull() ? Variant::null() : Variant(strNumberText(value.toDouble()));
+}

@@ -33,6 +33,9 @@ QString ChangeLogLine(const QDateTime& now, const QString& action, const LogArg&
 // version, the start and who runs it, one line per change, a trailer at shutdown. Lines end with
 // CR LF in UTF-8 and each reaches the file as it is written, so a killed run loses no line.
 // Owned by the run's shared state; one instance per run.
+// A number column as the change log shows it: " 30"; a Null stays Null.
+Variant logNumber(const Variant& value);
+
 class ChangeLog {
 public:
     ChangeLog(const ProgramFolder& programFolder, const SharedFileSystem& fileSystem, const Clock& clock,

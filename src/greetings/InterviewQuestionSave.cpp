@@ -1,5 +1,6 @@
 #include "greetings/InterviewQuestionSave.h"
 
+#include "data/ChangeLog.h"
 #include "data/SharedState.h"
 #include "db/Connection.h"
 #include "pane/PaneControls.h"
@@ -26,13 +27,13 @@ Variant limitValue(const QString& text)
     return ok ? Variant(seconds) : (text.isEmpty() ? Variant::null() : Variant(text));
 }
 
-Variant logNumber(const Variant& value)
+// A limit typed as something other than a whole number is logged as it was typed.
+Variant loggedLimit(const Variant& value)
 {
-    if (value.isNull())
-        return value;
     bool ok = false;
-    const qint64 number = value.textOrEmpty().trimmed().toLongLong(&ok);
-    return ok ? Variant(QStringLiteral(" %1").arg(number)) : value;
+    if (!value.isNull())
+        value.textOrEmpty().trimmed().toLongLong(&ok);
+    return ok ? logNumber(value) : value;
 }
 
 struct Question {
@@ -107,7 +108,7 @@ bool InterviewQuestionSave::updateInterviewQuestions(const QString& interviewHan
         log.LogChange(update, table, alias, parentTable, handlerAlias, QStringLiteral("Alias"), alias);
         log.LogChange(update, table, alias, parentTable, handlerAlias, QStringLiteral("StreamPath"), q.streamPath);
         log.LogChange(update, table, alias, parentTable, handlerAlias, QStringLiteral("StreamText"), q.text);
-        log.LogChange(update, table, alias, parentTable, handlerAlias, QStringLiteral("MaxMsgLength"), logNumber(q.limit));
+        log.LogChange(update, table, alias, parentTable, handlerAlias, QStringLiteral("MaxMsgLength"), loggedLimit(q.limit));
         if (QTableWidgetItem* cell = grid.item(int(i), QuestionColumn::ObjectID))
             cell->setText(q.id);
         else

@@ -1,5 +1,6 @@
 #include "greetings/TransferRuleSave.h"
 
+#include "data/ChangeLog.h"
 #include "data/SharedState.h"
 #include "greetings/EditorRows.h"
 #include "pane/PaneOperations.h"
@@ -19,12 +20,6 @@ double leadingNumber(const QString& text)
     static const QRegularExpression number(QStringLiteral("^\\s*([+-]?(\\d+\\.?\\d*|\\.\\d+))"));
     const QRegularExpressionMatch match = number.match(text);
     return match.hasMatch() ? match.captured(1).toDouble() : 0;
-}
-
-// A number column as the change log shows it: " 4"; a Null stays Null.
-Variant logNumber(const Variant& value)
-{
-    return value.isNull() ? Variant::null() : Variant(strNumberText(value.toDouble()));
 }
 
 } // namespace

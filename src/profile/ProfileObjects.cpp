@@ -1,6 +1,7 @@
 #include "profile/ProfileObjects.h"
 
 #include "actions/RowUpdate.h"
+#include "data/ChangeLog.h"
 #include "data/SharedState.h"
 #include "pane/PaneOperations.h"
 #include "tree/TreeOperations.h"
@@ -112,9 +113,4 @@ void ProfileObjects::redraw(Kind kind, const QString& id, bool objectList) const
         runStepSilently([&] { m_objectList->LoadGridView(); });
         runStepSilently([&] { positionOn(kind, id); });
     }
-}
-
-Variant logNumber(const Variant& value)
-{
-    return value.isNull() ? Variant::null() : Variant(strNumberText(value.toDouble()));
 }

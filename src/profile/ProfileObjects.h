@@ -51,6 +51,3 @@ private:
     TreeOperations* m_tree = nullptr;
     ObjectListOperations* m_objectList = nullptr;
 };
-
-// A number column as the change log shows it: " 30"; a Null stays Null.
-Variant logNumber(const Variant& value);
