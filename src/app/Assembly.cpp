@@ -7,6 +7,7 @@
 #include "greetings/GreetingAudio.h"
 #include "greetings/GreetingSettings.h"
 #include "greetings/InterviewQuestionList.h"
+#include "greetings/RecordCommands.h"
 #include "greetings/TransferRuleHandlers.h"
 #include "greetings/TransferRuleSave.h"
 #include "greetings/TransferRuleValidation.h"
@@ -136,6 +137,10 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_greetingAudio->connectHandlerPage(m_pane->handlerGreetingControls());
     m_greetingAudio->connectSubscriberPage(m_pane->subscriberGreetingControls());
     m_pane->setGreetingOperations(m_greetingAudio.get());
+    m_recordCommands = std::make_unique<RecordCommands>(state, *m_pane);
+    m_recordCommands->connectHandlerPage(m_pane->handlerGreetingControls());
+    m_recordCommands->connectSubscriberPage(m_pane->subscriberGreetingControls());
+    m_recordCommands->connectInterviewerPage(m_pane->interviewQuestionControls());
     m_greetingSettings = std::make_unique<GreetingSettings>(state, *m_pane);
     m_greetingSettings->connectHandlerPage(m_pane->handlerGreetingControls());
     m_greetingSettings->connectSubscriberPage(m_pane->subscriberGreetingControls());
@@ -213,6 +218,7 @@ Assembly::~Assembly()
     m_transferRuleHandlers.reset();
     m_transferRuleSave.reset();
     m_greetingSettings.reset();
+    m_recordCommands.reset();
     m_greetingAudio.reset();
     m_treeCommands.reset();
     m_actions.reset();

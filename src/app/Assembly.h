@@ -15,6 +15,7 @@ class DirectoryHandlerSection;
 class EnvironmentServices;
 class GreetingAudio;
 class GreetingSettings;
+class RecordCommands;
 class frmMain;
 class ObjectListPage;
 class OutlineGrid;
@@ -70,6 +71,7 @@ private:
     std::unique_ptr<WebAdministration> m_webAdministration;
     // The pane's editors and sections.
     std::unique_ptr<GreetingAudio> m_greetingAudio;
+    std::unique_ptr<RecordCommands> m_recordCommands;
     std::unique_ptr<GreetingSettings> m_greetingSettings;
     std::unique_ptr<TransferRuleSave> m_transferRuleSave;
     std::unique_ptr<TransferRuleHandlers> m_transferRuleHandlers;

@@ -28,13 +28,6 @@ bool isFullPath(const QString& text)
     return text.contains(QLatin1String(":\\")) || text.startsWith(QLatin1Char('/'));
 }
 
-// The file a greeting tab plays: a full path whole, anything else by its file name in the
-// stream-files folder.
-QString boundSoundPath(const QString& streamFilesPath, const QString& text)
-{
-    return isFullPath(text) ? text : streamFilesPath + SharedFileSystem::GetFileName(text);
-}
-
 // The file a greeting's StreamPath names.
 QString greetingFilePath(const QString& streamFilesPath, const QString& streamPath)
 {

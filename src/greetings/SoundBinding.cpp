@@ -1,6 +1,7 @@
 #include "greetings/SoundBinding.h"
 
 #include "runtime/ErrorHandling.h"
+#include "system/SharedFileSystem.h"
 #include "widgets/PendingEvents.h"
 #include "widgets/SonotropeCtrl.h"
 
@@ -12,6 +13,12 @@ bool notReady(const RuntimeError& e)
 }
 
 } // namespace
+
+QString boundSoundPath(const QString& streamFilesPath, const QString& stored)
+{
+    const bool full = stored.contains(QLatin1String(":\\")) || stored.startsWith(QLatin1Char('/'));
+    return full ? stored : streamFilesPath + SharedFileSystem::GetFileName(stored);
+}
 
 SoundBindingSteps::SoundBindingSteps(SonotropeCtrl& control, UserPrompts& prompts, QString errorPrefix)
     : m_control(control),

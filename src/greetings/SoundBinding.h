@@ -4,6 +4,10 @@
 #include <functional>
 
 class SonotropeCtrl;
+
+// The file a greeting tab binds for a stored sound path: a full path whole, anything else by its
+// file name in the stream-files folder.
+QString boundSoundPath(const QString& streamFilesPath, const QString& stored);
 class UserPrompts;
 
 // The steps of binding a media control to a sound. A control that is not ready gets two more

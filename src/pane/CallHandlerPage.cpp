@@ -107,7 +107,9 @@ void CallHandlerPage::clear()
 
 GreetingPageControls CallHandlerPage::greetingControls() const
 {
-    return greetingPageControls(tabHandlerGreetingInfo, greeting);
+    GreetingPageControls page = greetingPageControls(tabHandlerGreetingInfo, greeting);
+    page.record = cmdHandlerRecord;
+    return page;
 }
 
 HandlerTransferControls CallHandlerPage::transferControls() const

@@ -42,6 +42,7 @@ struct GreetingPageControls {
     QTabWidget* tabs = nullptr; // tabHandlerGreetingInfo
     std::array<QWidget*, GreetingCount> frames{};
     std::array<GreetingControls, GreetingCount> greetings{};
+    QAbstractButton* record = nullptr; // cmdHandlerRecord: records the shown greeting
 };
 
 // One transfer rule's controls (index i of the call handler page's arrays).

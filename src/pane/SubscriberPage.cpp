@@ -96,5 +96,7 @@ void SubscriberPage::clear()
 
 GreetingPageControls SubscriberPage::greetingControls() const
 {
-    return greetingPageControls(tabSubscriberGreetings, greeting);
+    GreetingPageControls page = greetingPageControls(tabSubscriberGreetings, greeting);
+    page.record = cmdSubscriberRecord;
+    return page;
 }

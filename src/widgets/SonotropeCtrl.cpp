@@ -146,6 +146,16 @@ void SonotropeCtrl::setControlActive(int active)
     updateView();
 }
 
+void SonotropeCtrl::setRecordingAllowed(bool allowed)
+{
+    m_recordingAllowed = allowed;
+    if (!allowed) {
+        EndRecording();
+        m_take.reset();
+    }
+    updateView();
+}
+
 void SonotropeCtrl::SaveRecording()
 {
     EndRecording();
@@ -228,7 +238,7 @@ void SonotropeCtrl::play()
 
 void SonotropeCtrl::record()
 {
-    if (!m_controlActive || m_activity == Activity::Recording)
+    if (!m_controlActive || !m_recordingAllowed || m_activity == Activity::Recording)
         return;
     StopSound();
     try {
@@ -312,7 +322,8 @@ void SonotropeCtrl::updateView()
     const bool active = m_controlActive != 0;
     const bool recording = m_activity == Activity::Recording;
     QToolButton* const buttons[] = {m_stopButton, m_playButton, m_recordButton};
-    const bool enabled[] = {m_activity != Activity::Idle, active && !recording && playable(), active && !recording};
+    const bool enabled[] = {m_activity != Activity::Idle, active && !recording && playable(),
+                            active && !recording && m_recordingAllowed};
     // A focused button that gets disabled would push the focus out of the control, and with it
     // raise LostFocus in the middle of a recording; the focus stays on a button still usable.
     QWidget* const focused = QApplication::focusWidget();

@@ -64,6 +64,11 @@ public:
     // Ends a recording in progress, keeping it; playing goes on.
     void EndRecording();
 
+    // Whether the record button is offered; a control whose recordings nothing would keep has
+    // it off. Switching it off ends a recording in progress and drops it.
+    bool recordingAllowed() const { return m_recordingAllowed; }
+    void setRecordingAllowed(bool allowed);
+
     Activity activity() const { return m_activity; }
     // What the position bar says: the times, or why the last action failed.
     QString statusText() const { return m_statusText; }
@@ -94,6 +99,7 @@ private:
     QString m_tempRecordingFile;
     int m_inPlaceMode = 0;
     int m_controlActive = 0;
+    bool m_recordingAllowed = true;
     std::optional<WavData> m_sound;
     std::optional<WavData> m_take;
     Activity m_activity = Activity::Idle;

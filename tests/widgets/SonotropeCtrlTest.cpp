@@ -260,6 +260,26 @@ TEST_F(SonotropeCtrlTest, TheSwitchDecidesWhetherTheAdministratorMayUseIt)
     EXPECT_TRUE(button("recordButton")->isEnabled());
 }
 
+TEST_F(SonotropeCtrlTest, AControlNotOfferingRecordingPlaysButNeverKeepsATake)
+{
+    ctrl->setSoundFile(writeGreeting("greeting.wav", greeting));
+    ctrl->LoadSound();
+    fake->capture = take.samples;
+    click("recordButton");
+    ASSERT_EQ(ctrl->activity(), SonotropeCtrl::Activity::Recording);
+
+    ctrl->setRecordingAllowed(false);
+    EXPECT_EQ(ctrl->activity(), SonotropeCtrl::Activity::Idle);
+    EXPECT_EQ(ctrl->SoundChanged(), 0);
+    EXPECT_FALSE(button("recordButton")->isEnabled());
+    click("playButton");
+    ASSERT_EQ(fake->state, FakeAudioDevice::State::Playing);
+    EXPECT_EQ(fake->played.last().samples, greeting.samples);
+
+    ctrl->setRecordingAllowed(true);
+    EXPECT_TRUE(button("recordButton")->isEnabled());
+}
+
 TEST_F(SonotropeCtrlTest, LostFocusWhenTheFocusLeavesForAnotherWidget)
 {
     QWidget window;
