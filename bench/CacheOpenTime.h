@@ -1,6 +1,7 @@
 #pragma once
 
 // What the benchmarks compare against: one full open of the recordset cache in the same run.
+#include "Median.h"
 #include "data/SharedState.h"
 
 #include <QElapsedTimer>
@@ -8,12 +9,6 @@
 #include <vector>
 
 namespace bench {
-
-inline double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // Opens the run's cache (timed) and two more caches for a steadier figure; the median in ms, or
 // a negative number when the run's cache did not open.

@@ -4,6 +4,7 @@
 //   cache_bench SERVER_ROOT --opens N   only opens the cache N times, each time printed: for timing
 //                                       or profiling the open from outside, beside floor_reader
 #include "FloorRead.h"
+#include "Median.h"
 #include "data/RecordsetCache.h"
 #include "db/Connection.h"
 #include "db/Sqlite.h"
@@ -23,13 +24,9 @@
 #include <sys/resource.h>
 #include <vector>
 
-namespace {
+using bench::median;
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+namespace {
 
 template <typename F>
 std::vector<double> timeRuns(int runs, F&& f)

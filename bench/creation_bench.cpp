@@ -1,6 +1,7 @@
 // Times the creation of a call handler from a template on a large site: its own work, apart from
 // the requery that it causes, against an open of the recordset cache.
 //   creation_bench [SERVER_ROOT] [RUNS]   (without a root, a large site is written to a temporary folder)
+#include "Median.h"
 #include "data/SharedState.h"
 #include "db/Sqlite.h"
 #include "dialogs/HandlerCreation.h"
@@ -15,15 +16,7 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-} // namespace
+using bench::median;
 
 int main(int argc, char** argv)
 {

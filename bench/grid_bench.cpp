@@ -4,6 +4,7 @@
 //   (2) 1,250 rows opened one after another the way the call-flow tree opens them (placeholder
 //       out, link rows in under redraw off, row opened on screen), level by level, to 31,252 rows.
 //   grid_bench [RUNS]   (each part is run RUNS times, 3 by default; the median is printed)
+#include "Median.h"
 #include "widgets/OutlineGrid.h"
 #include "widgets/OutlineGridImageList.h"
 #include "widgets/OutlineGridModel.h"
@@ -16,6 +17,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+using bench::median;
 
 namespace {
 
@@ -142,12 +145,6 @@ double openRowAfterRow(int wanted)
     if (grid.rowCount() != 2 + wanted * 25)
         std::printf("unexpected row count %d\n", grid.rowCount());
     return ms;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 //   (d) right after one row was changed by another connection (a key of some handler).
 //   row_change_bench [SERVER_ROOT] [ROWS]   (without a root, a large site is written to a
 //                                             temporary folder; 1000 rows by default)
+#include "Median.h"
 #include "app/Assembly.h"
 #include "data/SharedState.h"
 #include "db/Sqlite.h"
@@ -24,13 +25,9 @@
 #include <functional>
 #include <vector>
 
-namespace {
+using bench::median;
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
+namespace {
 
 double msSince(const QElapsedTimer& t)
 {

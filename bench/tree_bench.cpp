@@ -4,6 +4,7 @@
 // and every opened row shown open, as a user clicking down the tree sees it.
 //   tree_bench [SERVER_ROOT] [ROWS]   (without a root, a large site is written to a temporary
 //                                      folder; ROWS call handler rows are opened, 1000 by default)
+#include "CacheOpenTime.h"
 #include "data/SharedState.h"
 #include "server/ServerFunctions.h"
 #include "server/SiteWriter.h"
@@ -56,12 +57,6 @@ Expansions openHandlerRows(OutlineGrid& grid, CallFlowTree& tree, int wanted, bo
     return e;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -78,23 +73,10 @@ int main(int argc, char** argv)
     state.ConnectionString = ConnectionFactory::connectionStringFor(QStringLiteral("BENCH"));
 
     // (a) one full open of the cache: the run's own, and a few more for a steadier figure
-    std::vector<double> opens;
-    {
-        QElapsedTimer t;
-        t.start();
-        if (!state.cache.OpenDatabaseRecordsets(state.ConnectionString)) {
-            std::fprintf(stderr, "the cache did not open\n");
-            return 1;
-        }
-        opens.push_back(t.nsecsElapsed() / 1e6);
-    }
-    for (int i = 0; i < 2; ++i) {
-        RecordsetCache cache(state.connections);
-        QElapsedTimer t;
-        t.start();
-        cache.OpenDatabaseRecordsets(state.ConnectionString);
-        opens.push_back(t.nsecsElapsed() / 1e6);
-        cache.CloseDatabaseRecordsets();
+    const double a = bench::cacheOpenMs(state);
+    if (a < 0) {
+        std::fprintf(stderr, "the cache did not open\n");
+        return 1;
     }
 
     // The tree in a grid with its view, the options at their start states.
@@ -136,8 +118,7 @@ int main(int argc, char** argv)
     QApplication::processEvents();
     const Expansions shownOpen = openHandlerRows(grid, tree, wanted, true);
 
-    const double a = median(opens);
-    std::printf("(a) OpenDatabaseRecordsets (median of %zu)          %9.1f ms\n", opens.size(), a);
+    std::printf("(a) OpenDatabaseRecordsets (median of 3)            %9.1f ms\n", a);
     std::printf("    AddNewNode, root and first level, first lookups %7.1f ms\n", rootMs);
     std::printf("(b) %d call handler rows opened                  %9.1f ms   %.3f ms each, slowest %.2f ms, %d rows\n",
                 hidden.opened, hidden.ms, hidden.ms / std::max(hidden.opened, 1), hidden.slowest, hidden.rows);

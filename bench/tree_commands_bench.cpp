@@ -4,6 +4,7 @@
 //   (c) a load of the object list's subscriber kind, the list on screen and painted;
 //   (d) scrolling that list a page at a time, each page painted.
 //   tree_commands_bench [SERVER_ROOT]   (without a root, a large site is written to a temporary folder)
+#include "Median.h"
 #include "data/SharedState.h"
 #include "server/ServerFunctions.h"
 #include "server/SiteWriter.h"
@@ -26,13 +27,9 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
+using bench::median;
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+namespace {
 
 double msSince(const QElapsedTimer& t)
 {

@@ -13,14 +13,14 @@
 
 namespace {
 
-struct QuestionColumnSpec {
+struct QuestionColumnLayout {
     const char* header;
     int widthTwips;
     bool shown;
 };
 
 // By QuestionColumn.
-const QuestionColumnSpec kQuestionColumns[QuestionColumn::Count] = {
+const QuestionColumnLayout kQuestionColumns[QuestionColumn::Count] = {
     {"", 135, false}, {"Question", 5100, true}, {"Reply Limit", 975, true}, {"ObjectID", 960, false}, {"StreamPath", 960, false},
 };
 
@@ -81,10 +81,10 @@ InterviewerPage::InterviewerPage(QWidget* parent)
     gridInterviewQuestions->setEditTriggers(QAbstractItemView::NoEditTriggers);
     gridInterviewQuestions->verticalHeader()->setVisible(false);
     for (int c = 0; c < QuestionColumn::Count; ++c) {
-        const QuestionColumnSpec& spec = kQuestionColumns[c];
-        gridInterviewQuestions->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromLatin1(spec.header)));
-        gridInterviewQuestions->setColumnWidth(c, Twips::toPixelsX(spec.widthTwips, this));
-        gridInterviewQuestions->setColumnHidden(c, !spec.shown);
+        const QuestionColumnLayout& layout = kQuestionColumns[c];
+        gridInterviewQuestions->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromLatin1(layout.header)));
+        gridInterviewQuestions->setColumnWidth(c, Twips::toPixelsX(layout.widthTwips, this));
+        gridInterviewQuestions->setColumnHidden(c, !layout.shown);
     }
     gridInterviewQuestions->setAccessibleName(QStringLiteral("Questions"));
     questions->addWidget(gridInterviewQuestions, 1);

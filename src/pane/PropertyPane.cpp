@@ -26,13 +26,13 @@
 
 namespace {
 
-struct MediaControlSpec {
+struct MediaControlSlot {
     const char* key;
     const char* tempFile;
 };
 
 // In the order the start-up creates them.
-const std::array<MediaControlSpec, PaneOperations::MediaControlCount> kMediaControls = {{
+const std::array<MediaControlSlot, PaneOperations::MediaControlCount> kMediaControls = {{
     {"SotrHandlerGreeting", "TempHandlerWavFile.wav"},
     {"SotrsubscriberGreeting", "TempSubscriberWavFile.wav"},
     {"SotrInterviewerQuestion", "TempInterviewerWavFile.wav"},
@@ -324,16 +324,16 @@ void PropertyPane::ShowDirectoryHandlerTabs()
 
 void PropertyPane::CreateMediaControl(MediaControl which)
 {
-    const MediaControlSpec& spec = kMediaControls[slotOf(which)];
+    const MediaControlSlot& slot = kMediaControls[slotOf(which)];
     QGroupBox* frames[] = {m_callHandler->frameSonotropeHandlerGreeting, m_subscriber->frameSonotropeSubscriberGreeting,
                            m_interviewer->frameSonotropeInterviewQuestions};
     QGroupBox* frame = frames[slotOf(which)];
     auto* control = new SonotropeCtrl(m_state.environment.audioDevices(), frame);
-    control->setObjectName(QString::fromLatin1(spec.key));
+    control->setObjectName(QString::fromLatin1(slot.key));
     m_mediaControls[slotOf(which)] = control;
     control->move(Twips::toPixelsX(370, this), Twips::toPixelsY(175, this));
     control->setSoundFile(QString());
-    control->setTempRecordingFile(m_state.environment.programFolder.file(QString::fromLatin1(spec.tempFile)));
+    control->setTempRecordingFile(m_state.environment.programFolder.file(QString::fromLatin1(slot.tempFile)));
     control->setControlActive(-1);
     control->setInPlaceMode(-1);
     control->setVisible(true);
