@@ -95,6 +95,19 @@ public:
         return c ? c : m_state.connections.open(m_state.ConnectionString);
     }
 
+    // After the commit: the "NEW" line, the cache read again, and the handlers' recordset, when
+    // given, on the new handler.
+    void announce(const QString& table, const QString& alias, const QString& newId, Recordset* handlers = nullptr)
+    {
+        m_state.changeLog.LogChange(QStringLiteral("NEW"), table, alias, std::nullopt, std::nullopt, std::nullopt, newId);
+        m_state.cache.RequeryAllRecordsets();
+        if (handlers)
+            runStepSilently([&] {
+                handlers->moveFirst();
+                handlers->find(QStringLiteral("Alias"), alias);
+            });
+    }
+
     // The alias from the typed name; taken ones get a random number appended, again and again.
     QString freeAlias(SqliteDb& db, const QString& table, const QString& name, const QString& emptyNameMessage)
     {
@@ -318,9 +331,7 @@ QString createCallHandler(SharedState& state, const QString& templateId, const Q
                     t[QStringLiteral("RecipientObjectID")], t[QStringLiteral("RecipientObjectIDType")], newId});
         transaction.commit();
 
-        state.changeLog.LogChange(QStringLiteral("NEW"), QStringLiteral("CallHandler"), alias, std::nullopt, std::nullopt,
-                                  std::nullopt, newId);
-        state.cache.RequeryAllRecordsets();
+        creation.announce(QStringLiteral("CallHandler"), alias, newId.toText());
         return newId.toText();
     });
 }
@@ -365,15 +376,7 @@ QString createInterviewHandler(SharedState& state, const QString& templateId, co
                    {newId, alias, questionFile});
         transaction.commit();
 
-        state.changeLog.LogChange(QStringLiteral("NEW"), QStringLiteral("InterviewHandler"), alias, std::nullopt, std::nullopt,
-                                  std::nullopt, newId);
-        state.cache.RequeryAllRecordsets();
-        Recordset& handlers = state.cache.rsInterviewHandler;
-        runStepSilently([&] {
-            handlers.requery();
-            handlers.moveFirst();
-            handlers.find(QStringLiteral("Alias"), alias);
-        });
+        creation.announce(QStringLiteral("InterviewHandler"), alias, newId, &state.cache.rsInterviewHandler);
         return newId;
     });
 }
@@ -433,15 +436,7 @@ QString createDirectoryHandler(SharedState& state, const QString& name, const QS
             stop(QStringLiteral("Error in cmdCreateHandler - could not find newly created alias=") + alias);
         transaction.commit();
 
-        state.changeLog.LogChange(QStringLiteral("NEW"), QStringLiteral("DirectoryHandler"), alias, std::nullopt, std::nullopt,
-                                  std::nullopt, newId);
-        state.cache.RequeryAllRecordsets();
-        Recordset& handlers = state.cache.rsNameLookupHandler;
-        runStepSilently([&] {
-            handlers.requery();
-            handlers.moveFirst();
-            handlers.find(QStringLiteral("Alias"), alias);
-        });
+        creation.announce(QStringLiteral("DirectoryHandler"), alias, newId, &state.cache.rsNameLookupHandler);
         return newId;
     });
 }
