@@ -145,11 +145,11 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_greetingSettings->connectHandlerPage(m_pane->handlerGreetingControls());
     m_greetingSettings->connectSubscriberPage(m_pane->subscriberGreetingControls());
     m_transferRuleSave = std::make_unique<TransferRuleSave>(state, *m_pane);
-    m_transferRuleSave->setHandlerControls(m_pane->handlerTransferControls());
+    m_transferRuleSave->setRules(m_pane->handlerTransferControls(), m_pane->subscriberTransferControls());
     m_transferRuleHandlers = std::make_unique<TransferRuleHandlers>(state, *m_pane, *m_transferRuleSave);
-    m_transferRuleHandlers->connectHandlerPage(m_pane->handlerTransferControls());
+    m_transferRuleHandlers->connectPages();
     m_transferRuleValidation = std::make_unique<TransferRuleValidation>(state, *m_pane, *m_transferRuleSave);
-    m_transferRuleValidation->connectHandlerPage(m_pane->handlerTransferControls());
+    m_transferRuleValidation->connectPages();
     m_callHandlerSection = std::make_unique<CallHandlerSection>(state, *m_pane, *m_environment, *m_greetingAudio);
     m_pane->setSection(PropertyPane::CallHandlerTab, m_callHandlerSection.get());
     m_subscriberSection = std::make_unique<SubscriberSection>(state, *m_pane, *m_environment, *m_greetingAudio);

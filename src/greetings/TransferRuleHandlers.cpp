@@ -4,7 +4,6 @@
 #include "greetings/EditorRows.h"
 #include "greetings/TransferRuleSave.h"
 #include "pane/PaneOperations.h"
-#include "runtime/ErrorHandling.h"
 #include "runtime/SlotGuard.h"
 #include "system/Clock.h"
 
@@ -41,47 +40,84 @@ TransferRuleHandlers::TransferRuleHandlers(SharedState& state, PaneOperations& p
 {
 }
 
-void TransferRuleHandlers::connectHandlerPage(const HandlerTransferControls& controls)
+void TransferRuleHandlers::connectPages()
 {
-    m_controls = controls;
-    UserPrompts& prompts = m_state.prompts;
-    for (int i = 0; i < TransferRuleCount; ++i) {
-        const TransferRuleControls& c = controls[size_t(i)];
-        connectGuarded(prompts, c.enabled, &QCheckBox::stateChanged, this, [this, i] { chkHandlerTransferEnabled_Click(i); });
-        connectGuarded(prompts, c.attemptRingPhone, &QRadioButton::toggled, this,
-                       [this, i] { optHandlerTransferAttemptRingPhone_Click(i); });
-        connectGuarded(prompts, c.sendToGreeting, &QRadioButton::toggled, this,
-                       [this, i] { optHandlerTransferSendToGreeting_Click(i); });
-        connectGuarded(prompts, c.transferType, &QComboBox::currentIndexChanged, this,
-                       [this, i] { cmbHandlerTransferType_Click(i); });
-    }
+    for (int i = 0; i < TransferRuleCount; ++i)
+        connectRule(m_save.handlerRule(i));
+    connectRule(m_save.subscriberRule());
 }
 
-bool TransferRuleHandlers::positioned(int index, const QString& errorPrefix)
+void TransferRuleHandlers::connectRule(const ShownTransferRule& rule)
 {
-    const QString handler = m_pane.ShownCallHandlerID(EditorPage::CallHandler);
-    if (m_pane.LoadInProgress() || handler.isEmpty())
-        return false;
-    return runStep(m_state.prompts, StepErrors(errorPrefix), [&] {
-        EditorRows::findTransferRule(m_state.cache, handler, index);
-        m_state.cache.rsContactRule.field(QStringLiteral("Alias")); // a missing rule fails here
-    });
+    UserPrompts& prompts = m_state.prompts;
+    const TransferRuleControls& c = rule.controls;
+    if (c.enabled)
+        connectGuarded(prompts, c.enabled, &QCheckBox::stateChanged, this, [this, &rule] { enabledClick(rule); });
+    connectGuarded(prompts, c.attemptRingPhone, &QRadioButton::toggled, this, [this, &rule] { attemptRingPhoneClick(rule); });
+    connectGuarded(prompts, c.sendToGreeting, &QRadioButton::toggled, this, [this, &rule] { sendToGreetingClick(rule); });
+    connectGuarded(prompts, c.transferType, &QComboBox::currentIndexChanged, this, [this, &rule] { transferTypeClick(rule); });
 }
 
 void TransferRuleHandlers::chkHandlerTransferEnabled_Click(int Index)
 {
-    const TransferRuleControls& c = m_controls.at(size_t(Index));
+    enabledClick(m_save.handlerRule(Index));
+}
+
+void TransferRuleHandlers::optHandlerTransferAttemptRingPhone_Click(int Index)
+{
+    attemptRingPhoneClick(m_save.handlerRule(Index));
+}
+
+void TransferRuleHandlers::optHandlerTransferSendToGreeting_Click(int Index)
+{
+    sendToGreetingClick(m_save.handlerRule(Index));
+}
+
+void TransferRuleHandlers::cmbHandlerTransferType_Click(int Index)
+{
+    transferTypeClick(m_save.handlerRule(Index));
+}
+
+void TransferRuleHandlers::optSubscriberTransferAttemptToRingPhone_Click()
+{
+    attemptRingPhoneClick(m_save.subscriberRule());
+}
+
+void TransferRuleHandlers::optSubscriberTransferSendToGreeting_Click()
+{
+    sendToGreetingClick(m_save.subscriberRule());
+}
+
+void TransferRuleHandlers::cmbSubscriberTransferType_Click()
+{
+    transferTypeClick(m_save.subscriberRule());
+}
+
+bool TransferRuleHandlers::positioned(const ShownTransferRule& rule, const StepErrors& errors)
+{
+    const QString handler = m_pane.ShownCallHandlerID(rule.page);
+    if (m_pane.LoadInProgress() || handler.isEmpty())
+        return false;
+    return runStep(m_state.prompts, errors, [&] {
+        EditorRows::findTransferRule(m_state.cache, handler, rule.index);
+        m_state.cache.rsContactRule.field(QStringLiteral("Alias")); // a missing rule fails here
+    });
+}
+
+void TransferRuleHandlers::enabledClick(const ShownTransferRule& shown)
+{
+    const TransferRuleControls& c = shown.controls;
     const bool checked = c.enabled->checkState() == Qt::Checked;
     c.attemptRingPhone->setEnabled(checked);
     c.sendToGreeting->setEnabled(checked);
     setEnabled(c, checked && !c.sendToGreeting->isChecked());
 
-    const QString prefix = QStringLiteral("Error in chkHandlerTransferEnabled:");
-    if (!positioned(Index, prefix))
+    const StepErrors errors(QStringLiteral("Error in chkHandlerTransferEnabled:"));
+    if (!positioned(shown, errors))
         return;
     Recordset& rule = m_state.cache.rsContactRule;
     Variant expires, extension, rings;
-    if (!runStep(m_state.prompts, StepErrors(prefix), [&] {
+    if (!runStep(m_state.prompts, errors, [&] {
             expires = rule.field(QStringLiteral("TimeExpires"));
             extension = rule.field(QStringLiteral("Extension"));
             rings = rule.field(QStringLiteral("TransferRings"));
@@ -90,7 +126,7 @@ void TransferRuleHandlers::chkHandlerTransferEnabled_Click(int Index)
     const QDateTime now = m_state.environment.clock.now();
     if (EditorRows::isOn(expires, now)) {
         if (!checked)
-            m_save.SaveAllHandlerContactRuleSettings(Index);
+            m_save.save(shown);
         return;
     }
     if (!checked || expires.toDate() >= now)
@@ -105,23 +141,23 @@ void TransferRuleHandlers::chkHandlerTransferEnabled_Click(int Index)
         const QSignalBlocker quiet(c.transferType);
         c.transferType->setCurrentIndex(c.transferType->findText(QStringLiteral("Release")));
     }
-    m_save.SaveAllHandlerContactRuleSettings(Index);
+    m_save.save(shown);
 }
 
-void TransferRuleHandlers::optHandlerTransferAttemptRingPhone_Click(int Index)
+void TransferRuleHandlers::attemptRingPhoneClick(const ShownTransferRule& shown)
 {
-    const TransferRuleControls& c = m_controls.at(size_t(Index));
+    const TransferRuleControls& c = shown.controls;
     if (!c.attemptRingPhone->isChecked())
         return;
     setEnabled(c, true);
-    const QString prefix = QStringLiteral("Error in optHandlerTransferAttemptRingPhone:");
-    if (!positioned(Index, prefix))
+    const StepErrors errors = shown.errors(shown.texts->attemptRingPhoneError);
+    if (!positioned(shown, errors))
         return;
     bool ringsPhone = false;
-    QString extension;
-    if (!runStep(m_state.prompts, StepErrors(prefix), [&] {
+    Variant extension;
+    if (!runStep(m_state.prompts, errors, [&] {
             ringsPhone = EditorRows::equals(m_state.cache.rsContactRule.field(QStringLiteral("Action")), 1);
-            extension = m_state.cache.rsCallHandler.field(QStringLiteral("DTMFAccessID")).textOrEmpty();
+            extension = m_state.cache.rsCallHandler.field(QStringLiteral("DTMFAccessID"));
         }))
         return;
     if (ringsPhone)
@@ -129,58 +165,64 @@ void TransferRuleHandlers::optHandlerTransferAttemptRingPhone_Click(int Index)
     if (c.transferType->currentText().compare(QLatin1String("Supervised"), Qt::CaseInsensitive) == 0
         && c.ringsToWait->text().isEmpty())
         c.ringsToWait->setText(QStringLiteral("4"));
-    // A handler without an extension rings the operator.
-    if (c.transferString->text().isEmpty())
-        c.transferString->setText(extension.isEmpty() ? QStringLiteral("0") : extension);
-    m_save.SaveAllHandlerContactRuleSettings(Index);
+    if (c.transferString->text().isEmpty()) {
+        if (shown.texts->operatorFallback) {
+            // A handler without an extension rings the operator.
+            const QString own = extension.textOrEmpty();
+            c.transferString->setText(own.isEmpty() ? QStringLiteral("0") : own);
+        } else {
+            // Without an extension there is nothing to ring: the box stays empty and is saved so.
+            runStep(m_state.prompts, errors, [&] { c.transferString->setText(extension.toText()); });
+        }
+    }
+    m_save.save(shown);
 }
 
-void TransferRuleHandlers::optHandlerTransferSendToGreeting_Click(int Index)
+void TransferRuleHandlers::sendToGreetingClick(const ShownTransferRule& shown)
 {
-    const TransferRuleControls& c = m_controls.at(size_t(Index));
+    const TransferRuleControls& c = shown.controls;
     if (!c.sendToGreeting->isChecked())
         return;
     setEnabled(c, false);
-    const QString prefix = QStringLiteral("optHandlerTransferSendToGreeting_click:");
-    if (!positioned(Index, prefix))
+    const StepErrors errors = shown.errors(shown.texts->sendToGreetingError);
+    if (!positioned(shown, errors))
         return;
     bool toGreeting = false;
-    if (!runStep(m_state.prompts, StepErrors(prefix),
+    if (!runStep(m_state.prompts, errors,
                  [&] { toGreeting = EditorRows::equals(m_state.cache.rsContactRule.field(QStringLiteral("Action")), 0); }))
         return;
     if (!toGreeting)
-        m_save.SaveAllHandlerContactRuleSettings(Index);
+        m_save.save(shown);
 }
 
-void TransferRuleHandlers::cmbHandlerTransferType_Click(int Index)
+void TransferRuleHandlers::transferTypeClick(const ShownTransferRule& shown)
 {
-    const TransferRuleControls& c = m_controls.at(size_t(Index));
-    const QString prefix = QStringLiteral("Error in cmbHandlerTransferType_Validate:");
-    if (!positioned(Index, prefix))
+    const TransferRuleControls& c = shown.controls;
+    const StepErrors errors = shown.errors(shown.texts->transferTypeError);
+    if (!positioned(shown, errors))
         return;
     Recordset& rule = m_state.cache.rsContactRule;
     Variant expires, action, type;
-    if (!runStep(m_state.prompts, StepErrors(prefix), [&] {
+    if (!runStep(m_state.prompts, errors, [&] {
             expires = rule.field(QStringLiteral("TimeExpires"));
             action = rule.field(QStringLiteral("Action"));
             type = rule.field(QStringLiteral("TransferType"));
         }))
         return;
     bool off = false;
-    if (!runStep(m_state.prompts, StepErrors(prefix),
-                 [&] { off = !expires.isNull() && expires.toDate() < m_state.environment.clock.now(); }))
+    if (!runStep(m_state.prompts, errors, [&] { off = !expires.isNull() && expires.toDate() < m_state.environment.clock.now(); }))
         return;
     // A choice on a rule that is off or sends callers to the greeting waits for the rule's next save.
     if (off || EditorRows::equals(action, 0))
         return;
     if (isRelease(c.transferType)) {
         if (!EditorRows::equals(type, 0))
-            m_save.SaveAllHandlerContactRuleSettings(Index);
+            m_save.save(shown);
         return;
     }
     if (EditorRows::equals(type, 1))
         return;
     if (c.ringsToWait->text().isEmpty())
         c.ringsToWait->setText(QStringLiteral("4"));
-    m_save.SaveAllHandlerContactRuleSettings(Index);
+    m_save.save(shown);
 }

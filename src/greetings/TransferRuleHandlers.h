@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pane/PaneControls.h"
+#include "greetings/ShownTransferRule.h"
 
 #include <QObject>
 
@@ -10,26 +10,35 @@ class TransferRuleSave;
 
 // The switches of a transfer rule: the enabled box, the two action options and the transfer-type
 // list. Each enables the rule's other controls to match, fills in defaults and saves the rule
-// when it differs from what is stored. During a load only the enabling runs.
+// when it differs from what is stored. During a load only the enabling runs. The call handler
+// page's three rules and the subscriber page's one share these handlers.
 class TransferRuleHandlers : public QObject {
     Q_OBJECT
 public:
     TransferRuleHandlers(SharedState& state, PaneOperations& pane, TransferRuleSave& save);
 
-    void connectHandlerPage(const HandlerTransferControls& controls);
+    // Connects the handlers to the rules' controls that the save holds.
+    void connectPages();
 
     void chkHandlerTransferEnabled_Click(int Index);
     void optHandlerTransferAttemptRingPhone_Click(int Index);
     void optHandlerTransferSendToGreeting_Click(int Index);
     void cmbHandlerTransferType_Click(int Index);
+    void optSubscriberTransferAttemptToRingPhone_Click();
+    void optSubscriberTransferSendToGreeting_Click();
+    void cmbSubscriberTransferType_Click();
 
 private:
-    // Puts rsContactRule on the shown handler's rule of the index. False while nothing may be
-    // written (a load runs, nothing is shown) or when the rule cannot be read (its error shown).
-    bool positioned(int index, const QString& errorPrefix);
+    void connectRule(const ShownTransferRule& rule);
+    void enabledClick(const ShownTransferRule& rule);
+    void attemptRingPhoneClick(const ShownTransferRule& rule);
+    void sendToGreetingClick(const ShownTransferRule& rule);
+    void transferTypeClick(const ShownTransferRule& rule);
+    // Puts rsContactRule on the shown rule. False while nothing may be written (a load runs,
+    // nothing is shown) or when the rule cannot be read (its error shown).
+    bool positioned(const ShownTransferRule& rule, const StepErrors& errors);
 
     SharedState& m_state;
     PaneOperations& m_pane;
     TransferRuleSave& m_save;
-    HandlerTransferControls m_controls{};
 };

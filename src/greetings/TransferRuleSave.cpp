@@ -4,13 +4,14 @@
 #include "data/SharedState.h"
 #include "greetings/EditorRows.h"
 #include "pane/PaneOperations.h"
-#include "runtime/ErrorHandling.h"
+#include "system/Clock.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -22,6 +23,38 @@ double leadingNumber(const QString& text)
     return match.hasMatch() ? match.captured(1).toDouble() : 0;
 }
 
+// After a refused write the controls show the rule as the database keeps it, their handlers
+// quiet, so that what is seen is what is stored.
+void showStored(const ShownTransferRule& shown, const Recordset& rule, const QDateTime& now)
+{
+    const TransferRuleControls& c = shown.controls;
+    runStepSilently([&] {
+        const bool on = EditorRows::isOn(rule.field(QStringLiteral("TimeExpires")), now);
+        const bool ringsPhone = EditorRows::equals(rule.field(QStringLiteral("Action")), 1);
+        const bool release = EditorRows::equals(rule.field(QStringLiteral("TransferType")), 0);
+        const Variant rings = rule.field(QStringLiteral("TransferRings"));
+        const QString extension = rule.field(QStringLiteral("Extension")).textOrEmpty();
+        const QSignalBlocker quiet[] = {QSignalBlocker(c.attemptRingPhone), QSignalBlocker(c.sendToGreeting),
+                                        QSignalBlocker(c.transferType), QSignalBlocker(c.ringsToWait),
+                                        QSignalBlocker(c.transferString)};
+        c.transferString->setText(extension);
+        c.ringsToWait->setText(rings.isNull() ? QString() : numberText(rings.toDouble()));
+        c.transferType->setCurrentIndex(
+            c.transferType->findText(release ? QStringLiteral("Release") : QStringLiteral("Supervised")));
+        (ringsPhone ? c.attemptRingPhone : c.sendToGreeting)->setChecked(true);
+        // A page without the enabled box shows its rule as on, whatever it stores.
+        const bool switchable = !c.enabled || on;
+        if (c.enabled) {
+            const QSignalBlocker quietBox(c.enabled);
+            c.enabled->setChecked(on);
+        }
+        c.attemptRingPhone->setEnabled(switchable);
+        c.sendToGreeting->setEnabled(switchable);
+        for (QWidget* w : std::initializer_list<QWidget*>{c.transferType, c.ringsToWait, c.transferString})
+            w->setEnabled(switchable && ringsPhone);
+    });
+}
+
 } // namespace
 
 TransferRuleSave::TransferRuleSave(SharedState& state, PaneOperations& pane)
@@ -30,35 +63,57 @@ TransferRuleSave::TransferRuleSave(SharedState& state, PaneOperations& pane)
 {
 }
 
+void TransferRuleSave::setRules(const HandlerTransferControls& handler, const TransferRuleControls& subscriber)
+{
+    m_handler = handlerTransferRules(handler);
+    m_subscriber = subscriberTransferRule(subscriber);
+}
+
 void TransferRuleSave::SaveAllHandlerContactRuleSettings(int index)
 {
-    const QString handler = m_pane.ShownCallHandlerID(EditorPage::CallHandler);
-    if (m_pane.LoadInProgress() || handler.isEmpty() || index < 0 || index >= TransferRuleCount)
+    if (index >= 0 && index < TransferRuleCount)
+        save(m_handler[size_t(index)]);
+}
+
+void TransferRuleSave::SaveAllSubscriberContactRuleSettings()
+{
+    save(m_subscriber);
+}
+
+void TransferRuleSave::save(const ShownTransferRule& shown)
+{
+    const QString handler = m_pane.ShownCallHandlerID(shown.page);
+    if (m_pane.LoadInProgress() || handler.isEmpty())
         return;
-    const TransferRuleControls& c = m_handler[size_t(index)];
+    const TransferRuleControls& c = shown.controls;
     RecordsetCache& cache = m_state.cache;
     Recordset& rule = cache.rsContactRule;
-    const StepErrors errors(QStringLiteral("Error in SaveAllHandlerContactRuleSettings:"));
-    if (!runStep(m_state.prompts, errors, [&] { EditorRows::findTransferRule(cache, handler, index); }))
+    const StepErrors errors = shown.errors(shown.texts->saveError);
+    if (!runStep(m_state.prompts, errors, [&] { EditorRows::findTransferRule(cache, handler, shown.index); }))
         return;
     const bool written = EditorRows::writeRow(m_state.prompts, errors, rule, [&] {
-        const bool on = c.enabled->checkState() == Qt::Checked;
-        rule.setField(QStringLiteral("TimeExpires"), on ? Variant::null() : Variant(EditorRows::SwitchedOff));
+        if (c.enabled)
+            rule.setField(QStringLiteral("TimeExpires"),
+                          c.enabled->checkState() == Qt::Checked ? Variant::null() : Variant(EditorRows::SwitchedOff));
         rule.setField(QStringLiteral("Action"), c.attemptRingPhone->isChecked() ? 1 : 0);
         rule.setField(QStringLiteral("TransferType"),
                       c.transferType->currentText().compare(QLatin1String("Release"), Qt::CaseInsensitive) == 0 ? 0 : 1);
         rule.setField(QStringLiteral("TransferRings"), leadingNumber(c.ringsToWait->text()));
         rule.setField(QStringLiteral("Extension"), Variant(c.transferString->text()));
     });
-    if (!written)
+    if (!written) {
+        showStored(shown, rule, m_state.environment.clock.now());
         return;
+    }
     const struct {
         const char* column;
         bool number;
     } columns[] = {{"TimeExpires", false}, {"Action", true}, {"TransferType", true}, {"TransferRings", true}, {"Extension", false}};
     for (const auto& column : columns) {
+        const QString name = QString::fromLatin1(column.column);
+        if (!c.enabled && name == QLatin1String("TimeExpires"))
+            continue;
         runStep(m_state.prompts, errors, [&] {
-            const QString name = QString::fromLatin1(column.column);
             const Variant value = rule.field(name);
             m_state.changeLog.LogChange(QStringLiteral("UPDATE"), QStringLiteral("ContactRule"),
                                         rule.field(QStringLiteral("Alias")), QStringLiteral("CallHandler"),

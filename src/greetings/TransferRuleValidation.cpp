@@ -5,7 +5,6 @@
 #include "greetings/EditorRows.h"
 #include "greetings/TransferRuleSave.h"
 #include "pane/PaneOperations.h"
-#include "runtime/ErrorHandling.h"
 #include "widgets/FieldValidation.h"
 
 #include <QLineEdit>
@@ -17,36 +16,57 @@ TransferRuleValidation::TransferRuleValidation(SharedState& state, PaneOperation
 {
 }
 
-void TransferRuleValidation::connectHandlerPage(const HandlerTransferControls& controls)
+void TransferRuleValidation::connectPages()
 {
-    m_controls = controls;
     FieldValidation& validation = m_pane.fieldValidation();
-    for (int i = 0; i < TransferRuleCount; ++i) {
-        const TransferRuleControls& c = controls[size_t(i)];
-        validation.watch(c.ringsToWait, this, [this, i](bool& cancel) { txtHandlerTransferRingstoWait_Validate(i, cancel); });
-        validation.watch(c.transferString, this, [this, i](bool& cancel) { txtHandlerTransferString_Validate(i, cancel); });
-    }
+    auto watch = [&](const ShownTransferRule& rule) {
+        validation.watch(rule.controls.ringsToWait, this, [this, &rule](bool& cancel) { ringsValidate(rule, cancel); });
+        validation.watch(rule.controls.transferString, this, [this, &rule](bool& cancel) { transferStringValidate(rule, cancel); });
+    };
+    for (int i = 0; i < TransferRuleCount; ++i)
+        watch(m_save.handlerRule(i));
+    watch(m_save.subscriberRule());
 }
 
 void TransferRuleValidation::txtHandlerTransferRingstoWait_Validate(int Index, bool& Cancel)
 {
-    QLineEdit* box = m_controls.at(size_t(Index)).ringsToWait;
+    ringsValidate(m_save.handlerRule(Index), Cancel);
+}
+
+void TransferRuleValidation::txtHandlerTransferString_Validate(int Index, bool& Cancel)
+{
+    transferStringValidate(m_save.handlerRule(Index), Cancel);
+}
+
+void TransferRuleValidation::txtSubscriberTransferRingsToWait_Validate(bool& Cancel)
+{
+    ringsValidate(m_save.subscriberRule(), Cancel);
+}
+
+void TransferRuleValidation::txtSubscriberTransferString_Validate(bool& Cancel)
+{
+    transferStringValidate(m_save.subscriberRule(), Cancel);
+}
+
+void TransferRuleValidation::ringsValidate(const ShownTransferRule& shown, bool& cancel)
+{
+    QLineEdit* box = shown.controls.ringsToWait;
     if (!MyIsNumber(box->text(), 1, 10)) {
-        m_state.prompts.msgBox(QStringLiteral("Rings to wait must be a number between 1 and 10"));
+        m_state.prompts.msgBox(QString::fromLatin1(shown.texts->ringsRefused));
         box->setText(QStringLiteral("4"));
-        Cancel = true;
+        cancel = true;
         return;
     }
     if (box->text().trimmed().isEmpty())
         box->setText(QStringLiteral("4"));
 
-    const QString handler = m_pane.ShownCallHandlerID(EditorPage::CallHandler);
+    const QString handler = m_pane.ShownCallHandlerID(shown.page);
     if (m_pane.LoadInProgress() || handler.isEmpty())
         return;
     Recordset& rule = m_state.cache.rsContactRule;
     bool differs = false;
-    if (!runStep(m_state.prompts, StepErrors(QStringLiteral("Error in txtHandlerTransferRingsToWait_Validate")), [&] {
-            EditorRows::findTransferRule(m_state.cache, handler, Index);
+    if (!runStep(m_state.prompts, shown.errors(shown.texts->ringsError), [&] {
+            EditorRows::findTransferRule(m_state.cache, handler, shown.index);
             const Variant stored = rule.field(QStringLiteral("TransferRings"));
             // Rings count only for a supervised transfer that rings the phone; a Null is never
             // taken for a difference (the rule's next save writes the box).
@@ -56,25 +76,31 @@ void TransferRuleValidation::txtHandlerTransferRingstoWait_Validate(int Index, b
         }))
         return;
     if (differs)
-        m_save.SaveAllHandlerContactRuleSettings(Index);
+        m_save.save(shown);
 }
 
-void TransferRuleValidation::txtHandlerTransferString_Validate(int Index, bool& Cancel)
+void TransferRuleValidation::transferStringValidate(const ShownTransferRule& shown, bool& cancel)
 {
-    QLineEdit* box = m_controls.at(size_t(Index)).transferString;
-    const QString handler = m_pane.ShownCallHandlerID(EditorPage::CallHandler);
-    const StepErrors errors(QStringLiteral("Error in txtHandlerTransferString_Validate:"));
+    QLineEdit* box = shown.controls.transferString;
+    const QString handler = m_pane.ShownCallHandlerID(shown.page);
+    const StepErrors errors = shown.errors(shown.texts->transferStringError);
     if (!myIsDialableString(box->text(), false)) {
-        m_state.prompts.msgBox(QStringLiteral("The transfer string must contain only 0-9, '*', ',' or '#' characters"));
-        // The handler's own extension, or the operator, instead.
-        QString extension;
+        m_state.prompts.msgBox(QString::fromLatin1(shown.texts->transferStringRefused));
+        cancel = true;
+        // The handler's own extension instead; the call handler page falls back on the
+        // operator and writes the replacement, the subscriber page keeps the stored string.
+        Variant extension;
         if (!handler.isEmpty())
             runStep(m_state.prompts, errors, [&] {
                 EditorRows::positionOnHandler(m_state.cache, handler);
-                extension = m_state.cache.rsCallHandler.field(QStringLiteral("DTMFAccessID")).textOrEmpty();
+                extension = m_state.cache.rsCallHandler.field(QStringLiteral("DTMFAccessID"));
             });
-        box->setText(extension.isEmpty() ? QStringLiteral("0") : extension);
-        Cancel = true;
+        if (!shown.texts->operatorFallback) {
+            runStep(m_state.prompts, errors, [&] { box->setText(extension.toText()); });
+            return;
+        }
+        const QString own = extension.textOrEmpty();
+        box->setText(own.isEmpty() ? QStringLiteral("0") : own);
     }
 
     if (m_pane.LoadInProgress() || handler.isEmpty())
@@ -82,12 +108,12 @@ void TransferRuleValidation::txtHandlerTransferString_Validate(int Index, bool& 
     Recordset& rule = m_state.cache.rsContactRule;
     bool differs = false;
     if (!runStep(m_state.prompts, errors, [&] {
-            EditorRows::findTransferRule(m_state.cache, handler, Index);
+            EditorRows::findTransferRule(m_state.cache, handler, shown.index);
             const Variant stored = rule.field(QStringLiteral("Extension"));
             differs = !EditorRows::equals(rule.field(QStringLiteral("Action")), 0) && !stored.isNull()
                       && stored.toText().compare(box->text(), Qt::CaseInsensitive) != 0;
         }))
         return;
     if (differs)
-        m_save.SaveAllHandlerContactRuleSettings(Index);
+        m_save.save(shown);
 }

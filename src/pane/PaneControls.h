@@ -21,6 +21,8 @@ inline constexpr std::array<const char*, GreetingCount> GreetingAlias = {"Standa
 // The transfer-rule aliases by rule index.
 inline constexpr int TransferRuleCount = 3;
 inline constexpr std::array<const char*, TransferRuleCount> TransferRuleAlias = {"Standard", "Off Hours", "Alternate"};
+// A subscriber's transfer settings are its own handler's "Alternate" rule.
+inline constexpr int SubscriberTransferRule = 2;
 
 // The pages whose greetings and transfer rules the editors change.
 enum class EditorPage { CallHandler, Subscriber };

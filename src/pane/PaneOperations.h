@@ -41,6 +41,8 @@ public:
     virtual GreetingPageControls handlerGreetingControls() const = 0;
     virtual GreetingPageControls subscriberGreetingControls() const = 0;
     virtual HandlerTransferControls handlerTransferControls() const = 0;
+    // The subscriber page's one transfer rule (it has no enabled box).
+    virtual TransferRuleControls subscriberTransferControls() const = 0;
     // The interviewer page's question list, for its editors.
     virtual InterviewQuestionControls interviewQuestionControls() const = 0;
     // The call handler whose greetings and transfer rules a page shows (for the subscriber page,

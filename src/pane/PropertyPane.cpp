@@ -366,6 +366,11 @@ HandlerTransferControls PropertyPane::handlerTransferControls() const
     return m_callHandler->transferControls();
 }
 
+TransferRuleControls PropertyPane::subscriberTransferControls() const
+{
+    return m_subscriber->transferRule->controls();
+}
+
 InterviewQuestionControls PropertyPane::interviewQuestionControls() const
 {
     return m_interviewer->questionControls();

@@ -52,6 +52,7 @@ public:
     GreetingPageControls handlerGreetingControls() const override;
     GreetingPageControls subscriberGreetingControls() const override;
     HandlerTransferControls handlerTransferControls() const override;
+    TransferRuleControls subscriberTransferControls() const override;
     InterviewQuestionControls interviewQuestionControls() const override;
     QString ShownCallHandlerID(EditorPage page) const override;
     QString ShownInterviewHandlerID() const override { return shownObjectID(InterviewerTab); }

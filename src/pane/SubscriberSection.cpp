@@ -132,7 +132,7 @@ void SubscriberSection::showClassOfService()
 void SubscriberSection::showTransferRule()
 {
     Recordset& rules = m_state.cache.rsContactRule;
-    if (!findFromFirst(rules, QStringLiteral("Alias"), QStringLiteral("Alternate"))) {
+    if (!findFromFirst(rules, QStringLiteral("Alias"), QString::fromLatin1(TransferRuleAlias[SubscriberTransferRule]))) {
         QString quoted;
         step([&] { quoted = m_state.cache.rsCallHandler.field(QStringLiteral("ContactRuleAlternate")).textOrEmpty(); });
         m_state.prompts.msgBox(QStringLiteral("Error in LoadTabInfo.  Could not find alternate contact rule:") + quoted);

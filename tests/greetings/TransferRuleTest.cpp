@@ -8,6 +8,23 @@ const QString kPast = "1993-01-02 00:00:00";
 const QString kNoRecord = "Either BOF or EOF is True, or the current record has been deleted. "
                           "Requested operation requires a current record.";
 
+// The call handler page's rule and the subscriber page's rule, for what the twins share.
+struct Twin {
+    const char* what;
+    const char* owner; // the handler whose rule the page shows
+    qint16 nodeType;
+    const char* rule;
+    int index; // -1: the page's single controls
+    const char* attempt;
+    const char* greeting;
+    const char* type;
+    const char* rings;
+    const char* string;
+    QString ringsRefused;
+    QString stringRefused;
+    QString saveError;
+};
+
 class TransferRuleTest : public ::testing::Test, public PaneFixture {
 protected:
     void SetUp() override { start(); }
@@ -49,87 +66,149 @@ protected:
     QLineEdit* box(const char* control, int rule) const { return this->control<QLineEdit>(name(control, rule)); }
     // A control that validates nothing.
     QWidget* elsewhere(int rule) const { return control(name("cmbHandlerTransferType", rule)); }
+
+    QString name(const Twin& t, const char* control) const { return t.index < 0 ? QString(control) : name(control, t.index); }
+    QLineEdit* box(const Twin& t, const char* control) const { return this->control<QLineEdit>(name(t, control)); }
+    QWidget* elsewhere(const Twin& t) const { return control(name(t, t.type)); }
+    // The page of the twin's owner with its rule in front, the window active.
+    void showTwin(const Twin& t)
+    {
+        show(t.owner, t.nodeType);
+        if (t.index >= 0) {
+            showRuleTab(t.index);
+            return;
+        }
+        activate();
+        control<QTabWidget>("tabSubscriberDetails")->setCurrentIndex(1);
+    }
+    // The lines of one save: the subscriber page has no enabled box and leaves TimeExpires alone.
+    QStringList saved(const Twin& t, const QString& expires, const QString& action, const QString& type, const QString& rings,
+                      const QString& extension) const
+    {
+        QStringList lines = saved(t.owner, t.rule, expires, action, type, rings, extension);
+        return t.index < 0 ? lines.mid(1) : lines;
+    }
 };
+
+const Twin kHandler = {"call handler",
+                       "operatorch",
+                       3,
+                       "Standard",
+                       0,
+                       "optHandlerTransferAttemptRingPhone",
+                       "optHandlerTransferSendToGreeting",
+                       "cmbHandlerTransferType",
+                       "txtHandlerTransferRingstoWait",
+                       "txtHandlerTransferString",
+                       "Rings to wait must be a number between 1 and 10",
+                       "The transfer string must contain only 0-9, '*', ',' or '#' characters",
+                       "Error in SaveAllHandlerContactRuleSettings:"};
+const Twin kSubscriber = {"subscriber",
+                          "amoreno_ch",
+                          1,
+                          "Alternate",
+                          -1,
+                          "optSubscriberTransferAttemptToRingPhone",
+                          "optSubscriberTransferSendToGreeting",
+                          "cmbSubscriberTransferType",
+                          "txtSubscriberTransferRingsToWait",
+                          "txtSubscriberTransferString",
+                          "The rings to wait must be a number between 1 and 10",
+                          "The transfer string can contain 0-9, '*', ',' and '#' characters only",
+                          "Error in SaveAllSubscriberContactRuleSettings:"};
+const Twin kTwins[] = {kHandler, kSubscriber};
 
 TEST_F(TransferRuleTest, AnAcceptedRingsValueIsSavedWithEveryColumnOfTheRule)
 {
-    show("operatorch");
-    showRuleTab(0);
-    const int lines = updateLines().size();
-    box("txtHandlerTransferRingstoWait", 0)->setText("7");
-    leave(box("txtHandlerTransferRingstoWait", 0), elsewhere(0));
-    EXPECT_EQ(stored("operatorch", "Standard"), "1|1|7|2001|<null>");
-    EXPECT_EQ(updateLines().mid(lines), saved("operatorch", "Standard", "(NULL)", " 1", " 1", " 7", "2001"));
+    for (const Twin& t : kTwins) {
+        SCOPED_TRACE(t.what);
+        showTwin(t);
+        const int lines = updateLines().size();
+        box(t, t.rings)->setText("7");
+        leave(box(t, t.rings), elsewhere(t));
+        EXPECT_EQ(stored(t.owner, t.rule), "1|1|7|2001|<null>");
+        EXPECT_EQ(updateLines().mid(lines), saved(t, "(NULL)", " 1", " 1", " 7", "2001"));
+    }
     EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
 }
 
 TEST_F(TransferRuleTest, RingsAreANumberFrom1To10AndCountOnlyForASupervisedRuleThatRings)
 {
-    show("operatorch");
-    showRuleTab(0);
-    QLineEdit* rings = box("txtHandlerTransferRingstoWait", 0);
-    const int lines = updateLines().size();
-    for (const char* refused : {"11", "0", "x", "-1"}) {
-        SCOPED_TRACE(refused);
-        f.prompts.messages.clear();
-        rings->setText(refused);
-        leave(rings, elsewhere(0));
-        EXPECT_EQ(f.prompts.messages, QStringList{"Rings to wait must be a number between 1 and 10"});
+    for (const Twin& t : kTwins) {
+        SCOPED_TRACE(t.what);
+        showTwin(t);
+        QLineEdit* rings = box(t, t.rings);
+        const int lines = updateLines().size();
+        for (const char* refused : {"11", "0", "x", "-1"}) {
+            SCOPED_TRACE(refused);
+            f.prompts.messages.clear();
+            rings->setText(refused);
+            leave(rings, elsewhere(t));
+            EXPECT_EQ(f.prompts.messages, QStringList{t.ringsRefused});
+            EXPECT_EQ(rings->text(), "4");
+            EXPECT_TRUE(rings->hasFocus()) << "the focus stays in the box";
+        }
+        EXPECT_EQ(stored(t.owner, t.rule), "1|1|4|2001|<null>");
+        leave(rings, elsewhere(t)); // "4", as stored
+        EXPECT_EQ(updateLines().mid(lines), QStringList());
+
+        // Emptied: the default is written.
+        setRule(t.owner, t.rule, "TransferRings = 6");
+        showTwin(t);
+        rings->setText("");
+        leave(rings, elsewhere(t));
         EXPECT_EQ(rings->text(), "4");
-        EXPECT_TRUE(rings->hasFocus()) << "the focus stays in the box";
+        EXPECT_EQ(stored(t.owner, t.rule), "1|1|4|2001|<null>");
+
+        // A release rule keeps its rings until saved.
+        setRule(t.owner, t.rule, "TransferType = 0");
+        showTwin(t);
+        const QString before = stored(t.owner, t.rule);
+        rings->setText("7");
+        leave(rings, elsewhere(t));
+        EXPECT_EQ(stored(t.owner, t.rule), before);
     }
-    EXPECT_EQ(stored("operatorch", "Standard"), "1|1|4|2001|<null>");
-    leave(rings, elsewhere(0)); // "4", as stored
-    EXPECT_EQ(updateLines().mid(lines), QStringList());
-
-    // Emptied: the default is written.
-    setRule("operatorch", "Standard", "TransferRings = 6");
-    show("operatorch");
-    rings->setText("");
-    leave(rings, elsewhere(0));
-    EXPECT_EQ(rings->text(), "4");
-    EXPECT_EQ(stored("operatorch", "Standard"), "1|1|4|2001|<null>");
-
-    // A release rule keeps its rings until saved.
-    setRule("operatorch", "Standard", "TransferType = 0");
-    show("operatorch");
-    const QString before = stored("operatorch", "Standard");
-    rings->setText("7");
-    leave(rings, elsewhere(0));
-    EXPECT_EQ(stored("operatorch", "Standard"), before);
 }
 
 TEST_F(TransferRuleTest, ATransferStringIsDialableAndARefusedOneBecomesTheHandlersExtension)
 {
-    show("operatorch");
-    showRuleTab(0);
-    QLineEdit* string = box("txtHandlerTransferString", 0);
-    string->setText("12*,#");
-    leave(string, elsewhere(0));
-    EXPECT_EQ(ruleColumn("operatorch", "Standard", "Extension"), Variant("12*,#"));
+    for (const Twin& t : kTwins) {
+        SCOPED_TRACE(t.what);
+        showTwin(t);
+        QLineEdit* string = box(t, t.string);
+        string->setText("12*,#");
+        leave(string, elsewhere(t));
+        EXPECT_EQ(ruleColumn(t.owner, t.rule, "Extension"), Variant("12*,#"));
+        // Refused: the owner's extension in the box. The call handler page writes it at once,
+        // the subscriber page leaves the stored string as it was.
+        setRule(t.owner, t.rule, "Extension = '300'");
+        showTwin(t);
+        const QString extension = t.index < 0 ? "2001" : "110";
+        const QString kept = t.index < 0 ? "300" : extension;
+        const int lines = updateLines().size();
+        for (const char* refused : {"*#,", "12a", "1.5"}) {
+            SCOPED_TRACE(refused);
+            f.prompts.messages.clear();
+            string->setText(refused);
+            leave(string, elsewhere(t));
+            EXPECT_EQ(f.prompts.messages, QStringList{t.stringRefused});
+            EXPECT_EQ(string->text(), extension);
+            EXPECT_TRUE(string->hasFocus());
+            EXPECT_EQ(ruleColumn(t.owner, t.rule, "Extension"), Variant(kept));
+        }
+        EXPECT_EQ(updateLines().mid(lines).size(), t.index < 0 ? 0 : 5) << "written once, where it differed";
 
-    const int lines = updateLines().size();
-    for (const char* refused : {"*#,", "12a", "1.5"}) {
-        SCOPED_TRACE(refused);
-        f.prompts.messages.clear();
-        string->setText(refused);
-        leave(string, elsewhere(0));
-        EXPECT_EQ(f.prompts.messages, QStringList{"The transfer string must contain only 0-9, '*', ',' or '#' characters"});
-        EXPECT_EQ(string->text(), "110");
-        EXPECT_TRUE(string->hasFocus());
-        EXPECT_EQ(ruleColumn("operatorch", "Standard", "Extension"), Variant("110"));
+        // Empty is accepted and written as an empty text.
+        string->setText("");
+        leave(string, elsewhere(t));
+        EXPECT_EQ(ruleColumn(t.owner, t.rule, "Extension"), Variant(""));
+        EXPECT_EQ(updateLines().last(), logLine("ContactRule", t.rule, t.owner, "Extension", "(NULL)"));
     }
-    EXPECT_EQ(updateLines().mid(lines).size(), 5) << "written once, where it differed";
-
-    // Empty is accepted and written as an empty text.
-    string->setText("");
-    leave(string, elsewhere(0));
-    EXPECT_EQ(ruleColumn("operatorch", "Standard", "Extension"), Variant(""));
-    EXPECT_EQ(updateLines().last(), logLine("ContactRule", "Standard", "operatorch", "Extension", "(NULL)"));
 
     // A handler without an extension falls back on the operator.
     setRule(DemoSite::OpeningGreeting, "Standard", "Action = 1, Extension = '5'");
     show(DemoSite::OpeningGreeting);
+    QLineEdit* string = box("txtHandlerTransferString", 0);
     string->setText("abc");
     leave(string, elsewhere(0));
     EXPECT_EQ(string->text(), "0");
@@ -193,29 +272,101 @@ TEST_F(TransferRuleTest, TheActionOptionsAndTheTypeListSaveOnlyAChange)
         EXPECT_TRUE(enabled("txtHandlerTransferString_1"));
     }
 
-    show("operatorch");
-    control<QRadioButton>("optHandlerTransferSendToGreeting_0")->click();
-    EXPECT_EQ(stored("operatorch", "Standard"), "0|1|4|2001|<null>");
-    EXPECT_FALSE(enabled("txtHandlerTransferString_0"));
+    for (const Twin& t : kTwins) {
+        SCOPED_TRACE(t.what);
+        showTwin(t);
+        int lines = updateLines().size();
+        control<QRadioButton>(name(t, t.greeting))->click();
+        EXPECT_EQ(stored(t.owner, t.rule), "0|1|4|2001|<null>");
+        EXPECT_EQ(updateLines().mid(lines), saved(t, "(NULL)", " 0", " 1", " 4", "2001"));
+        expectEnabled({name(t, t.type), name(t, t.rings), name(t, t.string)}, false);
 
-    // A type chosen for a rule that is off or sends callers to the greeting waits for a save.
-    int lines = updateLines().size();
-    auto* offType = control<QComboBox>("cmbHandlerTransferType_2");
-    offType->setCurrentIndex(offType->findText("Release"));
-    auto* greetingType = control<QComboBox>("cmbHandlerTransferType_0");
-    greetingType->setCurrentIndex(greetingType->findText("Release"));
-    EXPECT_EQ(updateLines().mid(lines), QStringList());
+        // A type chosen for a rule that sends callers to the greeting waits for a save.
+        lines = updateLines().size();
+        auto* type = control<QComboBox>(name(t, t.type));
+        type->setCurrentIndex(type->findText("Release"));
+        EXPECT_EQ(updateLines().mid(lines), QStringList());
 
-    // A rule that rings: Release is saved; Supervised again fills the emptied rings with 4.
-    show("operatorch");
-    auto* type = control<QComboBox>("cmbHandlerTransferType_1");
-    type->setCurrentIndex(type->findText("Release"));
-    EXPECT_EQ(stored("operatorch", "Off Hours"), "1|0|4|110|<null>");
-    box("txtHandlerTransferRingstoWait", 1)->setText("");
-    type->setCurrentIndex(type->findText("Supervised"));
-    EXPECT_EQ(shown("txtHandlerTransferRingstoWait_1"), "4");
-    EXPECT_EQ(stored("operatorch", "Off Hours"), "1|1|4|110|<null>");
+        // Ringing again, with rings and string emptied meanwhile: four rings and the extension.
+        setRule(t.owner, t.rule, "TransferType = 1, TransferRings = NULL, Extension = NULL");
+        showTwin(t);
+        const QString extension = t.index < 0 ? "2001" : "110";
+        control<QRadioButton>(name(t, t.attempt))->click();
+        expectShown({{name(t, t.rings), "4"}, {name(t, t.string), extension}});
+        EXPECT_EQ(stored(t.owner, t.rule), "1|1|4|" + extension + "|<null>");
+        expectEnabled({name(t, t.type), name(t, t.rings), name(t, t.string)}, true);
+
+        // A rule that rings: Release is saved; Supervised again fills the emptied rings with 4.
+        type->setCurrentIndex(type->findText("Release"));
+        EXPECT_EQ(stored(t.owner, t.rule), "1|0|4|" + extension + "|<null>");
+        box(t, t.rings)->setText("");
+        type->setCurrentIndex(type->findText("Supervised"));
+        EXPECT_EQ(shown(name(t, t.rings)), "4");
+        EXPECT_EQ(stored(t.owner, t.rule), "1|1|4|" + extension + "|<null>");
+    }
     EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+}
+
+TEST_F(TransferRuleTest, TheSubscribersRuleIsNeverSwitchedAndItsListWaitsWhileTheRuleIsOff)
+{
+    setRule("amoreno_ch", "Alternate", "TimeExpires = '" + kPast + "'");
+    showTwin(kSubscriber);
+    expectEnabled({"optSubscriberTransferAttemptToRingPhone", "optSubscriberTransferSendToGreeting"}, true);
+    auto* type = control<QComboBox>("cmbSubscriberTransferType");
+    const int lines = updateLines().size();
+    type->setCurrentIndex(type->findText("Release"));
+    EXPECT_EQ(updateLines().mid(lines), QStringList());
+    // The options act on the rule all the same, and its switch stays as stored.
+    control<QRadioButton>("optSubscriberTransferSendToGreeting")->click();
+    EXPECT_EQ(stored("amoreno_ch", "Alternate"), "0|0|4|2001|" + kPast);
+    EXPECT_EQ(updateLines().mid(lines), saved(kSubscriber, "", " 0", " 0", " 4", "2001"));
+}
+
+TEST_F(TransferRuleTest, ASubscriberWithoutAnExtensionRingsNothing)
+{
+    setRule("amoreno_ch", "Alternate", "Action = 0, Extension = NULL");
+    exec("DELETE FROM DTMFAccessID WHERE ParentObjectID = (SELECT RecipientObjectID FROM CallHandler "
+         "WHERE CallHandlerObjectID = $H)",
+         "amoreno_ch");
+    showTwin(kSubscriber);
+    control<QRadioButton>("optSubscriberTransferAttemptToRingPhone")->click();
+    EXPECT_EQ(f.prompts.messages, QStringList{"Error in optSubscriberTransferAttemptToRingPhone_Click:Invalid use of Null"});
+    EXPECT_EQ(shown("txtSubscriberTransferString"), "");
+    EXPECT_EQ(stored("amoreno_ch", "Alternate"), "1|1|4||<null>");
+
+    // A refused string cannot become the missing extension: the box keeps it, nothing is written.
+    f.prompts.messages.clear();
+    QLineEdit* string = box(kSubscriber, kSubscriber.string);
+    string->setText("12a");
+    leave(string, elsewhere(kSubscriber));
+    EXPECT_EQ(f.prompts.messages,
+              QStringList({kSubscriber.stringRefused, "Error in txtSubscriberTransferString_Validate:Invalid use of Null"}));
+    EXPECT_EQ(string->text(), "12a");
+    EXPECT_TRUE(string->hasFocus());
+    EXPECT_EQ(stored("amoreno_ch", "Alternate"), "1|1|4||<null>");
+}
+
+TEST_F(TransferRuleTest, ARefusedSaveIsOneMessageNoLogLineAndTheControlsShowWhatIsStored)
+{
+    for (const Twin& t : kTwins) {
+        SCOPED_TRACE(t.what);
+        showTwin(t);
+        f.site.exec("CREATE TRIGGER refuse BEFORE UPDATE ON ContactRule BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        const QString before = f.site.tableText("ContactRule");
+        const int lines = updateLines().size();
+        f.prompts.messages.clear();
+        box(t, t.rings)->setText("7");
+        leave(box(t, t.rings), elsewhere(t));
+        control<QRadioButton>(name(t, t.greeting))->click();
+        ASSERT_EQ(f.prompts.messages.size(), 2) << f.prompts.messages.join('|').toStdString();
+        for (const QString& message : f.prompts.messages)
+            EXPECT_TRUE(message.startsWith(t.saveError) && message.contains("refused")) << message.toStdString();
+        EXPECT_EQ(f.site.tableText("ContactRule"), before);
+        EXPECT_EQ(updateLines().mid(lines), QStringList());
+        expectShown({{name(t, t.rings), "4"}, {name(t, t.attempt), "(o)"}, {name(t, t.greeting), "( )"}});
+        expectEnabled({name(t, t.type), name(t, t.rings), name(t, t.string)}, true);
+        f.site.exec("DROP TRIGGER refuse");
+    }
 }
 
 TEST_F(TransferRuleTest, ARuleGoneSinceTheLoadIsReportedOnceAndNothingIsWritten)
@@ -247,6 +398,19 @@ TEST_F(TransferRuleTest, AfterTheSharedRowsMovedToAnotherHandlerTheShownOneIsWri
     EXPECT_EQ(ruleColumn("goodbyech", "Off Hours", "TimeExpires"), Variant(kPast));
     EXPECT_EQ(stored("salesch", "Off Hours"), salesBefore);
     EXPECT_EQ(updateLines().mid(lines), saved("goodbyech", "Off Hours", "1/2/1993", " 0", " 1", " 4", "(NULL)"));
+}
+
+TEST_F(TransferRuleTest, TheSubscriberPagesRuleIsItsOwnHandlersWhereverTheRowsStand)
+{
+    showTwin(kSubscriber);
+    // The call handler page shown since: the shared rows now stand on another handler's rules.
+    show("salesch");
+    const QString salesBefore = stored("salesch", "Alternate");
+    const int lines = updateLines().size();
+    control<QRadioButton>("optSubscriberTransferSendToGreeting")->click();
+    EXPECT_EQ(stored("amoreno_ch", "Alternate"), "0|1|4|2001|<null>");
+    EXPECT_EQ(stored("salesch", "Alternate"), salesBefore);
+    EXPECT_EQ(updateLines().mid(lines), saved(kSubscriber, "", " 0", " 1", " 4", "2001"));
 }
 
 } // namespace
