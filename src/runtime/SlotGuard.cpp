@@ -1,12 +1,10 @@
 #include "runtime/SlotGuard.h"
 
 #include <QLoggingCategory>
+#include <cstdlib>
 
 namespace {
 Q_LOGGING_CATEGORY(lcUnhandled, "treewright.unhandled")
-
-// The runtime's own number for a fault inside the program itself.
-constexpr int InternalError = 51;
 
 QString unhandledText(int number, const QString& description)
 {
@@ -20,10 +18,9 @@ void showUnhandledError(UserPrompts& prompts, const RuntimeError& error)
     prompts.msgBox(unhandledText(error.number(), error.description()), Buttons::Critical);
 }
 
-void showUnhandledError(UserPrompts& prompts, const std::exception& error)
+void endOnInternalError(const std::exception& error)
 {
-    // A fault of the program, not of the data: the administrator sees that something went wrong,
-    // the details go to standard error for whoever looks into it.
-    qCCritical(lcUnhandled, "internal error: %s", error.what());
-    prompts.msgBox(unhandledText(InternalError, QStringLiteral("Internal error")), Buttons::Critical);
+    // Every change already written stays; the change log holds each line as it was written.
+    qFatal("Treewright: internal error, the program ends: %s", error.what());
+    std::abort(); // qFatal does not return; this keeps the promise to the compiler
 }

@@ -9,11 +9,13 @@
 #include <utility>
 
 // Every place where Qt calls the program (slots, event handlers, lambdas connected to signals)
-// runs its body through guarded(): an exception must never unwind into Qt's event loop. What
-// escapes a handler is shown the way the runtime showed an unhandled error, and the program goes
-// on with the next event.
+// runs its body through guarded(): an exception must never unwind into Qt's event loop. A
+// runtime error that escapes a handler is shown the way the runtime showed an unhandled error,
+// and the program goes on with the next event.
 void showUnhandledError(UserPrompts& prompts, const RuntimeError& error);
-void showUnhandledError(UserPrompts& prompts, const std::exception& error);
+// Any other exception is a fault of the program itself: its state is unknown, so it must not go
+// on writing to a live server. The report goes to standard error and the program ends.
+[[noreturn]] void endOnInternalError(const std::exception& error);
 
 template <typename Body>
 void guarded(UserPrompts& prompts, Body&& body)
@@ -23,7 +25,7 @@ void guarded(UserPrompts& prompts, Body&& body)
     } catch (const RuntimeError& e) {
         showUnhandledError(prompts, e);
     } catch (const std::exception& e) {
-        showUnhandledError(prompts, e);
+        endOnInternalError(e);
     }
 }
 
