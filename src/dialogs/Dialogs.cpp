@@ -16,7 +16,10 @@ Dialogs::Dialogs(SharedState& state, QWidget* parent)
 {
 }
 
-Dialogs::~Dialogs() = default;
+Dialogs::~Dialogs()
+{
+    delete m_interviewer;
+}
 
 template <typename Dialog>
 DialogOperations::SearchResult Dialogs::search()
@@ -42,9 +45,9 @@ DialogOperations::GetHandlerResult Dialogs::frmMakeNewInterviewer()
 {
     if (!m_interviewer) {
         m_interviewerResult = GetHandlerResult();
-        m_interviewer = std::make_unique<::frmMakeNewInterviewer>(m_state, *m_searches, m_interviewerResult, m_parent);
+        m_interviewer = new ::frmMakeNewInterviewer(m_state, *m_searches, m_interviewerResult, m_parent);
         if (!m_interviewer->canShow()) {
-            m_interviewer.reset();
+            delete m_interviewer;
             return GetHandlerResult();
         }
     }
@@ -52,8 +55,8 @@ DialogOperations::GetHandlerResult Dialogs::frmMakeNewInterviewer()
     m_interviewer->exec();
     const GetHandlerResult result = m_interviewerResult;
     // Only a Create keeps the dialog for the next showing; every other way out closes it.
-    if (!m_interviewer->createdOne())
-        m_interviewer.reset();
+    if (m_interviewer && !m_interviewer->createdOne())
+        delete m_interviewer;
     return result;
 }
 

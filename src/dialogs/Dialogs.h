@@ -4,7 +4,6 @@
 
 #include <QPointer>
 #include <QString>
-#include <memory>
 
 class QWidget;
 class SharedState;
@@ -46,7 +45,9 @@ private:
     QPointer<QWidget> m_parent;
     DialogOperations* m_searches;
     // Get Interviewer is hidden, not closed, after a Create: its next showing finds it as it was.
-    std::unique_ptr<::frmMakeNewInterviewer> m_interviewer;
+    // Like every window it goes with the window it is shown over; this object deletes it only
+    // while it is still there.
+    QPointer<::frmMakeNewInterviewer> m_interviewer;
     GetHandlerResult m_interviewerResult;
     // The tool windows delete themselves when closed.
     QPointer<::frmSchedules> m_schedules;

@@ -3,7 +3,8 @@
 #include "runtime/FileDialogs.h"
 #include "system/UrlOpener.h"
 
-class QWidget;
+#include <QPointer>
+#include <QWidget>
 
 // The desktop's default handlers through QDesktopServices.
 class QtUrlOpener : public UrlOpener {
@@ -22,5 +23,6 @@ public:
     QString saveFileName(const SaveFileRequest& request) override;
 
 private:
-    QWidget* m_parent;
+    // The window may go before this object does (main keeps it to the end of the run).
+    QPointer<QWidget> m_parent;
 };

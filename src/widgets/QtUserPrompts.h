@@ -2,7 +2,8 @@
 
 #include "runtime/UserPrompts.h"
 
-class QWidget;
+#include <QPointer>
+#include <QWidget>
 
 // Production boxes: QMessageBox and QInputDialog over the given parent window.
 class QtUserPrompts : public UserPrompts {
@@ -16,5 +17,6 @@ public:
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
 
 private:
-    QWidget* m_parent;
+    // The window may go before this object does (main keeps it to the end of the run).
+    QPointer<QWidget> m_parent;
 };
