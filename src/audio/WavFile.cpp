@@ -1,16 +1,21 @@
 #include "audio/WavFile.h"
 
 #include "runtime/RuntimeError.h"
+#include "system/SharedFileSystem.h"
 
 #include <QFile>
 #include <QSaveFile>
 #include <QtEndian>
+#include <cerrno>
 #include <cmath>
 #include <memory>
 #include <sndfile.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
+
+const QString kNotARegularFile = QStringLiteral("not a regular file");
 
 struct SndFileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
@@ -89,6 +94,9 @@ void writeWavFile(const QString& path, const WavData& data)
                               .arg(f.channels)
                               .arg(f.bitsPerSample));
 
+    // Written beside and renamed over, but the direct fallback would open the name itself.
+    if (fileKindAt(path) == FileKind::Other)
+        cannotWrite(path, kNotARegularFile);
     // A write that fails half-way must not leave a greeting cut short in place of the old one.
     QSaveFile file(path);
     file.setDirectWriteFallback(true);
@@ -115,9 +123,16 @@ void writeWavFile(const QString& path, const WavData& data)
 
 WavData readWavFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A pipe or a device in a greeting's place would hold the window in the open.
+    const int fd = openRegularFile(path);
+    if (fd < 0)
+        throwError(ErrorNumber::ProviderFailure,
+                   QStringLiteral("Cannot read %1: %2").arg(path, errno == EINVAL ? kNotARegularFile : qt_error_string(errno)));
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         throwError(ErrorNumber::ProviderFailure, QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    }
     if (file.size() == 0)
         badFile(path, QStringLiteral("the file is empty"));
     SF_VIRTUAL_IO io = fileIo();

@@ -11,6 +11,7 @@
 #include "widgets/FieldValidation.h"
 #include "widgets/Named.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QElapsedTimer>
@@ -24,10 +25,12 @@
 #include <QScopeGuard>
 #include <QVBoxLayout>
 #include <optional>
+#include <utility>
 
 namespace {
 
 const QString kForm = QStringLiteral("frmAvailableExtensions");
+const QString kOnlyNumbers = QStringLiteral("Please enter only numbers");
 constexpr int kBoxLength = 15;
 // How often a search lets the window repaint its progress and hear its Exit.
 constexpr qint64 kRepaintMs = 40;
@@ -96,6 +99,8 @@ frmAvailableExtensions::frmAvailableExtensions(SharedState& state, QWidget* pare
     UserPrompts& prompts = state.prompts;
     m_validation->watch(txtStartRange, this, [this](bool& Cancel) { txtStartRange_Validate(Cancel); });
     m_validation->watch(txtEndRange, this, [this](bool& Cancel) { txtEndRange_Validate(Cancel); });
+    for (QLineEdit* box : {txtStartRange, txtEndRange})
+        connectGuarded(prompts, box, &QLineEdit::textEdited, this, [this] { m_refusedOnTheWayToSearch = false; });
     connectGuarded(prompts, cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
     connectGuarded(prompts, cmdExport, &QPushButton::clicked, this, [this] { cmdExport_Click(); });
     connectGuarded(prompts, cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
@@ -107,8 +112,27 @@ void frmAvailableExtensions::validateRange(QLineEdit* box)
 {
     if (MyIsNumber(box->text(), 0, 0))
         return;
-    m_state.prompts.msgBox(QStringLiteral("Please enter only numbers"), Buttons::OKOnly);
+    m_state.prompts.msgBox(kOnlyNumbers, Buttons::OKOnly);
     box->clear();
+    // Leaving the box for Search: the click that follows must not say it a second time.
+    m_refusedOnTheWayToSearch = QApplication::focusWidget() == cmdSearch;
+}
+
+bool frmAvailableExtensions::rangeGiven()
+{
+    bool given = true;
+    for (QLineEdit* box : {txtStartRange, txtEndRange}) {
+        if (box->text().isEmpty()) {
+            given = false;
+        } else if (!MyIsNumber(box->text(), 0, 0)) {
+            box->clear(); // as leaving the box would have done
+            given = false;
+        }
+    }
+    const bool alreadySaid = std::exchange(m_refusedOnTheWayToSearch, false);
+    if (!given && !alreadySaid)
+        m_state.prompts.msgBox(kOnlyNumbers, Buttons::OKOnly);
+    return given;
 }
 
 void frmAvailableExtensions::txtStartRange_Validate(bool& /*Cancel*/)
@@ -123,7 +147,7 @@ void frmAvailableExtensions::txtEndRange_Validate(bool& /*Cancel*/)
 
 void frmAvailableExtensions::cmdSearch_Click()
 {
-    if (m_searching)
+    if (m_searching || !rangeGiven())
         return;
     UserPrompts& prompts = m_state.prompts;
     const qint64 first = rangeValue(txtStartRange->text());

@@ -45,12 +45,17 @@ protected:
 
 private:
     void validateRange(QLineEdit* box);
+    // Both boxes hold a number; an empty box or one its check refuses stops the search with the
+    // check's message.
+    bool rangeGiven();
 
     SharedState& m_state;
     FieldValidation* m_validation;
     bool m_searching = false;
     // Exit or the close box during a search: the scan stops and the window closes after it.
     bool m_closeRequested = false;
+    // A box was refused as the focus moved to Search, and its message given.
+    bool m_refusedOnTheWayToSearch = false;
 };
 
 // The range box's number as the search reads it: the leading whole number of the text (blanks

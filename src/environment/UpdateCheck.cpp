@@ -1,6 +1,5 @@
 #include "environment/UpdateCheck.h"
 
-#include "runtime/ErrorHandling.h"
 #include "runtime/UserPrompts.h"
 #include "system/PageFetcher.h"
 #include "system/UrlOpener.h"
@@ -8,8 +7,6 @@
 #include <QUrl>
 
 namespace {
-
-constexpr int kInvalidProcedureCall = 5;
 
 // A part read as a whole number, with at least four digits; a part that is no number stays as
 // it is.
@@ -22,6 +19,33 @@ QString padPart(const QString& part)
     while (firstSignificant < part.size() - 1 && part[firstSignificant] == QLatin1Char('0'))
         ++firstSignificant;
     return part.mid(firstSignificant).rightJustified(4, QLatin1Char('0'));
+}
+
+// Two parts as whole numbers of any length: more significant digits make the larger number.
+int comparePart(QStringView a, QStringView b)
+{
+    const auto significant = [](QStringView part) {
+        while (part.size() > 1 && part.front() == QLatin1Char('0'))
+            part = part.mid(1);
+        return part;
+    };
+    a = significant(a);
+    b = significant(b);
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return a.compare(b);
+}
+
+// Padded versions part by part; when one runs out first, it is the smaller, as its shorter text
+// compares. Parts of up to four digits give what comparing the texts gives.
+int compareVersions(const QString& a, const QString& b)
+{
+    const QList<QStringView> left = QStringView(a).split(QLatin1Char('.'));
+    const QList<QStringView> right = QStringView(b).split(QLatin1Char('.'));
+    for (qsizetype i = 0; i < left.size() && i < right.size(); ++i)
+        if (const int order = comparePart(left[i], right[i]); order != 0)
+            return order;
+    return left.size() == right.size() ? 0 : left.size() < right.size() ? -1 : 1;
 }
 
 } // namespace
@@ -49,7 +73,7 @@ void UpdateCheck::CheckForUpdatedVersion()
                          Buttons::OKOnly);
         return;
     }
-    if (own < published) {
+    if (compareVersions(own, published) < 0) {
         const int answer = m_prompts.msgBox(QStringLiteral("An updated version of this tool is available on ") + site
                                                 + QStringLiteral(".  Click OK to open the application home page now"),
                                             Buttons::OKCancel, QStringLiteral("Updated version is available"));
@@ -88,19 +112,12 @@ QString UpdateCheck::GetUrlSource(const QString& address)
 
 QString UpdateCheck::PadVersionString(const QString& version)
 {
-    if (version.size() < 4)
+    // Without a dot there is no version to read, however many digits: the page counts as
+    // unreadable.
+    if (version.size() < 4 || !version.contains(QLatin1Char('.')))
         return QString();
-    QString result;
-    runStep(m_prompts,
-            StepErrors::shownAs(
-                inProcedure(QStringLiteral("PadVersionString"), QStringLiteral("Module"), QStringLiteral("modUpdateCheck"))),
-            [&] {
-                if (!version.contains(QLatin1Char('.')))
-                    throw RuntimeError(kInvalidProcedureCall, QStringLiteral("Invalid procedure call or argument"));
-                QStringList parts;
-                for (const QString& part : version.split(QLatin1Char('.')))
-                    parts << padPart(part);
-                result = parts.join(QLatin1Char('.'));
-            });
-    return result;
+    QStringList parts;
+    for (const QString& part : version.split(QLatin1Char('.')))
+        parts << padPart(part);
+    return parts.join(QLatin1Char('.'));
 }

@@ -20,8 +20,8 @@ public:
     QString GetWebVersion(const QString& address);
     // The page's whole text, one character per byte; empty when it cannot be read.
     QString GetUrlSource(const QString& address);
-    // Every part between the dots with at least four digits, so that versions compare as text;
-    // empty for a text shorter than 4 characters. A text without a dot is reported and gives empty.
+    // Every part between the dots with at least four digits; empty for a text shorter than 4
+    // characters or one without a dot. Padded versions compare part by part as whole numbers.
     QString PadVersionString(const QString& version);
 
 private:

@@ -1,13 +1,19 @@
 #include "environment/frmDetails.h"
 
 #include "runtime/SlotGuard.h"
+#include "system/SharedFileSystem.h"
 #include "widgets/Named.h"
 #include "widgets/Twips.h"
 
 #include <QFileInfo>
+#include <QLocale>
+#include <QStringDecoder>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QUrl>
 #include <algorithm>
+#include <cerrno>
+#include <optional>
 
 namespace {
 
@@ -20,6 +26,26 @@ constexpr double kOpeningHeight = 7200;
 // have, so that the margins fit as they do on a decorated one.
 constexpr double kFrameWidth = 120;
 constexpr double kFrameHeight = 400;
+
+// The program's own page is a few kilobytes; a page far larger would hold the window while the
+// browser lays it out.
+constexpr qint64 kMaxPageBytes = 1024 * 1024;
+
+QString whyNotShown(const QString& page, int whyNot)
+{
+    const QLocale english(QLocale::English);
+    switch (whyNot) {
+    case ENOENT:
+        return QStringLiteral("There is no file of that name.");
+    case EINVAL:
+        return QStringLiteral("That name is not a file.");
+    case EFBIG:
+        return QStringLiteral("The file holds %1 bytes, more than the %2 a help page may have.")
+            .arg(english.toString(QFileInfo(page).size()), english.toString(kMaxPageBytes));
+    default:
+        return QStringLiteral("The file cannot be read: %1.").arg(qt_error_string(whyNot));
+    }
+}
 
 } // namespace
 
@@ -43,15 +69,20 @@ frmDetails::frmDetails(const ProgramFolder& programFolder, UserPrompts& prompts,
 void frmDetails::Form_Load()
 {
     const QString page = m_programFolder.file(helpPageName());
-    if (QFileInfo(page).isFile()) {
-        browserHelp->setSource(QUrl::fromLocalFile(page));
+    int whyNot = 0;
+    // Read here, within the bound, rather than by the browser, which would read any file whole.
+    if (const std::optional<QByteArray> html = readRegularFile(page, kMaxPageBytes, &whyNot)) {
+        QStringDecoder decoder = QStringDecoder::decoderForHtml(*html);
+        browserHelp->document()->setBaseUrl(QUrl::fromLocalFile(page));
+        browserHelp->setHtml(decoder.isValid() ? QString(decoder(*html)) : QString::fromUtf8(*html));
         return;
     }
     browserHelp->setHtml(QStringLiteral("<h2>The help page is missing</h2>"
                                         "<p>Treewright looks for its help page in the file</p><p><code>%1</code></p>"
+                                        "<p>%2</p>"
                                         "<p>The file is placed there when the program is built or installed. "
                                         "Build or install the program again to restore it.</p>")
-                             .arg(page.toHtmlEscaped()));
+                             .arg(page.toHtmlEscaped(), whyNotShown(page, whyNot).toHtmlEscaped()));
 }
 
 double frmDetails::outerWidthTwips() const

@@ -8,7 +8,8 @@ class QTextBrowser;
 class UserPrompts;
 
 // The help window: the help page beside the program, Treewright.htm, in a text browser. Each
-// opening reads the page afresh; without the page it says where the page was looked for.
+// opening reads the page afresh; without a page it can show (none there, no file, too large,
+// unreadable) it says where the page was looked for and why it is not shown.
 class frmDetails : public QDialog {
     Q_OBJECT
 public:

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -59,6 +60,7 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
     // Closes now and reports whether the close succeeded (a late write error shows up here).
     bool close()
     {
@@ -159,10 +161,7 @@ QDateTime FolderFile::dateLastModified() const
 
 bool SharedFileSystem::FileExists(const QString& path) const
 {
-    if (path.isEmpty())
-        return false;
-    struct stat info {};
-    return ::stat(native(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+    return !path.isEmpty() && fileKindAt(path) == FileKind::Regular;
 }
 
 bool SharedFileSystem::folderExists(const QString& path) const
@@ -214,11 +213,12 @@ QList<FolderFile> SharedFileSystem::folderFiles(const QString& folder) const
 
 void SharedFileSystem::CopyFile(const QString& source, const QString& destination, bool overwrite) const
 {
-    struct stat sourceInfo {};
-    if (::stat(native(source).constData(), &sourceInfo) != 0)
+    Descriptor in(openRegularFile(source));
+    if (in.get() < 0) {
+        if (errno == EINVAL)
+            raise(FileErrorNumber::FileNotFound);
         throwFileError(errno);
-    if (!S_ISREG(sourceInfo.st_mode))
-        raise(FileErrorNumber::FileNotFound);
+    }
 
     struct stat destinationInfo {};
     if (::stat(native(destination).constData(), &destinationInfo) == 0) {
@@ -227,10 +227,6 @@ void SharedFileSystem::CopyFile(const QString& source, const QString& destinatio
         if (!overwrite)
             raise(FileErrorNumber::FileAlreadyExists);
     }
-
-    Descriptor in(::open(native(source).constData(), O_RDONLY | O_CLOEXEC));
-    if (in.get() < 0)
-        throwFileError(errno);
 
     QByteArray temporary;
     Descriptor outFile(createBeside(destination, temporary));
@@ -366,17 +362,48 @@ QString localPathFromStored(const QString& stored, const QString& folder)
     return base.endsWith(QLatin1Char('/')) ? base + path : base + QLatin1Char('/') + path;
 }
 
-std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes)
+FileKind fileKindAt(const QString& path)
 {
-    // Looked at before it is opened, so that no device is ever opened; and again after, since the
-    // name may have been pointed elsewhere in between.
     struct stat info {};
-    const QByteArray name = native(path);
-    if (::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > maxBytes)
+    if (path.isEmpty() || ::stat(native(path).constData(), &info) != 0)
+        return FileKind::Absent;
+    return S_ISREG(info.st_mode) ? FileKind::Regular : FileKind::Other;
+}
+
+int openRegularFile(const QString& path)
+{
+    if (fileKindAt(path) == FileKind::Other) {
+        errno = EINVAL;
+        return -1;
+    }
+    // Non-blocking, so that a pipe put in its place after the look cannot hold the open; reads of
+    // a regular file never wait either way.
+    Descriptor file(::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0)
+        return -1;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0)
+        return -1;
+    if (!S_ISREG(info.st_mode)) {
+        errno = EINVAL;
+        return -1;
+    }
+    return file.release();
+}
+
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes, int* whyNot)
+{
+    const auto refuse = [&](int reason) -> std::optional<QByteArray> {
+        if (whyNot)
+            *whyNot = reason;
         return std::nullopt;
-    Descriptor file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > maxBytes)
-        return std::nullopt;
+    };
+    Descriptor file(openRegularFile(path));
+    struct stat info {};
+    if (file.get() < 0 || ::fstat(file.get(), &info) != 0)
+        return refuse(errno);
+    if (info.st_size > maxBytes)
+        return refuse(EFBIG);
 
     // Read one byte past the bound: a file that grew meanwhile is still refused.
     QByteArray contents(static_cast<qsizetype>(info.st_size) + 1, Qt::Uninitialized);
@@ -384,21 +411,21 @@ std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes)
     for (;;) {
         if (filled == contents.size()) {
             if (filled > maxBytes)
-                return std::nullopt;
+                return refuse(EFBIG);
             contents.resize(std::min<qint64>(maxBytes + 1, filled * 2 + 4096));
         }
         const ssize_t n = ::read(file.get(), contents.data() + filled, static_cast<size_t>(contents.size() - filled));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return std::nullopt;
+            return refuse(errno);
         }
         if (n == 0)
             break;
         filled += n;
     }
     if (filled > maxBytes)
-        return std::nullopt;
+        return refuse(EFBIG);
     contents.truncate(filled);
     return contents;
 }

@@ -99,6 +99,20 @@ public:
 // one starting with "/" (or "\") is already a full path; anything else is a name inside the folder.
 QString localPathFromStored(const QString& stored, const QString& folder);
 
+// What lies at a name, looked at without opening it; links are followed. Absent covers a name
+// that cannot be looked at.
+enum class FileKind { Absent, Regular, Other };
+FileKind fileKindAt(const QString& path);
+
+// Opens a file for reading only when its name leads to a regular file, and never waits: nothing
+// else is opened at all (a pipe would hold the open until a writer came, a device may act on
+// being opened), and the open file is looked at again, since the name may have been pointed
+// elsewhere in between. Returns the descriptor, which the caller closes, or -1 with errno set:
+// the system's reason, or EINVAL for a name that leads to no regular file.
+int openRegularFile(const QString& path);
+
 // The whole contents of a regular file of at most maxBytes. Anything else (missing, unreadable, a
-// folder, a pipe, a device, a larger file) gives nothing; the open never waits on a pipe.
-std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes);
+// folder, a pipe, a device, a larger file) gives nothing, and whyNot, when given, gets the reason
+// as an errno value (EINVAL: no regular file, EFBIG: larger than maxBytes). Opened as
+// openRegularFile does.
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes, int* whyNot = nullptr);

@@ -2,10 +2,13 @@
 
 #include "runtime/RuntimeError.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -237,6 +240,44 @@ TEST_F(WavFileTest, WrittenFilesReadBackAndKeepTheirChunksEven)
     EXPECT_THROW(writeWavFile(path, WavData{{8000, 0, 16}, QByteArray(4, '\0')}), RuntimeError);
     EXPECT_EQ(bytesOf(path), before);
     EXPECT_THROW(writeWavFile(dir.filePath(QStringLiteral("missing/greeting.wav")), silentWav(100)), RuntimeError);
+}
+
+// A greeting's name may lead to a pipe or a device: opening one for reading could wait for ever.
+TEST_F(WavFileTest, OnlyRegularFilesAreOpened)
+{
+    const QString pipe = dir.filePath(QStringLiteral("pipe.wav"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(pipe, dir.filePath(QStringLiteral("link-to-pipe.wav"))));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.wav")));
+    const struct {
+        const char* name;
+        const char* reason;
+    } cases[] = {
+        {"pipe.wav", "not a regular file"},
+        {"link-to-pipe.wav", "not a regular file"},
+        {"folder.wav", "not a regular file"},
+        {"missing.wav", "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        const QString path = dir.filePath(QString::fromLatin1(c.name));
+        try {
+            readWavFile(path);
+            ADD_FAILURE() << c.name << " read without error";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), ErrorNumber::ProviderFailure);
+            EXPECT_EQ(e.description(), QStringLiteral("Cannot read %1: %2").arg(path, QLatin1String(c.reason)));
+        }
+    }
+
+    // Nor is one written over: the pipe stays what it was.
+    try {
+        writeWavFile(pipe, silentWav(100));
+        ADD_FAILURE() << "written over a pipe";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.description(), QStringLiteral("Cannot write %1: not a regular file").arg(pipe));
+    }
+    EXPECT_FALSE(QFileInfo(pipe).isFile());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(), 3);
 }
 
 } // namespace

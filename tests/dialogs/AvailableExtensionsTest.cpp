@@ -94,7 +94,6 @@ TEST_F(AvailableExtensionsTest, ListsTheNumbersNoObjectOfTheDialingDomainUses)
         {"499", "502", {"499", "502"}},               // distribution lists
         {"7998", "8000", {"7998", "8000"}},           // the location
         {"4999", "5001", {"4999", "5001"}},           // a subscriber's second extension
-        {"", "", {"0"}},                              // both empty: 0 to 0
         {"0109", "00111", {"109", "111"}},            // no leading zeros reach the search
         {"999999999999998", "999999999999999", {"999999999999998", "999999999999999"}}, // 15 digits exactly
     };
@@ -129,6 +128,66 @@ TEST_F(AvailableExtensionsTest, RangesOutOfOrderOrWiderThan5001NumbersAreRefused
     EXPECT_EQ(w.ProgressBar->value(), 5001);
     ASSERT_EQ(f.prompts.messages.size(), 1);
     EXPECT_EQ(f.prompts.messages[0], found(5001 - 12)); // 2001 to 2011 and 5000 are taken
+}
+
+TEST_F(AvailableExtensionsTest, AnEmptyOrRefusedBoxStopsTheSearchWithTheBoxMessage)
+{
+    frmAvailableExtensions w(*f.state);
+    search(w, "2000", "2001");
+    const struct {
+        const char* start;
+        const char* end;
+        const char* startAfter;
+        const char* endAfter;
+    } cases[] = {
+        {"", "", "", ""},
+        {"", "2001", "", "2001"},
+        {"2000", "", "2000", ""},
+        {"   ", "2001", "", "2001"},  // blanks are no number
+        {"2000", "20x1", "2000", ""}, // typed, and Search pressed before the box was left
+        {"-5", "2001", "", "2001"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.start) + " to " + c.end);
+        f.prompts.messages.clear();
+        search(w, c.start, c.end);
+        EXPECT_EQ(f.prompts.messages, QStringList({"Please enter only numbers"}));
+        EXPECT_EQ(listed(w), QStringList({"2000"}));
+        EXPECT_EQ(w.txtStartRange->text(), c.startAfter);
+        EXPECT_EQ(w.txtEndRange->text(), c.endAfter);
+        EXPECT_EQ(w.ProgressBar->value(), 2) << "no scan began";
+    }
+}
+
+TEST_F(AvailableExtensionsTest, ABoxRefusedOnTheWayToSearchStopsTheSearchAndIsReportedOnce)
+{
+    frmAvailableExtensions w(*f.state);
+    w.show();
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    search(w, "2000", "2001");
+    f.prompts.messages.clear();
+
+    w.txtStartRange->setFocus(Qt::TabFocusReason);
+    w.txtStartRange->clear();
+    QTest::keyClicks(w.txtStartRange, "20o0");
+    QTest::mouseClick(w.cmdSearch, Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), w.cmdSearch);
+    EXPECT_EQ(f.prompts.messages, QStringList({"Please enter only numbers"}));
+    EXPECT_EQ(w.txtStartRange->text(), "");
+    EXPECT_EQ(listed(w), QStringList({"2000"}));
+
+    // Pressed again with the box still empty: said again, and still no search.
+    f.prompts.messages.clear();
+    QTest::mouseClick(w.cmdSearch, Qt::LeftButton);
+    EXPECT_EQ(f.prompts.messages, QStringList({"Please enter only numbers"}));
+    EXPECT_EQ(listed(w), QStringList({"2000"}));
+
+    f.prompts.messages.clear();
+    QTest::keyClicks(w.txtStartRange, "2001");
+    QTest::mouseClick(w.cmdSearch, Qt::LeftButton);
+    EXPECT_EQ(f.prompts.messages, QStringList({found(0)}));
+    EXPECT_EQ(listed(w), QStringList());
 }
 
 TEST_F(AvailableExtensionsTest, TheRangeBoxesTakeOnlyDigits)

@@ -30,11 +30,13 @@ public:
         return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
     }
 
-    void serve(const QByteArray& page, int status = 200)
+    // Without the announced length the page ends where the server closes the connection.
+    void serve(const QByteArray& page, int status = 200, bool announceLength = true)
     {
         m_mode = Mode::Page;
         m_page = page;
         m_status = status;
+        m_announceLength = announceLength;
     }
     void keepSilent() { m_mode = Mode::Silent; }
 
@@ -58,8 +60,9 @@ private:
         if (m_mode == Mode::Silent)
             return;
         const QByteArray reason = m_status == 200 ? "OK" : "Not Found";
-        socket->write("HTTP/1.1 " + QByteArray::number(m_status) + " " + reason + "\r\nContent-Type: text/html\r\nContent-Length: "
-                      + QByteArray::number(m_page.size()) + "\r\nConnection: close\r\n\r\n" + m_page);
+        const QByteArray length = m_announceLength ? "Content-Length: " + QByteArray::number(m_page.size()) + "\r\n" : "";
+        socket->write("HTTP/1.1 " + QByteArray::number(m_status) + " " + reason + "\r\nContent-Type: text/html\r\n" + length
+                      + "Connection: close\r\n\r\n" + m_page);
         socket->disconnectFromHost();
     }
 
@@ -67,5 +70,6 @@ private:
     Mode m_mode = Mode::Page;
     QByteArray m_page;
     int m_status = 200;
+    bool m_announceLength = true;
     QHash<QTcpSocket*, QByteArray> m_pending;
 };

@@ -24,13 +24,16 @@ QByteArray pageWith(const QByteArray& version)
            + "</font></td></tr></table></body></html>";
 }
 
-// The run's update check against a local server, with the program at version 2.3.7.
+// The run's update check against a local server, with the program at version 2.3.7 unless told.
 struct Check {
     explicit Check(int timeoutMs = NetworkPageFetcher::kDefaultTimeoutMs)
         : fetcher(timeoutMs)
     {
     }
-    void run(const QString& address) { UpdateCheck(prompts, fetcher, opener, address, "2.3.7").CheckForUpdatedVersion(); }
+    void run(const QString& address, const QString& ownVersion = "2.3.7")
+    {
+        UpdateCheck(prompts, fetcher, opener, address, ownVersion).CheckForUpdatedVersion();
+    }
 
     ScriptedPrompts prompts;
     NetworkPageFetcher fetcher;
@@ -139,22 +142,64 @@ TEST(UpdateCheck, VersionsArePaddedPartByPartToFourDigits)
     };
     for (const auto& [version, padded] : cases)
         EXPECT_EQ(check.PadVersionString(version), padded) << version.toStdString();
-    EXPECT_TRUE(prompts.messages.isEmpty());
-
-    // Four characters without a dot have no first part to take.
+    // Four characters without a dot have no first part to take: no version, and nothing to say.
     EXPECT_EQ(check.PadVersionString("2010"), "");
-    EXPECT_EQ(prompts.messages,
-              QStringList{"(error):5 (Invalid procedure call or argument) in procedure PadVersionString of Module modUpdateCheck"});
+    EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
-TEST(UpdateCheck, APublishedVersionWithoutDotsIsReportedAndThenTakenAsUnreachable)
+TEST(UpdateCheck, VersionPartsOfAnyLengthCompareAsWholeNumbers)
 {
-    Check check;
-    check.server.serve(pageWith("2010"));
-    check.run(check.server.address());
-    EXPECT_EQ(check.prompts.messages,
-              QStringList({"(error):5 (Invalid procedure call or argument) in procedure PadVersionString of Module modUpdateCheck",
-                           kUnreachable}));
+    const QByteArray manyDigits = "1" + QByteArray(9999, '0');
+    const struct {
+        const char* what;
+        QString own;
+        QByteArray published;
+        QString message;
+    } cases[] = {
+        {"five digits against four", "2.3.9999", "2.3.10000", kOffered},
+        {"four digits against five", "2.3.10000", "2.3.9999", kUpToDate},
+        {"a part of 10,000 digits", "2.3.7", "2.3." + manyDigits, kOffered},
+        {"leading zeros count for nothing", "2.3.7", "2.3.000000000000000007", kUpToDate},
+        {"a further part is newer", "2.3.7", "2.3.7.0", kOffered},
+        {"10,000 digits without a dot are no version", "2.3.7", manyDigits, kUnreachable},
+        {"four digits without a dot are no version", "2.3.7", "2010", kUnreachable},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Check check;
+        check.server.serve(pageWith(c.published));
+        check.prompts.answerNext(Answer::Cancel);
+        check.run(check.server.address(), c.own);
+        EXPECT_EQ(check.prompts.messages, QStringList{c.message});
+        EXPECT_TRUE(check.opener.opened.isEmpty());
+    }
+}
+
+TEST(UpdateCheck, APageLongerThanAnyVersionPageIsNotReadToItsEnd)
+{
+    // The version at the very end, where only a page read whole would find it.
+    const QByteArray tail = pageWith("2.3.8");
+    const auto pageOf = [&](qint64 size) { return QByteArray(size - tail.size(), ' ') + tail; };
+    const struct {
+        const char* what;
+        QByteArray page;
+        bool lengthAnnounced;
+        QString message;
+    } cases[] = {
+        {"2 MB, its length announced", pageOf(2 * 1024 * 1024), true, kUnreachable},
+        {"2 MB, its length not announced", pageOf(2 * 1024 * 1024), false, kUnreachable},
+        {"one byte past the bound", pageOf(NetworkPageFetcher::kDefaultMaxBytes + 1), false, kUnreachable},
+        {"at the bound", pageOf(NetworkPageFetcher::kDefaultMaxBytes), false, kOffered},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Check check;
+        check.server.serve(c.page, 200, c.lengthAnnounced);
+        check.prompts.answerNext(Answer::Cancel);
+        check.run(check.server.address());
+        EXPECT_EQ(check.prompts.messages, QStringList{c.message});
+        EXPECT_TRUE(check.opener.opened.isEmpty());
+    }
 }
 
 TEST(UpdateCheck, TheEnvironmentVariableNamesAnotherUpdatePage)

@@ -4,10 +4,15 @@
 #include "widgets/Twips.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,22 +40,62 @@ TEST(frmDetails, ShowsTheHelpPageBesideTheProgram)
     help.writePage("<html><head><title>Treewright Help</title></head><body><h1>Using the tree</h1></body></html>");
     help.window.Form_Load();
     EXPECT_EQ(help.window.windowTitle(), "Treewright Help");
-    EXPECT_EQ(help.browser()->source(), QUrl::fromLocalFile(help.dir.filePath("Treewright.htm")));
+    EXPECT_EQ(help.browser()->documentTitle(), "Treewright Help");
     EXPECT_TRUE(help.browser()->toPlainText().contains("Using the tree"));
     EXPECT_TRUE(help.prompts.messages.isEmpty());
 }
 
-TEST(frmDetails, WithoutItsPageTheWindowSaysWhereThePageWasLookedFor)
+// A page it cannot show (a pipe would even hold the window in the open, a huge one in the layout):
+// the window says where it looked and why, and opens and closes as ever.
+TEST(frmDetails, WithoutAPageItCanShowTheWindowSaysWhereItLookedAndWhy)
 {
-    HelpWindow help;
-    help.window.Form_Load();
-    const QString text = help.browser()->toPlainText();
-    EXPECT_TRUE(text.contains("The help page is missing")) << text.toStdString();
-    EXPECT_TRUE(text.contains(help.dir.filePath("Treewright.htm"))) << text.toStdString();
-    help.window.show();
-    help.window.close();
-    EXPECT_FALSE(help.window.isVisible());
-    EXPECT_TRUE(help.prompts.messages.isEmpty());
+    const struct {
+        const char* what;
+        std::function<void(const QString&)> make;
+        QString reason;
+    } cases[] = {
+        {"no file", [](const QString&) {}, "There is no file of that name."},
+        {"a folder", [](const QString& page) { QDir().mkdir(page); }, "That name is not a file."},
+        {"a pipe", [](const QString& page) { ::mkfifo(QFile::encodeName(page).constData(), 0600); }, "That name is not a file."},
+        {"50 MB",
+         [](const QString& page) {
+             QFile file(page);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write("<html><body>");
+             ASSERT_TRUE(file.resize(50 * 1024 * 1024));
+         },
+         "The file holds 52,428,800 bytes, more than the 1,048,576 a help page may have."},
+        {"one byte too many",
+         [](const QString& page) {
+             QFile file(page);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write(QByteArray(1024 * 1024 + 1, ' '));
+         },
+         "The file holds 1,048,577 bytes, more than the 1,048,576 a help page may have."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        HelpWindow help;
+        const QString page = help.dir.filePath("Treewright.htm");
+        c.make(page);
+        const QFileInfo before(page);
+        help.window.Form_Load();
+        EXPECT_EQ(help.browser()->toPlainText(), QStringLiteral("The help page is missing\n"
+                                                                "Treewright looks for its help page in the file\n"
+                                                                "%1\n%2\n"
+                                                                "The file is placed there when the program is built or "
+                                                                "installed. Build or install the program again to restore it.")
+                                                     .arg(page, c.reason));
+        help.window.show();
+        help.window.close();
+        EXPECT_FALSE(help.window.isVisible());
+        EXPECT_TRUE(help.prompts.messages.isEmpty());
+        const QFileInfo after(page);
+        EXPECT_EQ(after.exists(), before.exists());
+        EXPECT_EQ(after.size(), before.size());
+        EXPECT_EQ(QDir(help.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(),
+                  before.exists() ? 1 : 0);
+    }
 }
 
 TEST(frmDetails, TheWindowKeepsItsSmallestSizeAndTheBrowserFillsItLessTheMargins)
@@ -80,6 +125,11 @@ TEST(frmDetails, TheProgramsOwnHelpPageReads)
     const QString text = help.browser()->toPlainText();
     for (const char* heading : {"The tree", "The property pane", "Changing where a link leads", "The change log"})
         EXPECT_TRUE(text.contains(heading)) << heading;
+    // Its table of contents leads within the page.
+    help.window.show();
+    help.browser()->setSource(QUrl("#changelog"));
+    EXPECT_GT(help.browser()->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(help.browser()->toPlainText(), text);
 }
 
 } // namespace

@@ -5,8 +5,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTabWidget>
 #include <QToolButton>
+#include <sys/stat.h>
 
 namespace {
 
@@ -94,6 +96,46 @@ TEST_F(GreetingAudioTest, ARecordingMadeInPlaceReplacesTheGreetingsFileWhenTheCo
     button("playButton")->click();
     ASSERT_FALSE(device().played.isEmpty());
     EXPECT_EQ(device().played.last().samples, recording);
+}
+
+// A pipe would hold the window in the open for as long as nothing writes into it.
+TEST_F(GreetingAudioTest, AGreetingOrQuestionFileThatIsAPipeIsASoundThatCannotBeLoaded)
+{
+    const QString interview = idOf("InterviewHandler", "InterviewHandlerObjectID", "customerfeedback");
+    const QString question =
+        f.site.scalar("SELECT StreamPath FROM InterviewQuestion WHERE ParentObjectID = ? AND Alias = 1", {interview}).toText();
+    const struct {
+        const char* what;
+        QString id;
+        qint16 nodeType;
+        QString file;
+        const char* control;
+    } cases[] = {
+        {"the handler's standard greeting", handlerId("salesch"), 3, file("Standard"), "SotrHandlerGreeting"},
+        {"the interview's first question", interview, 5, f.site.streamFilesPath() + question, "SotrInterviewerQuestion"},
+    };
+    const QStringList tables = {"MessagingRule", "InterviewQuestion", "CallHandler", "InterviewHandler"};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(c.file);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(c.file).constData(), 0600), 0);
+        const QString before = tablesText(tables);
+        const QString logBefore = f.changeLogText();
+        const QStringList folderBefore = QDir(f.site.streamFilesPath()).entryList(QDir::AllEntries | QDir::System);
+        f.prompts.messages.clear();
+
+        showObject(c.id, c.nodeType); // shown again: the pane binds the pipe and loads it
+
+        auto* sound = control<SonotropeCtrl>(c.control);
+        EXPECT_EQ(sound->SoundFile(), c.file);
+        EXPECT_EQ(sound->statusText(), "Cannot read " + c.file + ": not a regular file");
+        EXPECT_FALSE(sound->findChild<QToolButton*>("playButton")->isEnabled());
+        EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+        EXPECT_EQ(tablesText(tables), before);
+        EXPECT_EQ(f.changeLogText(), logBefore);
+        EXPECT_EQ(QDir(f.site.streamFilesPath()).entryList(QDir::AllEntries | QDir::System), folderBefore);
+        EXPECT_FALSE(QFileInfo(c.file).isFile()) << "the pipe is left as it is";
+    }
 }
 
 } // namespace

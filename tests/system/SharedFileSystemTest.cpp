@@ -156,6 +156,10 @@ TEST_F(SharedFileSystemTest, CopyFileReplacesOnlyWithOverwrite)
     EXPECT_EQ(readFile(at("empty.wav")), QByteArray("RIFF-new"));
 
     expectFileError([&] { fs.CopyFile(at("missing.wav"), at("x.wav"), true); }, 53, "File not found");
+    // A pipe as the source would hold the copy until some writer came.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(at("pipe.wav")).constData(), 0600), 0);
+    expectFileError([&] { fs.CopyFile(at("pipe.wav"), at("x.wav"), true); }, 53, "File not found");
+    ASSERT_TRUE(QFile::remove(at("pipe.wav")));
     expectFileError([&] { fs.CopyFile(at("empty.wav"), at("missing/x.wav"), true); }, 76, "Path not found");
     // No half-written copies are left behind by the failures or the successes.
     EXPECT_EQ(fs.folderFiles(dir.path()).size(), 3);
@@ -231,16 +235,20 @@ TEST_F(SharedFileSystemTest, ReadRegularFileRefusesWhatIsNoFileOrTooLarge)
         const char* name;
         qint64 maxBytes;
         std::optional<QByteArray> expected;
+        int whyNot;
     } cases[] = {
-        {"small", 10, QByteArray("0123456789")},
-        {"small", 9, std::nullopt},
-        {"empty", 0, QByteArray()},
-        {"link-to-file", 100, QByteArray("0123456789")},
-        {"missing", 100, std::nullopt},
-        {"folder", 100, std::nullopt},
-        {"pipe", 100, std::nullopt}, // without a writer an ordinary open would wait for ever
-        {"link-to-zero", 100, std::nullopt},
+        {"small", 10, QByteArray("0123456789"), 0},
+        {"small", 9, std::nullopt, EFBIG},
+        {"empty", 0, QByteArray(), 0},
+        {"link-to-file", 100, QByteArray("0123456789"), 0},
+        {"missing", 100, std::nullopt, ENOENT},
+        {"folder", 100, std::nullopt, EINVAL},
+        {"pipe", 100, std::nullopt, EINVAL}, // without a writer an ordinary open would wait for ever
+        {"link-to-zero", 100, std::nullopt, EINVAL},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(readRegularFile(at(c.name), c.maxBytes), c.expected) << c.name;
+    for (const auto& c : cases) {
+        int whyNot = 0;
+        EXPECT_EQ(readRegularFile(at(c.name), c.maxBytes, &whyNot), c.expected) << c.name;
+        EXPECT_EQ(whyNot, c.whyNot) << c.name;
+    }
 }
