@@ -65,8 +65,23 @@ void LinkRefresh::redrawAsLeaf(const QString& ownerId, const QString& rowCode, q
     }
 }
 
+bool LinkRefresh::reloadShownObject()
+{
+    // With the object list in front the pane shows an object picked there, which the tree's
+    // current row need not show: the object is loaded again by what the pane shows.
+    if (!m_parts.window || !m_parts.window->GridViewInFront())
+        return false;
+    QString id;
+    qint16 type = 0;
+    if (m_parts.pane && m_parts.pane->ShownObject(id, type))
+        m_parts.pane->LoadTabInfo(id, type);
+    return true;
+}
+
 void LinkRefresh::reloadCurrentRow()
 {
+    if (reloadShownObject())
+        return;
     if (m_parts.selection && m_parts.grid && m_parts.grid->row() >= 0)
         m_parts.selection->ATTree_AfterRowColChange(0, 0, m_parts.grid->row(), m_parts.grid->col());
 }
@@ -103,15 +118,8 @@ void LinkRefresh::updateRows(const ChosenLink& link, const QString& rowCode, con
 
 void LinkRefresh::reloadPane()
 {
-    if (!m_parts.pane)
+    if (!m_parts.pane || reloadShownObject())
         return;
-    if (m_parts.window && m_parts.window->GridViewInFront()) {
-        QString id;
-        qint16 type = 0;
-        if (m_parts.objectList && m_parts.objectList->CurrentListObject(id, type))
-            m_parts.pane->LoadTabInfo(id, type);
-        return;
-    }
     OutlineGrid* grid = m_parts.grid;
     if (!grid || grid->row() < 0)
         return;

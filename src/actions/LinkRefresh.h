@@ -43,13 +43,16 @@ public:
     QList<int> rowsShowingLink(const QString& ownerId, const QString& rowCode) const;
     // Gives those rows a fixed action: leaves that lead nowhere, drawn anew.
     void redrawAsLeaf(const QString& ownerId, const QString& rowCode, qint16 iAction);
-    // Shows the tree's current row again (references, popup state, pane).
+    // Shows the tree's current row again (references, popup state, pane); with the object list in
+    // front, the pane's object.
     void reloadCurrentRow();
 
 private:
     void updateRows(const ChosenLink& link, const QString& rowCode, const QString& strObjectID, const QString& strConversation,
                     qint16 iAction, qint16 iKeyType, bool bIsPrimary);
     void reloadPane();
+    // With the object list in front: loads the pane's object again; false otherwise.
+    bool reloadShownObject();
     void showInBox(const ChosenLink& link, Recordset& rs, const QString& keyColumn, const QString& prefix);
     bool checked(const QAction* option) const;
 

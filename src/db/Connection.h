@@ -63,7 +63,7 @@ private:
     Connection& m_connection;
 };
 
-// Maps the documented connection string onto the server root: the Initial Catalog names the
+// Maps the server's connection string onto the server root: the Initial Catalog names the
 // database file "<catalog>.sqlite3" in the root. Every connection gets the server's functions.
 class ConnectionFactory {
 public:

@@ -49,7 +49,9 @@ void frmMain::Form_Load(const QStringList& commandLine)
 
     if (m_parts.pane)
         step([&] { m_parts.pane->ShowDirectoryHandlerTabs(); });
-    if (commandLine.join(QLatin1Char(' ')).contains(QLatin1String("Schedules"), Qt::CaseInsensitive)) {
+    // Only the arguments count: a program installed under a folder named "Schedules" is not
+    // started for the schedule editor.
+    if (commandLine.mid(1).join(QLatin1Char(' ')).contains(QLatin1String("Schedules"), Qt::CaseInsensitive)) {
         mnuSchedules->setVisible(true);
     }
     if (m_parts.objectList)

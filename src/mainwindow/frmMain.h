@@ -54,7 +54,8 @@ public:
     QLabel* currentObjectLabel() const { return lblCurrentObjectDisplayName; }
 
     // The start-up, before the window is shown. Ends the process through ShutDownApplication
-    // when the server refuses.
+    // when the server refuses. commandLine is the program's path followed by its arguments, as
+    // QCoreApplication::arguments() gives them.
     void Form_Load(const QStringList& commandLine);
     void Form_Resize();
     void Exit_Click();

@@ -117,7 +117,8 @@ void CallHandlerSection::showLanguage()
 }
 
 // A stored schedule the list does not hold is reported and left as it is: the list shows no
-// schedule, and the administrator chooses one. Nothing is written while the pane loads.
+// schedule, and the administrator chooses one. With no schedule on the server there is none to
+// choose, and the start-up has said so once. Nothing is written while the pane loads.
 void CallHandlerSection::showSchedule()
 {
     step([&] {
@@ -131,6 +132,8 @@ void CallHandlerSection::showSchedule()
             list->setCurrentIndex(item);
             return;
         }
+        if (list->count() == 0)
+            return;
         m_state.prompts.msgBox(QStringLiteral("This call handler is set for a schedule that doesn't exist on the system: ") + name
                                + QStringLiteral(". Please choose one of the listed schedules."));
     });

@@ -3,6 +3,7 @@
 #include "pane/PaneForms.h"
 #include "widgets/Twips.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -86,8 +87,25 @@ InterviewerPage::InterviewerPage(QWidget* parent)
         gridInterviewQuestions->setColumnWidth(c, Twips::toPixelsX(layout.widthTwips, this));
         gridInterviewQuestions->setColumnHidden(c, !layout.shown);
     }
+    fitQuestionHeadings();
     gridInterviewQuestions->setAccessibleName(QStringLiteral("Questions"));
     questions->addWidget(gridInterviewQuestions, 1);
+}
+
+void InterviewerPage::fitQuestionHeadings()
+{
+    QHeaderView* header = gridInterviewQuestions->horizontalHeader();
+    for (int c = 0; c < QuestionColumn::Count; ++c)
+        if (kQuestionColumns[c].shown && header->sectionSize(c) < header->sectionSizeHint(c))
+            header->resizeSection(c, header->sectionSizeHint(c));
+}
+
+void InterviewerPage::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // The page takes the window's face, or a language's, after it is built.
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitQuestionHeadings();
 }
 
 void InterviewerPage::tabInterviewerInfo_Click(int)

@@ -46,4 +46,11 @@ public:
     QPushButton* cmdInterviewQuestionsMoveUp;
     QPushButton* cmdInterviewQuestionsMoveDown;
     QTableWidget* gridInterviewQuestions;
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    // Widens a shown column of the question list whose heading would be clipped.
+    void fitQuestionHeadings();
 };

@@ -53,6 +53,9 @@ public:
     // none. The profile editors write to these objects, wherever the shared recordsets stand.
     virtual QString ShownInterviewHandlerID() const = 0;
     virtual QString ShownDirectoryHandlerID() const = 0;
+    // The object the page in front shows, with the node type that loads it; false while that
+    // page shows none, and for a leaf.
+    virtual bool ShownObject(QString& strObjectID, qint16& iObjectType) const = 0;
     // The Validate events of the pane's fields.
     virtual FieldValidation& fieldValidation() = 0;
 };

@@ -381,6 +381,17 @@ QString PropertyPane::ShownCallHandlerID(EditorPage page) const
     return shownObjectID(page == EditorPage::CallHandler ? CallHandlerTab : SubscriberTab);
 }
 
+bool PropertyPane::ShownObject(QString& strObjectID, qint16& iObjectType) const
+{
+    static constexpr qint16 kNodeTypes[] = {1, 3, 5, -1, 6}; // by Tab; a leaf is no object
+    const int tab = currentIndex();
+    if (tab < 0 || tab >= int(std::size(kNodeTypes)) || kNodeTypes[tab] < 0)
+        return false;
+    strObjectID = shownObjectID(Tab(tab));
+    iObjectType = kNodeTypes[tab];
+    return !strObjectID.isEmpty();
+}
+
 QString PropertyPane::shownObjectID(Tab tab) const
 {
     const PaneSection* section = m_sections[size_t(tab)];

@@ -57,6 +57,7 @@ public:
     QString ShownCallHandlerID(EditorPage page) const override;
     QString ShownInterviewHandlerID() const override { return shownObjectID(InterviewerTab); }
     QString ShownDirectoryHandlerID() const override { return shownObjectID(DirectoryHandlerTab); }
+    bool ShownObject(QString& strObjectID, qint16& iObjectType) const override;
     FieldValidation& fieldValidation() override { return *m_fieldValidation; }
 
     void tabInfoTab_Click(int PreviousTab);

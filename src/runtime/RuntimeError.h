@@ -3,8 +3,8 @@
 #include <QString>
 #include <stdexcept>
 
-// The one exception type of the platform layers. It keeps the number and the description the
-// original runtime gave, because the program's messages quote them.
+// The one exception type of the platform layers. It keeps an error number and its description,
+// because the program's messages quote both.
 class RuntimeError : public std::runtime_error {
 public:
     RuntimeError(int number, const QString& description);

@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <variant>
 
-// A value as the original runtime held it: Empty (never set), Null (the database's missing
+// One value of a field, a parameter or a setting: Empty (never set), Null (the database's missing
 // value), Boolean, a whole number, a double, text, a date or a byte array. Null stays apart from
-// "" and 0, and converting Null to text or a number raises error 94 as the program expects.
+// "" and 0, and converting Null to text or a number raises error 94, which the editors rely on to
+// tell a missing value from an empty one.
 class Variant {
 public:
     enum class Type { Empty, Null, Boolean, Integer, Double, Text, Date, Bytes };

@@ -9,7 +9,7 @@
 
 class RuntimeError;
 
-// Error numbers and descriptions the file operations raise, as the original runtime gave them.
+// Error numbers and descriptions the file operations raise; the program's messages quote them.
 namespace FileErrorNumber {
 constexpr int BadFileNameOrNumber = 52;
 constexpr int FileNotFound = 53;

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <optional>
 
 namespace {
@@ -89,10 +90,14 @@ ObjectListPage::ObjectListPage(SharedState& state, QWidget* parent)
     connectGuarded(prompts, cmbShowObjectType, &QComboBox::currentIndexChanged, this, [this] { cmbShowObjectType_Click(); });
     connectGuarded(prompts, gridObjects->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                    [this](const QModelIndex& current, const QModelIndex&) {
-                       // A reload or a sort leaves no entry current; there is nothing to show then.
-                       if (current.isValid())
+                       if (!current.isValid())
+                           return;
+                       rememberEntry();
+                       // The entry put back after a reload or a sort is shown already.
+                       if (!m_puttingEntryBack)
                            gridObjects_RowColChange();
                    });
+    connectGuarded(prompts, gridObjects, &BoundGrid::sortedByUser, this, [this] { putEntryBack(); });
     connectGuarded(prompts, gridObjects, &BoundGrid::gotFocus, this, [this] { gridObjects_GotFocus(); });
     connectGuarded(prompts, gridObjects, &BoundGrid::gridDblClick, this, [this] { gridObjects_DblClick(); });
     connectGuarded(prompts, gridObjects, &BoundGrid::gridMouseDown, this,
@@ -124,6 +129,8 @@ void ObjectListPage::ChooseObjectType(int index)
 
 void ObjectListPage::cmbShowObjectType_Click()
 {
+    // Another kind's list starts without an entry.
+    m_entry = {};
     LoadGridView();
 }
 
@@ -148,6 +155,7 @@ void ObjectListPage::LoadGridView()
         else
             gridObjects->rows().clearRows();
     });
+    putEntryBack();
     gridObjects->setUpdatesEnabled(true);
     gridObjects->viewport()->update();
 }
@@ -158,14 +166,35 @@ QString ObjectListPage::currentId(int idColumn) const
     return row < 0 ? QString() : gridObjects->rows().cell(row, idColumn).textOrEmpty();
 }
 
-bool ObjectListPage::CurrentListObject(QString& strObjectID, qint16& iNodeType) const
+int ObjectListPage::rowOf(int idColumn, const QString& id) const
 {
-    const Key* key = keyOf(cmbShowObjectType->currentIndex());
-    if (!key)
-        return false;
-    strObjectID = currentId(key->idColumn);
-    iNodeType = key->nodeType;
-    return true;
+    const BoundGridModel& rows = gridObjects->rows();
+    for (int r = 0; r < rows.rowCount(); ++r)
+        if (rows.cell(r, idColumn).textOrEmpty().compare(id, Qt::CaseInsensitive) == 0)
+            return r;
+    return -1;
+}
+
+void ObjectListPage::rememberEntry()
+{
+    const int kind = cmbShowObjectType->currentIndex();
+    if (const Key* key = keyOf(kind))
+        m_entry = {kind, currentId(key->idColumn)};
+}
+
+void ObjectListPage::putEntryBack()
+{
+    // A reload or a sort keeps the entry the administrator made current; it is not shown again,
+    // as a reload often comes in the middle of an edit of that very object.
+    const int kind = cmbShowObjectType->currentIndex();
+    const Key* key = keyOf(kind);
+    if (!key || kind != m_entry.kind || m_entry.id.isEmpty())
+        return;
+    const int row = rowOf(key->idColumn, m_entry.id);
+    if (row < 0)
+        return;
+    const QScopedValueRollback puttingBack(m_puttingEntryBack, true);
+    gridObjects->setCurrentDataRow(row);
 }
 
 void ObjectListPage::gridObjects_RowColChange()
@@ -286,19 +315,20 @@ void ObjectListPage::gridHandlerCreateNewHandler_Click()
         cache.rsMessagingRule.setFilter(kParentObjectID, remembered);
     });
 
-    const int idColumn = keyOf(CallHandlers)->idColumn;
-    const BoundGridModel& rows = gridObjects->rows();
-    for (int r = 0; r < rows.rowCount(); ++r) {
-        if (rows.cell(r, idColumn).textOrEmpty().compare(newId, Qt::CaseInsensitive) == 0) {
-            step([&] { gridObjects->setCurrentDataRow(r); }); // shows it in the pane and the references
-            break;
-        }
+    const int row = rowOf(keyOf(CallHandlers)->idColumn, newId);
+    if (row >= 0) {
+        // Made current, it is shown in the pane and the references; the entry the reload put back
+        // may be that handler already, and is then shown again.
+        if (row == gridObjects->currentDataRow())
+            step([&] { gridObjects_RowColChange(); });
+        else
+            step([&] { gridObjects->setCurrentDataRow(row); });
     }
     step([&] {
         const int row = gridObjects->currentDataRow();
         if (row < 0)
             return;
-        const QModelIndex first = rows.index(row, 1);
+        const QModelIndex first = gridObjects->rows().index(row, 1);
         gridObjects->scrollTo(first);
         gridObjects->setFocus(Qt::OtherFocusReason);
         gridObjects->setCurrentIndex(first);

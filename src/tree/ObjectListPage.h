@@ -15,11 +15,11 @@ class SharedState;
 // The "Grid View" tab: the object-type list `cmbShowObjectType` and the object list `gridObjects`,
 // every call handler, subscriber, interview handler or directory handler of the site. Making an
 // entry current shows it in the property pane and the references panel; a call handler or a
-// subscriber can become the root of a new tree.
+// subscriber can become the root of a new tree. The entry stays current through reloads and
+// sorts of the list.
 //
 // The list's columns are numbered as the program has always numbered them (0 the hidden fixed
-// column, the query's columns from 1), and the action editors read the current entry's id by
-// that number: column 4, or 8 for the subscriber list.
+// column, the query's columns from 1); the entry's id is column 4, or 8 for the subscriber list.
 class ObjectListPage : public QWidget, public ObjectListOperations {
     Q_OBJECT
 public:
@@ -35,7 +35,6 @@ public:
 
     void LoadGridView() override;
     void ChooseObjectType(int index) override;
-    bool CurrentListObject(QString& strObjectID, qint16& iNodeType) const override;
 
     void cmbShowObjectType_Click();
     void gridObjects_RowColChange();
@@ -57,6 +56,12 @@ private:
     static const Key* keyOf(int listKind);
     // The current entry's id by the kind's id column; empty when no entry is current.
     QString currentId(int idColumn) const;
+    // The row whose id column holds the id, compared without regard to case; -1 for none.
+    int rowOf(int idColumn, const QString& id) const;
+    void rememberEntry();
+    // Makes the entry made current last current again, when the list of its kind holds it,
+    // without showing it again.
+    void putEntryBack();
     void startTreeAt(int idColumn, qint16 nodeType);
 
     SharedState& m_state;
@@ -65,6 +70,12 @@ private:
     ReferencesOperations* m_references = nullptr;
     TreeWindow* m_window = nullptr;
     DialogOperations* m_dialogs = nullptr;
+    struct Entry {
+        int kind = -1;
+        QString id;
+    };
+    Entry m_entry; // the entry made current last
+    bool m_puttingEntryBack = false;
 
     QComboBox* cmbShowObjectType;
     BoundGrid* gridObjects;

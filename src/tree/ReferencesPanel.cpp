@@ -22,7 +22,8 @@ namespace {
 const QString kIdKey = QStringLiteral("CallHandlerObjectID");
 
 // The handlers that lead to ?1 through a key, a greeting or the after-message action. A handler
-// counts only when it has keys and greetings at all, as the joins of the original query demand.
+// counts only when it has at least one key and one greeting: the panel lists handlers joined with
+// their keys and their greetings.
 const QString kLeadingHandlers =
     QStringLiteral("SELECT ParentObjectID FROM MenuEntry WHERE DestinationObjectID = ?1 "
                    "UNION SELECT ParentObjectID FROM MessagingRule WHERE DestinationObjectID = ?1 "

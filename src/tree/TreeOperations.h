@@ -27,9 +27,6 @@ public:
     virtual void LoadGridView() = 0;
     // Chooses an entry of the object-type list, which loads the list like a user's choice does.
     virtual void ChooseObjectType(int index) = 0;
-    // The current entry of the list as the pane loads it: its id and node type; false when no
-    // kind is chosen (the id is empty when no entry is current).
-    virtual bool CurrentListObject(QString& strObjectID, qint16& iNodeType) const = 0;
 };
 
 // The references panel beside the tree.

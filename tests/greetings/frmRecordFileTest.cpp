@@ -73,7 +73,7 @@ TEST_F(frmRecordFileTest, LoadStartsFromAFreshCopyOfTheRecordingToReplace)
     }
 }
 
-TEST_F(frmRecordFileTest, SaveStoresTheRecordingInTheCopyAndLeavesTheOriginal)
+TEST_F(frmRecordFileTest, SaveStoresTheRecordingInTheCopyAndLeavesTheRecordedOverFile)
 {
     window.strRecordOverFileName = greeting;
     window.Form_Load();

@@ -64,9 +64,17 @@ TEST(frmMainStartup, ServerVersionsOutsideFourPointXAreRefused)
 TEST(frmMainStartup, TheWordSchedulesAnywhereOnTheCommandLineShowsTheScheduleEditor)
 {
     const std::pair<QStringList, bool> cases[] = {
-        {{"treewright", "Schedules"}, true},  {{"treewright", "SCHEDULES"}, true},      {{"treewright", "/schedules"}, true},
-        {{"treewright", "-Schedules"}, true}, {{"treewright", "mySchedulesToo"}, true}, {{"treewright"}, false},
+        {{"treewright", "Schedules"}, true},
+        {{"treewright", "SCHEDULES"}, true},
+        {{"treewright", "/schedules"}, true},
+        {{"treewright", "-Schedules"}, true},
+        {{"treewright", "mySchedulesToo"}, true},
+        {{"treewright"}, false},
         {{"treewright", "Schedule"}, false},
+        // The program's own path is no argument, whatever folder it lies in.
+        {{"/opt/Schedules/treewright"}, false},
+        {{"/home/ops/schedules-tools/treewright", "-v"}, false},
+        {{"/opt/Schedules/treewright", "schedules"}, true},
     };
     for (const auto& [commandLine, shown] : cases) {
         MainWindowFixture f;

@@ -45,7 +45,7 @@ TEST_F(DirectoryHandlerPane, NamesExtensionAndEachExitShowTheirOwnColumns)
     EXPECT_FALSE(control<QTabWidget>("tabDirectoryHandlerInfo")->isTabVisible(1)) << "no search options on this server";
 }
 
-TEST_F(DirectoryHandlerPane, NullsAndDanglingExitsShowTheDocumentedTextsAndNothingOfTheHandlerBefore)
+TEST_F(DirectoryHandlerPane, NullsAndDanglingExitsShowTheirFixedTextsAndNothingOfTheHandlerBefore)
 {
     start();
     showObject(directoryId(), 6);

@@ -2,6 +2,7 @@
 #include "fixtures/PaneFixture.h"
 #include "widgets/SonotropeCtrl.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -106,6 +107,29 @@ TEST_F(InterviewerPane, TheProfileAndTheQuestionsAreShownAndTheFirstQuestionPlay
     EXPECT_TRUE(updateLines().isEmpty()) << changeLog().toStdString();
 }
 
+TEST_F(InterviewerPane, EveryShownHeadingOfTheQuestionListFitsItsColumn)
+{
+    start();
+    f.window->show();
+    showInterview("customerfeedback");
+    control<QTabWidget>("tabInterviewerInfo")->setCurrentIndex(1);
+    QApplication::processEvents();
+    QHeaderView* header = grid()->horizontalHeader();
+    auto expectFit = [&] {
+        for (int c : {QuestionColumn::Question, QuestionColumn::AnswerLimit}) {
+            const QString heading = grid()->horizontalHeaderItem(c)->text();
+            EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c)) << heading.toStdString();
+        }
+    };
+    expectFit();
+    // A larger face, as a language's font may bring, widens a column that would clip.
+    QFont face = f.window->font();
+    face.setPointSize(face.pointSize() + 6);
+    f.window->setFont(face);
+    QApplication::processEvents();
+    expectFit();
+}
+
 TEST_F(InterviewerPane, TwelveQuestionsKeepTheirNumericOrder)
 {
     // Stored out of order, so that neither the order of the rows nor a text sort gives 1 to 12.
@@ -144,7 +168,7 @@ TEST_F(InterviewerPane, ASingleQuestionCanBeNeitherDeletedNorMoved)
     EXPECT_EQ(player()->SoundFile(), "") << "a question without a recording binds none";
 }
 
-TEST_F(InterviewerPane, OddOwnersNullsAndNoQuestionsShowTheDocumentedTexts)
+TEST_F(InterviewerPane, OddOwnersNullsAndNoQuestionsShowTheirFixedTexts)
 {
     const QString operatorId = handlerId("operatorch");
     execInterview("UPDATE InterviewHandler SET AdministratorObjectID = '" + operatorId + "', RecipientObjectID = '" + kMissing

@@ -65,15 +65,33 @@ TEST(PopulateControls, MissingRegistryValuesAndSchedulesLeaveEmptyValues)
         EXPECT_EQ(f.state->DefaultTUILanguage, c.language);
         EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
     }
+}
 
+TEST(PopulateControls, WithoutSchedulesOnlyTheStartUpSaysSoAndNoObjectAsksToChooseOne)
+{
     MainWindowFixture f;
     f.site.exec("DELETE FROM Schedule");
     ASSERT_TRUE(f.load());
-    // The opening greeting, shown next, names a schedule the list cannot hold.
-    EXPECT_EQ(f.prompts.messages, QStringList({"No schedules are defined on the local Talvo server!",
-                                               "This call handler is set for a schedule that doesn't exist on the system: "
-                                               "Weekdays. Please choose one of the listed schedules."}));
+    // The opening greeting, shown at start-up, names a schedule; there is none to choose instead.
+    EXPECT_EQ(f.prompts.messages, QStringList{"No schedules are defined on the local Talvo server!"});
     EXPECT_EQ(f.control<QComboBox>("cmbHandlerProfileSchedule")->count(), 0);
+    f.prompts.messages.clear();
+    const QString handlersBefore = f.site.tableText("CallHandler");
+    PropertyPane& pane = *f.control<PropertyPane>("tabInfoTab");
+    // Every call handler and subscriber: "id:isPrimary".
+    const QStringList objects = f.site
+                                    .scalar("SELECT group_concat(CallHandlerObjectID || ':' || IsPrimary, ',') FROM CallHandler "
+                                            "WHERE ScheduleObjectName IS NOT NULL")
+                                    .toText()
+                                    .split(',');
+    ASSERT_GT(objects.size(), 5);
+    for (const QString& object : objects) {
+        const qint16 nodeType = object.section(':', 1) == "1" ? 1 : 3;
+        ASSERT_TRUE(pane.ShowNodeTypeTab(nodeType));
+        pane.LoadTabInfo(object.section(':', 0, 0), nodeType);
+    }
+    EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+    EXPECT_EQ(f.site.tableText("CallHandler"), handlersBefore); // no schedule is repaired
 }
 
 class PaneFrameTest : public ::testing::Test {

@@ -18,14 +18,6 @@ public:
         activate();
     }
 
-    QString subscriberId(const QString& alias) const { return idOf("Subscriber", "SubscriberObjectID", alias); }
-    QString ownHandlerOf(const QString& subscriberAlias) const
-    {
-        return f.site
-            .scalar("SELECT CallHandlerObjectID FROM CallHandler WHERE IsPrimary = 1 AND RecipientObjectID = ?",
-                    {subscriberId(subscriberAlias)})
-            .toText();
-    }
     QString interviewerId(const QString& alias) const { return idOf("InterviewHandler", "InterviewHandlerObjectID", alias); }
     QString directoryId(const QString& alias) const { return idOf("NameLookupHandler", "NameLookupHandlerObjectID", alias); }
     QString listId(const QString& alias) const { return idOf("DistributionList", "SystemDListObjectID", alias); }

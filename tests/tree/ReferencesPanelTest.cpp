@@ -16,8 +16,9 @@ namespace {
 
 using namespace TreeNodeType;
 
-// The reference queries as the program first wrote them, the object's id pasted in.
-QString originalSubscriberQuery(const QString& id)
+// The reference queries as joins with the object's id pasted in: the plain statement of which
+// rows the panel lists, against which the bound queries are checked.
+QString joinedSubscriberQuery(const QString& id)
 {
     return "SELECT vw_Subscriber.Alias, vw_Subscriber.DisplayName, vw_CallHandler.DtmfAccessId, vw_Subscriber.FirstName, "
            "vw_Subscriber.LastName , vw_CallHandler.CallHandlerObjectId "
@@ -34,7 +35,7 @@ QString originalSubscriberQuery(const QString& id)
              "ORDER BY vw_Subscriber.Alias";
 }
 
-QString originalCallHandlerQuery(const QString& id)
+QString joinedCallHandlerQuery(const QString& id)
 {
     return "SELECT vw_CallHandler.Alias, vw_CallHandler.TextName,vw_CallHandler.DtmfAccessId,vw_CallHandler.CallHandlerObjectId "
            "FROM vw_CallHandler INNER JOIN vw_MenuEntry ON "
@@ -60,10 +61,10 @@ QStringList texts(const QueryResult& result)
     return rows;
 }
 
-TEST(ReferencesQueries, ReturnExactlyTheRowsOfTheOriginalQueries)
+TEST(ReferencesQueries, ReturnExactlyTheRowsOfTheJoinedQueries)
 {
     FixtureSite site;
-    // Links that only the odd cases of the original catch: a subscriber's exit alone, three keys
+    // Links that only the odd cases of the joins catch: a subscriber's exit alone, three keys
     // of one handler to the same place, a subscriber's own handler leading somewhere, a handler
     // without greetings, an id in another letter case.
     site.exec("UPDATE Subscriber SET ExitObjectID = (SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = 'supportch') "
@@ -90,9 +91,9 @@ TEST(ReferencesQueries, ReturnExactlyTheRowsOfTheOriginalQueries)
     for (const QString& id : ids) {
         SCOPED_TRACE(id.toStdString());
         const QueryResult subscribers = runQuery(db, ReferencesPanel::subscriberQuery(), {Variant(id)});
-        EXPECT_EQ(texts(subscribers), texts(runQuery(db, originalSubscriberQuery(id))));
+        EXPECT_EQ(texts(subscribers), texts(runQuery(db, joinedSubscriberQuery(id))));
         const QueryResult handlers = runQuery(db, ReferencesPanel::callHandlerQuery(), {Variant(id)});
-        EXPECT_EQ(texts(handlers), texts(runQuery(db, originalCallHandlerQuery(id))));
+        EXPECT_EQ(texts(handlers), texts(runQuery(db, joinedCallHandlerQuery(id))));
         found += int(subscribers.rows.size() + handlers.rows.size());
     }
     EXPECT_GT(found, 10) << "the fixture must hold references for the comparison to mean anything";
