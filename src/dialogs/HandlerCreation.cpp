@@ -1,5 +1,6 @@
 #include "dialogs/HandlerCreation.h"
 
+#include "data/ChangeLog.h"
 #include "data/ExtensionSearch.h"
 #include "data/SharedState.h"
 #include "data/TalvoVersion.h"
@@ -371,13 +372,16 @@ QString createInterviewHandler(SharedState& state, const QString& templateId, co
                     t[QStringLiteral("LocationObjectID")]});
         // The handler's first question, with a silent recording of its own.
         const QString questionFile = creation.newSilentFile(QStringLiteral("iq_%1_1_").arg(alias));
+        const QString questionText = QStringLiteral("Question Text");
+        const Variant answerLimit(30);
         db.execute(QStringLiteral("INSERT INTO InterviewQuestion (ParentObjectID, ParentObjectIDType, ParentAlias, Alias, "
-                                  "StreamText, StreamPath, MaxMsgLength, UID) VALUES (?1, 5, ?2, 1, 'Question Text', ?3, 30, "
+                                  "StreamText, StreamPath, MaxMsgLength, UID) VALUES (?1, 5, ?2, 1, ?3, ?4, ?5, "
                                   "(SELECT coalesce(max(UID), 0) + 1 FROM InterviewQuestion))"),
-                   {newId, alias, questionFile});
+                   {newId, alias, questionText, questionFile, answerLimit});
         transaction.commit();
 
         creation.announce(QStringLiteral("InterviewHandler"), alias, newId, &state.cache.rsInterviewHandler);
+        logInterviewQuestion(state.changeLog, alias, QStringLiteral("1"), questionFile, questionText, answerLimit);
         return newId;
     });
 }

@@ -1,3 +1,4 @@
+#include "data/ChangeLog.h"
 #include "dialogs/GetHandlerDialog.h"
 #include "fakes/ScriptedDialogs.h"
 #include "fixtures/MainWindowFixture.h"
@@ -366,7 +367,18 @@ TEST_F(HandlerCreationTest, AnInterviewHandlerTakesItsTemplatesLinksAndItsFirstQ
     EXPECT_EQ(streamFiles().size(), filesBefore.size() + 1);
     EXPECT_TRUE(QFile::exists(f.site.streamFilesPath() + file));
     EXPECT_EQ(f.state->cache.rsInterviewHandler.field("InterviewHandlerObjectID").toText(), newId);
-    EXPECT_EQ(newLines(), QStringList({"NEW, , , InterviewHandler, GuestsSurvey, , " + newId}));
+    // The handler, then its question, as every question save logs one.
+    QStringList logged = f.changeLogText().split(kNewLine);
+    logged.erase(logged.begin(),
+                 std::find_if(logged.begin(), logged.end(), [](const QString& l) { return l.contains(", NEW, "); }));
+    logged.removeAll(QString());
+    auto questionLine = [&](const char* column, const QString& value) {
+        return ChangeLogLine(f.clock.now(), "UPDATE", "InterviewQuestion", "1", "InterviewHandler", "GuestsSurvey", column, value);
+    };
+    EXPECT_EQ(logged, QStringList({ChangeLogLine(f.clock.now(), "NEW", "InterviewHandler", "GuestsSurvey", std::nullopt,
+                                                 std::nullopt, std::nullopt, newId),
+                                   questionLine("Alias", "1"), questionLine("StreamPath", file),
+                                   questionLine("StreamText", "Question Text"), questionLine("MaxMsgLength", " 30")}));
 }
 
 TEST_F(HandlerCreationTest, AFailedInterviewHandlerCreationLeavesNothing)
