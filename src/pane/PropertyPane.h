@@ -53,6 +53,7 @@ public:
     GreetingPageControls subscriberGreetingControls() const override;
     HandlerTransferControls handlerTransferControls() const override;
     InterviewQuestionControls interviewQuestionControls() const override;
+    void ReloadInterviewQuestions() override;
     QString ShownCallHandlerID(EditorPage page) const override;
     QString ShownInterviewHandlerID() const override { return shownObjectID(InterviewerTab); }
     QString ShownDirectoryHandlerID() const override { return shownObjectID(DirectoryHandlerTab); }
