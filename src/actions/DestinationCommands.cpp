@@ -16,6 +16,18 @@ const QString kCallHandlerObjectID = QStringLiteral("CallHandlerObjectID");
 const QString kSubscriberObjectID = QStringLiteral("SubscriberObjectID");
 const QString kParentObjectID = QStringLiteral("ParentObjectID");
 
+// What a command says when the link to a handler its dialog created was not made: the handler
+// stays.
+QString notLinked(const DialogOperations::GetHandlerResult& picked, const QString& kind)
+{
+    return picked.bCreated ? QStringLiteral("The new %1 was created; the link to it was not made.").arg(kind) : QString();
+}
+
+QString withNote(const QString& message, const QString& note)
+{
+    return note.isEmpty() ? message : message + QStringLiteral("\r\n") + note;
+}
+
 // Stands the recordset on the row with the id, searching from its first row. A row not found
 // leaves it on its first row, never past its end, so the editors that read it find a row.
 bool refind(Recordset& rs, const QString& column, const QString& id)
@@ -82,6 +94,7 @@ void DestinationCommands::LinkCallHandler_Click()
     if (picked.bCancel)
         return;
     const QString destination = picked.strObjectID;
+    const QString note = notLinked(picked, QStringLiteral("call handler"));
 
     RecordsetCache& cache = m_state.cache;
     runStep(m_state.prompts, errors, [&] { cache.RequeryAllRecordsets(); });
@@ -100,8 +113,9 @@ void DestinationCommands::LinkCallHandler_Click()
     if (!runStep(m_state.prompts, errors, [&] { found = refind(cache.rsCallHandler, kCallHandlerObjectID, r->callHandler); }))
         return;
     if (!found) {
-        m_state.prompts.msgBox(QStringLiteral("Error in LinkcreateNewCallHandler - could not find new handler with object id=")
-                               + r->callHandler);
+        m_state.prompts.msgBox(withNote(
+            QStringLiteral("Error in LinkcreateNewCallHandler - could not find new handler with object id=") + r->callHandler,
+            note));
         return;
     }
     // Only a subscriber that was current, or whose exit is the link, has to be there still.
@@ -109,8 +123,9 @@ void DestinationCommands::LinkCallHandler_Click()
         if (!runStep(m_state.prompts, errors, [&] { found = refind(cache.rsSubscriber, kSubscriberObjectID, r->subscriber); }))
             return;
         if (!found) {
-            m_state.prompts.msgBox(QStringLiteral("Error in LinkcreateNewCallHandler - could not find subscriber with object id=")
-                                   + r->subscriber);
+            m_state.prompts.msgBox(withNote(
+                QStringLiteral("Error in LinkcreateNewCallHandler - could not find subscriber with object id=") + r->subscriber,
+                note));
             return;
         }
     }
@@ -120,7 +135,7 @@ void DestinationCommands::LinkCallHandler_Click()
         cache.rsMessagingRule.setFilter(kParentObjectID, r->callHandler);
     });
     runStep(m_state.prompts, errors, [&] { refind(cache.rsMessagingRule, QStringLiteral("Alias"), r->greetingAlias); });
-    m_writer.linkProcessLinkInfo(r->link, destination, QStringLiteral("PHTransfer"), 2, 3, false);
+    m_writer.linkProcessLinkInfo(r->link, destination, QStringLiteral("PHTransfer"), 2, 3, false, note);
 }
 
 void DestinationCommands::LinkInterviewer_Click()
@@ -141,7 +156,8 @@ void DestinationCommands::LinkInterviewer_Click()
             refind(m_state.cache.rsInterviewHandler, QStringLiteral("InterviewHandlerObjectID"), r->interviewHandler);
     });
     // A created handler's first question was stored with it; a picked one keeps its own.
-    m_writer.linkProcessLinkInfo(r->link, picked.strObjectID, QStringLiteral("CHInterview"), 2, 5, false);
+    m_writer.linkProcessLinkInfo(r->link, picked.strObjectID, QStringLiteral("CHInterview"), 2, 5, false,
+                                 notLinked(picked, QStringLiteral("interview handler")));
 }
 
 void DestinationCommands::LinkSubscriber_Click()
@@ -175,6 +191,7 @@ void DestinationCommands::LinkDirectoryHandler_Click()
     const DialogOperations::GetHandlerResult picked = m_dialogs->frmMakeNewDirectoryHandler();
     if (picked.bCancel)
         return;
+    const QString note = notLinked(picked, QStringLiteral("directory handler"));
     runStep(m_state.prompts, errors, [&] {
         if (ObjectListOperations* list = m_refresh.parts().objectList)
             list->LoadGridView();
@@ -186,9 +203,11 @@ void DestinationCommands::LinkDirectoryHandler_Click()
         }))
         return;
     if (!found) {
-        m_state.prompts.msgBox(QStringLiteral("Error in LinkcreateNewDirectoryHandler - could not find new handler with object id=")
-                               + r->directoryHandler);
+        m_state.prompts.msgBox(
+            withNote(QStringLiteral("Error in LinkcreateNewDirectoryHandler - could not find new handler with object id=")
+                         + r->directoryHandler,
+                     note));
         return;
     }
-    m_writer.linkProcessLinkInfo(r->link, picked.strObjectID, QStringLiteral("AD"), 2, 6, false);
+    m_writer.linkProcessLinkInfo(r->link, picked.strObjectID, QStringLiteral("AD"), 2, 6, false, note);
 }

@@ -13,11 +13,23 @@ const QString kAlias = QStringLiteral("Alias");
 const QString kCallHandlerObjectID = QStringLiteral("CallHandlerObjectID");
 const QString kParentObjectID = QStringLiteral("ParentObjectID");
 
+StepErrors::Text writerErrorText()
+{
+    return inProcedure(QStringLiteral("linkProcessLinkInfo"), QStringLiteral("Form"), QStringLiteral("frmMain"));
+}
+
 StepErrors writerErrors()
 {
+    return StepErrors::shownAs(writerErrorText()).except(ErrorNumber::InvalidUseOfNull);
+}
+
+// The store's failures; with a line that tells what stands although the link failed.
+StepErrors storeErrors(const QString& notStored)
+{
+    if (notStored.isEmpty())
+        return writerErrors();
     return StepErrors::shownAs(
-               inProcedure(QStringLiteral("linkProcessLinkInfo"), QStringLiteral("Form"), QStringLiteral("frmMain")))
-        .except(ErrorNumber::InvalidUseOfNull);
+        [text = writerErrorText(), notStored](const RuntimeError& e) { return text(e) + QStringLiteral("\r\n") + notStored; });
 }
 
 // Stands the recordset on the row whose key column holds the id; raises "no current record" when
@@ -80,7 +92,7 @@ LinkWriter::LinkWriter(SharedState& state, LinkRefresh& refresh)
 }
 
 void LinkWriter::linkProcessLinkInfo(const ChosenLink& link, const QString& strObjectID, const QString& strConversation,
-                                     qint16 iAction, qint16 iKeyType, bool bIsPrimary)
+                                     qint16 iAction, qint16 iKeyType, bool bIsPrimary, const QString& notStored)
 {
     const LinkPlace place = linkPlaceOf(link.selector);
     RecordsetCache& cache = m_state.cache;
@@ -93,7 +105,7 @@ void LinkWriter::linkProcessLinkInfo(const ChosenLink& link, const QString& strO
     {
         const RecordsetSpot handlerSpot(cache.rsCallHandler, kCallHandlerObjectID);
         const RecordsetSpot greetingSpot(cache.rsMessagingRule, QStringLiteral("MessagingRuleObjectID"));
-        stored = runStep(m_state.prompts, errors, [&] {
+        stored = runStep(m_state.prompts, storeErrors(notStored), [&] {
             QString parentAlias;
             if (place == LinkPlace::Key || place == LinkPlace::Greeting) {
                 findById(cache.rsCallHandler, kCallHandlerObjectID, link.ownerId);

@@ -18,9 +18,11 @@ public:
 
     // An empty conversation or destination stores Null, "skip" (any case) keeps the destination,
     // a negative action or type keeps that column. A failure shows its message once and stops:
-    // nothing is logged or redrawn for a link that was not stored.
+    // nothing is logged or redrawn for a link that was not stored. A caller whose own work stands
+    // although the link failed gives the line that says so (notStored): it ends that message, and
+    // no failure passes silently then.
     void linkProcessLinkInfo(const ChosenLink& link, const QString& strObjectID, const QString& strConversation, qint16 iAction,
-                             qint16 iKeyType, bool bIsPrimary = false);
+                             qint16 iKeyType, bool bIsPrimary = false, const QString& notStored = QString());
 
 private:
     void write(LinkPlace place, const LinkColumns& columns, Recordset& rs, const QString& parentAlias, const QString& strObjectID,

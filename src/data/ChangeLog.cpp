@@ -223,3 +223,20 @@ Variant logNumber(const Variant& value)
 {
     return value.isNull() ? Variant::null() : Variant(strNumberText(value.toDouble()));
 }
+
+void logInterviewQuestion(ChangeLog& log, const QString& handlerAlias, const QString& place, const Variant& streamPath,
+                          const Variant& streamText, const Variant& maxMsgLength)
+{
+    const QString update = QStringLiteral("UPDATE");
+    const QString table = QStringLiteral("InterviewQuestion");
+    const QString parentTable = QStringLiteral("InterviewHandler");
+    // A limit stored as something other than a whole number is logged as it stands.
+    bool whole = false;
+    if (!maxMsgLength.isNull())
+        maxMsgLength.textOrEmpty().trimmed().toLongLong(&whole);
+    log.LogChange(update, table, place, parentTable, handlerAlias, QStringLiteral("Alias"), place);
+    log.LogChange(update, table, place, parentTable, handlerAlias, QStringLiteral("StreamPath"), streamPath);
+    log.LogChange(update, table, place, parentTable, handlerAlias, QStringLiteral("StreamText"), streamText);
+    log.LogChange(update, table, place, parentTable, handlerAlias, QStringLiteral("MaxMsgLength"),
+                  whole ? logNumber(maxMsgLength) : maxMsgLength);
+}

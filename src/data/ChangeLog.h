@@ -84,3 +84,8 @@ private:
     bool m_stopped = false; // a line was lost: nothing more is written
     bool m_warned = false;  // once per run
 };
+
+// The four lines of one stored interview question, under its interview handler: its place in the
+// interview (its Alias), its recording, its text and its reply limit (" 30"), as written.
+void logInterviewQuestion(ChangeLog& log, const QString& handlerAlias, const QString& place, const Variant& streamPath,
+                          const Variant& streamText, const Variant& maxMsgLength);

@@ -2,6 +2,7 @@
 
 #include "data/SharedState.h"
 #include "db/Query.h"
+#include "db/RecordsetPosition.h"
 #include "runtime/ErrorHandling.h"
 
 #include <functional>
@@ -167,4 +168,29 @@ private:
 ExtensionMatches findAllDTMFIDMatches(SharedState& state, const QString& id)
 {
     return Search(state, id.trimmed()).run();
+}
+
+void refreshSearchedObjects(RecordsetCache& cache)
+{
+    std::optional<RuntimeError> failure;
+    auto requery = [&](Recordset& rs) {
+        try {
+            rs.requery();
+        } catch (const RuntimeError& e) {
+            if (!failure)
+                failure = e;
+        }
+    };
+    for (const CachedKind& kind : kCachedKinds) {
+        Recordset& rs = cache.*kind.recordset;
+        if (!kind.keepsPosition) {
+            requery(rs);
+            continue;
+        }
+        RecordsetPosition position(rs, QString::fromLatin1(kind.idColumn));
+        requery(rs);
+        position.restoreQuietly();
+    }
+    if (failure)
+        throw *failure;
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+class RecordsetCache;
 class SharedState;
 
 // One object that already answers to an extension.
@@ -40,3 +41,9 @@ struct ExtensionMatches {
 // on their first row. A failure is written to the change log and ends the search; a Null field is
 // logged too and leaves that field empty.
 ExtensionMatches findAllDTMFIDMatches(SharedState& state, const QString& id);
+
+// Reads again the cached objects the search looks at, each kept on the row it stood on, so that
+// an extension another program gave out since they were read is found. The extension table is
+// not read again: a row of it changed elsewhere must still stop an editor's write. Raises the
+// first failure once all have been tried.
+void refreshSearchedObjects(RecordsetCache& cache);

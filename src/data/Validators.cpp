@@ -81,37 +81,41 @@ bool myIsValidNameField(const QString& s)
     return true;
 }
 
-bool isValidExtension(SharedState& state, const QString& s, qint16 minLen)
+std::optional<QString> extensionRefusal(SharedState& state, const QString& s, qint16 minLen)
 {
     const QString digits = s.trimmed();
-    auto refuse = [&](const QString& message) {
-        state.prompts.msgBox(message, Buttons::OKOnly);
-        return false;
-    };
     if (digits.size() < minLen)
-        return refuse(QStringLiteral("Extensions must be at least %1 digits in length").arg(minLen));
+        return QStringLiteral("Extensions must be at least %1 digits in length").arg(minLen);
     if (digits.isEmpty() && minLen == 0)
-        return true;
+        return std::nullopt;
     if (!readsAsNumber(digits))
-        return refuse(QStringLiteral("Only numbers are allowed for the extension number"));
+        return QStringLiteral("Only numbers are allowed for the extension number");
     if (readsAsNegative(digits))
-        return refuse(QStringLiteral("Extensions must be positive numbers only"));
+        return QStringLiteral("Extensions must be positive numbers only");
     if (digits.contains(QLatin1Char('.')))
-        return refuse(QStringLiteral("Extension must be a whole number only"));
+        return QStringLiteral("Extension must be a whole number only");
     // A sign or an exponent reads as a number but would be stored as typed.
     if (!isDigits(digits))
-        return refuse(QStringLiteral("Only numbers are allowed for the extension number"));
+        return QStringLiteral("Only numbers are allowed for the extension number");
 
     const ExtensionMatches found = findAllDTMFIDMatches(state, digits);
     if (found.failure)
-        return refuse(QStringLiteral("Error in isValidExtension:") + found.failure->description());
+        return QStringLiteral("Error in isValidExtension:") + found.failure->description();
     if (found.matches.empty())
-        return true;
+        return std::nullopt;
     QString message = QStringLiteral("That extension is in use by the following objects:\r\n");
     for (const ExtensionMatch& m : found.matches)
         message += QStringLiteral("    ") + m.TypeName + QStringLiteral(" with alias=") + m.Alias
                    + QStringLiteral(" and a display name=") + m.DisplayName + QStringLiteral("\r\n");
-    return refuse(message);
+    return message;
+}
+
+bool isValidExtension(SharedState& state, const QString& s, qint16 minLen)
+{
+    const std::optional<QString> refusal = extensionRefusal(state, s, minLen);
+    if (refusal)
+        state.prompts.msgBox(*refusal, Buttons::OKOnly);
+    return !refusal;
 }
 
 QString RemoveSpaces(const QString& s)

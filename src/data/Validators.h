@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <optional>
 
 class SharedState;
 
@@ -27,6 +28,9 @@ bool myIsValidNameField(const QString& s);
 // dialing domain may use them yet. A search that cannot be completed refuses with its error: an
 // extension is never taken for free without an answer.
 bool isValidExtension(SharedState& state, const QString& s, qint16 minLen);
+// The same check without the message box: the reason it would show, or nothing when the text
+// passes.
+std::optional<QString> extensionRefusal(SharedState& state, const QString& s, qint16 minLen);
 
 // The text without its blanks (other white space stays).
 QString RemoveSpaces(const QString& s);

@@ -33,12 +33,6 @@ std::atomic<quint64> g_loads{0};
                                                             "Requested operation requires a current record."));
 }
 
-[[noreturn]] void rowCannotBeLocated()
-{
-    throwError(ErrorNumber::RowCannotBeLocated,
-               QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read."));
-}
-
 bool isAscii(const char* data, qsizetype length)
 {
     for (qsizetype i = 0; i < length; ++i)
@@ -106,6 +100,12 @@ QString newObjectId()
 }
 
 } // namespace
+
+void rowCannotBeLocated()
+{
+    throwError(ErrorNumber::RowCannotBeLocated,
+               QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read."));
+}
 
 Recordset::Recordset() = default;
 Recordset::~Recordset() = default;

@@ -19,6 +19,11 @@ class Connection;
 
 enum class LockType { ReadOnly = 1, Pessimistic = 2, Optimistic = 3 };
 
+// How a write refuses when what it would replace changed since it was read ("Row cannot be
+// located for updating..."): the recordsets' optimistic updates, and writers that check their
+// rows themselves, so that another program's change is never overwritten without a word.
+[[noreturn]] void rowCannotBeLocated();
+
 // One condition of a Find or a Filter: the column equals the value. Values are compared by
 // their text, without regard to letter case, so an integer column matches '1' and ids match in
 // any case. Null never matches.

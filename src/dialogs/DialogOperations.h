@@ -17,6 +17,7 @@ public:
         bool bCancel = true;
         QString strObjectID; // the handler's CallHandlerObjectID
         QString strDisplayName;
+        bool bCreated = false; // the handler was created in this showing, not picked
     };
     using GetCallHandlerResult = GetHandlerResult;
     enum class GetCallHandlerTab {

@@ -197,6 +197,7 @@ void GetHandlerDialog::created(const QString& id)
 {
     m_result.bCancel = false;
     m_result.strObjectID = id;
+    m_result.bCreated = true;
     m_createdOne = true;
     accept();
 }

@@ -44,6 +44,7 @@ public:
     void startShowing()
     {
         m_result.bCancel = true;
+        m_result.bCreated = false;
         m_createdOne = false;
     }
     // False when the load refused the showing (it has shown why).

@@ -1,5 +1,7 @@
 #include "dialogs/HandlerCreation.h"
 
+#include "data/ChangeLog.h"
+#include "data/ExtensionSearch.h"
 #include "data/SharedState.h"
 #include "data/TalvoVersion.h"
 #include "data/Validators.h"
@@ -172,12 +174,18 @@ private:
     QStringList m_files;
 };
 
-// The extension as the dialog took it: the full check runs here too, since Enter on the default
-// button creates without the box ever being left.
-bool extensionAccepted(SharedState& state, const QString& typed, QString& digits)
+// The extension as it may be given to the new handler. Checked inside the creation's transaction,
+// against the objects as the database now holds them: another program may have given it out
+// since the box was left (or Enter created without the box ever being left), and none can
+// until the commit. The refusal is shown once the transaction has been rolled back.
+QString freeExtension(SharedState& state, const QString& typed)
 {
-    digits = typed.trimmed();
-    return typed.isEmpty() || isValidExtension(state, typed, 0);
+    if (typed.isEmpty())
+        return QString();
+    refreshSearchedObjects(state.cache);
+    if (const std::optional<QString> refusal = extensionRefusal(state, typed, 0))
+        stop(*refusal);
+    return typed.trimmed();
 }
 
 struct RuleKind {
@@ -269,13 +277,10 @@ QString createCallHandler(SharedState& state, const QString& templateId, const Q
         const QString emptyName = QStringLiteral("You must enter a name for the new call handler!");
         if (name.isEmpty())
             stop(emptyName);
-        QString extension;
-        if (!extensionAccepted(state, extensionBox, extension))
-            return QString();
-
         std::shared_ptr<Connection> connection = creation.connection();
         SqliteDb& db = connection->db();
         ScopedTransaction transaction(*connection);
+        const QString extension = freeExtension(state, extensionBox);
         const QString alias = creation.freeAlias(db, QStringLiteral("CallHandler"), name, emptyName);
         const std::vector<Row> templates =
             rowsOf(db, QStringLiteral("SELECT * FROM CallHandler WHERE CallHandlerObjectID = ?1"), {templateId});
@@ -343,13 +348,10 @@ QString createInterviewHandler(SharedState& state, const QString& templateId, co
         const QString emptyName = QStringLiteral("You must enter a name for the new interviewer!");
         if (name.isEmpty())
             stop(emptyName);
-        QString extension;
-        if (!extensionAccepted(state, extensionBox, extension))
-            return QString();
-
         std::shared_ptr<Connection> connection = creation.connection();
         SqliteDb& db = connection->db();
         ScopedTransaction transaction(*connection);
+        const QString extension = freeExtension(state, extensionBox);
         const QString alias = creation.freeAlias(db, QStringLiteral("InterviewHandler"), name, emptyName);
         const std::vector<Row> templates =
             rowsOf(db, QStringLiteral("SELECT * FROM InterviewHandler WHERE InterviewHandlerObjectID = ?1"), {templateId});
@@ -370,13 +372,16 @@ QString createInterviewHandler(SharedState& state, const QString& templateId, co
                     t[QStringLiteral("LocationObjectID")]});
         // The handler's first question, with a silent recording of its own.
         const QString questionFile = creation.newSilentFile(QStringLiteral("iq_%1_1_").arg(alias));
+        const QString questionText = QStringLiteral("Question Text");
+        const Variant answerLimit(30);
         db.execute(QStringLiteral("INSERT INTO InterviewQuestion (ParentObjectID, ParentObjectIDType, ParentAlias, Alias, "
-                                  "StreamText, StreamPath, MaxMsgLength, UID) VALUES (?1, 5, ?2, 1, 'Question Text', ?3, 30, "
+                                  "StreamText, StreamPath, MaxMsgLength, UID) VALUES (?1, 5, ?2, 1, ?3, ?4, ?5, "
                                   "(SELECT coalesce(max(UID), 0) + 1 FROM InterviewQuestion))"),
-                   {newId, alias, questionFile});
+                   {newId, alias, questionText, questionFile, answerLimit});
         transaction.commit();
 
         creation.announce(QStringLiteral("InterviewHandler"), alias, newId, &state.cache.rsInterviewHandler);
+        logInterviewQuestion(state.changeLog, alias, QStringLiteral("1"), questionFile, questionText, answerLimit);
         return newId;
     });
 }
@@ -388,13 +393,10 @@ QString createDirectoryHandler(SharedState& state, const QString& name, const QS
         const QString emptyName = QStringLiteral("You must enter a name for the new directory handler!");
         if (name.isEmpty())
             stop(emptyName);
-        QString extension;
-        if (!extensionAccepted(state, extensionBox, extension))
-            return QString();
-
         std::shared_ptr<Connection> connection = creation.connection();
         SqliteDb& db = connection->db();
         ScopedTransaction transaction(*connection);
+        const QString extension = freeExtension(state, extensionBox);
         const QString alias = creation.freeAlias(db, QStringLiteral("NameLookupHandler"), name, emptyName);
         // The template is the oldest directory handler.
         const std::vector<Row> templates = rowsOf(db, QStringLiteral("SELECT * FROM NameLookupHandler ORDER BY rowid LIMIT 1"), {});

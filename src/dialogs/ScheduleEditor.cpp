@@ -2,6 +2,7 @@
 
 #include "data/SharedState.h"
 #include "db/Query.h"
+#include "db/Recordset.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/SlotGuard.h"
 #include "widgets/Named.h"
@@ -21,6 +22,9 @@
 namespace {
 
 const QString kNotFound = QStringLiteral("Error! Could not load selected schedule!  Please contact QSD for help.");
+// What the editor shows of a schedule; what Save replaces must still be what this read.
+const QString kShownColumns = QStringLiteral("Select IgnoreHolidays, Monday, Tuesday, Wednesday, Thursday, Friday, Saturday, "
+                                             "Sunday from Schedule where DisplayName = ?1");
 const QString kForm = QStringLiteral("frmSchedules");
 
 // The window's fixed width and smallest height, and the rule's margins, as outer sizes.
@@ -248,10 +252,7 @@ void frmSchedules::Form_Load()
 
 bool frmSchedules::loadSchedule(const QString& name)
 {
-    const QueryResult rows = runQuery(m_state.connections.open(m_state.ConnectionString)->db(),
-                                      QStringLiteral("Select IgnoreHolidays, Monday, Tuesday, Wednesday, Thursday, Friday, "
-                                                     "Saturday, Sunday from Schedule where DisplayName = ?1"),
-                                      {name});
+    const QueryResult rows = runQuery(m_state.connections.open(m_state.ConnectionString)->db(), kShownColumns, {name});
     if (rows.rows.empty()) {
         m_state.prompts.msgBox(kNotFound, Buttons::OKOnly);
         return false;
@@ -259,6 +260,7 @@ bool frmSchedules::loadSchedule(const QString& name)
     const std::vector<Variant>& row = rows.rows.front();
     // Nothing of the schedule shown before may stay behind to be saved into this one.
     m_shownName.clear();
+    m_shownRow.clear();
     times->clearTicks();
     const Variant ignore = row.at(0);
     chkObserveHolidays->setChecked(!ignore.isNull() && ignore.isNumeric() && ignore.toInt32() == 0);
@@ -267,6 +269,7 @@ bool frmSchedules::loadSchedule(const QString& name)
         FillDayColumn(ScheduleGridModel::kColumnKeys[d], dayBitsFromStored(stored.isNull() ? QByteArray() : stored.toBytes()));
     }
     m_shownName = name;
+    m_shownRow = row;
     return true;
 }
 
@@ -306,18 +309,31 @@ void frmSchedules::cmdSave_Click()
     values.emplace_back(name);
 
     bool found = false;
-    // The seven days and the holiday flag land together or not at all.
+    bool changedMeanwhile = false;
+    // The seven days and the holiday flag land together or not at all, and only over the
+    // schedule as it was shown: another program's change since is not overwritten.
     const bool saved = runStep(prompts, errorsIn("cmdSave_Click"), [&] {
         auto connection = m_state.connections.open(m_state.ConnectionString);
         ScopedTransaction transaction(*connection);
-        found = connection->db().execute(QStringLiteral("UPDATE Schedule SET Monday = ?1, Tuesday = ?2, Wednesday = ?3, "
-                                                        "Thursday = ?4, Friday = ?5, Saturday = ?6, Sunday = ?7, "
-                                                        "IgnoreHolidays = ?8 WHERE DisplayName = ?9"),
-                                         values)
-                == 1;
-        if (found)
-            transaction.commit();
+        const QueryResult stored = runQuery(connection->db(), kShownColumns, {name});
+        found = stored.rows.size() == 1;
+        if (!found)
+            return;
+        if (stored.rows.front() != m_shownRow) {
+            changedMeanwhile = true;
+            rowCannotBeLocated();
+        }
+        connection->db().execute(QStringLiteral("UPDATE Schedule SET Monday = ?1, Tuesday = ?2, Wednesday = ?3, "
+                                                "Thursday = ?4, Friday = ?5, Saturday = ?6, Sunday = ?7, "
+                                                "IgnoreHolidays = ?8 WHERE DisplayName = ?9"),
+                                 values);
+        transaction.commit();
     });
+    if (changedMeanwhile) {
+        // The grid shows the schedule as it now is; the ticks made here are gone.
+        runStep(prompts, errorsIn("cmdSave_Click"), [&] { loadSchedule(name); });
+        return;
+    }
     if (!saved)
         return;
     if (!found) {

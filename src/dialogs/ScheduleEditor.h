@@ -1,11 +1,13 @@
 #pragma once
 
 #include "dialogs/ScheduleBits.h"
+#include "runtime/Variant.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -80,6 +82,8 @@ private:
     bool m_loaded = false;
     // The schedule whose ticks the grid holds: Save writes the grid to no other one.
     QString m_shownName;
+    // Its row as read: holidays flag and the seven days.
+    std::vector<Variant> m_shownRow;
     bool m_fullHeightPending = false;
     bool m_resizing = false;
     bool m_morningPending = true;

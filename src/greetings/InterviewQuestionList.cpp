@@ -4,6 +4,7 @@
 #include "db/RecordsetPosition.h"
 #include "greetings/SoundBinding.h"
 #include "pane/PaneOperations.h"
+#include "runtime/ErrorHandling.h"
 #include "runtime/SlotGuard.h"
 #include "system/SharedFileSystem.h"
 #include "widgets/PendingEvents.h"
@@ -12,22 +13,29 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMetaObject>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <functional>
+#include <utility>
 
 namespace {
 
 const QString kNewQuestionText = QStringLiteral("Question Text");
 const QString kNewAnswerLimit = QStringLiteral("30");
 
-// The question's text is edited in a line cut to what the database keeps, the reply limit chosen
-// from the list's fixed choices.
+// The question's text is edited in a line held to what the administrator may type, the reply
+// limit chosen from the list's fixed choices. A line left as it was opened is not written back:
+// a stored text longer than the line takes stays whole.
 class QuestionCellDelegate : public QStyledItemDelegate {
 public:
-    QuestionCellDelegate(std::function<void(int row)> edited, QObject* parent)
+    // Told of each finished edit with the way to apply it, so that the list is known as it was.
+    using Committed = std::function<void(int row, int column, const std::function<void()>& apply)>;
+
+    QuestionCellDelegate(Committed committed, QObject* parent)
         : QStyledItemDelegate(parent),
-          m_edited(std::move(edited))
+          m_committed(std::move(committed))
     {
     }
 
@@ -54,15 +62,16 @@ public:
     }
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
     {
-        if (auto* box = qobject_cast<QComboBox*>(editor))
-            model->setData(index, box->currentText());
-        else
-            QStyledItemDelegate::setModelData(editor, model, index);
-        m_edited(index.row() + 1);
+        m_committed(index.row() + 1, index.column(), [&] {
+            if (auto* box = qobject_cast<QComboBox*>(editor))
+                model->setData(index, box->currentText());
+            else if (auto* line = qobject_cast<QLineEdit*>(editor); !line || line->isModified())
+                QStyledItemDelegate::setModelData(editor, model, index);
+        });
     }
 
 private:
-    std::function<void(int row)> m_edited;
+    Committed m_committed;
 };
 
 } // namespace
@@ -94,7 +103,15 @@ void InterviewQuestionList::connectInterviewerPage(const InterviewQuestionContro
                    });
     UserPrompts& prompts = m_state.prompts;
     controls.grid->setItemDelegate(new QuestionCellDelegate(
-        [this, &prompts](int row) { guarded(prompts, [&] { gridInterviewQuestions_AfterEdit(row, 0); }); }, controls.grid));
+        [this, &prompts](int row, int column, const std::function<void()>& apply) {
+            guarded(prompts, [&] {
+                const QScopedValueRollback<bool> committing(m_committingEdit, true);
+                m_beforeEdit = InterviewQuestionSave::shown(*m_controls.grid);
+                apply();
+                gridInterviewQuestions_AfterEdit(row, column);
+            });
+        },
+        controls.grid));
     controls.grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                                    | QAbstractItemView::AnyKeyPressed);
     connectGuarded(prompts, controls.add, &QAbstractButton::clicked, this, [this] { cmdInterviewQuestionsAdd_Click(); });
@@ -103,9 +120,39 @@ void InterviewQuestionList::connectInterviewerPage(const InterviewQuestionContro
     connectGuarded(prompts, controls.moveDown, &QAbstractButton::clicked, this, [this] { cmdInterviewQuestionsMoveDown_Click(); });
 }
 
-void InterviewQuestionList::save()
+void InterviewQuestionList::save(const ShownQuestions& before)
 {
-    m_save.updateInterviewQuestions(m_controls.grid->property(QuestionListOwnerProperty).toString(), *m_controls.grid);
+    const QString owner = m_controls.grid->property(QuestionListOwnerProperty).toString();
+    if (m_save.updateInterviewQuestions(owner, *m_controls.grid, before) || owner.isEmpty())
+        return;
+    // Nothing was stored: the list shows what the database holds, the change just made is gone.
+    if (!m_committingEdit) {
+        readAgain(owner);
+        return;
+    }
+    // The editor that took the edit still belongs to its row: the list is read once it has closed,
+    // unless another handler's list has been loaded meanwhile.
+    QMetaObject::invokeMethod(
+        this,
+        [this, owner] {
+            guarded(m_state.prompts, [&] {
+                if (m_controls.grid->property(QuestionListOwnerProperty).toString() == owner)
+                    readAgain(owner);
+            });
+        },
+        Qt::QueuedConnection);
+}
+
+void InterviewQuestionList::readAgain(const QString& owner)
+{
+    runStepSilently([&] { m_state.cache.rsInterviewQuestion.requery(); });
+    if (m_pane.ShownInterviewHandlerID().compare(owner, Qt::CaseInsensitive) == 0)
+        m_pane.ReloadInterviewQuestions();
+}
+
+ShownQuestions InterviewQuestionList::shownNow() const
+{
+    return InterviewQuestionSave::shown(*m_controls.grid);
 }
 
 void InterviewQuestionList::selectQuestion(int row)
@@ -152,6 +199,7 @@ void InterviewQuestionList::cmdInterviewQuestionsAdd_Click()
     c.remove->setEnabled(true);
     c.record->setEnabled(true);
     QTableWidget* grid = c.grid;
+    const ShownQuestions before = shownNow();
     const int row = grid->rowCount();
     const QString file = newQuestionFile(row + 1);
     grid->insertRow(row);
@@ -161,7 +209,7 @@ void InterviewQuestionList::cmdInterviewQuestionsAdd_Click()
     grid->setItem(row, QuestionColumn::ObjectID, new QTableWidgetItem(QString()));
     grid->setItem(row, QuestionColumn::StreamPath, new QTableWidgetItem(file));
     selectQuestion(row + 1);
-    save();
+    save(before);
 }
 
 void InterviewQuestionList::cmdInterviewQuestionsDelete_Click()
@@ -170,6 +218,7 @@ void InterviewQuestionList::cmdInterviewQuestionsDelete_Click()
     const int r = c.grid->currentRow() + 1;
     if (r < 1)
         return;
+    const ShownQuestions before = shownNow();
     c.grid->removeRow(r - 1);
     const int left = c.grid->rowCount();
     if (left == 0) {
@@ -181,7 +230,7 @@ void InterviewQuestionList::cmdInterviewQuestionsDelete_Click()
         for (QAbstractButton* b : {c.moveDown, c.moveUp, c.remove})
             b->setEnabled(false);
     selectQuestion(r == 1 ? 1 : r - 1);
-    save();
+    save(before);
 }
 
 void InterviewQuestionList::moveSelected(int by)
@@ -191,6 +240,7 @@ void InterviewQuestionList::moveSelected(int by)
     const int to = from + by;
     if (from < 0 || to < 0 || to >= grid->rowCount())
         return;
+    const ShownQuestions before = shownNow();
     for (int column = 0; column < grid->columnCount(); ++column) {
         QTableWidgetItem* moving = grid->takeItem(from, column);
         QTableWidgetItem* other = grid->takeItem(to, column);
@@ -198,7 +248,7 @@ void InterviewQuestionList::moveSelected(int by)
         grid->setItem(from, column, other);
     }
     selectQuestion(to + 1);
-    save();
+    save(before);
 }
 
 void InterviewQuestionList::cmdInterviewQuestionsMoveUp_Click()
@@ -211,13 +261,17 @@ void InterviewQuestionList::cmdInterviewQuestionsMoveDown_Click()
     moveSelected(1);
 }
 
-void InterviewQuestionList::gridInterviewQuestions_AfterEdit(int Row, int)
+void InterviewQuestionList::gridInterviewQuestions_AfterEdit(int Row, int Col)
 {
-    // The list shows no more of a question than the database keeps.
-    if (QTableWidgetItem* cell = m_controls.grid->item(Row - 1, QuestionColumn::Question);
-        cell && cell->text().size() > InterviewQuestionSave::MaxQuestionLength)
+    // Without an editor that told of it, the list as it shows counts as what was read.
+    const ShownQuestions before = m_beforeEdit ? *std::exchange(m_beforeEdit, std::nullopt) : shownNow();
+    // A typed text is held to what may be typed; a stored text the edit left as it was is not cut.
+    QTableWidgetItem* cell = m_controls.grid->item(Row - 1, QuestionColumn::Question);
+    const bool typed =
+        Col == QuestionColumn::Question && cell && (size_t(Row) > before.size() || before[size_t(Row - 1)].text != cell->text());
+    if (typed && cell->text().size() > InterviewQuestionSave::MaxQuestionLength)
         cell->setText(cell->text().left(InterviewQuestionSave::MaxQuestionLength));
-    save();
+    save(before);
 }
 
 void InterviewQuestionList::gridInterviewQuestions_BeforeSelChange(int, int, int NewRowSel, int, bool&)

@@ -4,6 +4,7 @@
 #include "pane/PaneControls.h"
 
 #include <QObject>
+#include <optional>
 
 class PaneOperations;
 class SharedState;
@@ -26,7 +27,7 @@ public:
     void cmdInterviewQuestionsDelete_Click();
     void cmdInterviewQuestionsMoveUp_Click();
     void cmdInterviewQuestionsMoveDown_Click();
-    // After the administrator finished editing a cell of the row (from 1).
+    // After the administrator finished editing a cell (row from 1, column by QuestionColumn).
     void gridInterviewQuestions_AfterEdit(int Row, int Col);
 
     // The reply limits the list offers, in seconds.
@@ -36,10 +37,17 @@ private:
     void moveSelected(int by);
     void selectQuestion(int row);
     QString newQuestionFile(int row) const;
-    void save();
+    // Stores the list over the questions it showed before the change; when nothing could be
+    // stored, the list is read again.
+    void save(const ShownQuestions& before);
+    ShownQuestions shownNow() const;
+    void readAgain(const QString& owner);
 
     SharedState& m_state;
     PaneOperations& m_pane;
     InterviewQuestionSave m_save;
     InterviewQuestionControls m_controls{};
+    // The list as it was when the editor of a cell took its edit, until the edit is stored.
+    std::optional<ShownQuestions> m_beforeEdit;
+    bool m_committingEdit = false;
 };

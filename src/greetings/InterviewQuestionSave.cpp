@@ -3,11 +3,12 @@
 #include "data/ChangeLog.h"
 #include "data/SharedState.h"
 #include "db/Connection.h"
+#include "db/Query.h"
 #include "pane/PaneControls.h"
 #include "runtime/ErrorHandling.h"
 
+#include <QHash>
 #include <QTableWidget>
-#include <vector>
 
 namespace {
 
@@ -27,19 +28,35 @@ Variant limitValue(const QString& text)
     return ok ? Variant(seconds) : (text.isEmpty() ? Variant::null() : Variant(text));
 }
 
-// A limit typed as something other than a whole number is logged as it was typed.
-Variant loggedLimit(const Variant& value)
+// One stored question and its place among the handler's questions (equal places share a rank).
+struct StoredQuestion {
+    Variant text;
+    Variant limit;
+    Variant path;
+    qint64 rank = 0;
+};
+
+// The list's cells as its load fills them from the stored values.
+QString shownText(const Variant& stored)
 {
-    bool ok = false;
-    if (!value.isNull())
-        value.textOrEmpty().trimmed().toLongLong(&ok);
-    return ok ? logNumber(value) : value;
+    return stored.textOrEmpty();
 }
 
-struct Question {
-    QString text;
-    QString streamPath;
+QString shownLimit(const Variant& stored)
+{
+    const QString text = stored.textOrEmpty();
+    return text.isEmpty() ? QString::fromLatin1(QuestionDefaultAnswerLimit) : text;
+}
+
+bool showsAsStored(const ShownQuestion& shown, const StoredQuestion& stored)
+{
+    return shown.text == shownText(stored.text) && shown.limit == shownLimit(stored.limit) && shown.path == shownText(stored.path);
+}
+
+struct Written {
+    Variant text;
     Variant limit;
+    Variant path;
     QString id;
 };
 
@@ -50,7 +67,18 @@ InterviewQuestionSave::InterviewQuestionSave(SharedState& state)
 {
 }
 
-bool InterviewQuestionSave::updateInterviewQuestions(const QString& interviewHandlerId, QTableWidget& grid)
+ShownQuestions InterviewQuestionSave::shown(const QTableWidget& grid)
+{
+    ShownQuestions rows;
+    rows.reserve(size_t(grid.rowCount()));
+    for (int r = 0; r < grid.rowCount(); ++r)
+        rows.push_back({cellText(grid, r, QuestionColumn::ObjectID), cellText(grid, r, QuestionColumn::Question),
+                        cellText(grid, r, QuestionColumn::AnswerLimit), cellText(grid, r, QuestionColumn::StreamPath)});
+    return rows;
+}
+
+bool InterviewQuestionSave::updateInterviewQuestions(const QString& interviewHandlerId, QTableWidget& grid,
+                                                     const ShownQuestions& before)
 {
     const QString listOwner = grid.property(QuestionListOwnerProperty).toString();
     if (interviewHandlerId.isEmpty() || listOwner.compare(interviewHandlerId, Qt::CaseInsensitive) != 0) {
@@ -59,12 +87,8 @@ bool InterviewQuestionSave::updateInterviewQuestions(const QString& interviewHan
         return false;
     }
 
-    std::vector<Question> questions;
-    for (int r = 0; r < grid.rowCount(); ++r)
-        questions.push_back({cellText(grid, r, QuestionColumn::Question).left(MaxQuestionLength),
-                             cellText(grid, r, QuestionColumn::StreamPath),
-                             limitValue(cellText(grid, r, QuestionColumn::AnswerLimit)), QString()});
-
+    const ShownQuestions questions = shown(grid);
+    std::vector<Written> written(questions.size());
     QString handlerAlias;
     const bool stored = runStep(m_state.prompts, kErrorPrefix, [&] {
         Recordset& rs = m_state.cache.rsInterviewQuestion;
@@ -80,39 +104,58 @@ bool InterviewQuestionSave::updateInterviewQuestions(const QString& interviewHan
         handlerAlias = alias.toText();
 
         ScopedTransaction transaction(*connection);
+        // What is replaced must be what the list showed: the same questions, as shown, in order.
+        const QueryResult rows = runQuery(db,
+                                          QStringLiteral("SELECT InterviewQuestionObjectID, StreamText, MaxMsgLength, StreamPath, "
+                                                         "rank() OVER (ORDER BY Alias) FROM InterviewQuestion "
+                                                         "WHERE ParentObjectID = ?1"),
+                                          {interviewHandlerId});
+        QHash<QString, StoredQuestion> storedById;
+        for (const std::vector<Variant>& row : rows.rows)
+            storedById.insert(row[0].textOrEmpty().toCaseFolded(), {row[1], row[2], row[3], row[4].toInt64()});
+        if (rows.rows.size() != before.size())
+            rowCannotBeLocated();
+        QHash<QString, StoredQuestion> unmatched = storedById;
+        qint64 lastRank = 0;
+        for (const ShownQuestion& shownBefore : before) {
+            const auto found = unmatched.constFind(shownBefore.id.toCaseFolded());
+            if (found == unmatched.cend() || !showsAsStored(shownBefore, *found) || found->rank < lastRank)
+                rowCannotBeLocated();
+            lastRank = found->rank;
+            unmatched.erase(found);
+        }
+
         db.execute(QStringLiteral("DELETE FROM InterviewQuestion WHERE ParentObjectID = ?1"), {interviewHandlerId});
         // Numbers compare as numbers: 10 follows 9.
         qint64 last = db.scalar(QStringLiteral("SELECT coalesce(max(CAST(UID AS INTEGER)), 0) FROM InterviewQuestion")).toInt64();
         for (size_t i = 0; i < questions.size(); ++i) {
-            Question& q = questions[i];
+            const ShownQuestion& q = questions[i];
+            Written& w = written[i];
+            const auto was = q.id.isEmpty() ? storedById.cend() : storedById.constFind(q.id.toCaseFolded());
+            const bool known = was != storedById.cend();
+            w.text = known && q.text == shownText(was->text) ? was->text : Variant(q.text.left(MaxQuestionLength));
+            w.limit = known && q.limit == shownLimit(was->limit) ? was->limit : limitValue(q.limit);
+            w.path = known && q.path == shownText(was->path) ? was->path : Variant(q.path);
             db.execute(QStringLiteral("INSERT INTO InterviewQuestion (StreamText, StreamPath, Alias, ParentObjectID, "
                                       "ParentObjectIDType, ParentAlias, MaxMsgLength, UID) VALUES (?1, ?2, ?3, ?4, 5, ?5, ?6, ?7)"),
-                       {q.text, q.streamPath, qint64(i + 1), interviewHandlerId, handlerAlias, q.limit, ++last});
-            q.id = db.scalar(QStringLiteral("SELECT InterviewQuestionObjectID FROM InterviewQuestion WHERE rowid = "
-                                            "last_insert_rowid()"))
-                       .toText();
-            q.limit = db.scalar(QStringLiteral("SELECT MaxMsgLength FROM InterviewQuestion WHERE rowid = last_insert_rowid()"));
+                       {w.text, w.path, qint64(i + 1), interviewHandlerId, handlerAlias, w.limit, ++last});
+            const QueryResult back = runQuery(db, QStringLiteral("SELECT InterviewQuestionObjectID, MaxMsgLength FROM "
+                                                                 "InterviewQuestion WHERE rowid = last_insert_rowid()"));
+            w.id = back.rows.at(0).at(0).toText();
+            w.limit = back.rows.at(0).at(1);
         }
         transaction.commit();
     });
     if (!stored)
         return false;
 
-    const QString update = QStringLiteral("UPDATE");
-    const QString table = QStringLiteral("InterviewQuestion");
-    const QString parentTable = QStringLiteral("InterviewHandler");
-    for (size_t i = 0; i < questions.size(); ++i) {
-        const Question& q = questions[i];
-        const QString alias = QString::number(i + 1);
-        ChangeLog& log = m_state.changeLog;
-        log.LogChange(update, table, alias, parentTable, handlerAlias, QStringLiteral("Alias"), alias);
-        log.LogChange(update, table, alias, parentTable, handlerAlias, QStringLiteral("StreamPath"), q.streamPath);
-        log.LogChange(update, table, alias, parentTable, handlerAlias, QStringLiteral("StreamText"), q.text);
-        log.LogChange(update, table, alias, parentTable, handlerAlias, QStringLiteral("MaxMsgLength"), loggedLimit(q.limit));
+    for (size_t i = 0; i < written.size(); ++i) {
+        const Written& w = written[i];
+        logInterviewQuestion(m_state.changeLog, handlerAlias, QString::number(i + 1), w.path, w.text, w.limit);
         if (QTableWidgetItem* cell = grid.item(int(i), QuestionColumn::ObjectID))
-            cell->setText(q.id);
+            cell->setText(w.id);
         else
-            grid.setItem(int(i), QuestionColumn::ObjectID, new QTableWidgetItem(q.id));
+            grid.setItem(int(i), QuestionColumn::ObjectID, new QTableWidgetItem(w.id));
     }
     runStep(m_state.prompts, kErrorPrefix, [&] { m_state.cache.rsInterviewQuestion.requery(); });
     return true;

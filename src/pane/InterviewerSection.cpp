@@ -15,7 +15,6 @@
 namespace {
 
 const QString kInterviewHandlerObjectID = QStringLiteral("InterviewHandlerObjectID");
-const QString kDefaultAnswerLimit = QStringLiteral("30");
 
 } // namespace
 
@@ -60,6 +59,15 @@ void InterviewerSection::load(const QString& strObjectID)
     showQuestions();
     step([&] { handler.restore(); });
     step([&] { m_page.tabInterviewerInfo_Click(0); });
+}
+
+void InterviewerSection::reloadQuestions()
+{
+    Recordset& ih = m_state.cache.rsInterviewHandler;
+    RecordsetPosition back(ih, kInterviewHandlerObjectID);
+    if (!m_shown.isEmpty() && findFromFirst(ih, kInterviewHandlerObjectID, m_shown))
+        showQuestions();
+    back.restoreQuietly();
 }
 
 // The owner or the recipient, each classified by its own id. An id that names neither a
@@ -110,7 +118,7 @@ void InterviewerSection::showQuestions()
             step([&] { cell(QuestionColumn::ObjectID, questions.field(QStringLiteral("InterviewQuestionObjectID")).toText()); });
             QString limit;
             step([&] { limit = questions.field(QStringLiteral("MaxMsgLength")).toText(); });
-            cell(QuestionColumn::AnswerLimit, limit.isEmpty() ? kDefaultAnswerLimit : limit);
+            cell(QuestionColumn::AnswerLimit, limit.isEmpty() ? QString::fromLatin1(QuestionDefaultAnswerLimit) : limit);
             step([&] { cell(QuestionColumn::StreamPath, questions.field(QStringLiteral("StreamPath")).toText()); });
             questions.moveNext();
         }

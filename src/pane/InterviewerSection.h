@@ -19,6 +19,8 @@ public:
     void clear() override;
     void load(const QString& strObjectID) override;
     QString shownObjectID() const override { return m_shown; }
+    // The shown handler's questions read into the list again; nothing when none is shown.
+    void reloadQuestions();
 
 private:
     void showParty(const QString& column, QLineEdit* box, const QString& message);

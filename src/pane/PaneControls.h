@@ -71,6 +71,9 @@ enum : int {
 };
 } // namespace QuestionColumn
 
+// The reply limit the list shows for a question stored without one.
+inline constexpr char QuestionDefaultAnswerLimit[] = "30";
+
 // The grid's property that holds the id of the interview handler whose questions it shows.
 inline constexpr char QuestionListOwnerProperty[] = "interviewHandlerObjectID";
 

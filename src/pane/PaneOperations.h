@@ -45,6 +45,9 @@ public:
     virtual TransferRuleControls subscriberTransferControls() const = 0;
     // The interviewer page's question list, for its editors.
     virtual InterviewQuestionControls interviewQuestionControls() const = 0;
+    // Reads the questions of the interview handler the page shows into the list again, from
+    // rsInterviewQuestion, as the page's load does; the rest of the page stays as it is.
+    virtual void ReloadInterviewQuestions() = 0;
     // The call handler whose greetings and transfer rules a page shows (for the subscriber page,
     // the subscriber's own handler); empty while the page shows none. The editors find their rows
     // by it, whatever the shared recordsets stand on meanwhile.

@@ -6,6 +6,7 @@
 #include "pane/CallHandlerPage.h"
 #include "pane/DirectoryHandlerPage.h"
 #include "pane/InterviewerPage.h"
+#include "pane/InterviewerSection.h"
 #include "pane/LeafPage.h"
 #include "pane/PaneSection.h"
 #include "pane/SubscriberPage.h"
@@ -176,6 +177,13 @@ void PropertyPane::loadSection(Tab tab, const QString& strObjectID, bool stopFir
         return;
     runStepSilently([&] { section->clear(); });
     runStepSilently([&] { section->load(strObjectID); });
+}
+
+void PropertyPane::ReloadInterviewQuestions()
+{
+    const LoadScope load(*this);
+    if (auto* section = dynamic_cast<InterviewerSection*>(m_sections[InterviewerTab]))
+        section->reloadQuestions();
 }
 
 void PropertyPane::loadLeaf(const QString& action)

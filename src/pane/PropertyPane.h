@@ -54,6 +54,7 @@ public:
     HandlerTransferControls handlerTransferControls() const override;
     TransferRuleControls subscriberTransferControls() const override;
     InterviewQuestionControls interviewQuestionControls() const override;
+    void ReloadInterviewQuestions() override;
     QString ShownCallHandlerID(EditorPage page) const override;
     QString ShownInterviewHandlerID() const override { return shownObjectID(InterviewerTab); }
     QString ShownDirectoryHandlerID() const override { return shownObjectID(DirectoryHandlerTab); }

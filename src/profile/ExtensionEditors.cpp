@@ -1,9 +1,9 @@
 #include "profile/ExtensionEditors.h"
 
 #include "actions/RowUpdate.h"
+#include "data/ExtensionSearch.h"
 #include "data/SharedState.h"
 #include "data/Validators.h"
-#include "db/RecordsetPosition.h"
 #include "pane/PaneOperations.h"
 #include "profile/ProfileControls.h"
 #include "widgets/FieldValidation.h"
@@ -41,23 +41,6 @@ QString numberFromDigits(const QString& digits)
     while (first < digits.size() - 1 && digits.at(first) == QLatin1Char('0'))
         ++first;
     return QLatin1Char(' ') + digits.mid(first);
-}
-
-// The in-use check reads the cached objects: they are read again first, each kept on its row, so
-// that an extension another program gave out since is seen. The extension table is not: a row
-// changed elsewhere must still stop the write.
-void refreshSearchedObjects(RecordsetCache& cache)
-{
-    const std::pair<Recordset*, const char*> kept[] = {{&cache.rsCallHandler, "CallHandlerObjectID"},
-                                                       {&cache.rsInterviewHandler, "InterviewHandlerObjectID"},
-                                                       {&cache.rsNameLookupHandler, "NameLookupHandlerObjectID"}};
-    for (const auto& [rs, key] : kept) {
-        RecordsetPosition position(*rs, QString::fromLatin1(key));
-        runStepSilently([&] { rs->requery(); });
-        position.restoreQuietly();
-    }
-    for (Recordset* rs : {&cache.rsDistributionList, &cache.rsLocation})
-        runStepSilently([&] { rs->requery(); });
 }
 
 } // namespace
@@ -109,7 +92,8 @@ void ExtensionEditors::validate(Kind kind, QLineEdit* box, const QString& errorP
 
     const QString digits = box->text().trimmed();
     box->setText(digits);
-    refreshSearchedObjects(state.cache);
+    // The in-use check reads the cached objects: another program may have given the extension out.
+    runStepSilently([&] { refreshSearchedObjects(state.cache); });
     Variant stored;
     if (!runStep(state.prompts, errors, [&] {
             m_objects.positionOn(kind, id);
@@ -204,7 +188,7 @@ void ExtensionEditors::txtSubscriberProfileExtension_Validate(bool&)
     const StepErrors errors(QStringLiteral("Error in txtSubscriberProfileExtension_Validate: "));
 
     const QString digits = box->text().trimmed();
-    refreshSearchedObjects(state.cache);
+    runStepSilently([&] { refreshSearchedObjects(state.cache); });
     Variant stored;
     if (!runStep(state.prompts, errors, [&] {
             m_objects.positionOn(kind, id);

@@ -5,6 +5,7 @@
 #include "fakes/ScriptedDialogs.h"
 #include "pane/PropertyPane.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -187,7 +188,8 @@ TEST_F(DestinationCommandsTest, AnInterviewHandlersAfterMessageLinkGoesToTheHand
     ASSERT_FALSE(created.isEmpty());
     EXPECT_EQ(linkColumns("InterviewHandler", "AfterMessage", "InterviewHandlerObjectID", a), "2|CHInterview|" + created + "|5");
     EXPECT_NE(linkColumns("InterviewHandler", "AfterMessage", "InterviewHandlerObjectID", created).section('|', 2, 2), created);
-    EXPECT_EQ(updateLines().mid(linesBefore),
+    // The created handler's question, then the link.
+    EXPECT_EQ(updateLines().mid(linesBefore + 4),
               QStringList({line("Interviewer", "customerfeedback", "AfterMessageAction", " 2"),
                            line("Interviewer", "customerfeedback", "AfterMessageConversation", "CHInterview"),
                            line("Interviewer", "customerfeedback", "AfterMessageObjectIDType", " 5"),
@@ -197,6 +199,48 @@ TEST_F(DestinationCommandsTest, AnInterviewHandlersAfterMessageLinkGoesToTheHand
     EXPECT_EQ(questionsOf(a), questionsA);
     EXPECT_EQ(questionsOf(created).count('|'), 3);
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
+}
+
+TEST_F(DestinationCommandsTest, ACreatedHandlerWhoseLinkIsRefusedStaysWithItsQuestionAndTheMessageSaysSo)
+{
+    const QString templateId = interviewId("interviewtemplate");
+    const int key = row({"1"});
+    select(key);
+    const QString keyBefore = keyRow("openinggreetingch", "1");
+    f.site.exec("CREATE TRIGGER refused BEFORE UPDATE ON MenuEntry BEGIN SELECT RAISE(ABORT, 'key locked'); END;");
+    const QStringList filesBefore = QDir(f.site.streamFilesPath()).entryList(QDir::Files);
+    const int linesBefore = f.changeLogText().split("\r\n").size();
+    QString created;
+    dialogs.whileShown = [&] {
+        created = createInterviewHandler(state(), templateId, "Exit Survey", QString());
+        dialogs.createdInterviewer(created);
+    };
+    menu().LinkInterviewer->trigger();
+    ASSERT_FALSE(created.isEmpty());
+
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(messages()[0].startsWith("(error):")) << messages()[0].toStdString();
+    EXPECT_TRUE(messages()[0].endsWith("key locked) in procedure linkProcessLinkInfo of Form frmMain\r\n"
+                                       "The new interview handler was created; the link to it was not made."))
+        << messages()[0].toStdString();
+    // The key is as it was; the handler and its question are stored, with the question's file.
+    EXPECT_EQ(keyRow("openinggreetingch", "1"), keyBefore);
+    const QString question = questionsOf(created);
+    EXPECT_TRUE(question.startsWith("1|Question Text|iq_ExitSurvey_1_") && question.endsWith(".wav|30")) << question.toStdString();
+    const QString file = question.section('|', 2, 2);
+    QStringList files = QDir(f.site.streamFilesPath()).entryList(QDir::Files);
+    files.removeOne(file);
+    EXPECT_EQ(files, filesBefore);
+    // The log holds what was stored and nothing of the link.
+    auto questionLine = [&](const char* column, const QString& value) {
+        return ChangeLogLine(f.clock.now(), "UPDATE", "InterviewQuestion", "1", "InterviewHandler", "ExitSurvey", column, value);
+    };
+    QStringList logged = f.changeLogText().split("\r\n").mid(linesBefore - 1);
+    logged.removeAll(QString());
+    EXPECT_EQ(logged, QStringList({ChangeLogLine(f.clock.now(), "NEW", "InterviewHandler", "ExitSurvey", std::nullopt, std::nullopt,
+                                                 std::nullopt, created),
+                                   questionLine("Alias", "1"), questionLine("StreamPath", file),
+                                   questionLine("StreamText", "Question Text"), questionLine("MaxMsgLength", " 30")}));
 }
 
 TEST_F(DestinationCommandsTest, AGreetingIsWrittenForTheHandlerShownWhereverTheDialogLeftTheRecordsets)

@@ -1,3 +1,4 @@
+#include "data/ChangeLog.h"
 #include "dialogs/GetHandlerDialog.h"
 #include "fakes/ScriptedDialogs.h"
 #include "fixtures/MainWindowFixture.h"
@@ -6,6 +7,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -270,6 +273,51 @@ TEST_F(HandlerCreationTest, BadNamesAndExtensionsAreRefusedBeforeAnythingIsWritt
     EXPECT_EQ(snapshot(), before);
 }
 
+TEST_F(HandlerCreationTest, AnExtensionGivenOutElsewhereWhileTheDialogIsOpenIsRefusedAtCreate)
+{
+    start();
+    const QString inUse = QStringLiteral("That extension is in use by the following objects:\r\n"
+                                         "    Call Handler with alias=salesch and a display name=Sales\r\n");
+    struct Case {
+        const char* kind;
+        std::function<std::unique_ptr<GetHandlerDialog>()> open;
+    };
+    const std::vector<Case> cases = {
+        {"call handler", [&]() -> std::unique_ptr<GetHandlerDialog> { return callHandlerDialog(kSales); }},
+        {"interview handler", [&] { return std::make_unique<frmMakeNewInterviewer>(*f.state, searches, result); }},
+        {"directory handler", [&] { return std::make_unique<frmMakeNewDirectoryHandler>(*f.state, searches, result); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        f.site.exec("UPDATE DTMFAccessID SET DTMFAccessID = '120' WHERE DTMFAccessID = '4711'");
+        f.state->cache.RequeryAllRecordsets();
+        std::unique_ptr<GetHandlerDialog> dialog = c.open();
+        dialog->tabs->setCurrentIndex(0);
+        dialog->startShowing();
+        dialog->show();
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+        dialog->txtHandlerName->setText(QStringLiteral("Night Desk"));
+        dialog->txtHandlerExtension->setFocus(Qt::OtherFocusReason);
+        QTest::keyClicks(dialog->txtHandlerExtension, QStringLiteral("4711"));
+        dialog->txtHandlerName->setFocus(Qt::TabFocusReason); // the box is left: 4711 is free
+        f.prompts.messages.clear();
+        ASSERT_EQ(dialog->txtHandlerExtension->text(), "4711");
+
+        // Another program gives 4711 to the Sales handler meanwhile.
+        f.site.exec("UPDATE DTMFAccessID SET DTMFAccessID = '4711' WHERE DTMFAccessID = '120'");
+        const QString before = snapshot();
+        const QString logBefore = f.changeLogText();
+        dialog->cmdCreateHandler->click();
+        EXPECT_EQ(f.prompts.messages, QStringList{inUse});
+        EXPECT_EQ(snapshot(), before) << "no row, no greeting or question file";
+        EXPECT_EQ(f.changeLogText(), logBefore);
+        EXPECT_TRUE(result.bCancel);
+        EXPECT_NE(dialog->result(), QDialog::Accepted);
+        EXPECT_EQ(f.site.scalar("SELECT count(*) FROM DTMFAccessID WHERE DTMFAccessID = '4711'").toInt32(), 1);
+    }
+}
+
 TEST_F(HandlerCreationTest, ATakenAliasGetsANumberAndTheNameLosesOnlyItsQuotes)
 {
     start();
@@ -319,7 +367,18 @@ TEST_F(HandlerCreationTest, AnInterviewHandlerTakesItsTemplatesLinksAndItsFirstQ
     EXPECT_EQ(streamFiles().size(), filesBefore.size() + 1);
     EXPECT_TRUE(QFile::exists(f.site.streamFilesPath() + file));
     EXPECT_EQ(f.state->cache.rsInterviewHandler.field("InterviewHandlerObjectID").toText(), newId);
-    EXPECT_EQ(newLines(), QStringList({"NEW, , , InterviewHandler, GuestsSurvey, , " + newId}));
+    // The handler, then its question, as every question save logs one.
+    QStringList logged = f.changeLogText().split(kNewLine);
+    logged.erase(logged.begin(),
+                 std::find_if(logged.begin(), logged.end(), [](const QString& l) { return l.contains(", NEW, "); }));
+    logged.removeAll(QString());
+    auto questionLine = [&](const char* column, const QString& value) {
+        return ChangeLogLine(f.clock.now(), "UPDATE", "InterviewQuestion", "1", "InterviewHandler", "GuestsSurvey", column, value);
+    };
+    EXPECT_EQ(logged, QStringList({ChangeLogLine(f.clock.now(), "NEW", "InterviewHandler", "GuestsSurvey", std::nullopt,
+                                                 std::nullopt, std::nullopt, newId),
+                                   questionLine("Alias", "1"), questionLine("StreamPath", file),
+                                   questionLine("StreamText", "Question Text"), questionLine("MaxMsgLength", " 30")}));
 }
 
 TEST_F(HandlerCreationTest, AFailedInterviewHandlerCreationLeavesNothing)

@@ -53,6 +53,8 @@ public:
     void frmFindTransferString() override { shown << QStringLiteral("frmFindTransferString"); }
 
     void pickInterviewer(const QString& id) { m_interviewers.push_back({false, id, QString()}); }
+    // The dialog's Create made this one.
+    void createdInterviewer(const QString& id) { m_interviewers.push_back({false, id, QString(), true}); }
     void pickDirectoryHandler(const QString& id) { m_directoryHandlers.push_back({false, id, QString()}); }
     void findCallHandler(const QString& id, const QString& name) { m_callHandlerSearches.push_back({false, id, name}); }
     void findInterviewer(const QString& id, const QString& name) { m_interviewerSearches.push_back({false, id, name}); }

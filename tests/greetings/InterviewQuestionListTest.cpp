@@ -5,9 +5,16 @@
 #include "widgets/SonotropeCtrl.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QRandomGenerator>
+#include <QTabWidget>
 #include <QTableWidget>
+#include <QTest>
+#include <functional>
 
 namespace {
 
@@ -76,6 +83,50 @@ protected:
         return {line("Alias", alias), line("StreamPath", path), line("StreamText", text), line("MaxMsgLength", limit)};
     }
     void click(const char* name) { control<QAbstractButton>(name)->click(); }
+    // Opens the editor of a question's text (row from 0), as a double click does.
+    QLineEdit* editQuestion(int row)
+    {
+        control<QTabWidget>("tabInterviewerInfo")->setCurrentIndex(1);
+        grid()->setCurrentCell(row, QuestionColumn::Question);
+        grid()->editItem(grid()->item(row, QuestionColumn::Question));
+        // The open editor, not one closed before and not yet gone.
+        for (QLineEdit* line : grid()->findChildren<QLineEdit*>())
+            if (line->isVisible())
+                return line;
+        return nullptr;
+    }
+    // Return in an open editor: the list takes the edit once the events have run.
+    static void commit(QWidget* editor)
+    {
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();
+        QApplication::processEvents(); // and what the edit left to run after it
+    }
+    static QStringList withoutPlaces(const QStringList& rows)
+    {
+        QStringList rest;
+        for (const QString& r : rows)
+            rest << r.section('|', 1);
+        return rest;
+    }
+    QString storedIds(const QString& alias) const
+    {
+        return f.site
+            .scalar("SELECT coalesce(group_concat(InterviewQuestionObjectID, ','), '') FROM (SELECT InterviewQuestionObjectID "
+                    "FROM InterviewQuestion WHERE ParentObjectID = ? ORDER BY Alias)",
+                    {interviewId(alias)})
+            .toText();
+    }
+    // The list shows what the database holds for the handler.
+    void expectListShowsStored(const QString& alias) const
+    {
+        QStringList shown;
+        for (int r = 0; r < grid()->rowCount(); ++r)
+            shown << cell(r, QuestionColumn::Question) + "|" + cell(r, QuestionColumn::AnswerLimit) + "|"
+                         + cell(r, QuestionColumn::StreamPath);
+        EXPECT_EQ(shown, withoutPlaces(stored(alias)));
+        EXPECT_EQ(grid()->property(QuestionListOwnerProperty).toString(), interviewId(alias));
+    }
 };
 
 TEST_F(InterviewQuestionListTest, AddAppendsANewQuestionAndStoresTheWholeListWithItsLogLines)
@@ -155,23 +206,25 @@ TEST_F(InterviewQuestionListTest, MovesAndDeletesRenumberTheStoredQuestions)
     EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
 }
 
-TEST_F(InterviewQuestionListTest, AnEditStoresOnlyWhatTheDatabaseKeepsAndTheGridShowsTheSame)
+TEST_F(InterviewQuestionListTest, AnEditStoresWhatWasTypedHeldToWhatMayBeTypedAndTheGridShowsTheSame)
 {
     showInterview("customerfeedback");
-    const QString odd = "He said \"no\", then\nleft, it's 'fine'" + QString(300, QChar('x'));
-    grid()->item(1, QuestionColumn::Question)->setText(odd);
-    const QString limit = InterviewQuestionList::answerLimits().at(11); // 45
-    grid()->item(1, QuestionColumn::AnswerLimit)->setText(limit);
-    list().gridInterviewQuestions_AfterEdit(2, QuestionColumn::Question);
+    f.window->show();
+    const QString odd = "He said \"no\", then left, it's 'fine'" + QString(300, QChar('x'));
+    QLineEdit* line = editQuestion(1);
+    ASSERT_NE(line, nullptr);
+    line->selectAll();
+    line->insert(odd);
+    commit(line);
     const QString kept = odd.left(128);
     EXPECT_EQ(cell(1, QuestionColumn::Question), kept);
     const QStringList after = stored("customerfeedback");
     ASSERT_EQ(after.size(), 3);
-    EXPECT_TRUE(after[1].startsWith("2|" + kept + "|45|")) << after[1].toStdString();
+    EXPECT_TRUE(after[1].startsWith("2|" + kept + "|")) << after[1].toStdString();
     const QStringList lines = updateLines();
     ASSERT_EQ(lines.size(), 12);
-    EXPECT_EQ(lines[6], questionLines("customerfeedback", 2, cell(1, QuestionColumn::StreamPath), kept, " 45")[2]);
-    EXPECT_EQ(lines[7], questionLines("customerfeedback", 2, cell(1, QuestionColumn::StreamPath), kept, " 45")[3]);
+    EXPECT_EQ(lines[6], questionLines("customerfeedback", 2, cell(1, QuestionColumn::StreamPath), kept, " 30")[2]);
+    EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
 }
 
 TEST_F(InterviewQuestionListTest, TheReplyLimitIsChosenFromTheFixedList)
@@ -201,11 +254,153 @@ TEST_F(InterviewQuestionListTest, AFailingSaveRollsBackWithOneMessageAndTheHandl
     const QString ids = storedId("customerfeedback", 1) + storedId("customerfeedback", 3);
     f.site.exec("CREATE TRIGGER failing BEFORE INSERT ON InterviewQuestion WHEN NEW.Alias = 3 "
                 "BEGIN SELECT RAISE(ABORT, 'disk trouble'); END;");
+    const QStringList files = QDir(f.site.streamFilesPath()).entryList(QDir::Files);
     click("cmdInterviewQuestionsAdd");
     EXPECT_EQ(f.prompts.messages, QStringList{"Error in UpdateInterviewQuestions:disk trouble"});
     EXPECT_EQ(stored("customerfeedback"), before);
     EXPECT_EQ(storedId("customerfeedback", 1) + storedId("customerfeedback", 3), ids);
     EXPECT_TRUE(updateLines().isEmpty());
+    // The list shows what is stored, not the question that was not.
+    ASSERT_EQ(grid()->rowCount(), 3);
+    expectListShowsStored("customerfeedback");
+    EXPECT_EQ(QDir(f.site.streamFilesPath()).entryList(QDir::Files), files);
+
+    // The same for a server that is busy with another writer, and for a move.
+    f.site.exec("DROP TRIGGER failing; CREATE TRIGGER failing BEFORE DELETE ON InterviewQuestion "
+                "BEGIN SELECT RAISE(ABORT, 'database is locked'); END;");
+    f.prompts.messages.clear();
+    grid()->setCurrentCell(0, QuestionColumn::Question);
+    click("cmdInterviewQuestionsMoveDown");
+    EXPECT_EQ(f.prompts.messages, QStringList{"Error in UpdateInterviewQuestions:database is locked"});
+    EXPECT_EQ(stored("customerfeedback"), before);
+    expectListShowsStored("customerfeedback");
+    EXPECT_TRUE(updateLines().isEmpty());
+}
+
+TEST_F(InterviewQuestionListTest, AChangeMadeElsewhereSinceTheLoadIsNeitherOverwrittenNorDeleted)
+{
+    const QString rowChanged = "Error in UpdateInterviewQuestions:Row cannot be located for updating. Some values may have "
+                               "been changed since it was last read.";
+    const QString id = interviewId("customerfeedback");
+    struct Case {
+        const char* what;
+        std::function<void()> elsewhere; // another program, after the list was loaded
+        std::function<void()> change;    // what the administrator does then
+    };
+    const std::vector<Case> cases = {
+        {"a question added, then Add",
+         [&] {
+             f.site.execute("INSERT INTO InterviewQuestion (ParentObjectID, ParentAlias, Alias, StreamText, StreamPath, "
+                            "MaxMsgLength, UID) VALUES (?, 'customerfeedback', 4, 'From the other tool', 'other4.wav', 45, 99)",
+                            {id});
+         },
+         [&] { click("cmdInterviewQuestionsAdd"); }},
+        {"a text changed, then Delete",
+         [&] {
+             f.site.execute("UPDATE InterviewQuestion SET StreamText = 'Reworded' WHERE ParentObjectID = ? AND Alias = 3", {id});
+         },
+         [&] {
+             grid()->setCurrentCell(0, QuestionColumn::Question);
+             click("cmdInterviewQuestionsDelete");
+         }},
+        {"two questions swapped, then Move Down",
+         [&] {
+             f.site.execute("UPDATE InterviewQuestion SET Alias = CASE Alias WHEN 1 THEN 2 ELSE 1 END "
+                            "WHERE ParentObjectID = ? AND Alias IN (1, 2)",
+                            {id});
+         },
+         [&] {
+             grid()->setCurrentCell(1, QuestionColumn::Question);
+             click("cmdInterviewQuestionsMoveDown");
+         }},
+        {"a question removed, then an edit",
+         [&] { f.site.execute("DELETE FROM InterviewQuestion WHERE ParentObjectID = ? AND Alias = 2", {id}); },
+         [&] {
+             QLineEdit* line = editQuestion(0);
+             ASSERT_NE(line, nullptr);
+             line->selectAll();
+             QTest::keyClicks(line, "Typed");
+             commit(line);
+         }},
+    };
+    const QStringList files = QDir(f.site.streamFilesPath()).entryList(QDir::Files);
+    f.window->show();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        showInterview("customerfeedback");
+        f.prompts.messages.clear();
+        const int linesBefore = updateLines().size();
+        c.elsewhere();
+        const QStringList theirs = stored("customerfeedback");
+        const QString theirIds = storedIds("customerfeedback");
+        c.change();
+        EXPECT_EQ(f.prompts.messages, QStringList{rowChanged});
+        EXPECT_EQ(stored("customerfeedback"), theirs);
+        EXPECT_EQ(storedIds("customerfeedback"), theirIds);
+        EXPECT_EQ(updateLines().size(), linesBefore);
+        // The list was read again: it shows the other program's change, and the next change goes through.
+        expectListShowsStored("customerfeedback");
+        f.prompts.messages.clear();
+        grid()->setCurrentCell(0, QuestionColumn::Question);
+        click("cmdInterviewQuestionsAdd");
+        EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+        EXPECT_EQ(withoutPlaces(stored("customerfeedback")).mid(0, theirs.size()), withoutPlaces(theirs));
+        EXPECT_EQ(stored("customerfeedback").size(), theirs.size() + 1);
+        EXPECT_EQ(updateLines().size(), linesBefore + 4 * (theirs.size() + 1));
+    }
+    EXPECT_EQ(QDir(f.site.streamFilesPath()).entryList(QDir::Files), files);
+}
+
+TEST_F(InterviewQuestionListTest, AStoredTextLongerThanTheListTakesIsKeptUntilItIsRetyped)
+{
+    // Another tool stored a long text and no reply limit for question 2.
+    const QString id = interviewId("customerfeedback");
+    const QString longText = QString("Please describe ") + QString(484, QChar('y'));
+    ASSERT_EQ(longText.size(), 500);
+    f.site.execute("UPDATE InterviewQuestion SET StreamText = ?, MaxMsgLength = NULL WHERE ParentObjectID = ? AND Alias = 2",
+                   {longText, id});
+    showInterview("customerfeedback");
+    f.window->show();
+    const QStringList files = QDir(f.site.streamFilesPath()).entryList(QDir::Files);
+    const QString path = cell(1, QuestionColumn::StreamPath);
+    ASSERT_EQ(cell(1, QuestionColumn::Question), longText);
+    auto second = [&] {
+        return f.site.scalar("SELECT StreamText FROM InterviewQuestion WHERE ParentObjectID = ? AND Alias = 2", {id});
+    };
+    auto secondLimit = [&] {
+        return f.site.scalar("SELECT MaxMsgLength FROM InterviewQuestion WHERE ParentObjectID = ? AND Alias = 2", {id});
+    };
+
+    // An Add, a limit chosen for another question, and the text's editor opened and left as it was.
+    click("cmdInterviewQuestionsAdd");
+    grid()->setCurrentCell(0, QuestionColumn::AnswerLimit);
+    grid()->editItem(grid()->item(0, QuestionColumn::AnswerLimit));
+    auto* box = grid()->findChild<QComboBox*>();
+    ASSERT_NE(box, nullptr);
+    box->setCurrentIndex(box->findText("90"));
+    commit(box);
+    QLineEdit* line = editQuestion(1);
+    ASSERT_NE(line, nullptr);
+    commit(line);
+    EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+    EXPECT_EQ(second().toText(), longText);
+    EXPECT_TRUE(secondLimit().isNull());
+    EXPECT_EQ(cell(1, QuestionColumn::Question), longText);
+    const QStringList lines = updateLines();
+    ASSERT_EQ(lines.size(), 4 * 4 * 3);
+    // Each save logs the text as stored.
+    for (int save = 0; save < 3; ++save)
+        EXPECT_EQ(lines[16 * save + 4 + 2], questionLines("customerfeedback", 2, path, longText, QString())[2]) << save;
+
+    // Typed over, it is held to what may be typed.
+    line = editQuestion(1);
+    ASSERT_NE(line, nullptr);
+    QTest::keyClick(line, Qt::Key_End);
+    QTest::keyClick(line, Qt::Key_Backspace);
+    commit(line);
+    EXPECT_EQ(second().toText(), longText.left(127));
+    EXPECT_EQ(cell(1, QuestionColumn::Question), longText.left(127));
+    EXPECT_EQ(QDir(f.site.streamFilesPath()).entryList(QDir::Files), files);
 }
 
 TEST_F(InterviewQuestionListTest, TheSaveRefusesAListLoadedForAnotherHandler)
@@ -214,7 +409,7 @@ TEST_F(InterviewQuestionListTest, TheSaveRefusesAListLoadedForAnotherHandler)
     const QStringList a = stored("customerfeedback");
     const QStringList other = stored("interviewtemplate");
     InterviewQuestionSave save(*f.state);
-    EXPECT_FALSE(save.updateInterviewQuestions(interviewId("interviewtemplate"), *grid()));
+    EXPECT_FALSE(save.updateInterviewQuestions(interviewId("interviewtemplate"), *grid(), InterviewQuestionSave::shown(*grid())));
     ASSERT_EQ(f.prompts.messages.size(), 1);
     EXPECT_TRUE(f.prompts.messages[0].startsWith("Error in UpdateInterviewQuestions:"));
     EXPECT_EQ(stored("customerfeedback"), a);
@@ -224,7 +419,8 @@ TEST_F(InterviewQuestionListTest, TheSaveRefusesAListLoadedForAnotherHandler)
     // A handler deleted by another tool meanwhile loses nothing and gains nothing.
     f.prompts.messages.clear();
     f.site.execute("DELETE FROM InterviewHandler WHERE Alias = 'customerfeedback'");
-    EXPECT_FALSE(save.updateInterviewQuestions(grid()->property(QuestionListOwnerProperty).toString(), *grid()));
+    EXPECT_FALSE(save.updateInterviewQuestions(grid()->property(QuestionListOwnerProperty).toString(), *grid(),
+                                               InterviewQuestionSave::shown(*grid())));
     EXPECT_EQ(f.prompts.messages.size(), 1);
     EXPECT_TRUE(updateLines().isEmpty());
 }
