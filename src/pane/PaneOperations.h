@@ -16,8 +16,8 @@ public:
     virtual void PopulateControls() = 0;
     // Shows the object in the page of its node type, which the caller has brought to the front.
     virtual void LoadTabInfo(const QString& strObjectID, qint16 iObjectType) = 0;
-    // Shows exactly the page of a node type and selects it; false, and nothing changes, for a
-    // node type that has no page.
+    // Shows exactly the page of a node type, emptied for the load that follows, and selects it;
+    // false, and nothing changes, for a node type that has no page.
     virtual bool ShowNodeTypeTab(qint16 nodeType) = 0;
     // True while a load fills the controls: the editors' handlers then apply what they show but
     // write nothing.

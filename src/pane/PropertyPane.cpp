@@ -22,6 +22,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -50,6 +51,30 @@ void fill(QWidget* frame, QWidget* page)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(page);
 }
+
+// Holds off the drawing of some widgets for its extent; each is drawn whole at its end.
+class HeldPainting {
+public:
+    explicit HeldPainting(std::initializer_list<QWidget*> widgets)
+    {
+        for (QWidget* widget : widgets)
+            if (widget && widget->updatesEnabled()) {
+                widget->setUpdatesEnabled(false);
+                m_held.emplace_back(widget);
+            }
+    }
+    ~HeldPainting()
+    {
+        for (const QPointer<QWidget>& widget : m_held)
+            if (widget)
+                widget->setUpdatesEnabled(true);
+    }
+    HeldPainting(const HeldPainting&) = delete;
+    HeldPainting& operator=(const HeldPainting&) = delete;
+
+private:
+    std::vector<QPointer<QWidget>> m_held;
+};
 
 const QString kIntegrations = QStringLiteral("Software\\Halvane\\QLM\\1.0\\initialization\\integrations\\");
 
@@ -125,13 +150,33 @@ bool PropertyPane::ShowNodeTypeTab(qint16 nodeType)
     const int tab = tabOf(nodeType);
     if (tab < 0)
         return false;
+    // The page comes to the front emptied and is drawn so at once: until its object is loaded,
+    // the screen shows neither the object shown before nor what this page showed last time.
+    clearPage(Tab(tab));
     // The tab comes to the front before the others go, so the control never passes through a
     // state with no visible tab.
     setTabVisible(tab, true);
     for (int i = 0; i < count(); ++i)
         setTabVisible(i, i == tab);
     setCurrentIndex(tab);
+    repaint();
+    if (lblCurrentObjectDisplayName)
+        lblCurrentObjectDisplayName->repaint();
     return true;
+}
+
+void PropertyPane::clearPage(Tab tab)
+{
+    // A load in progress (waiting on a message box) holds the pane undrawn, and the load that
+    // waits for it clears the page itself.
+    if (m_loading > 0)
+        return;
+    const LoadScope load(*this);
+    runStepSilently([&] { setCurrentObjectName(QString()); });
+    if (PaneSection* section = m_sections[size_t(tab)])
+        runStepSilently([&] { section->clear(); });
+    else if (tab == LeafTab)
+        runStepSilently([&] { m_leaf->txtLeafAction->clear(); });
 }
 
 void PropertyPane::setGreetingOperations(GreetingOperations* greetings)
@@ -221,6 +266,9 @@ void PropertyPane::runPendingLoad()
 void PropertyPane::loadObject(const QString& strObjectID, qint16 iObjectType)
 {
     const LoadScope load(*this);
+    // Paint events run during a load (the greetings', the message boxes'); the pane and its
+    // header keep what the screen showed until every value is in, never a half-filled page.
+    const HeldPainting held({this, lblCurrentObjectDisplayName});
     switch (iObjectType) {
     case 1:
     case 99:

@@ -87,6 +87,7 @@ public:
     };
 
 private:
+    void clearPage(Tab tab);
     void loadSection(Tab tab, const QString& strObjectID, bool stopFirst);
     void loadLeaf(const QString& action);
     void loadObject(const QString& strObjectID, qint16 iObjectType);

@@ -23,13 +23,19 @@ protected:
         pane = t.f.control<QTabWidget>("tabInfoTab");
     }
 
-    void click(int row, Qt::MouseButton button = Qt::LeftButton)
+    // The row brought on screen, where the mouse can reach it.
+    QPoint rowCenter(int row)
     {
         view->scrollTo(view->model()->index(0, 0));
         QApplication::processEvents();
         const QRect rect = view->gridRowRect(row);
-        ASSERT_FALSE(rect.isEmpty()) << "row " << row << " is not on screen";
-        QTest::mouseClick(view->viewport(), button, {}, rect.center());
+        EXPECT_FALSE(rect.isEmpty()) << "row " << row << " is not on screen";
+        return rect.center();
+    }
+    void click(int row, Qt::MouseButton button = Qt::LeftButton) { clickAt(rowCenter(row), button); }
+    void clickAt(const QPoint& pos, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(view->viewport(), button, {}, pos);
         QApplication::processEvents();
     }
     void doubleClick(int row)
@@ -180,6 +186,131 @@ TEST_F(TreeEventsTest, AnInvalidLinkShowsItsMark)
     EXPECT_EQ(t.type(t.row({"7"})), InvalidLink);
     EXPECT_EQ(visibleTabs(), QList<int>{3});
     EXPECT_EQ(t.f.control<QLineEdit>("txtLeafAction")->text(), " Invalid Link!");
+}
+
+// What the screen shows of the property pane: after each drawing pass of the window, the header and
+// every visible named box of the pane as each was last drawn.
+class PaneScreen : public QObject {
+public:
+    PaneScreen(QWidget* window, QWidget* pane, QLabel* header)
+        : m_window(window)
+    {
+        m_shown << header;
+        for (QLineEdit* box : pane->findChildren<QLineEdit*>())
+            if (!box->objectName().isEmpty() && !box->objectName().startsWith("qt_"))
+                m_shown << box;
+        for (QWidget* w : m_shown)
+            w->installEventFilter(this);
+        window->installEventFilter(this);
+    }
+
+    using Screen = QMap<QString, QString>;
+    // From here on, the window having been drawn as its widgets are now.
+    void start()
+    {
+        m_drawn.clear();
+        for (QWidget* w : m_shown)
+            m_drawn[w->objectName()] = textOf(w);
+        passes.clear();
+    }
+    // What the screen shows once the widgets are drawn as they are now.
+    Screen now() const
+    {
+        return visible([](QWidget* w) { return textOf(w); });
+    }
+
+    QList<Screen> passes;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched != m_window) {
+            m_drawn[watched->objectName()] = textOf(static_cast<QWidget*>(watched));
+        } else if (watched == m_window && event->type() == QEvent::UpdateRequest) {
+            // The window draws its changed widgets and puts them on screen in one pass.
+            static_cast<QObject*>(m_window)->event(event);
+            passes << visible([this](QWidget* w) { return m_drawn.value(w->objectName()); });
+            return true;
+        }
+        return false;
+    }
+
+private:
+    static QString textOf(QWidget* w)
+    {
+        if (auto* label = qobject_cast<QLabel*>(w))
+            return label->text();
+        return static_cast<QLineEdit*>(w)->text();
+    }
+    template <typename Text>
+    Screen visible(Text text) const
+    {
+        Screen screen;
+        for (QWidget* w : m_shown)
+            if (w->isVisible())
+                screen[w->objectName()] = text(w);
+        return screen;
+    }
+
+    QWidget* m_window;
+    QList<QWidget*> m_shown;
+    Screen m_drawn;
+};
+
+QString screenText(const PaneScreen::Screen& screen)
+{
+    QStringList parts;
+    for (auto it = screen.begin(); it != screen.end(); ++it)
+        parts << it.key() + "=" + it.value();
+    return parts.join(", ");
+}
+
+// Paint events run while a row change loads (the references, the greetings): the screen shows
+// the emptied page or the new object whole, never the object shown before, what the page showed
+// last time, nor a page with some of the new values.
+TEST_F(TreeEventsTest, WhileARowChangeLoadsTheScreenShowsTheEmptiedPageOrTheNewObjectWhole)
+{
+    ASSERT_TRUE(t.option("ShowReferences")->isChecked());
+    auto* header = t.f.control<QLabel>("lblCurrentObjectDisplayName");
+    PaneScreen screen(t.f.window, pane, header);
+    const struct {
+        QStringList path;
+        const char* what;
+        int handlerSubTab;
+    } cases[] = {
+        {{"1"}, "a call handler after another", 0},
+        // Its message settings come last: a page drawn half-way would show them empty.
+        {{"2"}, "a call handler after another, on its Messages tab", 3},
+        {{"5"}, "a subscriber after a call handler", 3},
+        {{"0"}, "a call handler after a subscriber, where another handler was shown before", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        t.f.control<QTabWidget>("tabHandlerInfo")->setCurrentIndex(c.handlerSubTab);
+        const QPoint row = rowCenter(t.row(c.path));
+        screen.start();
+        clickAt(row);
+        const PaneScreen::Screen filled = screen.now();
+        ASSERT_FALSE(filled.value("lblCurrentObjectDisplayName").isEmpty());
+        ASSERT_FALSE(screen.passes.isEmpty());
+        EXPECT_EQ(screen.passes.last(), filled) << "the new object is drawn whole at the end";
+        for (const PaneScreen::Screen& shown : screen.passes) {
+            int emptied = 0;
+            int withNewValue = 0;
+            for (auto it = shown.begin(); it != shown.end(); ++it) {
+                const QString value = filled.value(it.key());
+                if (value.isEmpty()) {
+                    EXPECT_TRUE(it.value().isEmpty()) << it.key().toStdString() << ": " << screenText(shown).toStdString();
+                    continue;
+                }
+                EXPECT_TRUE(it.value().isEmpty() || it.value() == value)
+                    << it.key().toStdString() << " shows another object's value: " << screenText(shown).toStdString();
+                ++(it.value().isEmpty() ? emptied : withNewValue);
+            }
+            EXPECT_TRUE(emptied == 0 || withNewValue == 0) << "half filled: " << screenText(shown).toStdString();
+        }
+    }
+    EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
 }
 
 } // namespace
