@@ -265,7 +265,7 @@ bool Recordset::refreshChangedRows()
     std::vector<std::pair<int, std::vector<Variant>>> rows;
     for (const QString& key : changed->keys) {
         const std::optional<QByteArray> wanted = valueKey(Variant(key));
-        const std::vector<int> candidates = wanted ? lookup(keyColumn, *wanted) : std::vector<int>();
+        const std::vector<int> candidates = wanted ? lookup(keyColumn, view(*wanted)) : std::vector<int>();
         if (candidates.size() != 1)
             return false;
         std::vector<Variant> values = readRowFromSource(Variant(key));
@@ -505,13 +505,11 @@ const Recordset::Index& Recordset::index(int column)
                 continue;
             const size_t offset = built->keys.size();
             appendKey(built->keys, c);
-            entries.push_back({quint32(offset), quint32(built->keys.size() - offset), r});
+            const std::string_view key(built->keys.data() + offset, built->keys.size() - offset);
+            entries.push_back({Index::prefixOf(key), quint32(offset), quint32(key.size()), r});
         }
         const Index& idx = *built;
-        auto less = [&](const Index::Entry& a, const Index::Entry& b) {
-            const int order = idx.key(a).compare(idx.key(b));
-            return order < 0 || (order == 0 && a.row < b.row);
-        };
+        auto less = [&](const Index::Entry& a, const Index::Entry& b) { return idx.less(a, b); };
         // The query often delivers its rows in this order already (it sorts by the column).
         if (!std::is_sorted(entries.begin(), entries.end(), less))
             std::sort(entries.begin(), entries.end(), less);
@@ -529,12 +527,10 @@ void Recordset::indexRow(int column, int row)
         return;
     const size_t offset = idx.keys.size();
     appendKey(idx.keys, c);
-    const Index::Entry entry{quint32(offset), quint32(idx.keys.size() - offset), row};
-    const auto at =
-        std::lower_bound(idx.entries.begin(), idx.entries.end(), entry, [&](const Index::Entry& a, const Index::Entry& b) {
-            const int order = idx.key(a).compare(idx.key(b));
-            return order < 0 || (order == 0 && a.row < b.row);
-        });
+    const std::string_view key(idx.keys.data() + offset, idx.keys.size() - offset);
+    const Index::Entry entry{Index::prefixOf(key), quint32(offset), quint32(key.size()), row};
+    const auto at = std::lower_bound(idx.entries.begin(), idx.entries.end(), entry,
+                                     [&](const Index::Entry& a, const Index::Entry& b) { return idx.less(a, b); });
     idx.entries.insert(at, entry);
 }
 
@@ -546,8 +542,9 @@ void Recordset::unindexRow(int column, int row)
     if (c.kind == Cell::Null)
         return;
     const QByteArray key = cellKey(c);
+    const quint64 prefix = Index::prefixOf(view(key));
     auto it = std::lower_bound(idx.entries.begin(), idx.entries.end(), view(key),
-                               [&](const Index::Entry& e, std::string_view k) { return idx.key(e) < k; });
+                               [&](const Index::Entry& e, std::string_view k) { return idx.compare(e, prefix, k) < 0; });
     for (; it != idx.entries.end() && idx.key(*it) == view(key); ++it)
         if (it->row == row) {
             idx.entries.erase(it);
@@ -556,15 +553,23 @@ void Recordset::unindexRow(int column, int row)
 }
 
 std::pair<std::vector<Recordset::Index::Entry>::const_iterator, std::vector<Recordset::Index::Entry>::const_iterator>
-Recordset::indexRange(int column, const QByteArray& key)
+Recordset::indexRange(int column, std::string_view k)
 {
     const Index& idx = index(column);
-    const std::string_view k = view(key);
+    const quint64 prefix = Index::prefixOf(k);
     const auto first = std::lower_bound(idx.entries.begin(), idx.entries.end(), k,
-                                        [&](const Index::Entry& e, std::string_view v) { return idx.key(e) < v; });
-    const auto last =
-        std::upper_bound(first, idx.entries.end(), k, [&](std::string_view v, const Index::Entry& e) { return v < idx.key(e); });
+                                        [&](const Index::Entry& e, std::string_view v) { return idx.compare(e, prefix, v) < 0; });
+    const auto last = std::upper_bound(first, idx.entries.end(), k,
+                                       [&](std::string_view v, const Index::Entry& e) { return idx.compare(e, prefix, v) > 0; });
     return {first, last};
+}
+
+quint64 Recordset::Index::prefixOf(std::string_view key)
+{
+    quint64 prefix = 0;
+    for (size_t i = 0; i < 8; ++i)
+        prefix = (prefix << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+    return prefix;
 }
 
 // Whether a lookup on the column goes through its index; counts the lookups that do not.
@@ -578,12 +583,13 @@ bool Recordset::useIndex(int column)
 }
 
 // Rows whose cell equals the key, in row order (deleted rows left out).
-std::vector<int> Recordset::lookup(int column, const QByteArray& key)
+std::vector<int> Recordset::lookup(int column, std::string_view key)
 {
     std::vector<int> found;
     if (!useIndex(column)) {
+        const QByteArray bytes(key.data(), qsizetype(key.size()));
         for (int r = 0; r < rowCount(); ++r)
-            if (!m_deleted[size_t(r)] && matches(r, column, key))
+            if (!m_deleted[size_t(r)] && matches(r, column, bytes))
                 found.push_back(r);
         return found;
     }
@@ -592,6 +598,68 @@ std::vector<int> Recordset::lookup(int column, const QByteArray& key)
         if (!m_deleted[size_t(it->row)])
             found.push_back(it->row);
     return found; // the index keeps equal keys in row order
+}
+
+std::optional<QByteArray> Recordset::keyOf(const Variant& value)
+{
+    return valueKey(value);
+}
+
+bool Recordset::keyAt(int row, int column, std::string& key) const
+{
+    const Cell c = cell(row, column);
+    key.clear();
+    if (c.kind == Cell::Null)
+        return false;
+    appendKey(key, c);
+    return true;
+}
+
+std::vector<int> Recordset::rowsWithKey(int column, std::string_view key)
+{
+    requireOpen();
+    // Whoever asks by row number asks many times: the index pays from the first lookup.
+    if (rowCount() >= kIndexThreshold)
+        index(column);
+    return lookup(column, key);
+}
+
+Recordset::KeyCursor Recordset::keyCursor(int column)
+{
+    requireOpen();
+    return KeyCursor(*this, column);
+}
+
+Recordset::KeyCursor::KeyCursor(Recordset& rs, int column)
+    : m_rs(rs),
+      m_index(&rs.index(column))
+{
+}
+
+int Recordset::KeyCursor::firstRow(std::string_view key)
+{
+    const Index& idx = *m_index;
+    const std::vector<Index::Entry>& entries = idx.entries;
+    const size_t n = entries.size();
+    const quint64 prefix = Index::prefixOf(key);
+    auto before = [&](size_t i) { return idx.compare(entries[i], prefix, key) < 0; };
+    if (m_at > n || (m_at > 0 && !before(m_at - 1)))
+        m_at = 0;
+    // Every entry before `low` is lower than the key; strides double until one is not.
+    size_t low = m_at, high = m_at, stride = 1;
+    while (high < n && before(high)) {
+        low = high + 1;
+        high = low + stride;
+        stride *= 2;
+    }
+    high = std::min(high, n);
+    const auto first = std::lower_bound(entries.begin() + std::ptrdiff_t(low), entries.begin() + std::ptrdiff_t(high), key,
+                                        [&](const Index::Entry& e, std::string_view v) { return idx.compare(e, prefix, v) < 0; });
+    m_at = size_t(first - entries.begin());
+    for (size_t i = m_at; i < n && idx.compare(entries[i], prefix, key) == 0; ++i)
+        if (!m_rs.m_deleted[size_t(entries[i].row)])
+            return entries[i].row;
+    return -1;
 }
 
 void Recordset::optimize(const QString& column)
@@ -622,7 +690,7 @@ void Recordset::rebuildView()
             rest.emplace_back(requireColumn(m_filter[i].column), k.value_or(QByteArray()));
         }
         if (!impossible)
-            rows = lookup(first, *key);
+            rows = lookup(first, view(*key));
         std::erase_if(rows, [&](int r) {
             return std::any_of(rest.begin(), rest.end(), [&](const auto& c) { return !matches(r, c.first, c.second); });
         });
@@ -844,7 +912,7 @@ bool Recordset::find(const QString& column, const Variant& value)
             }
         }
     } else if (key && start < viewSize()) {
-        const auto [first, last] = indexRange(c, *key);
+        const auto [first, last] = indexRange(c, view(*key));
         for (auto it = first; it != last; ++it) {
             if (m_deleted[size_t(it->row)])
                 continue;
@@ -912,7 +980,7 @@ void Recordset::setBookmark(const Bookmark& bookmark)
         // The rows were read anew since: the bookmark's record is the one with its key, if any.
         const int keyColumn = m_options.keyColumn.isEmpty() ? -1 : columnIndex(m_options.keyColumn);
         if (keyColumn >= 0)
-            for (const int candidate : lookup(keyColumn, bookmark.m_key))
+            for (const int candidate : lookup(keyColumn, view(bookmark.m_key)))
                 if (viewPositionOf(candidate) >= 0) {
                     row = candidate;
                     break;

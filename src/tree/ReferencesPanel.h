@@ -28,10 +28,6 @@ public:
     void gridCallHandlerReferences_DblClick();
     void gridSubscriberReferences_DblClick();
 
-    // The queries, with the object's id bound as ?1.
-    static const QString& subscriberQuery();
-    static const QString& callHandlerQuery();
-
 private:
     void startTreeAt(BoundGrid* grid, qint16 nodeType);
 
