@@ -181,7 +181,7 @@ void Recordset::load()
     }
 
     // Read into a store of its own: the rows held so far stay as they are until this read is whole.
-    RowStore rows(columnCount);
+    RowStore rows(columnCount, m_rows.bytesTaken());
     sqlite3_stmt* h = st.handle();
     while (st.step()) {
         RowStore::Word* out = rows.appendRow();

@@ -75,6 +75,12 @@ void ReferencesPanel::LoadReferencesInfo(const QString& strObjectID, qint16 iNod
         return;
     if (m_showReferences && !m_showReferences->isChecked())
         return;
+    if (m_deferring) {
+        ClearReferences();
+        m_deferred = Load{strObjectID, iNodeType};
+        return;
+    }
+    m_deferred.reset(); // this load shows what a held one would have
     const StepErrors errors = loadErrors();
     auto step = [&](auto&& body) { runStep(m_state.prompts, errors, body); };
 
@@ -119,6 +125,42 @@ void ReferencesPanel::LoadReferencesInfo(const QString& strObjectID, qint16 iNod
     }
     gridCallHandlerReferences->setUpdatesEnabled(true);
     gridSubscriberReferences->setUpdatesEnabled(true);
+}
+
+void ReferencesPanel::DeferLoadsDuring(const std::function<void()>& body)
+{
+    m_deferring = true;
+    try {
+        body();
+    } catch (...) {
+        m_deferring = false;
+        throw;
+    }
+    m_deferring = false;
+    if (m_deferred)
+        update();
+}
+
+void ReferencesPanel::paintEvent(QPaintEvent* event)
+{
+    QGroupBox::paintEvent(event);
+    // Not inside the paint: once it is done, with the window on screen.
+    if (m_deferred && !m_deferredQueued) {
+        m_deferredQueued = true;
+        QMetaObject::invokeMethod(
+            this, [this] { guarded(m_state.prompts, [this] { loadDeferred(); }); }, Qt::QueuedConnection);
+    }
+}
+
+void ReferencesPanel::loadDeferred()
+{
+    m_deferredQueued = false;
+    if (!m_deferred)
+        return;
+    const Load load = *m_deferred;
+    m_deferred.reset();
+    TreeWindowBusy busy(m_window);
+    LoadReferencesInfo(load.objectId, load.nodeType);
 }
 
 void ReferencesPanel::ShowReferences_Click()
