@@ -52,14 +52,19 @@ bool isAscii(const char* data, qsizetype length)
 template <typename Out>
 void appendFolded(Out& out, const char* data, qsizetype length)
 {
-    if (isAscii(data, length)) {
-        const auto start = out.size();
-        out.append(data, static_cast<size_t>(length));
-        for (auto i = start; i < out.size(); ++i)
-            if (out[i] >= 'A' && out[i] <= 'Z')
-                out[i] = static_cast<char>(out[i] + ('a' - 'A'));
-        return;
+    // Copied, then folded and checked in one pass: an index folds millions of bytes.
+    const auto start = out.size();
+    out.append(data, static_cast<size_t>(length));
+    bool ascii = true;
+    for (auto i = start; i < out.size(); ++i) {
+        const char ch = out[i];
+        ascii = ascii && static_cast<unsigned char>(ch) < 0x80;
+        if (ch >= 'A' && ch <= 'Z')
+            out[i] = static_cast<char>(ch + ('a' - 'A'));
     }
+    if (ascii)
+        return;
+    out.resize(start);
     const QByteArray folded = QString::fromUtf8(data, length).toCaseFolded().toUtf8();
     out.append(folded.constData(), static_cast<size_t>(folded.size()));
 }
@@ -499,6 +504,13 @@ const Recordset::Index& Recordset::index(int column)
         auto built = std::make_unique<Index>();
         auto& entries = built->entries;
         entries.reserve(size_t(rowCount()));
+        // The keys' room taken at once: a text folds to as many bytes, a number to a few.
+        size_t bytes = 0;
+        for (int r = 0; r < rowCount(); ++r) {
+            const Cell c = cell(r, column);
+            bytes += c.kind == Cell::Text || c.kind == Cell::Blob ? c.length : 24;
+        }
+        built->keys.reserve(bytes + bytes / 16);
         for (int r = 0; r < rowCount(); ++r) {
             const Cell c = cell(r, column);
             if (c.kind == Cell::Null)
