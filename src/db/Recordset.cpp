@@ -18,8 +18,9 @@ namespace {
 constexpr int kNotUpdatable = 3251;
 constexpr int kClosed = 3704;
 constexpr int kIndexThreshold = 32;
-// A column is indexed from its third lookup on: one scan costs less than building an index, and
-// a requery's re-finding of a row should not pay for one.
+// A column is indexed from its third lookup on (at once for a key cursor): one scan costs less
+// than building an index, and a requery's re-finding of a row, or the one filter a start-up
+// needs, should not pay for one.
 constexpr int kLookupsBeforeIndex = 2;
 constexpr int kFewRows = 64;
 
@@ -122,7 +123,6 @@ void Recordset::open(const QString& source, std::shared_ptr<Connection> connecti
     if (!connection)
         throwError(ErrorNumber::ProviderFailure, QStringLiteral("The connection cannot be used to perform this operation."));
     m_source = source;
-    m_optimized.clear();
     m_connection = std::move(connection);
     m_options = options;
     m_filter.clear();
@@ -224,11 +224,6 @@ void Recordset::load()
     m_indexes.clear();
     m_indexes.resize(m_columns.size());
     m_lookupCounts.assign(m_columns.size(), 0);
-    for (const QString& name : std::as_const(m_optimized)) {
-        const int c = m_columnByName.value(name, -1);
-        if (c >= 0)
-            m_lookupCounts[size_t(c)] = kLookupsBeforeIndex;
-    }
     m_rowBeforeRequery = -1;
     m_edit.reset();
     m_stale = false;
@@ -672,15 +667,6 @@ int Recordset::KeyCursor::firstRow(std::string_view key)
         if (!m_rs.m_deleted[size_t(entries[i].row)])
             return entries[i].row;
     return -1;
-}
-
-void Recordset::optimize(const QString& column)
-{
-    requireOpen();
-    // Built on the first Find or Filter that needs it, so an open stays a plain read.
-    const int c = requireColumn(column);
-    m_optimized.insert(m_columns[size_t(c)].name.toLower());
-    m_lookupCounts[size_t(c)] = kLookupsBeforeIndex;
 }
 
 void Recordset::rebuildView()

@@ -111,10 +111,6 @@ public:
     // Raises 3021 when the bookmark's row is gone or hidden by the filter; never stands elsewhere.
     void setBookmark(const Bookmark& bookmark);
 
-    // Asks for a local index on a column. Every column is indexed when a Find or Filter first
-    // needs it, so Find and Filter look rows up instead of scanning.
-    void optimize(const QString& column);
-
     // What the last read holds, read by row number without moving: the current row, the filter
     // and the sort stay as they are, and deleted rows are left out. For answers worked out from
     // the rows already held instead of by another query.
@@ -281,7 +277,6 @@ private:
 
     std::vector<std::unique_ptr<Index>> m_indexes; // per column, built on demand
     std::vector<int> m_lookupCounts;               // per column: lookups since the rows were read
-    QSet<QString> m_optimized;                     // lower-case names of columns indexed from their first lookup
     int m_rowBeforeRequery = -1;                   // the current row when a requery found nothing changed
     std::optional<Edit> m_edit;
 };
