@@ -94,6 +94,51 @@ TEST_F(RecordsetTest, FindSearchesForwardFromTheCurrentRowIncludingIt)
     EXPECT_THROW(rs.field("Alias"), RuntimeError);
 }
 
+// Rows read by number leave the current row, the filter and the sort alone; keys looked up in
+// order and out of it find the same rows, in any letter case, past deleted rows.
+TEST_F(RecordsetTest, RowsFoundByKeyWithoutMovingTheCurrentRow)
+{
+    Recordset rs;
+    rs.open("Select * from vw_KeyEntry order by ParentObjectID", conn, writable("KeyEntryObjectID"));
+    rs.setFilter("Alias", "#");
+    ASSERT_TRUE(rs.find("ParentObjectID", "{CCCC-3}"));
+    const auto current = rs.bookmark();
+    const int parent = rs.columnNumber("ParentObjectID");
+    const int alias = rs.columnNumber("alias");
+    ASSERT_GE(parent, 0);
+    EXPECT_EQ(rs.columnNumber("NoSuchColumn"), -1);
+
+    const std::vector<int> keysOfB = rs.rowsWithKey(parent, "{bbbb-2}");
+    ASSERT_EQ(keysOfB.size(), 4u) << "the filter leaves the rows by number alone";
+    std::string key;
+    ASSERT_TRUE(rs.keyAt(keysOfB[0], parent, key));
+    EXPECT_EQ(key, "{bbbb-2}");
+    EXPECT_EQ(*Recordset::keyOf(Variant("{BBBB-2}")), QByteArray("{bbbb-2}"));
+    EXPECT_FALSE(Recordset::keyOf(Variant::null()));
+
+    Recordset::KeyCursor cursor = rs.keyCursor(parent);
+    const int a = cursor.firstRow("{aaaa-1}");
+    EXPECT_EQ(cursor.firstRow("{bbbb-2}"), keysOfB[0]);
+    EXPECT_EQ(cursor.firstRow("{bbbb-3}"), -1);
+    EXPECT_EQ(rs.valueAt(cursor.firstRow("{cccc-3}"), parent).toText(), "{CCCC-3}");
+    EXPECT_EQ(cursor.firstRow("{aaaa-1}"), a) << "a lower key searches from the top again";
+    ASSERT_GE(a, 0);
+    EXPECT_EQ(rs.bookmark(), current);
+    EXPECT_EQ(rs.recordCount(), 3);
+
+    // The first row of a handler deleted: its key now leads to the next one.
+    rs.clearFilter();
+    rs.moveFirst();
+    ASSERT_TRUE(rs.find("KeyEntryObjectID", rs.valueAt(a, rs.columnNumber("KeyEntryObjectID"))));
+    rs.deleteCurrent();
+    Recordset::KeyCursor after = rs.keyCursor(parent);
+    const int next = after.firstRow("{aaaa-1}");
+    EXPECT_NE(next, a);
+    EXPECT_EQ(rs.valueAt(next, parent).toText(), "{AAAA-1}");
+    EXPECT_EQ(rs.rowsWithKey(parent, "{aaaa-1}").size(), 3u);
+    EXPECT_TRUE(rs.valueAt(next, alias).type() == Variant::Type::Text);
+}
+
 TEST_F(RecordsetTest, FindMatchesIdsAndIntegersByTextWithoutRegardToCase)
 {
     Recordset rs;

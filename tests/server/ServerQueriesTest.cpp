@@ -1,6 +1,7 @@
 // The program's own SQL texts, built the way the program builds them, run against the demo site.
 
 #include "ServerTestSupport.h"
+#include "fixtures/FindExtensionText.h"
 #include "fixtures/FixtureSite.h"
 
 #include <gtest/gtest.h>
@@ -84,38 +85,9 @@ QString referencingHandlers(const QString& id)
                             "ORDER BY vw_CallHandler.Alias");
 }
 
-// The find-extension text with "dbo." taken out, as the program runs it on this server.
 QString findExtension(const QString& extension, bool nonPrimaryView)
 {
-    const QString handlers =
-        nonPrimaryView
-            ? QStringLiteral("SELECT CallhandlerObjectId AS ObjectId, 3 AS ObjectType, TextName AS DisplayName, LocationObjectId, "
-                             "DtmfAccessId FROM vw_Callhandler_NonPrimary WHERE DtmfAccessId IS NOT NULL ")
-            : QStringLiteral("SELECT CallhandlerObjectId AS ObjectId, 3 AS ObjectType, TextName AS DisplayName, LocationObjectId, "
-                             "DtmfAccessId FROM vw_Callhandler WHERE vw_CallHandler.IsPrimary='0' AND DtmfAccessId IS NOT NULL ");
-    QString text =
-        QStringLiteral("SELECT * FROM ( ") + handlers
-        + QStringLiteral(
-            "Union SELECT InterviewHandlerObjectId AS ObjectId, 5 AS ObjectType, TextName AS DisplayName, LocationObjectId, "
-            "DtmfAccessId FROM vw_InterviewHandler WHERE DtmfAccessId IS NOT NULL "
-            "Union SELECT NameLookupHandlerObjectId AS ObjectId, 6 AS ObjectType, TextName AS DisplayName, LocationObjectId, "
-            "DtmfAccessId FROM vw_NameLookupHandler WHERE DtmfAccessId IS NOT NULL "
-            "Union SELECT SubscriberObjectId AS ObjectId, 1 AS ObjectType, DisplayName, LocationObjectId, DtmfAccessId FROM "
-            "vw_Subscriber_Global WHERE DtmfAccessId IS NOT NULL "
-            "Union SELECT SubscriberObjectID AS ObjectID, 1 AS ObjectType, vw_Subscriber_Global.DisplayName, "
-            "vw_Subscriber_Global.LocationObjectID, vw_DTMFAccessID.DTMFAccessID FROM vw_DTMFAccessID INNER JOIN "
-            "vw_Subscriber_Global ON vw_DTMFAccessID.ParentObjectID=vw_Subscriber_Global.SubscriberObjectID WHERE "
-            "vw_DTMFAccessID.DTMFAccessID IS NOT NULL "
-            "Union SELECT SystemDListObjectId AS ObjectId, 2 AS ObjectType, DisplayName, NULL AS LocationObjectId, DtmfAccessId "
-            "FROM vw_DistributionList WHERE DtmfAccessId IS NOT NULL "
-            "Union SELECT LocationObjectId AS ObjectId, 9 AS ObjectType, TextName AS DisplayName, LocationObjectId AS "
-            "LocationObjectId, DtmfAccessId FROM vw_Location WHERE DtmfAccessId IS NOT NULL) t "
-            "Where (LocationObjectId Is Null Or dbo.fn_LocationInScope(t.LocationObjectId, 1) = 1) AND DTMFAccessID ='")
-        + extension
-        + QStringLiteral("' UNION Select LocationObjectID as ObjectID, 9 as OBjectType, TextName as DisplayName, LocationObjectID "
-                         "as LocationObjectID, DTMFAccessID from vw_Location WHERE DTMFAccessID='")
-        + extension + QStringLiteral("'");
-    return text.replace(QStringLiteral("dbo."), QString());
+    return findExtensionAsFirstWritten(QLatin1Char('\'') + extension + QLatin1Char('\''), nonPrimaryView);
 }
 
 // The search dialogs: a pattern starting with "*" adds no condition; then every "*" becomes "%".
