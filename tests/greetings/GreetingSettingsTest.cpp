@@ -1,4 +1,6 @@
-#include "fixtures/PaneFixture.h"
+#include "greetings/GreetingPageFixture.h"
+
+#include <optional>
 
 namespace {
 
@@ -6,20 +8,20 @@ const QString kPast = "1993-01-02 00:00:00";
 const QString kFuture = "2030-01-01 00:00:00";
 const QString kMissing = "{0BADBEEF-0000-0000-0000-000000000000}";
 
-class GreetingSettingsTest : public ::testing::Test, public PaneFixture {
+class GreetingSettingsTest : public ::testing::Test, public GreetingPageFixture {
 protected:
     void SetUp() override { start(); }
 
     // Sets a greeting's column and shows the handler again.
-    void setGreeting(const QString& handler, const QString& greeting, const QString& assignment)
+    void showWith(const QString& handler, const QString& greeting, const QString& column, const Variant& value)
     {
-        exec("UPDATE MessagingRule SET " + assignment + " WHERE ParentObjectID = $H AND Alias = '" + greeting + "'", handler);
+        setGreeting(handler, greeting, column + " = ?", {value});
         show(handler);
     }
     // The same behind the pane's back: the cache reads it, the controls still show the old value.
-    void changeBehindThePane(const QString& handler, const QString& greeting, const QString& assignment)
+    void changeBehindThePane(const QString& handler, const QString& greeting, const QString& column, const Variant& value)
     {
-        exec("UPDATE MessagingRule SET " + assignment + " WHERE ParentObjectID = $H AND Alias = '" + greeting + "'", handler);
+        setGreeting(handler, greeting, column + " = ?", {value});
         f.state->cache.RequeryAllRecordsets();
     }
     QStringList newLines(int before) const { return updateLines().mid(before); }
@@ -31,24 +33,24 @@ TEST_F(GreetingSettingsTest, TheEnabledBoxWritesTimeExpiresOnlyWhenItDisagreesWi
     const QString on = logLine("MessagingRule", "Alternate", "salesch", "TimeExpires", "(NULL)");
     const struct {
         const char* what;
-        QString stored;   // TimeExpires when shown
-        QString behind;   // TimeExpires changed behind the pane before the click, if any
-        bool tickedAfter; // the box after the click
-        Variant written;  // TimeExpires afterwards
+        Variant stored;                // TimeExpires when shown
+        std::optional<Variant> behind; // TimeExpires changed behind the pane before the click, if any
+        bool tickedAfter;              // the box after the click
+        Variant written;               // TimeExpires afterwards
         QStringList log;
     } cases[] = {
         {"switched on", kPast, {}, true, Variant::null(), {on}},
-        {"switched off", "NULL", {}, false, kPast, {off}},
+        {"switched off", Variant::null(), {}, false, kPast, {off}},
         {"a future date switched off", kFuture, {}, false, kPast, {off}},
-        {"ticked on a greeting already on", kPast, "NULL", true, Variant::null(), {}},
+        {"ticked on a greeting already on", kPast, Variant::null(), true, Variant::null(), {}},
         {"cleared on a greeting already off", kFuture, kPast, false, kPast, {}},
     };
     auto* box = control<QCheckBox>("chkHandlerGreetingEnabled_3");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        setGreeting("salesch", "Alternate", "TimeExpires = " + (c.stored == "NULL" ? c.stored : "'" + c.stored + "'"));
-        if (!c.behind.isEmpty())
-            changeBehindThePane("salesch", "Alternate", "TimeExpires = " + (c.behind == "NULL" ? c.behind : "'" + c.behind + "'"));
+        showWith("salesch", "Alternate", "TimeExpires", c.stored);
+        if (c.behind)
+            changeBehindThePane("salesch", "Alternate", "TimeExpires", *c.behind);
         const int lines = updateLines().size();
         box->click();
         EXPECT_EQ(box->isChecked(), c.tickedAfter);
@@ -67,7 +69,7 @@ TEST_F(GreetingSettingsTest, TheAllowInputBoxWritesIgnoreDigitsOnlyWhereItDiffer
     auto* box = control<QCheckBox>("chkHandlerGreetingAllowUserInput_0");
     auto line = [&](const char* value) { return logLine("MessagingRule", "Standard", "salesch", "IgnoreDigits", value); };
 
-    setGreeting("salesch", "Standard", "IgnoreDigits = 0");
+    showWith("salesch", "Standard", "IgnoreDigits", 0);
     int lines = updateLines().size();
     box->click(); // cleared
     EXPECT_EQ(greetingColumn("salesch", "Standard", "IgnoreDigits"), Variant(qint64(1)));
@@ -79,7 +81,7 @@ TEST_F(GreetingSettingsTest, TheAllowInputBoxWritesIgnoreDigitsOnlyWhereItDiffer
     EXPECT_EQ(newLines(lines), QStringList{line(" 0")});
 
     // A Null shows ticked and is not written by the load; clearing leaves it, ticking writes 0.
-    setGreeting("salesch", "Standard", "IgnoreDigits = NULL");
+    showWith("salesch", "Standard", "IgnoreDigits", Variant::null());
     EXPECT_TRUE(box->isChecked());
     lines = updateLines().size();
     box->click();

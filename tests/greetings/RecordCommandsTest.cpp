@@ -1,6 +1,6 @@
 #include "audio/WavFile.h"
 #include "fakes/FakeAudioDevice.h"
-#include "fixtures/PaneFixture.h"
+#include "greetings/GreetingPageFixture.h"
 #include "greetings/frmRecordFile.h"
 #include "system/SharedFileSystem.h"
 #include "widgets/SonotropeCtrl.h"
@@ -17,18 +17,12 @@
 
 namespace {
 
-class RecordCommandsTest : public ::testing::Test, public PaneFixture {
+class RecordCommandsTest : public ::testing::Test, public GreetingPageFixture {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(QFile::copy(QStringLiteral(TW_DONOTDELETE_WAV), f.programFolder.path() + "/donotdelete.wav"));
-        exec("UPDATE MessagingRule SET StreamPath = 'sub\\mr_salesch_Busy_1.wav' WHERE ParentObjectID = $H AND Alias = 'Busy'",
-             "salesch");
-        start();
-        control<QTabWidget>("tabHandlerInfo")->setCurrentIndex(2);
-        show("salesch");
-        player = control<SonotropeCtrl>("SotrHandlerGreeting");
-        greetingTabs = control<QTabWidget>("tabHandlerGreetingInfo");
+        startOnSalesGreetings();
         greetingTabs->setCurrentIndex(2);
         busyFile = f.site.streamFilesPath() + "mr_salesch_Busy_1.wav";
         writeWavFile(busyFile, oldSound);
@@ -69,8 +63,6 @@ protected:
     QString tempWav() const { return f.programFolder.path() + "/TempWavFile.wav"; }
     QStringList tempFiles() const { return QDir(f.programFolder.path()).entryList({"TWR_TEMP_*"}, QDir::Files); }
 
-    SonotropeCtrl* player = nullptr;
-    QTabWidget* greetingTabs = nullptr;
     QString busyFile;
     const WavData oldSound = toneWav(900, 440, WavFormat{8000, 1, 16});
     const WavData take = toneWav(600, 300, WavFormat{8000, 1, 16});
