@@ -178,3 +178,88 @@ TEST_F(GreetingSettingsTest, TheSubscriberPagesBoxesWriteTheirOwnHandlersGreetin
 }
 
 } // namespace
+
+namespace {
+
+// The call handler page's greeting tabs and the subscriber page's, for what the twins share.
+struct GreetingTwin {
+    const char* what;
+    const char* owner; // the handler whose greetings the page shows
+    qint16 nodeType;
+    const char* pageTabs;     // the page's tabs, the greetings tab at 2
+    const char* greetingTabs; // one tab per greeting
+    const char* enabled;
+    const char* allowInput;
+    const char* source;
+    const char* repeat;
+    QStringList refusals; // the messages of the four controls, each before the database's reason
+};
+
+const GreetingTwin kGreetingTwins[] = {
+    {"call handler",
+     "salesch",
+     3,
+     "tabHandlerInfo",
+     "tabHandlerGreetingInfo",
+     "chkHandlerGreetingEnabled",
+     "chkHandlerGreetingAllowUserInput",
+     "cmbHandlerGreetingSource",
+     "cmbHandlerGreetingRepeat",
+     {"Error in chkHandlerGreetingEnabled_Click:", "Error in chkHandlerGreetingAllowUserInput_Click:",
+      "Error in cmbHandlerGreetingSource_Validate:", "Error in cmbHandlerGreetingRepeat_Validate:"}},
+    {"subscriber",
+     "amoreno_ch",
+     1,
+     "tabSubscriberDetails",
+     "tabSubscriberGreetings",
+     "chkSubscriberGreetingEnabled",
+     "chkSubscriberGreetingAllowInput",
+     "cmbSubscriberGreetingSource",
+     "cmbSubscriberGreetingsRepeat",
+     {"Error in chkSubscriberGreetingEnabled_Click:", "Error in chkSubscriberGreetingAllowInput_Cick:",
+      "Error in cmbSubscriberGreetingSource_Validate:", "Error in cmbSubscriberGreetingsRepeat_Validate:"}},
+};
+
+TEST_F(GreetingSettingsTest, ARefusedUpdateIsOneMessageNoLogLineAndTheControlsShowWhatIsStored)
+{
+    activate();
+    for (const GreetingTwin& t : kGreetingTwins) {
+        SCOPED_TRACE(t.what);
+        auto name = [](const char* control, int greeting) { return QString("%1_%2").arg(control).arg(greeting); };
+        setGreeting(t.owner, "Alternate", "TimeExpires = ?", {kPast});
+        setGreeting(t.owner, "Standard", "IgnoreDigits = 0");
+        setGreeting(t.owner, "Off Hours", "TimeExpires = NULL, PlayWhat = 1, Reprompts = 2");
+        show(t.owner, t.nodeType);
+        control<QTabWidget>(t.pageTabs)->setCurrentIndex(2);
+        control<QTabWidget>(t.greetingTabs)->setCurrentIndex(1);
+        f.site.exec("CREATE TRIGGER refuse BEFORE UPDATE ON MessagingRule BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        const QString before = f.site.tableText("MessagingRule");
+        const int lines = updateLines().size();
+        f.prompts.messages.clear();
+
+        control<QCheckBox>(name(t.enabled, 3))->click();    // on
+        control<QCheckBox>(name(t.allowInput, 0))->click(); // off
+        auto* source = control<QComboBox>(name(t.source, 1));
+        auto* repeat = control<QComboBox>(name(t.repeat, 1));
+        QWidget* elsewhere = control(name(t.enabled, 1));
+        source->setCurrentIndex(source->findText("Blank"));
+        leave(source, elsewhere);
+        repeat->setCurrentIndex(repeat->findText("9 times"));
+        leave(repeat, elsewhere);
+
+        QStringList expected;
+        for (const QString& refusal : t.refusals)
+            expected << refusal + "refused";
+        EXPECT_EQ(f.prompts.messages, expected);
+        EXPECT_EQ(f.site.tableText("MessagingRule"), before);
+        EXPECT_EQ(newLines(lines), QStringList());
+        expectShown({{name(t.enabled, 3), "[ ]"},
+                     {name(t.allowInput, 0), "[x]"},
+                     {name(t.source, 1), "Recording"},
+                     {name(t.repeat, 1), "2 times"}});
+        expectEnabled({name(t.allowInput, 3), name(t.source, 3), name(t.repeat, 3)}, false);
+        f.site.exec("DROP TRIGGER refuse");
+    }
+}
+
+} // namespace
