@@ -2,6 +2,7 @@
 
 #include "ServerTestSupport.h"
 #include "fixtures/FixtureSite.h"
+#include "fixtures/ReferenceQueries.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -62,34 +63,12 @@ const QString kObjectListDirectoryHandlers =
 
 Query referencingSubscribers(const QString& id)
 {
-    return {QStringLiteral("SELECT vw_Subscriber.Alias, vw_Subscriber.DisplayName, vw_CallHandler.DtmfAccessId, "
-                           "vw_Subscriber.FirstName, vw_Subscriber.LastName , vw_CallHandler.CallHandlerObjectId "
-                           "FROM vw_CallHandler INNER JOIN vw_Subscriber ON "
-                           "vw_CallHandler.CallHandlerObjectId = vw_Subscriber.CallHandlerObjectId Inner Join vw_MenuEntry ON "
-                           "vw_CallHandler.CallHandlerObjectId = vw_MenuEntry.ParentObjectId Inner Join vw_MessagingRule ON "
-                           "vw_CallHandler.CallHandlerObjectID = vw_MessagingRule.ParentObjectID "
-                           "WHERE ((vw_MessagingRule.DestinationObjectID=?1) or (vw_MenuEntry.DestinationObjectId = ?1) OR "
-                           "(vw_CallHandler.AfterMessageObjectID=?1) OR (vw_Subscriber.ExitObjectID=?1)) AND "
-                           "((vw_Subscriber.SubscriberType=1) or (vw_Subscriber.SubscriberType=3)) "
-                           "GROUP BY vw_Subscriber.Alias, vw_Subscriber.DisplayName, vw_CallHandler.DtmfAccessId, "
-                           "vw_Subscriber.FirstName,vw_Subscriber.LastName , vw_CallHandler.CallHandlerObjectId "
-                           "ORDER BY vw_Subscriber.Alias"),
-            {id}};
+    return {ReferenceQueries::subscribers, {id}};
 }
 
 Query referencingHandlers(const QString& id)
 {
-    return {QStringLiteral("SELECT vw_CallHandler.Alias, vw_CallHandler.TextName,vw_CallHandler.DtmfAccessId,"
-                           "vw_CallHandler.CallHandlerObjectId "
-                           "FROM vw_CallHandler INNER JOIN vw_MenuEntry ON "
-                           "vw_CallHandler.CallHandlerObjectId = vw_MenuEntry.ParentObjectId INNER JOIN vw_MessagingRule ON "
-                           "vw_CallHandler.CallHandlerObjectID = vw_MessagingRule.ParentObjectID "
-                           "WHERE ((vw_MessagingRule.DestinationObjectID=?1) or (vw_MenuEntry.DestinationObjectId = ?1) OR "
-                           "(vw_CallHandler.AfterMessageObjectID=?1)) AND (vw_callhandler.IsPrimary<>1) "
-                           "GROUP BY vw_CallHandler.Alias, vw_CallHandler.TextName,vw_CallHandler.DtmfAccessId , "
-                           "vw_CallHandler.CallHandlerObjectId "
-                           "ORDER BY vw_CallHandler.Alias"),
-            {id}};
+    return {ReferenceQueries::callHandlers, {id}};
 }
 
 // The find-extension text with "dbo." taken out, as the program runs it on this server.

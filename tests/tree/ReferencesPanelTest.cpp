@@ -2,6 +2,7 @@
 
 #include "db/Query.h"
 #include "db/Sqlite.h"
+#include "fixtures/ReferenceQueries.h"
 #include "server/ServerFunctions.h"
 #include "tree/TreeFixture.h"
 #include "widgets/BoundGrid.h"
@@ -15,33 +16,6 @@
 namespace {
 
 using namespace TreeNodeType;
-
-// The reference queries as joins, the object's id bound as ?1 wherever it is compared: the plain
-// statement of which rows the panel lists, against which the panel's queries are checked.
-const QString kJoinedSubscriberQuery =
-    "SELECT vw_Subscriber.Alias, vw_Subscriber.DisplayName, vw_CallHandler.DtmfAccessId, vw_Subscriber.FirstName, "
-    "vw_Subscriber.LastName , vw_CallHandler.CallHandlerObjectId "
-    "FROM vw_CallHandler INNER JOIN vw_Subscriber ON "
-    "vw_CallHandler.CallHandlerObjectId = vw_Subscriber.CallHandlerObjectId Inner Join vw_MenuEntry ON "
-    "vw_CallHandler.CallHandlerObjectId = vw_MenuEntry.ParentObjectId Inner Join vw_MessagingRule ON "
-    "vw_CallHandler.CallHandlerObjectID = vw_MessagingRule.ParentObjectID "
-    "WHERE ((vw_MessagingRule.DestinationObjectID=?1) or (vw_MenuEntry.DestinationObjectId = ?1) OR "
-    "(vw_CallHandler.AfterMessageObjectID=?1) OR (vw_Subscriber.ExitObjectID=?1)) AND "
-    "((vw_Subscriber.SubscriberType=1) or (vw_Subscriber.SubscriberType=3)) "
-    "GROUP BY vw_Subscriber.Alias, vw_Subscriber.DisplayName, vw_CallHandler.DtmfAccessId, "
-    "vw_Subscriber.FirstName,vw_Subscriber.LastName , vw_CallHandler.CallHandlerObjectId "
-    "ORDER BY vw_Subscriber.Alias";
-
-const QString kJoinedCallHandlerQuery =
-    "SELECT vw_CallHandler.Alias, vw_CallHandler.TextName,vw_CallHandler.DtmfAccessId,vw_CallHandler.CallHandlerObjectId "
-    "FROM vw_CallHandler INNER JOIN vw_MenuEntry ON "
-    "vw_CallHandler.CallHandlerObjectId = vw_MenuEntry.ParentObjectId INNER JOIN vw_MessagingRule ON "
-    "vw_CallHandler.CallHandlerObjectID = vw_MessagingRule.ParentObjectID "
-    "WHERE ((vw_MessagingRule.DestinationObjectID=?1) or (vw_MenuEntry.DestinationObjectId = ?1) OR "
-    "(vw_CallHandler.AfterMessageObjectID=?1)) AND (vw_callhandler.IsPrimary<>1) "
-    "GROUP BY vw_CallHandler.Alias, vw_CallHandler.TextName,vw_CallHandler.DtmfAccessId , "
-    "vw_CallHandler.CallHandlerObjectId "
-    "ORDER BY vw_CallHandler.Alias";
 
 QStringList texts(const QueryResult& result)
 {
@@ -85,9 +59,9 @@ TEST(ReferencesQueries, ReturnExactlyTheRowsOfTheJoinedQueries)
     for (const QString& id : ids) {
         SCOPED_TRACE(id.toStdString());
         const QueryResult subscribers = runQuery(db, ReferencesPanel::subscriberQuery(), {Variant(id)});
-        EXPECT_EQ(texts(subscribers), texts(runQuery(db, kJoinedSubscriberQuery, {Variant(id)})));
+        EXPECT_EQ(texts(subscribers), texts(runQuery(db, ReferenceQueries::subscribers, {Variant(id)})));
         const QueryResult handlers = runQuery(db, ReferencesPanel::callHandlerQuery(), {Variant(id)});
-        EXPECT_EQ(texts(handlers), texts(runQuery(db, kJoinedCallHandlerQuery, {Variant(id)})));
+        EXPECT_EQ(texts(handlers), texts(runQuery(db, ReferenceQueries::callHandlers, {Variant(id)})));
         found += int(subscribers.rows.size() + handlers.rows.size());
     }
     EXPECT_GT(found, 10) << "the fixture must hold references for the comparison to mean anything";
