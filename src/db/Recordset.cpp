@@ -1188,6 +1188,9 @@ void Recordset::updateRow(const Edit& edit)
     SqliteDb& db = m_connection->db();
     std::optional<ChangeTracking::Stamp> stampAfterWrite;
     std::optional<qint64> rowChangeAfterWrite;
+    // A caller's transaction may yet be rolled back, and the next write anywhere can then bring
+    // back the very counts taken after this one: the rows are read again at the next requery.
+    const bool callersTransaction = db.inTransaction();
     try {
         const QString target = targetName();
         WritePlan plan = planWrite(edit, target);
@@ -1228,8 +1231,8 @@ void Recordset::updateRow(const Edit& edit)
         throw;
     }
     refreshWrittenRow(row, key, edit);
-    // Should the write be rolled back with an enclosing transaction, the journal then ends before
-    // the entry recorded here, and the next requery reads everything again.
+    if (callersTransaction)
+        m_stale = true;
     if (stampAfterWrite && !m_stale) {
         m_loadedStamp = stampAfterWrite;
         m_loadedRowChange = rowChangeAfterWrite;

@@ -1,10 +1,8 @@
 #include "db/Recordset.h"
 
-#include "db/Connection.h"
+#include "db/ScratchDatabase.h"
 #include "runtime/RuntimeError.h"
 
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <limits>
 #include <sqlite3.h>
 
@@ -12,14 +10,11 @@ namespace {
 
 // A handler table, its keys behind a view with INSTEAD OF triggers, and an extension table that
 // a join reads: the shapes the program's recordsets have.
-class RecordsetTest : public ::testing::Test {
+class RecordsetTest : public ::testing::Test, public ScratchDatabase {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        path = dir.filePath("t.sqlite3");
-        SqliteDb db(path, SqliteDb::Mode::Create);
-        db.exec(R"(
+        create(R"(
             CREATE TABLE Handler(HandlerObjectID TEXT COLLATE NOCASE PRIMARY KEY, Alias TEXT COLLATE NOCASE NOT NULL,
                                  TextName TEXT, Flag INTEGER, MaxLen INTEGER, Expires DATETIME);
             CREATE TABLE Ext(ExtObjectID TEXT COLLATE NOCASE PRIMARY KEY DEFAULT ('{' || upper(hex(randomblob(16))) || '}'),
@@ -37,16 +32,17 @@ protected:
                                        ('{bbbb-2}', 'sales', '', 0, NULL, '1993-01-02 00:00:00'),
                                        ('{CCCC-3}', 'Support', NULL, 0, 0, NULL);
             INSERT INTO Ext(Digits, ParentObjectID) VALUES ('100', '{AAAA-1}'), ('007', '{CCCC-3}');
-        )");
-        for (int h = 1; h <= 3; ++h)
-            for (const char* key : {"0", "1", "*", "#"})
-                db.execute("INSERT INTO KeyEntry VALUES (?, ?, ?, ?)",
-                           {QStringLiteral("{K%1-%2}").arg(h).arg(QString::fromLatin1(key)),
-                            QString::fromLatin1(h == 1   ? "{AAAA-1}"
-                                                : h == 2 ? "{bbbb-2}"
-                                                         : "{CCCC-3}"),
-                            key, h});
-        conn = std::make_shared<Connection>(path, nullptr);
+        )",
+               [](SqliteDb& db) {
+                   for (int h = 1; h <= 3; ++h)
+                       for (const char* key : {"0", "1", "*", "#"})
+                           db.execute("INSERT INTO KeyEntry VALUES (?, ?, ?, ?)",
+                                      {QStringLiteral("{K%1-%2}").arg(h).arg(QString::fromLatin1(key)),
+                                       QString::fromLatin1(h == 1   ? "{AAAA-1}"
+                                                           : h == 2 ? "{bbbb-2}"
+                                                                    : "{CCCC-3}"),
+                                       key, h});
+               });
     }
 
     Recordset::Options writable(const QString& key) { return {LockType::Optimistic, key, {}}; }
@@ -68,9 +64,6 @@ protected:
         });
     }
 
-    QTemporaryDir dir;
-    QString path;
-    std::shared_ptr<Connection> conn;
     int failAt = 0;
 };
 

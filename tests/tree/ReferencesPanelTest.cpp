@@ -1,8 +1,6 @@
 #include "tree/ReferencesPanel.h"
 
-#include "db/Query.h"
-#include "db/Sqlite.h"
-#include "server/ServerFunctions.h"
+#include "fixtures/ReferenceQueries.h"
 #include "tree/TreeFixture.h"
 #include "widgets/BoundGrid.h"
 
