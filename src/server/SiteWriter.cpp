@@ -16,6 +16,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <random>
 #include <sys/stat.h>
@@ -633,20 +634,11 @@ void writeStreamFiles(SqliteDb& db, const QString& folder)
 
 // ---- The demo site ---------------------------------------------------------------------------
 
-struct DemoPerson {
-    const char* alias;
-    const char* firstName;
-    const char* lastName;
-    const char* extension;
-};
-
-const DemoPerson kDemoPeople[] = {
-    {"amoreno", "Alice", "Moreno", "2001"},       {"bcarter", "Ben", "Carter", "2002"},
-    {"cnovak", "Chloe", "Novak", "2003"},         {"dokafor", "Daniel", "Okafor", "2004"},
-    {"elindqvist", "Emma", "Lindqvist", "2005"},  {"fhaddad", "Farid", "Haddad", "2006"},
-    {"gwhitfield", "Grace", "Whitfield", "2007"}, {"hbrandt", "Hugo", "Brandt", "2008"},
-    {"iferreira", "Isabel", "Ferreira", "2009"},  {"jpetrov", "Jonas", "Petrov", "2010"},
-};
+// Part of a sound file's name, so that two recordings of one greeting get different files.
+int fileNumber(SiteBuilder& b)
+{
+    return 10000 + b.random(90000);
+}
 
 QString greetingFile(const QString& handlerAlias, int greeting, int number)
 {
@@ -666,7 +658,7 @@ Handler baseHandler(SiteBuilder& b, const QString& alias, const QString& name, c
     h.keys.fill(Link::ignore());
     h.keys[kPound] = Link::skipGreeting();
     h.greetings[Standard].playWhat = 1;
-    h.greetings[Standard].streamPath = greetingFile(alias, Standard, 10000 + b.random(90000));
+    h.greetings[Standard].streamPath = greetingFile(alias, Standard, fileNumber(b));
     h.greetings[Alternate].enabled = false;
     h.greetings[Internal].enabled = false;
     h.greetings[Busy].enabled = false;
@@ -694,214 +686,516 @@ Handler subscribersOwnHandler(SiteBuilder& b, const Subscriber& s, const QString
     return h;
 }
 
-void writeDemoContent(SiteBuilder& b)
+// The demo's objects, named so that its tables can refer to each other. The ids of Opening to
+// SupportTeam are drawn in this order.
+enum DemoObject {
+    NoObject,
+    Gone, // deleted since it was linked to: a new id at each use
+    Location,
+    CosStandard,
+    CosManagers,
+    CosOperators,
+    Opening,
+    Operator,
+    Sales,
+    Support,
+    Goodbye,
+    Feedback,
+    InterviewTemplate,
+    Directory,
+    AllEmployees,
+    SupportTeam,
+    Alice,
+    Ben,
+    Chloe,
+    Daniel,
+    Emma,
+    Farid,
+    Grace,
+    Hugo,
+    Isabel,
+    Jonas,
+};
+
+// A link of the demo's tables: one without a destination, or one to a demo object. A default one
+// keeps what the handler has.
+struct DemoLink {
+    constexpr DemoLink() = default;
+    constexpr DemoLink(Link (*fixed)())
+        : fixed(fixed)
+    {
+    }
+    constexpr DemoLink(Link (*toObject)(const QString&), DemoObject object)
+        : toObject(toObject),
+          object(object)
+    {
+    }
+    bool given() const { return fixed || toObject; }
+
+    Link (*fixed)() = nullptr;
+    Link (*toObject)(const QString&) = nullptr;
+    DemoObject object = NoObject;
+};
+
+enum class Switch { Unchanged, On, Off };
+
+// A change to one greeting of a handler; a recorded greeting gets a sound file of its own.
+struct DemoGreeting {
+    GreetingIndex greeting = Standard;
+    Switch enabled = Switch::Unchanged;
+    bool recorded = false;
+    DemoLink after{};
+    int ignoreDigits = 0;
+    int reprompts = 0;
+};
+
+struct DemoPerson {
+    DemoObject person = NoObject;
+    const char* alias = "";
+    const char* first = "";
+    const char* last = "";
+    const char* extension = "";
+    DemoObject cos = CosStandard;
+    int type = 1;
+    int switchId = 0;
+    DemoLink exit{Link::greeting, Opening};
+    const char* directLine = "";           // a second extension
+    std::vector<DemoGreeting> greetings{}; // of the subscriber's own call handler
+};
+
+struct DemoKey {
+    int key = 0; // 0 to 9, kStar, kPound
+    DemoLink link{};
+};
+
+// What the call and interview handlers of the demo have in common.
+struct DemoHandlerBasics {
+    DemoObject handler = NoObject;
+    const char* alias = "";
+    const char* name = "";
+    DemoObject owner = NoObject;
+    DemoObject recipient = NoObject;
+    int language = 0;
+    int undeletable = 0;
+    const char* extension = "";
+    DemoLink afterMessage{};
+};
+
+// A call handler: baseHandler's defaults with these changes.
+struct DemoHandler {
+    DemoHandlerBasics basics;
+    const char* schedule = "All Hours";
+    std::vector<DemoKey> keys{};
+    int lockedKey = -1;
+    std::vector<DemoGreeting> greetings{};
+    DemoObject rings = NoObject; // the subscriber whose extension the standard transfer rule rings
+};
+
+struct DemoQuestion {
+    const char* text = "";
+    int answerSeconds = 30;
+};
+
+struct DemoInterview {
+    DemoHandlerBasics basics;
+    std::vector<DemoQuestion> questions{};
+};
+
+struct DemoDirectory {
+    DemoObject handler = NoObject;
+    const char* alias = "";
+    const char* name = "";
+    DemoObject owner = NoObject;
+    const char* extension = "";
+    DemoLink exit{}, noInput{}, noSelection{}, zero{};
+};
+
+struct DemoList {
+    DemoObject list = NoObject;
+    const char* alias = "";
+    const char* name = "";
+    const char* extension = "";
+};
+
+struct Hours {
+    int from = 0;
+    int to = 0;
+};
+constexpr Hours kClosed{0, 0};
+constexpr Hours kAllDay{0, 24};
+constexpr Hours kOffice{8, 17};
+constexpr Hours kExtended{7, 19};
+
+struct DemoSchedule {
+    const char* name = "";
+    int ignoreHolidays = 0;
+    Hours days[7]; // Monday to Sunday
+};
+
+const std::pair<DemoObject, const char*> kDemoClassesOfService[] = {
+    {CosStandard, "Standard Users"}, {CosManagers, "Managers"}, {CosOperators, "Operators"}};
+
+const DemoSchedule kDemoSchedules[] = {
+    {"Weekdays", 0, {kOffice, kOffice, kOffice, kOffice, kOffice, kClosed, kClosed}},
+    {"All Hours", 1, {kAllDay, kAllDay, kAllDay, kAllDay, kAllDay, kAllDay, kAllDay}},
+    {"Extended Hours", 0, {kExtended, kExtended, kExtended, kExtended, kExtended, {9, 13}, kClosed}},
+};
+
+// In the order of their directory ids, 10001 up.
+const DemoPerson kDemoPeople[] = {
+    {.person = Alice,
+     .alias = DemoSite::Receptionist,
+     .first = "Alice",
+     .last = "Moreno",
+     .extension = "2001",
+     .cos = CosOperators},
+    {.person = Ben, .alias = "bcarter", .first = "Ben", .last = "Carter", .extension = "2002"},
+    {.person = Chloe, .alias = "cnovak", .first = "Chloe", .last = "Novak", .extension = "2003"},
+    {.person = Daniel, .alias = "dokafor", .first = "Daniel", .last = "Okafor", .extension = "2004"},
+    {.person = Emma, .alias = "elindqvist", .first = "Emma", .last = "Lindqvist", .extension = "2005"},
+    {.person = Farid,
+     .alias = "fhaddad",
+     .first = "Farid",
+     .last = "Haddad",
+     .extension = "2006",
+     .cos = CosManagers,
+     .directLine = "5000",
+     .greetings = {{.greeting = Alternate, .enabled = Switch::On, .recorded = true}}}, // away on business
+    {.person = Grace, .alias = "gwhitfield", .first = "Grace", .last = "Whitfield", .extension = "2007"},
+    {.person = Hugo,
+     .alias = "hbrandt",
+     .first = "Hugo",
+     .last = "Brandt",
+     .extension = "2008",
+     .switchId = 1, // on the branch gateway
+     .exit = {Link::hangUp}},
+    {.person = Isabel, .alias = "iferreira", .first = "Isabel", .last = "Ferreira", .extension = "2009"},
+    {.person = Jonas, .alias = "jpetrov", .first = "Jonas", .last = "Petrov", .extension = "2010", .type = 3},
+};
+
+const DemoList kDemoLists[] = {
+    {AllEmployees, "allemployees", "All Employees", "500"},
+    {SupportTeam, "supportteam", "Support Team", "501"},
+};
+
+const DemoHandler kDemoHandlers[] = {
+    {.basics = {.handler = Opening,
+                .alias = DemoSite::OpeningGreeting,
+                .name = "Opening Greeting",
+                .owner = Alice,
+                .recipient = Alice,
+                .language = 1033,
+                .undeletable = 1},
+     .schedule = "Weekdays",
+     .keys = {{0, {Link::transfer, Operator}},
+              {1, {Link::greeting, Sales}},
+              {2, {Link::greeting, Support}},
+              {3, {Link::interview, Feedback}},
+              {4, {Link::directory, Directory}},
+              {5, {Link::transfer, Farid}},
+              {8, {Link::greetingsAdministrator}},
+              {9, {Link::greeting, Goodbye}},
+              {kStar, {Link::signIn}}},
+     .lockedKey = 8,
+     .greetings = {{.greeting = Standard, .after = {Link::transfer, Operator}},
+                   {.greeting = OffHours, .recorded = true},
+                   // The holiday message, switched off until needed.
+                   {.greeting = Alternate, .enabled = Switch::Off, .recorded = true, .after = {Link::hangUp}},
+                   {.greeting = Error, .after = {Link::transfer, Operator}}}},
+    {.basics = {.handler = Operator,
+                .alias = DemoSite::Operator,
+                .name = "Operator",
+                .owner = Alice,
+                .recipient = Alice,
+                .undeletable = 1,
+                .extension = "110",
+                .afterMessage = {Link::greeting, Goodbye}},
+     .schedule = "Weekdays",
+     .rings = Alice},
+    // Sales and support send callers to each other: the demo's one cycle.
+    {.basics = {.handler = Sales,
+                .alias = DemoSite::Sales,
+                .name = "Sales",
+                .owner = Farid,
+                .recipient = Ben,
+                .extension = "120",
+                .afterMessage = {Link::greeting, Goodbye}},
+     .schedule = "Extended Hours",
+     .keys = {{0, {Link::transfer, Operator}},
+              {1, {Link::transfer, Ben}},
+              {2, {Link::transfer, Chloe}},
+              {3, {Link::greeting, Isabel}},
+              {7, {Link::interview, Gone}}, // a survey that was deleted
+              {9, {Link::greeting, Support}}},
+     .greetings = {{.greeting = OffHours, .recorded = true}}},
+    {.basics = {.handler = Support,
+                .alias = DemoSite::Support,
+                .name = "Support",
+                .owner = Daniel,
+                .recipient = SupportTeam,
+                .language = 1033,
+                .extension = "130",
+                .afterMessage = {Link::directory, Gone}}, // a directory that was removed
+     .schedule = "Extended Hours",
+     .keys = {{0, {Link::takeMessage}},
+              {1, {Link::transfer, Daniel}},
+              {2, {Link::transfer, Emma}},
+              {3, {Link::transfer, Gone}}, // a handler that no longer exists
+              {4, {Link::transfer, Jonas}},
+              {9, {Link::greeting, Sales}}},
+     .greetings = {{.greeting = Busy, .enabled = Switch::On, .reprompts = 1}}},
+    {.basics = {.handler = Goodbye,
+                .alias = DemoSite::Goodbye,
+                .name = "Goodbye",
+                .owner = Alice,
+                .recipient = Alice,
+                .undeletable = 1,
+                .extension = "190"},
+     .keys = {{kPound, {Link::ignore}}},
+     .greetings = {{.greeting = Standard, .after = {Link::hangUp}, .ignoreDigits = 1},
+                   {.greeting = OffHours, .after = {Link::hangUp}}}},
+};
+
+const DemoInterview kDemoInterviews[] = {
+    {.basics = {.handler = InterviewTemplate,
+                .alias = DemoSite::TemplateInterview,
+                .name = "Default Interview Handler",
+                .owner = Alice,
+                .recipient = Alice,
+                .undeletable = 1}},
+    {.basics = {.handler = Feedback,
+                .alias = DemoSite::FeedbackInterview,
+                .name = "Customer Feedback",
+                .owner = Farid,
+                .recipient = SupportTeam,
+                .language = 1033,
+                .extension = "300",
+                .afterMessage = {Link::greeting, Goodbye}},
+     .questions = {{"Please say your name.", 30},
+                   {"Please say the number we can call you back on.", 30},
+                   {"Please tell us about your experience with Brightwater.", 90}}},
+};
+
+const DemoDirectory kDemoDirectories[] = {
+    {.handler = Directory,
+     .alias = DemoSite::Directory,
+     .name = "Company Directory",
+     .owner = Alice,
+     .extension = "400",
+     .exit = {Link::greeting, Opening},
+     .noInput = {Link::greeting, Opening},
+     .noSelection = {Link::transfer, Operator},
+     .zero = {Link::transfer, Operator}},
+};
+
+QString latin(const char* text)
 {
-    const QString location = b.newId();
-    b.addLocation(location, QString::fromLatin1(DemoSite::LocalLocation), QStringLiteral("Brightwater Headquarters"), true,
-                  QString::fromLatin1(DemoSite::DialingDomain));
+    return QString::fromLatin1(text);
+}
+
+const DemoPerson& demoPerson(DemoObject person)
+{
+    return *std::find_if(std::begin(kDemoPeople), std::end(kDemoPeople), [&](const DemoPerson& p) { return p.person == person; });
+}
+
+// The ids of the demo's objects, drawn from the builder as the tables name them.
+class DemoIds {
+public:
+    explicit DemoIds(SiteBuilder& b)
+        : m_b(b)
+    {
+    }
+
+    const QString& draw(DemoObject object) { return m_ids[object] = m_b.newId(); }
+    void set(DemoObject object, const QString& id) { m_ids[object] = id; }
+    // The subscriber's id, then its own call handler's.
+    void drawSubscriber(DemoObject person)
+    {
+        draw(person);
+        m_ownHandlers[person] = m_b.newId();
+    }
+
+    QString id(DemoObject object) { return object == Gone ? m_b.newId() : m_ids.at(object); }
+    // Where a link to the object leads: a link to a subscriber names the subscriber's own call handler.
+    QString destination(DemoObject object)
+    {
+        const auto own = m_ownHandlers.find(object);
+        return own != m_ownHandlers.end() ? own->second : id(object);
+    }
+    // Owners are subscribers or distribution lists.
+    Owner owner(DemoObject object) { return Owner{id(object), m_ownHandlers.contains(object) ? 1 : 2}; }
+
+    Link link(const DemoLink& to) { return to.fixed ? to.fixed() : to.toObject(destination(to.object)); }
+    void relink(Link& link, const DemoLink& to)
+    {
+        if (to.given())
+            link = this->link(to);
+    }
+
+private:
+    SiteBuilder& m_b;
+    std::map<DemoObject, QString> m_ids, m_ownHandlers;
+};
+
+void changeGreetings(SiteBuilder& b, DemoIds& ids, Handler& h, const std::vector<DemoGreeting>& changes)
+{
+    for (const DemoGreeting& change : changes) {
+        Greeting& g = h.greetings[change.greeting];
+        if (change.recorded) {
+            g.playWhat = 1;
+            g.streamPath = greetingFile(h.alias, change.greeting, fileNumber(b));
+        }
+        if (change.enabled != Switch::Unchanged)
+            g.enabled = change.enabled == Switch::On;
+        ids.relink(g.after, change.after);
+        g.ignoreDigits = change.ignoreDigits;
+        g.reprompts = change.reprompts;
+    }
+}
+
+// Call and interview handlers.
+template <typename AnyHandler>
+void setBasics(AnyHandler& h, const DemoHandlerBasics& row, DemoIds& ids, const QString& location)
+{
+    h.id = ids.id(row.handler);
+    h.alias = latin(row.alias);
+    h.textName = latin(row.name);
+    h.owner = ids.owner(row.owner);
+    h.recipient = ids.owner(row.recipient);
+    h.language = row.language;
+    h.undeletable = row.undeletable;
+    h.locationId = location;
+    h.extension = latin(row.extension);
+    ids.relink(h.afterMessage, row.afterMessage);
+}
+
+Subscriber demoSubscriber(DemoIds& ids, const DemoPerson& p, int number)
+{
+    Subscriber s;
+    s.id = ids.id(p.person);
+    s.alias = latin(p.alias);
+    s.firstName = latin(p.first);
+    s.lastName = latin(p.last);
+    s.type = p.type;
+    s.directoryId = QStringLiteral("100%1").arg(number, 2, 10, QLatin1Char('0'));
+    s.cosId = ids.id(p.cos);
+    s.switchId = p.switchId;
+    s.exit = ids.link(p.exit);
+    s.locationId = ids.id(Location);
+    return s;
+}
+
+// The location, the classes of service and the schedules.
+void writeDemoSetup(SiteBuilder& b, DemoIds& ids)
+{
+    const QString location = ids.draw(Location);
+    b.addLocation(location, latin(DemoSite::LocalLocation), QStringLiteral("Brightwater Headquarters"), true,
+                  latin(DemoSite::DialingDomain));
     b.addExtension(QStringLiteral("7999"), location, 9, true);
-
-    const QString cosStandard = b.addCos(QStringLiteral("Standard Users"));
-    const QString cosManagers = b.addCos(QStringLiteral("Managers"));
-    const QString cosOperators = b.addCos(QStringLiteral("Operators"));
-
-    const QByteArray none(12, '\0');
-    const QByteArray all(12, '\xFF');
-    const QByteArray office = hours(8, 17);
-    b.addSchedule(QStringLiteral("Weekdays"), 0, {office, office, office, office, office, none, none});
-    b.addSchedule(QStringLiteral("All Hours"), 1, {all, all, all, all, all, all, all});
-    const QByteArray extended = hours(7, 19);
-    b.addSchedule(QStringLiteral("Extended Hours"), 0, {extended, extended, extended, extended, extended, hours(9, 13), none});
-
-    // Ids first: the handlers link to each other in both directions.
-    const QString opening = b.newId(), operatorId = b.newId(), sales = b.newId(), support = b.newId(), goodbye = b.newId(),
-                  feedback = b.newId(), interviewTemplate = b.newId(), directory = b.newId(), allEmployees = b.newId(),
-                  supportTeam = b.newId();
-
-    // Subscribers, each with its own call handler.
-    std::vector<Subscriber> people;
-    std::vector<QString> ownHandler;
-    for (const DemoPerson& p : kDemoPeople) {
-        Subscriber s;
-        s.id = b.newId();
-        s.alias = QString::fromLatin1(p.alias);
-        s.firstName = QString::fromLatin1(p.firstName);
-        s.lastName = QString::fromLatin1(p.lastName);
-        s.directoryId = QStringLiteral("100%1").arg(people.size() + 1, 2, 10, QLatin1Char('0'));
-        s.locationId = location;
-        s.exit = Link::greeting(opening);
-        people.push_back(s);
-        ownHandler.push_back(b.newId());
+    for (const auto& [cos, name] : kDemoClassesOfService)
+        ids.set(cos, b.addCos(latin(name)));
+    for (const DemoSchedule& schedule : kDemoSchedules) {
+        std::array<QByteArray, 7> days;
+        for (int d = 0; d < 7; ++d)
+            days[d] = hours(schedule.days[d].from, schedule.days[d].to);
+        b.addSchedule(latin(schedule.name), schedule.ignoreHolidays, days);
     }
-    enum { Alice, Ben, Chloe, Daniel, Emma, Farid, Grace, Hugo, Isabel, Jonas };
-    people[Alice].cosId = cosOperators;
-    people[Farid].cosId = cosManagers;
-    for (Subscriber& s : people)
-        if (s.cosId.isEmpty())
-            s.cosId = cosStandard;
-    people[Jonas].type = 3;
-    people[Hugo].switchId = 1; // on the branch gateway
-    people[Hugo].exit = Link::hangUp();
-    for (int i = 0; i < int(people.size()); ++i) {
-        QStringList extensions{QString::fromLatin1(kDemoPeople[i].extension)};
-        if (i == Farid)
-            extensions << QStringLiteral("5000"); // a direct line besides the extension
-        b.addSubscriber(people[i], extensions);
+}
+
+// The subscribers, the distribution lists, then the subscribers' own call handlers.
+void writeDemoPeople(SiteBuilder& b, DemoIds& ids)
+{
+    const int people = int(std::size(kDemoPeople));
+    for (int i = 0; i < people; ++i) {
+        const DemoPerson& p = kDemoPeople[i];
+        QStringList extensions{latin(p.extension)};
+        if (*p.directLine)
+            extensions << latin(p.directLine);
+        b.addSubscriber(demoSubscriber(ids, p, i + 1), extensions);
     }
-
-    b.addDistributionList(allEmployees, QStringLiteral("allemployees"), QStringLiteral("All Employees"), QStringLiteral("500"));
-    b.addDistributionList(supportTeam, QStringLiteral("supportteam"), QStringLiteral("Support Team"), QStringLiteral("501"));
-
-    const Owner alice{people[Alice].id, 1};
-    const Owner farid{people[Farid].id, 1};
-
-    for (int i = 0; i < int(people.size()); ++i) {
-        const Subscriber& s = people[i];
-        const QString extension = QString::fromLatin1(kDemoPeople[i].extension);
-        Handler h = subscribersOwnHandler(b, s, ownHandler[i], location, goodbye, operatorId, extension);
+    for (const DemoList& list : kDemoLists)
+        b.addDistributionList(ids.id(list.list), latin(list.alias), latin(list.name), latin(list.extension));
+    for (int i = 0; i < people; ++i) {
+        const DemoPerson& p = kDemoPeople[i];
+        Handler h = subscribersOwnHandler(b, demoSubscriber(ids, p, i + 1), ids.destination(p.person), ids.id(Location),
+                                          ids.id(Goodbye), ids.id(Operator), latin(p.extension));
         h.greetings[OffHours].enabled = false;
         h.transfers[TransferOffHours].action = 0;
         h.transfers[TransferAlternate].enabled = true;
-        if (i == Farid) {
-            h.greetings[Alternate].enabled = true; // away on business
-            h.greetings[Alternate].playWhat = 1;
-            h.greetings[Alternate].streamPath = greetingFile(h.alias, Alternate, 10000 + b.random(90000));
-        }
+        changeGreetings(b, ids, h, p.greetings);
         b.addHandler(h);
     }
+}
 
-    const auto recorded = [&](Handler& h, int greeting) {
-        h.greetings[greeting].enabled = true;
-        h.greetings[greeting].playWhat = 1;
-        h.greetings[greeting].streamPath = greetingFile(h.alias, greeting, 10000 + b.random(90000));
-    };
+void writeDemoCallHandlers(SiteBuilder& b, DemoIds& ids)
+{
+    const QString location = ids.id(Location);
+    for (const DemoHandler& row : kDemoHandlers) {
+        Handler h = baseHandler(b, latin(row.basics.alias), latin(row.basics.name), location);
+        setBasics(h, row.basics, ids, location);
+        h.schedule = latin(row.schedule);
+        for (const DemoKey& key : row.keys)
+            ids.relink(h.keys[key.key], key.link);
+        if (row.lockedKey >= 0)
+            h.locked[row.lockedKey] = true;
+        if (row.rings != NoObject) {
+            h.transfers[TransferStandard].action = 1;
+            h.transfers[TransferStandard].extension = latin(demoPerson(row.rings).extension);
+        }
+        changeGreetings(b, ids, h, row.greetings);
+        b.addHandler(h);
+    }
+}
 
-    Handler openingHandler =
-        baseHandler(b, QString::fromLatin1(DemoSite::OpeningGreeting), QStringLiteral("Opening Greeting"), location);
-    openingHandler.id = opening;
-    openingHandler.owner = openingHandler.recipient = alice;
-    openingHandler.schedule = QStringLiteral("Weekdays");
-    openingHandler.language = 1033;
-    openingHandler.undeletable = 1;
-    openingHandler.keys = {Link::transfer(operatorId),
-                           Link::greeting(sales),
-                           Link::greeting(support),
-                           Link::interview(feedback),
-                           Link::directory(directory),
-                           Link::transfer(ownHandler[Farid]),
-                           Link::ignore(),
-                           Link::ignore(),
-                           Link::greetingsAdministrator(),
-                           Link::greeting(goodbye),
-                           Link::signIn(),
-                           Link::skipGreeting()};
-    openingHandler.locked[8] = true;
-    openingHandler.greetings[Standard].after = Link::transfer(operatorId);
-    recorded(openingHandler, OffHours);
-    openingHandler.greetings[Error].after = Link::transfer(operatorId);
-    recorded(openingHandler, Alternate); // the holiday message, switched off until needed
-    openingHandler.greetings[Alternate].enabled = false;
-    openingHandler.greetings[Alternate].after = Link::hangUp();
-    b.addHandler(openingHandler);
+void writeDemoInterviews(SiteBuilder& b, DemoIds& ids)
+{
+    for (const DemoInterview& row : kDemoInterviews) {
+        InterviewHandler ih;
+        setBasics(ih, row.basics, ids, ids.id(Location));
+        b.addInterviewHandler(ih);
+        int place = 0;
+        for (const DemoQuestion& q : row.questions) {
+            ++place;
+            b.addQuestion(ih, place, latin(q.text), QStringLiteral("iq_%1_%2_%3.wav").arg(ih.alias).arg(place).arg(fileNumber(b)),
+                          q.answerSeconds);
+        }
+    }
+}
 
-    Handler operatorHandler = baseHandler(b, QString::fromLatin1(DemoSite::Operator), QStringLiteral("Operator"), location);
-    operatorHandler.id = operatorId;
-    operatorHandler.owner = operatorHandler.recipient = alice;
-    operatorHandler.schedule = QStringLiteral("Weekdays");
-    operatorHandler.undeletable = 1;
-    operatorHandler.extension = QStringLiteral("110");
-    operatorHandler.afterMessage = Link::greeting(goodbye);
-    operatorHandler.transfers[TransferStandard] = Transfer{true, 1, QStringLiteral("2001"), 1, 4};
-    b.addHandler(operatorHandler);
+void writeDemoDirectories(SiteBuilder& b, DemoIds& ids)
+{
+    for (const DemoDirectory& row : kDemoDirectories) {
+        DirectoryHandler d;
+        d.id = ids.id(row.handler);
+        d.alias = latin(row.alias);
+        d.textName = latin(row.name);
+        d.applicationId = b.newId();
+        d.searchScopeId = d.locationId = ids.id(Location);
+        d.owner = ids.owner(row.owner);
+        d.exit = ids.link(row.exit);
+        d.noInput = ids.link(row.noInput);
+        d.noSelection = ids.link(row.noSelection);
+        d.zero = ids.link(row.zero);
+        d.extension = latin(row.extension);
+        b.addDirectoryHandler(d);
+    }
+}
 
-    // Sales and support send callers to each other: the demo's one cycle.
-    Handler salesHandler = baseHandler(b, QString::fromLatin1(DemoSite::Sales), QStringLiteral("Sales"), location);
-    salesHandler.id = sales;
-    salesHandler.owner = farid;
-    salesHandler.recipient = Owner{people[Ben].id, 1};
-    salesHandler.schedule = QStringLiteral("Extended Hours");
-    salesHandler.extension = QStringLiteral("120");
-    salesHandler.afterMessage = Link::greeting(goodbye);
-    salesHandler.keys[0] = Link::transfer(operatorId);
-    salesHandler.keys[1] = Link::transfer(ownHandler[Ben]);
-    salesHandler.keys[2] = Link::transfer(ownHandler[Chloe]);
-    salesHandler.keys[3] = Link::greeting(ownHandler[Isabel]);
-    salesHandler.keys[7] = Link::interview(b.newId()); // a survey that was deleted
-    salesHandler.keys[9] = Link::greeting(support);
-    recorded(salesHandler, OffHours);
-    b.addHandler(salesHandler);
-
-    Handler supportHandler = baseHandler(b, QString::fromLatin1(DemoSite::Support), QStringLiteral("Support"), location);
-    supportHandler.id = support;
-    supportHandler.owner = Owner{people[Daniel].id, 1};
-    supportHandler.recipient = Owner{supportTeam, 2};
-    supportHandler.schedule = QStringLiteral("Extended Hours");
-    supportHandler.language = 1033;
-    supportHandler.extension = QStringLiteral("130");
-    supportHandler.afterMessage = Link::directory(b.newId()); // a directory that was removed
-    supportHandler.keys[0] = Link::takeMessage();
-    supportHandler.keys[1] = Link::transfer(ownHandler[Daniel]);
-    supportHandler.keys[2] = Link::transfer(ownHandler[Emma]);
-    supportHandler.keys[3] = Link::transfer(b.newId()); // a handler that no longer exists
-    supportHandler.keys[4] = Link::transfer(ownHandler[Jonas]);
-    supportHandler.keys[9] = Link::greeting(sales);
-    supportHandler.greetings[Busy].enabled = true;
-    supportHandler.greetings[Busy].reprompts = 1;
-    b.addHandler(supportHandler);
-
-    Handler goodbyeHandler = baseHandler(b, QString::fromLatin1(DemoSite::Goodbye), QStringLiteral("Goodbye"), location);
-    goodbyeHandler.id = goodbye;
-    goodbyeHandler.owner = goodbyeHandler.recipient = alice;
-    goodbyeHandler.undeletable = 1;
-    goodbyeHandler.extension = QStringLiteral("190");
-    goodbyeHandler.keys[kPound] = Link::ignore();
-    goodbyeHandler.greetings[Standard].after = Link::hangUp();
-    goodbyeHandler.greetings[Standard].ignoreDigits = 1;
-    goodbyeHandler.greetings[OffHours].after = Link::hangUp();
-    b.addHandler(goodbyeHandler);
-
-    InterviewHandler templateInterview;
-    templateInterview.id = interviewTemplate;
-    templateInterview.alias = QString::fromLatin1(DemoSite::TemplateInterview);
-    templateInterview.textName = QStringLiteral("Default Interview Handler");
-    templateInterview.owner = templateInterview.recipient = alice;
-    templateInterview.locationId = location;
-    templateInterview.undeletable = 1;
-    b.addInterviewHandler(templateInterview);
-
-    InterviewHandler survey;
-    survey.id = feedback;
-    survey.alias = QString::fromLatin1(DemoSite::FeedbackInterview);
-    survey.textName = QStringLiteral("Customer Feedback");
-    survey.language = 1033;
-    survey.owner = farid;
-    survey.recipient = Owner{supportTeam, 2};
-    survey.afterMessage = Link::greeting(goodbye);
-    survey.locationId = location;
-    survey.extension = QStringLiteral("300");
-    b.addInterviewHandler(survey);
-    const char* const questions[] = {"Please say your name.", "Please say the number we can call you back on.",
-                                     "Please tell us about your experience with Brightwater."};
-    const int answerSeconds[] = {30, 30, 90};
-    for (int q = 0; q < 3; ++q)
-        b.addQuestion(survey, q + 1, QString::fromLatin1(questions[q]),
-                      QStringLiteral("iq_%1_%2_%3.wav").arg(survey.alias).arg(q + 1).arg(10000 + b.random(90000)),
-                      answerSeconds[q]);
-
-    DirectoryHandler dir;
-    dir.id = directory;
-    dir.alias = QString::fromLatin1(DemoSite::Directory);
-    dir.textName = QStringLiteral("Company Directory");
-    dir.applicationId = b.newId();
-    dir.searchScopeId = location;
-    dir.locationId = location;
-    dir.owner = alice;
-    dir.exit = Link::greeting(opening);
-    dir.noInput = Link::greeting(opening);
-    dir.noSelection = Link::transfer(operatorId);
-    dir.zero = Link::transfer(operatorId);
-    dir.extension = QStringLiteral("400");
-    b.addDirectoryHandler(dir);
+// The order of the steps is the order in which ids and file numbers are drawn: it decides every id
+// of the site.
+void writeDemoContent(SiteBuilder& b)
+{
+    DemoIds ids(b);
+    writeDemoSetup(b, ids);
+    // Ids first: the handlers link to each other in both directions.
+    for (int object = Opening; object <= SupportTeam; ++object)
+        ids.draw(DemoObject(object));
+    for (const DemoPerson& p : kDemoPeople)
+        ids.drawSubscriber(p.person);
+    writeDemoPeople(b, ids);
+    writeDemoCallHandlers(b, ids);
+    writeDemoInterviews(b, ids);
+    writeDemoDirectories(b, ids);
 }
 
 // ---- The large site --------------------------------------------------------------------------
