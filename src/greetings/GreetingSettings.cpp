@@ -1,6 +1,7 @@
 #include "greetings/GreetingSettings.h"
 
 #include "data/SharedState.h"
+#include "db/RowUpdate.h"
 #include "greetings/EditorRows.h"
 #include "pane/PaneOperations.h"
 #include "runtime/ErrorHandling.h"
@@ -140,9 +141,8 @@ void GreetingSettings::enabledClick(const Page& page, int index)
         return;
     if (storedOn == on)
         return;
-    if (!EditorRows::writeRow(m_state.prompts, errors, rules, [&] {
-            rules.setField(QStringLiteral("TimeExpires"), on ? Variant::null() : Variant(EditorRows::SwitchedOff));
-        }))
+    if (!writeRow(m_state.prompts, errors, rules,
+                  [&] { rules.setField(QStringLiteral("TimeExpires"), on ? Variant::null() : Variant(EditorRows::SwitchedOff)); }))
         return;
     runStep(m_state.prompts, errors, [&] { logChange(QStringLiteral("TimeExpires"), rules.field(QStringLiteral("TimeExpires"))); });
 }
@@ -165,8 +165,7 @@ void GreetingSettings::allowInputClick(const Page& page, int index)
     const bool allow = ticked(c.allowInput);
     if (allow != ignored)
         return;
-    if (!EditorRows::writeRow(m_state.prompts, errors, rules,
-                              [&] { rules.setField(QStringLiteral("IgnoreDigits"), allow ? 0 : 1); }))
+    if (!writeRow(m_state.prompts, errors, rules, [&] { rules.setField(QStringLiteral("IgnoreDigits"), allow ? 0 : 1); }))
         return;
     runStep(m_state.prompts, errors, [&] {
         logChange(QStringLiteral("IgnoreDigits"), strNumberText(rules.field(QStringLiteral("IgnoreDigits")).toDouble()));
@@ -201,7 +200,7 @@ void GreetingSettings::listValidate(const Page& page, int index, ListColumn colu
     const int position = list->currentIndex();
     if (position < 0)
         return;
-    if (!EditorRows::writeRow(m_state.prompts, errors, rules, [&] { rules.setField(name, position); })) {
+    if (!writeRow(m_state.prompts, errors, rules, [&] { rules.setField(name, position); })) {
         // The list goes back to what is stored.
         runStepSilently([&] {
             const qint64 stored = rules.field(name).toInt64();

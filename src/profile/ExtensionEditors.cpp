@@ -1,9 +1,9 @@
 #include "profile/ExtensionEditors.h"
 
-#include "actions/RowUpdate.h"
 #include "data/ExtensionSearch.h"
 #include "data/SharedState.h"
 #include "data/Validators.h"
+#include "db/RowUpdate.h"
 #include "pane/PaneOperations.h"
 #include "profile/ProfileControls.h"
 #include "widgets/FieldValidation.h"
@@ -148,17 +148,13 @@ bool ExtensionEditors::writeExtensionRow(Kind kind, const QString& id, const QSt
         updateRow(extensions, [&] { extensions.setField(kDTMFAccessID, digits); });
         return true;
     }
-    try {
+    updateRow(extensions, [&] {
         extensions.addNew();
         extensions.setField(kDTMFAccessID, digits);
         extensions.setField(parent, id);
         extensions.setField(primary, 1);
         extensions.setField(QStringLiteral("ParentObjectIDType"), parentObjectType(kind));
-        extensions.update();
-    } catch (const RuntimeError&) {
-        extensions.cancelUpdate();
-        throw;
-    }
+    });
     return true;
 }
 
