@@ -5,7 +5,6 @@
 #include "data/Validators.h"
 #include "db/RowUpdate.h"
 #include "pane/PaneOperations.h"
-#include "profile/ProfileControls.h"
 #include "widgets/FieldValidation.h"
 
 #include <QLineEdit>
