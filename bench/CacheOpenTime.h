@@ -10,19 +10,11 @@
 
 namespace bench {
 
-// Opens the run's cache (timed) and two more caches for a steadier figure; the median in ms, or
-// a negative number when the run's cache did not open.
-inline double cacheOpenMs(SharedState& state)
+// Opens caches of their own beside the run's, each closed again; the time of each in ms.
+inline std::vector<double> freshCacheOpens(SharedState& state, int times)
 {
     std::vector<double> opens;
-    {
-        QElapsedTimer t;
-        t.start();
-        if (!state.cache.OpenDatabaseRecordsets(state.ConnectionString))
-            return -1;
-        opens.push_back(t.nsecsElapsed() / 1e6);
-    }
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < times; ++i) {
         RecordsetCache cache(state.connections);
         QElapsedTimer t;
         t.start();
@@ -30,6 +22,20 @@ inline double cacheOpenMs(SharedState& state)
         opens.push_back(t.nsecsElapsed() / 1e6);
         cache.CloseDatabaseRecordsets();
     }
+    return opens;
+}
+
+// Opens the run's cache (timed) and two more caches for a steadier figure; the median in ms, or
+// a negative number when the run's cache did not open.
+inline double cacheOpenMs(SharedState& state)
+{
+    QElapsedTimer t;
+    t.start();
+    if (!state.cache.OpenDatabaseRecordsets(state.ConnectionString))
+        return -1;
+    const double own = t.nsecsElapsed() / 1e6;
+    std::vector<double> opens = freshCacheOpens(state, 2);
+    opens.push_back(own);
     return median(opens);
 }
 

@@ -3,6 +3,8 @@
 //   cache_bench [SERVER_ROOT]           (without a root, a large site is written to a temporary folder)
 //   cache_bench SERVER_ROOT --opens N   only opens the cache N times, each time printed: for timing
 //                                       or profiling the open from outside, beside floor_reader
+//   cache_bench SERVER_ROOT --fresh N   the first open of a fresh process against the floor read by
+//                                       a fresh process, N pairs in turn (floor_reader beside this)
 #include "FloorRead.h"
 #include "Median.h"
 #include "data/RecordsetCache.h"
@@ -84,6 +86,35 @@ int main(int argc, char** argv)
     ConnectionFactory factory(root, registerServerFunctions);
     const int runs = 7;
 
+    if (argc > 3 && QByteArray(argv[2]) == "--fresh") {
+        // Each side prints its time first on its line; the pairs share whatever the machine does.
+        const auto firstMs = [](const QString& program, const QStringList& arguments) {
+            QProcess p;
+            p.start(program, arguments);
+            p.waitForFinished(-1);
+            bool ok = false;
+            const double ms = p.readAllStandardOutput().split(' ').value(0).toDouble(&ok);
+            return ok && p.exitCode() == 0 ? ms : -1.0;
+        };
+        const QString self = QCoreApplication::applicationFilePath();
+        const QString floorReader = QCoreApplication::applicationDirPath() + QStringLiteral("/floor_reader");
+        std::vector<double> opens, floors, ratios;
+        for (int i = std::max(1, atoi(argv[3])); i > 0; --i) {
+            const double open = firstMs(self, {root, QStringLiteral("--opens"), QStringLiteral("1")});
+            const double floor = firstMs(floorReader, {root});
+            if (open < 0 || floor < 0) {
+                std::fprintf(stderr, "a run failed\n");
+                return 1;
+            }
+            opens.push_back(open);
+            floors.push_back(floor);
+            ratios.push_back(open / floor);
+            std::printf("first open %.1f ms, floor %.1f ms, ratio %.2f\n", open, floor, ratios.back());
+        }
+        std::printf("medians of %zu pairs of fresh processes: first open %.1f ms, floor %.1f ms, ratio %.2f (target <= 1.15)\n",
+                    ratios.size(), median(opens), median(floors), median(ratios));
+        return 0;
+    }
     if (argc > 3 && QByteArray(argv[2]) == "--opens") {
         for (int i = std::max(1, atoi(argv[3])); i > 0; --i) {
             RecordsetCache cache(factory);

@@ -9,6 +9,7 @@ function(tw_library name)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_compile_options(${name} PRIVATE ${TW_WARNINGS})
+  target_compile_definitions(${name} PRIVATE ${TW_STRICT_STRINGS})
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
 endfunction()
 
@@ -21,9 +22,12 @@ function(tw_api name)
   target_link_libraries(${name} INTERFACE ${ARG_DEPS})
 endfunction()
 
-# One test program per tests/ folder, each test registered with ctest on its own.
+# One test program per tests/ folder, each test registered with ctest on its own and labelled
+# for a quick run: LABEL is unit or window; tests named ...DeviceTest need a sound server
+# (label device), those of a ...LargeTest suite build a large tree (label large).
+#   ctest -LE 'device|large'    leaves the slow ones out
 function(tw_test folder)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LABEL" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h)
   if(NOT sources)
     return()
@@ -32,8 +36,16 @@ function(tw_test folder)
   add_executable(${target} ${sources})
   target_compile_options(${target} PRIVATE ${TW_WARNINGS})
   target_link_libraries(${target} PRIVATE tw_test_main ${ARG_DEPS} GTest::gtest Qt6::Test)
-  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
-                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TREEWRIGHT_HOME=${CMAKE_CURRENT_BINARY_DIR}/home_${folder}")
+  foreach(kind "${ARG_LABEL}:-*DeviceTest.*:*LargeTest.*" "device:*DeviceTest.*" "large:*LargeTest.*")
+    string(REPLACE ":" ";" kind "${kind}")
+    list(POP_FRONT kind label)
+    string(REPLACE ";" ":" filter "${kind}")
+    # Each property holds one value: a list would not survive the discovery.
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST TEST_FILTER "${filter}"
+                         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+                                    ENVIRONMENT_MODIFICATION "TREEWRIGHT_HOME=set:${CMAKE_CURRENT_BINARY_DIR}/home_${folder}"
+                                    LABELS ${label})
+  endforeach()
 endfunction()
 
 # The program's own files that lie beside it (help page, ...): the build copies them into the

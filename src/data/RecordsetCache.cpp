@@ -12,8 +12,7 @@ struct CachedSource {
     Recordset RecordsetCache::*recordset;
     const char* source;
     LockType lock;
-    const char* keyIndex; // the column the program finds and filters by
-    const char* rowKey;   // row identity for writes
+    const char* rowKey; // row identity for writes
 };
 
 // The sources, in the order they are opened.
@@ -22,27 +21,25 @@ const CachedSource kSources[] = {
      "SELECT d.DtmfAccessId, c.* FROM Callhandler c LEFT JOIN (SELECT ParentObjectIDType, ParentObjectId, DtmfAccessId "
      "FROM DtmfAccessId WHERE IsPrimaryId = 1) d ON (c.CallhandlerObjectId = d.ParentObjectId AND c.IsPrimary=0) OR "
      "(c.RecipientObjectId = d.ParentObjectId AND d.ParentObjectIDType=1 AND c.IsPrimary=1)",
-     LockType::Optimistic, "CallHandlerObjectID", "CallHandlerObjectID"},
-    {&RecordsetCache::rsMenuentry, "Select * from vw_MenuEntry order by ParentObjectID", LockType::Optimistic, "ParentObjectID",
-     "MenuEntryObjectID"},
+     LockType::Optimistic, "CallHandlerObjectID"},
+    {&RecordsetCache::rsMenuentry, "Select * from vw_MenuEntry order by ParentObjectID", LockType::Optimistic, "MenuEntryObjectID"},
     {&RecordsetCache::rsMessagingRule, "Select * from vw_MessagingRule order by ParentObjectID", LockType::Optimistic,
-     "ParentObjectID", "MessagingRuleObjectID"},
-    {&RecordsetCache::rsContactRule, "Select * from vw_ContactRule order by ParentObjectID", LockType::Optimistic, "ParentObjectID",
+     "MessagingRuleObjectID"},
+    {&RecordsetCache::rsContactRule, "Select * from vw_ContactRule order by ParentObjectID", LockType::Optimistic,
      "ContactRuleObjectID"},
     {&RecordsetCache::rsInterviewHandler, "Select * from vw_InterviewHandler order by InterviewHandlerObjectID",
-     LockType::Optimistic, "InterviewHandlerObjectID", "InterviewHandlerObjectID"},
+     LockType::Optimistic, "InterviewHandlerObjectID"},
     {&RecordsetCache::rsInterviewQuestion, "Select * from vw_InterviewQuestion order by Alias", LockType::Optimistic,
-     "InterviewQuestionObjectID", "InterviewQuestionObjectID"},
+     "InterviewQuestionObjectID"},
     {&RecordsetCache::rsSubscriber, "Select * from vw_Subscriber order by SubscriberObjectID", LockType::Optimistic,
-     "SubscriberObjectID", "SubscriberObjectID"},
+     "SubscriberObjectID"},
     {&RecordsetCache::rsDistributionList, "Select * from vw_DistributionList order by SystemDListObjectID", LockType::ReadOnly,
-     "SystemDListObjectID", nullptr},
-    {&RecordsetCache::rsDTMFAccessID, "SELECT * FROM DTMFAccessID", LockType::Optimistic, nullptr, "DTMFAccessObjectID"},
-    {&RecordsetCache::rsCOS, "Select * from vw_COS order by COSObjectID", LockType::ReadOnly, nullptr, nullptr},
-    {&RecordsetCache::rsLocation, "Select * from vw_Location order by LocationObjectID", LockType::ReadOnly, nullptr, nullptr},
-    {&RecordsetCache::rsNameLookupHandler, "Select * from vw_NameLookupHandler", LockType::Optimistic, nullptr,
-     "NameLookupHandlerObjectID"},
-    {&RecordsetCache::rsSchedule, "Select * from vw_Schedule", LockType::Optimistic, nullptr, "ScheduleObjectID"},
+     nullptr},
+    {&RecordsetCache::rsDTMFAccessID, "SELECT * FROM DTMFAccessID", LockType::Optimistic, "DTMFAccessObjectID"},
+    {&RecordsetCache::rsCOS, "Select * from vw_COS order by COSObjectID", LockType::ReadOnly, nullptr},
+    {&RecordsetCache::rsLocation, "Select * from vw_Location order by LocationObjectID", LockType::ReadOnly, nullptr},
+    {&RecordsetCache::rsNameLookupHandler, "Select * from vw_NameLookupHandler", LockType::Optimistic, "NameLookupHandlerObjectID"},
+    {&RecordsetCache::rsSchedule, "Select * from vw_Schedule", LockType::Optimistic, "ScheduleObjectID"},
 };
 
 // The seven recordsets put back on their rows after a requery, with the criteria columns.
@@ -91,8 +88,6 @@ void RecordsetCache::openAll(const QString& connectionString, QString& step)
         if (&rs == &rsCallHandler)
             options.writeTarget = QStringLiteral("CallHandler");
         rs.open(QString::fromLatin1(s.source), connection, options);
-        if (s.keyIndex)
-            rs.optimize(QString::fromLatin1(s.keyIndex));
 
         if (&rs == &rsLocation) {
             step = QStringLiteral("the local location (UnDeletable = 1) of ") + step;

@@ -18,8 +18,9 @@ namespace {
 constexpr int kNotUpdatable = 3251;
 constexpr int kClosed = 3704;
 constexpr int kIndexThreshold = 32;
-// A column is indexed from its third lookup on: one scan costs less than building an index, and
-// a requery's re-finding of a row should not pay for one.
+// A column is indexed from its third lookup on (at once for a key cursor): one scan costs less
+// than building an index, and a requery's re-finding of a row, or the one filter a start-up
+// needs, should not pay for one.
 constexpr int kLookupsBeforeIndex = 2;
 constexpr int kFewRows = 64;
 
@@ -46,14 +47,19 @@ bool isAscii(const char* data, qsizetype length)
 template <typename Out>
 void appendFolded(Out& out, const char* data, qsizetype length)
 {
-    if (isAscii(data, length)) {
-        const auto start = out.size();
-        out.append(data, static_cast<size_t>(length));
-        for (auto i = start; i < out.size(); ++i)
-            if (out[i] >= 'A' && out[i] <= 'Z')
-                out[i] = static_cast<char>(out[i] + ('a' - 'A'));
-        return;
+    // Copied, then folded and checked in one pass: an index folds millions of bytes.
+    const auto start = out.size();
+    out.append(data, static_cast<size_t>(length));
+    bool ascii = true;
+    for (auto i = start; i < out.size(); ++i) {
+        const char ch = out[i];
+        ascii = ascii && static_cast<unsigned char>(ch) < 0x80;
+        if (ch >= 'A' && ch <= 'Z')
+            out[i] = static_cast<char>(ch + ('a' - 'A'));
     }
+    if (ascii)
+        return;
+    out.resize(start);
     const QByteArray folded = QString::fromUtf8(data, length).toCaseFolded().toUtf8();
     out.append(folded.constData(), static_cast<size_t>(folded.size()));
 }
@@ -117,7 +123,6 @@ void Recordset::open(const QString& source, std::shared_ptr<Connection> connecti
     if (!connection)
         throwError(ErrorNumber::ProviderFailure, QStringLiteral("The connection cannot be used to perform this operation."));
     m_source = source;
-    m_optimized.clear();
     m_connection = std::move(connection);
     m_options = options;
     m_filter.clear();
@@ -181,7 +186,7 @@ void Recordset::load()
     }
 
     // Read into a store of its own: the rows held so far stay as they are until this read is whole.
-    RowStore rows(columnCount);
+    RowStore rows(columnCount, m_rows.bytesTaken());
     sqlite3_stmt* h = st.handle();
     while (st.step()) {
         RowStore::Word* out = rows.appendRow();
@@ -219,11 +224,6 @@ void Recordset::load()
     m_indexes.clear();
     m_indexes.resize(m_columns.size());
     m_lookupCounts.assign(m_columns.size(), 0);
-    for (const QString& name : std::as_const(m_optimized)) {
-        const int c = m_columnByName.value(name, -1);
-        if (c >= 0)
-            m_lookupCounts[size_t(c)] = kLookupsBeforeIndex;
-    }
     m_rowBeforeRequery = -1;
     m_edit.reset();
     m_stale = false;
@@ -265,7 +265,7 @@ bool Recordset::refreshChangedRows()
     std::vector<std::pair<int, std::vector<Variant>>> rows;
     for (const QString& key : changed->keys) {
         const std::optional<QByteArray> wanted = valueKey(Variant(key));
-        const std::vector<int> candidates = wanted ? lookup(keyColumn, *wanted) : std::vector<int>();
+        const std::vector<int> candidates = wanted ? lookup(keyColumn, view(*wanted)) : std::vector<int>();
         if (candidates.size() != 1)
             return false;
         std::vector<Variant> values = readRowFromSource(Variant(key));
@@ -499,19 +499,24 @@ const Recordset::Index& Recordset::index(int column)
         auto built = std::make_unique<Index>();
         auto& entries = built->entries;
         entries.reserve(size_t(rowCount()));
+        // The keys' room taken at once: a text folds to as many bytes, a number to a few.
+        size_t bytes = 0;
+        for (int r = 0; r < rowCount(); ++r) {
+            const Cell c = cell(r, column);
+            bytes += c.kind == Cell::Text || c.kind == Cell::Blob ? c.length : 24;
+        }
+        built->keys.reserve(bytes + bytes / 16);
         for (int r = 0; r < rowCount(); ++r) {
             const Cell c = cell(r, column);
             if (c.kind == Cell::Null)
                 continue;
             const size_t offset = built->keys.size();
             appendKey(built->keys, c);
-            entries.push_back({quint32(offset), quint32(built->keys.size() - offset), r});
+            const std::string_view key(built->keys.data() + offset, built->keys.size() - offset);
+            entries.push_back({Index::prefixOf(key), quint32(offset), quint32(key.size()), r});
         }
         const Index& idx = *built;
-        auto less = [&](const Index::Entry& a, const Index::Entry& b) {
-            const int order = idx.key(a).compare(idx.key(b));
-            return order < 0 || (order == 0 && a.row < b.row);
-        };
+        auto less = [&](const Index::Entry& a, const Index::Entry& b) { return idx.less(a, b); };
         // The query often delivers its rows in this order already (it sorts by the column).
         if (!std::is_sorted(entries.begin(), entries.end(), less))
             std::sort(entries.begin(), entries.end(), less);
@@ -529,12 +534,10 @@ void Recordset::indexRow(int column, int row)
         return;
     const size_t offset = idx.keys.size();
     appendKey(idx.keys, c);
-    const Index::Entry entry{quint32(offset), quint32(idx.keys.size() - offset), row};
-    const auto at =
-        std::lower_bound(idx.entries.begin(), idx.entries.end(), entry, [&](const Index::Entry& a, const Index::Entry& b) {
-            const int order = idx.key(a).compare(idx.key(b));
-            return order < 0 || (order == 0 && a.row < b.row);
-        });
+    const std::string_view key(idx.keys.data() + offset, idx.keys.size() - offset);
+    const Index::Entry entry{Index::prefixOf(key), quint32(offset), quint32(key.size()), row};
+    const auto at = std::lower_bound(idx.entries.begin(), idx.entries.end(), entry,
+                                     [&](const Index::Entry& a, const Index::Entry& b) { return idx.less(a, b); });
     idx.entries.insert(at, entry);
 }
 
@@ -546,8 +549,9 @@ void Recordset::unindexRow(int column, int row)
     if (c.kind == Cell::Null)
         return;
     const QByteArray key = cellKey(c);
+    const quint64 prefix = Index::prefixOf(view(key));
     auto it = std::lower_bound(idx.entries.begin(), idx.entries.end(), view(key),
-                               [&](const Index::Entry& e, std::string_view k) { return idx.key(e) < k; });
+                               [&](const Index::Entry& e, std::string_view k) { return idx.compare(e, prefix, k) < 0; });
     for (; it != idx.entries.end() && idx.key(*it) == view(key); ++it)
         if (it->row == row) {
             idx.entries.erase(it);
@@ -556,15 +560,23 @@ void Recordset::unindexRow(int column, int row)
 }
 
 std::pair<std::vector<Recordset::Index::Entry>::const_iterator, std::vector<Recordset::Index::Entry>::const_iterator>
-Recordset::indexRange(int column, const QByteArray& key)
+Recordset::indexRange(int column, std::string_view k)
 {
     const Index& idx = index(column);
-    const std::string_view k = view(key);
+    const quint64 prefix = Index::prefixOf(k);
     const auto first = std::lower_bound(idx.entries.begin(), idx.entries.end(), k,
-                                        [&](const Index::Entry& e, std::string_view v) { return idx.key(e) < v; });
-    const auto last =
-        std::upper_bound(first, idx.entries.end(), k, [&](std::string_view v, const Index::Entry& e) { return v < idx.key(e); });
+                                        [&](const Index::Entry& e, std::string_view v) { return idx.compare(e, prefix, v) < 0; });
+    const auto last = std::upper_bound(first, idx.entries.end(), k,
+                                       [&](std::string_view v, const Index::Entry& e) { return idx.compare(e, prefix, v) > 0; });
     return {first, last};
+}
+
+quint64 Recordset::Index::prefixOf(std::string_view key)
+{
+    quint64 prefix = 0;
+    for (size_t i = 0; i < 8; ++i)
+        prefix = (prefix << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+    return prefix;
 }
 
 // Whether a lookup on the column goes through its index; counts the lookups that do not.
@@ -578,12 +590,13 @@ bool Recordset::useIndex(int column)
 }
 
 // Rows whose cell equals the key, in row order (deleted rows left out).
-std::vector<int> Recordset::lookup(int column, const QByteArray& key)
+std::vector<int> Recordset::lookup(int column, std::string_view key)
 {
     std::vector<int> found;
     if (!useIndex(column)) {
+        const QByteArray bytes(key.data(), qsizetype(key.size()));
         for (int r = 0; r < rowCount(); ++r)
-            if (!m_deleted[size_t(r)] && matches(r, column, key))
+            if (!m_deleted[size_t(r)] && matches(r, column, bytes))
                 found.push_back(r);
         return found;
     }
@@ -594,13 +607,66 @@ std::vector<int> Recordset::lookup(int column, const QByteArray& key)
     return found; // the index keeps equal keys in row order
 }
 
-void Recordset::optimize(const QString& column)
+std::optional<QByteArray> Recordset::keyOf(const Variant& value)
+{
+    return valueKey(value);
+}
+
+bool Recordset::keyAt(int row, int column, std::string& key) const
+{
+    const Cell c = cell(row, column);
+    key.clear();
+    if (c.kind == Cell::Null)
+        return false;
+    appendKey(key, c);
+    return true;
+}
+
+std::vector<int> Recordset::rowsWithKey(int column, std::string_view key)
 {
     requireOpen();
-    // Built on the first Find or Filter that needs it, so an open stays a plain read.
-    const int c = requireColumn(column);
-    m_optimized.insert(m_columns[size_t(c)].name.toLower());
-    m_lookupCounts[size_t(c)] = kLookupsBeforeIndex;
+    // Whoever asks by row number asks many times: the index pays from the first lookup.
+    if (rowCount() >= kIndexThreshold)
+        index(column);
+    return lookup(column, key);
+}
+
+Recordset::KeyCursor Recordset::keyCursor(int column)
+{
+    requireOpen();
+    return KeyCursor(*this, column);
+}
+
+Recordset::KeyCursor::KeyCursor(Recordset& rs, int column)
+    : m_rs(rs),
+      m_index(&rs.index(column))
+{
+}
+
+int Recordset::KeyCursor::firstRow(std::string_view key)
+{
+    const Index& idx = *m_index;
+    const std::vector<Index::Entry>& entries = idx.entries;
+    const size_t n = entries.size();
+    const quint64 prefix = Index::prefixOf(key);
+    auto before = [&](size_t i) { return idx.compare(entries[i], prefix, key) < 0; };
+    if (m_at > n || (m_at > 0 && !before(m_at - 1)))
+        m_at = 0;
+    // Every entry before `low` is lower than the key; strides double until one is not.
+    size_t low = m_at, high = m_at, stride = 1;
+    while (high < n && before(high)) {
+        low = high + 1;
+        high = low + stride;
+        stride *= 2;
+    }
+    high = std::min(high, n);
+    const auto first = std::lower_bound(entries.begin() + std::ptrdiff_t(low), entries.begin() + std::ptrdiff_t(high), key,
+                                        [&](const Index::Entry& e, std::string_view v) { return idx.compare(e, prefix, v) < 0; });
+    m_at = size_t(first - entries.begin());
+    for (size_t i = m_at; i < n && idx.compare(entries[i], prefix, key) == 0; ++i)
+        if (!m_rs.m_deleted[size_t(entries[i].row)])
+            return entries[i].row;
+    return -1;
 }
 
 void Recordset::rebuildView()
@@ -622,7 +688,7 @@ void Recordset::rebuildView()
             rest.emplace_back(requireColumn(m_filter[i].column), k.value_or(QByteArray()));
         }
         if (!impossible)
-            rows = lookup(first, *key);
+            rows = lookup(first, view(*key));
         std::erase_if(rows, [&](int r) {
             return std::any_of(rest.begin(), rest.end(), [&](const auto& c) { return !matches(r, c.first, c.second); });
         });
@@ -844,7 +910,7 @@ bool Recordset::find(const QString& column, const Variant& value)
             }
         }
     } else if (key && start < viewSize()) {
-        const auto [first, last] = indexRange(c, *key);
+        const auto [first, last] = indexRange(c, view(*key));
         for (auto it = first; it != last; ++it) {
             if (m_deleted[size_t(it->row)])
                 continue;
@@ -912,7 +978,7 @@ void Recordset::setBookmark(const Bookmark& bookmark)
         // The rows were read anew since: the bookmark's record is the one with its key, if any.
         const int keyColumn = m_options.keyColumn.isEmpty() ? -1 : columnIndex(m_options.keyColumn);
         if (keyColumn >= 0)
-            for (const int candidate : lookup(keyColumn, bookmark.m_key))
+            for (const int candidate : lookup(keyColumn, view(bookmark.m_key)))
                 if (viewPositionOf(candidate) >= 0) {
                     row = candidate;
                     break;
@@ -1122,6 +1188,9 @@ void Recordset::updateRow(const Edit& edit)
     SqliteDb& db = m_connection->db();
     std::optional<ChangeTracking::Stamp> stampAfterWrite;
     std::optional<qint64> rowChangeAfterWrite;
+    // A caller's transaction may yet be rolled back, and the next write anywhere can then bring
+    // back the very counts taken after this one: the rows are read again at the next requery.
+    const bool callersTransaction = db.inTransaction();
     try {
         const QString target = targetName();
         WritePlan plan = planWrite(edit, target);
@@ -1162,8 +1231,8 @@ void Recordset::updateRow(const Edit& edit)
         throw;
     }
     refreshWrittenRow(row, key, edit);
-    // Should the write be rolled back with an enclosing transaction, the journal then ends before
-    // the entry recorded here, and the next requery reads everything again.
+    if (callersTransaction)
+        m_stale = true;
     if (stampAfterWrite && !m_stale) {
         m_loadedStamp = stampAfterWrite;
         m_loadedRowChange = rowChangeAfterWrite;

@@ -53,6 +53,8 @@ private:
 // by the source text ("select ... from X ...") or given at open; rows are found there by the key
 // column. Updates are optimistic: the written columns must still hold what was read.
 class Recordset {
+    struct Index;
+
 public:
     struct Options {
         LockType lock = LockType::ReadOnly;
@@ -114,9 +116,34 @@ public:
     // Raises 3021 when the bookmark's row is gone or hidden by the filter; never stands elsewhere.
     void setBookmark(const Bookmark& bookmark);
 
-    // Asks for a local index on a column. Every column is indexed when a Find or Filter first
-    // needs it, so Find and Filter look rows up instead of scanning.
-    void optimize(const QString& column);
+    // What the last read holds, read by row number without moving: the current row, the filter
+    // and the sort stay as they are, and deleted rows are left out. For answers worked out from
+    // the rows already held instead of by another query.
+    int columnNumber(const QString& name) const { return columnIndex(name); } // -1 when missing
+    // A value's comparison key, as Find and Filter compare; none for Null.
+    static std::optional<QByteArray> keyOf(const Variant& value);
+    // A cell's key written over `key`; false for Null.
+    bool keyAt(int row, int column, std::string& key) const;
+    // The rows whose column holds the key, in row order, through the column's index.
+    std::vector<int> rowsWithKey(int column, std::string_view key);
+    Variant valueAt(int row, int column) const { return cellValue(row, column); }
+    RowStore::Cell cellAt(int row, int column) const { return cell(row, column); }
+    // Many keys looked up one after another, in ascending order of their bytes: each search goes
+    // on from where the last one ended, so the index is walked once instead of searched from the
+    // top each time. A key lower than the last one searches from the top again. Valid while the
+    // recordset's rows stay as they are.
+    class KeyCursor {
+    public:
+        int firstRow(std::string_view key); // the first live row holding the key, or -1
+
+    private:
+        friend class Recordset;
+        KeyCursor(Recordset& rs, int column);
+        Recordset& m_rs;
+        const Index* m_index;
+        size_t m_at = 0;
+    };
+    KeyCursor keyCursor(int column);
 
     int fieldCount() const { return static_cast<int>(m_columns.size()); }
     QString fieldName(int index) const;
@@ -149,6 +176,7 @@ private:
     // folded once, when the index is built, so a probe compares bytes.
     struct Index {
         struct Entry {
+            quint64 prefix; // the key's first eight bytes, big-endian: most comparisons end here
             quint32 offset;
             quint32 length;
             int row;
@@ -156,6 +184,20 @@ private:
         std::vector<Entry> entries;
         std::string keys;
         std::string_view key(const Entry& e) const { return {keys.data() + e.offset, e.length}; }
+        static quint64 prefixOf(std::string_view key);
+        // Orders an entry against a key and its prefix.
+        int compare(const Entry& e, quint64 prefix, std::string_view key) const
+        {
+            if (e.prefix != prefix)
+                return e.prefix < prefix ? -1 : 1;
+            return this->key(e).compare(key);
+        }
+        // Entries in key order, equal keys in row order.
+        bool less(const Entry& a, const Entry& b) const
+        {
+            const int order = compare(a, b.prefix, key(b));
+            return order < 0 || (order == 0 && a.row < b.row);
+        }
     };
     // What one update or insert writes: target columns, and joined columns through their writers.
     struct WritePlan {
@@ -186,9 +228,9 @@ private:
     void indexRow(int column, int row);
     void unindexRow(int column, int row);
     std::pair<std::vector<Index::Entry>::const_iterator, std::vector<Index::Entry>::const_iterator>
-    indexRange(int column, const QByteArray& key);
+    indexRange(int column, std::string_view key);
     bool useIndex(int column);
-    std::vector<int> lookup(int column, const QByteArray& key);
+    std::vector<int> lookup(int column, std::string_view key);
     void rebuildView();
     int viewSize() const;
     int viewRow(int position) const;
@@ -240,7 +282,6 @@ private:
 
     std::vector<std::unique_ptr<Index>> m_indexes; // per column, built on demand
     std::vector<int> m_lookupCounts;               // per column: lookups since the rows were read
-    QSet<QString> m_optimized;                     // lower-case names of columns indexed from their first lookup
     int m_rowBeforeRequery = -1;                   // the current row when a requery found nothing changed
     std::optional<Edit> m_edit;
 };

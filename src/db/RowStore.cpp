@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sys/mman.h>
+#include <utility>
 
 namespace {
 
@@ -48,27 +50,112 @@ struct LargeRecord {
 
 } // namespace
 
-RowStore::RowStore(int columns)
-    : m_columns(columns)
+namespace {
+
+constexpr size_t kRegionUnit = size_t(2) << 20;
+constexpr size_t kHeapBytes = size_t(1) << 20; // small stores stay on the heap
+constexpr size_t kLargestRegion = size_t(256) << 20;
+constexpr int kPopulateWrite = 23; // MADV_POPULATE_WRITE, Linux 5.14
+
+size_t roundUp(size_t bytes, size_t unit)
 {
+    return (bytes + unit - 1) / unit * unit;
+}
+
+} // namespace
+
+RowStore::Region RowStore::Region::map(size_t bytes)
+{
+    Region region;
+    const size_t size = roundUp(bytes, kRegionUnit);
+    // Huge pages are not asked for: on the virtual machines measured, a fresh huge page cost more
+    // than the small pages it stands for, and sometimes several times more.
+    void* mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
+        return region;
+    region.m_base = static_cast<char*>(mapped);
+    region.m_size = size;
+    return region;
+}
+
+RowStore::Region::Region(Region&& other) noexcept
+    : m_base(std::exchange(other.m_base, nullptr)),
+      m_size(std::exchange(other.m_size, 0)),
+      m_used(std::exchange(other.m_used, 0))
+{
+}
+
+RowStore::Region& RowStore::Region::operator=(Region&& other) noexcept
+{
+    if (this != &other) {
+        this->~Region();
+        m_base = std::exchange(other.m_base, nullptr);
+        m_size = std::exchange(other.m_size, 0);
+        m_used = std::exchange(other.m_used, 0);
+    }
+    return *this;
+}
+
+RowStore::Region::~Region()
+{
+    if (m_base)
+        munmap(m_base, m_size);
+}
+
+char* RowStore::Region::take(size_t bytes)
+{
+    bytes = roundUp(bytes, 4096); // whole pages, so that each piece starts on a page
+    if (!m_base || bytes > m_size - m_used)
+        return nullptr;
+    char* out = m_base + m_used;
+    m_used += bytes;
+    // The pages are made present in one call rather than one fault at a time as rows arrive;
+    // a system without the call faults them in as usual.
+    madvise(out, bytes, kPopulateWrite);
+    return out;
+}
+
+RowStore::RowStore(int columns, size_t expectedBytes)
+    : m_columns(columns),
+      m_expected(expectedBytes)
+{
+}
+
+char* RowStore::allocate(size_t bytes)
+{
+    m_taken += bytes;
+    if (m_taken > kHeapBytes) {
+        char* out = m_regions.empty() ? nullptr : m_regions.back().take(bytes);
+        if (!out) {
+            // The rows expected, else as much again as taken so far: a store grows in few steps.
+            const size_t wanted = std::max({bytes, m_taken, m_expected > m_taken ? m_expected - m_taken + bytes : 0});
+            Region region = Region::map(std::min(wanted, std::max(kLargestRegion, bytes)));
+            out = region.take(bytes);
+            if (out)
+                m_regions.push_back(std::move(region));
+        }
+        if (out)
+            return out;
+    }
+    m_heap.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+    return m_heap.back().get();
 }
 
 RowStore::Word* RowStore::appendRow()
 {
     if ((size_t(m_rows) & kChunkMask) == 0)
-        // Not written here: the pages of a chunk are touched only as rows arrive.
-        m_chunks.push_back(std::make_unique_for_overwrite<Word[]>(kChunkRows * size_t(std::max(m_columns, 1))));
+        m_chunks.push_back(reinterpret_cast<Word*>(allocate(kChunkRows * size_t(std::max(m_columns, 1)) * sizeof(Word))));
     return row(m_rows++);
 }
 
 RowStore::Word RowStore::reserve(size_t bytes, char*& out)
 {
     if (bytes > kBlockBytes - m_used) {
-        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
+        m_blocks.push_back(allocate(kBlockBytes));
         m_used = 0;
     }
     const Word offset = (Word(m_blocks.size() - 1) << kBlockShift) | m_used;
-    out = m_blocks.back().get() + m_used;
+    out = m_blocks.back() + m_used;
     m_used += bytes;
     return offset;
 }

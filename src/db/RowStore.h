@@ -27,9 +27,14 @@ public:
     static constexpr Word kNull = 0;
 
     RowStore() = default;
-    explicit RowStore(int columns);
+    // `expectedBytes`: about what the rows will take (what the last read of the same rows took),
+    // so that a large store takes its memory in one step.
+    explicit RowStore(int columns, size_t expectedBytes = 0);
     RowStore(RowStore&&) noexcept = default;
     RowStore& operator=(RowStore&&) noexcept = default;
+
+    // Bytes of memory taken for the rows so far.
+    size_t bytesTaken() const { return m_taken; }
 
     int columnCount() const { return m_columns; }
     int rowCount() const { return m_rows; }
@@ -65,16 +70,41 @@ private:
     // Larger values get an allocation of their own, named by a boxed record.
     static constexpr size_t kLargeBytes = kBlockBytes / 8;
 
+    // A large piece of memory straight from the system, its pages made present a piece at a time
+    // as chunks and blocks are taken from it: a large store takes its memory in a few calls
+    // rather than in one fault for every 4 KiB page it fills.
+    class Region {
+    public:
+        static Region map(size_t bytes); // empty when the system refuses
+        Region() = default;
+        Region(Region&& other) noexcept;
+        Region& operator=(Region&& other) noexcept;
+        ~Region();
+        char* take(size_t bytes); // nullptr when too little is left
+
+    private:
+        char* m_base = nullptr;
+        size_t m_size = 0;
+        size_t m_used = 0;
+    };
+    // Memory for a chunk or a block, not written here: its pages are touched only as rows arrive.
+    char* allocate(size_t bytes);
     // Room for `bytes` in the current block; the offset of the room in the store.
     Word reserve(size_t bytes, char*& at);
     Word boxed(Cell::Kind kind, const void* payload, size_t bytes);
     Word bytesWord(Cell::Kind kind, const char* data, size_t length);
-    const char* at(Word offset) const { return m_blocks[offset >> kBlockShift].get() + (offset & kBlockMask); }
+    const char* at(Word offset) const { return m_blocks[offset >> kBlockShift] + (offset & kBlockMask); }
 
     int m_columns = 0;
     int m_rows = 0;
-    std::vector<std::unique_ptr<Word[]>> m_chunks;
-    std::vector<std::unique_ptr<char[]>> m_blocks;
+    std::vector<Word*> m_chunks;
+    std::vector<char*> m_blocks;
     std::vector<std::unique_ptr<char[]>> m_large;
     size_t m_used = kBlockBytes; // bytes used in the last block; full before the first
+    // Where chunks and blocks live: the first megabyte on the heap, like any small allocation;
+    // beyond that in regions, each at least as large as everything taken before it.
+    std::vector<std::unique_ptr<char[]>> m_heap;
+    std::vector<Region> m_regions;
+    size_t m_taken = 0;
+    size_t m_expected = 0;
 };

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -37,6 +38,20 @@ const GreetingSettings::Texts kSubscriberTexts = {
 bool ticked(const QCheckBox* box)
 {
     return box->checkState() == Qt::Checked;
+}
+
+// The controls of a greeting that only count while it is switched on.
+void followSwitch(const GreetingControls& c, bool on)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{c.afterGreeting, c.changeAfterGreeting, c.allowInput, c.repeat, c.source})
+        w->setEnabled(on);
+}
+
+// After a refused write a box shows what is stored again, without running its handler.
+void showStored(QCheckBox* box, bool on)
+{
+    const QSignalBlocker quiet(box);
+    box->setChecked(on);
 }
 
 } // namespace
@@ -124,8 +139,7 @@ void GreetingSettings::enabledClick(const Page& page, int index)
 {
     const GreetingControls& c = page.controls.greetings.at(size_t(index));
     const bool on = ticked(c.enabled);
-    for (QWidget* w : std::initializer_list<QWidget*>{c.afterGreeting, c.changeAfterGreeting, c.allowInput, c.repeat, c.source})
-        w->setEnabled(on);
+    followSwitch(c, on);
 
     const QString handler = m_pane.ShownCallHandlerID(page.kind);
     if (m_pane.LoadInProgress() || handler.isEmpty())
@@ -141,9 +155,13 @@ void GreetingSettings::enabledClick(const Page& page, int index)
         return;
     if (storedOn == on)
         return;
-    if (!writeRow(m_state.prompts, errors, rules,
-                  [&] { rules.setField(QStringLiteral("TimeExpires"), on ? Variant::null() : Variant(EditorRows::SwitchedOff)); }))
+    if (!writeRow(m_state.prompts, errors, rules, [&] {
+            rules.setField(QStringLiteral("TimeExpires"), on ? Variant::null() : Variant(EditorRows::SwitchedOff));
+        })) {
+        showStored(c.enabled, storedOn);
+        followSwitch(c, storedOn);
         return;
+    }
     runStep(m_state.prompts, errors, [&] { logChange(QStringLiteral("TimeExpires"), rules.field(QStringLiteral("TimeExpires"))); });
 }
 
@@ -165,8 +183,10 @@ void GreetingSettings::allowInputClick(const Page& page, int index)
     const bool allow = ticked(c.allowInput);
     if (allow != ignored)
         return;
-    if (!writeRow(m_state.prompts, errors, rules, [&] { rules.setField(QStringLiteral("IgnoreDigits"), allow ? 0 : 1); }))
+    if (!writeRow(m_state.prompts, errors, rules, [&] { rules.setField(QStringLiteral("IgnoreDigits"), allow ? 0 : 1); })) {
+        showStored(c.allowInput, !ignored);
         return;
+    }
     runStep(m_state.prompts, errors, [&] {
         logChange(QStringLiteral("IgnoreDigits"), strNumberText(rules.field(QStringLiteral("IgnoreDigits")).toDouble()));
     });

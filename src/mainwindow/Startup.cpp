@@ -91,8 +91,14 @@ void frmMain::Form_Load(const QStringList& commandLine)
     step([&] {
         s.TreeRootObjectID = ch.field(QStringLiteral("CallHandlerObjectID")).toText();
         s.TreeRootNodeType = 3;
-        if (m_parts.tree)
-            m_parts.tree->AddNewNode(s.TreeRootObjectID, 3);
+        if (!m_parts.tree)
+            return;
+        // The window shows its tree without waiting for the opening greeting's references.
+        const auto addRoot = [&] { m_parts.tree->AddNewNode(s.TreeRootObjectID, 3); };
+        if (m_parts.references)
+            m_parts.references->DeferLoadsDuring(addRoot);
+        else
+            addRoot();
     });
     if (m_parts.environment)
         step([&] { m_parts.environment->RunTestBatch(); });

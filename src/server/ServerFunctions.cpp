@@ -52,7 +52,7 @@ void locationInScope(sqlite3_context* context, int argc, sqlite3_value** argv)
         auto fresh = std::make_unique<LocationSet>();
         QString error;
         if (!loadScope(sqlite3_context_db_handle(context), *fresh, error)) {
-            const QByteArray message = ("fn_LocationInScope: " + error).toUtf8();
+            const QByteArray message = (QStringLiteral("fn_LocationInScope: ") + error).toUtf8();
             sqlite3_result_error(context, message.constData(), static_cast<int>(message.size()));
             return;
         }

@@ -140,7 +140,7 @@ void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeT
 {
     const QString prefix = QStringLiteral("Error in AddNewNode:");
     auto step = [&](const std::function<void()>& body) { runStep(m_prompts, prefix, body); };
-    m_grid.setRedraw(false);
+    const OutlineGrid::RedrawOff redrawOff(m_grid);
     RecordsetCache& cache = m_state.cache;
     Recordset& ch = cache.rsCallHandler;
 
@@ -151,7 +151,6 @@ void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeT
     });
     if (!found) {
         m_prompts.msgBox(QStringLiteral("Could not find CallHandlerObjectID:") + strHandlerObjectID);
-        m_grid.setRedraw(true);
         return;
     }
 
@@ -168,7 +167,6 @@ void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeT
         });
         if (!subscriberFound) {
             m_prompts.msgBox(QStringLiteral("Could not find subsriber in database!"));
-            m_grid.setRedraw(true);
             return;
         }
         type = TreeNodeType::Subscriber;
@@ -181,7 +179,6 @@ void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeT
     const int row = m_grid.rowCount();
     if (!m_grid.insertRow(row, name)) {
         tellRowLimit();
-        m_grid.setRedraw(true);
         return;
     }
     step([&] {
@@ -199,7 +196,6 @@ void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeT
     ExpandRow(static_cast<qint16>(row));
     step([&] { m_grid.showOutline(1); });
     step([&] { m_grid.setRow(0); });
-    m_grid.setRedraw(true);
 }
 
 // ---- expansion --------------------------------------------------------------------------------
@@ -213,30 +209,31 @@ void CallFlowTree::ExpandRow(qint16 iRow)
     if (!rowStep(kExpandRowError, [&] { level = m_grid.outlineLevel(row) + 1; }))
         return; // no such row: nothing to build and nothing to put back
 
-    m_grid.setRedraw(false);
-    setHourglass(true);
-    qint16 type = TreeNodeType::Leaf;
-    QString objectId;
-    rowStep(kExpandRowError, [&] { type = m_grid.cellData(row, TreeColumn::NodeType).toInt16(); });
-    rowStep(kExpandRowError, [&] { objectId = m_grid.cellText(row, TreeColumn::ObjectID); });
-
-    int insertAt = row + 1;
     bool limitReached = false;
     std::optional<RecordsetPosition> callHandlerBefore;
-    if (opens(type))
-        rowStep(kExpandRowError, [&] { buildLinks(objectId, level, insertAt, limitReached, callHandlerBefore); });
-    else
-        m_prompts.msgBox(QStringLiteral("error!  Unknown node type passed to node builder routine:"));
+    {
+        const OutlineGrid::RedrawOff redrawOff(m_grid);
+        setHourglass(true);
+        qint16 type = TreeNodeType::Leaf;
+        QString objectId;
+        rowStep(kExpandRowError, [&] { type = m_grid.cellData(row, TreeColumn::NodeType).toInt16(); });
+        rowStep(kExpandRowError, [&] { objectId = m_grid.cellText(row, TreeColumn::ObjectID); });
 
-    // The new rows come closed; the tree ignores these collapses while redraw is off.
-    rowStep(kExpandRowError, [&] {
-        for (int r = row + 1; r < insertAt; ++r) {
-            if (m_grid.isNode(r))
-                m_grid.setCollapsed(r, true);
-        }
-    });
-    setHourglass(false);
-    m_grid.setRedraw(true);
+        int insertAt = row + 1;
+        if (opens(type))
+            rowStep(kExpandRowError, [&] { buildLinks(objectId, level, insertAt, limitReached, callHandlerBefore); });
+        else
+            m_prompts.msgBox(QStringLiteral("error!  Unknown node type passed to node builder routine:"));
+
+        // The new rows come closed; the tree ignores these collapses while redraw is off.
+        rowStep(kExpandRowError, [&] {
+            for (int r = row + 1; r < insertAt; ++r) {
+                if (m_grid.isNode(r))
+                    m_grid.setCollapsed(r, true);
+            }
+        });
+        setHourglass(false);
+    }
     rowStep(kExpandRowError, [&] { m_grid.setRow(row); });
     if (callHandlerBefore)
         rowStep(kExpandRowError, [&] { callHandlerBefore->restore(); });

@@ -1,7 +1,6 @@
 #include "tree/FindExtension.h"
 
 #include "data/SharedState.h"
-#include "data/TalvoVersion.h"
 #include "data/Validators.h"
 #include "db/Query.h"
 #include "runtime/ErrorHandling.h"
@@ -20,33 +19,43 @@ void FindExtension::connectTo(QAction* mnuFindExtension)
     connectGuarded(m_state.prompts, mnuFindExtension, &QAction::triggered, this, [this] { mnuFindExtension_Click(); });
 }
 
-QString FindExtension::query(bool nonPrimaryView)
+QString FindExtension::query()
 {
-    const QString handlers =
-        nonPrimaryView
-            ? QStringLiteral("SELECT CallhandlerObjectId AS ObjectId, 3 AS ObjectType, TextName AS DisplayName, LocationObjectId, "
-                             "DtmfAccessId FROM vw_Callhandler_NonPrimary WHERE DtmfAccessId IS NOT NULL ")
-            : QStringLiteral("SELECT CallhandlerObjectId AS ObjectId, 3 AS ObjectType, TextName AS DisplayName, LocationObjectId, "
-                             "DtmfAccessId FROM vw_Callhandler WHERE vw_CallHandler.IsPrimary='0' AND DtmfAccessId IS NOT NULL ");
-    return QStringLiteral("SELECT * FROM ( ") + handlers
-           + QStringLiteral(
-               "Union SELECT InterviewHandlerObjectId AS ObjectId, 5 AS ObjectType, TextName AS DisplayName, LocationObjectId, "
-               "DtmfAccessId FROM vw_InterviewHandler WHERE DtmfAccessId IS NOT NULL "
-               "Union SELECT NameLookupHandlerObjectId AS ObjectId, 6 AS ObjectType, TextName AS DisplayName, LocationObjectId, "
-               "DtmfAccessId FROM vw_NameLookupHandler WHERE DtmfAccessId IS NOT NULL "
-               "Union SELECT SubscriberObjectId AS ObjectId, 1 AS ObjectType, DisplayName, LocationObjectId, DtmfAccessId FROM "
-               "vw_Subscriber_Global WHERE DtmfAccessId IS NOT NULL "
-               "Union SELECT SubscriberObjectID AS ObjectID, 1 AS ObjectType, vw_Subscriber_Global.DisplayName, "
-               "vw_Subscriber_Global.LocationObjectID, vw_DTMFAccessID.DTMFAccessID FROM vw_DTMFAccessID INNER JOIN "
-               "vw_Subscriber_Global ON vw_DTMFAccessID.ParentObjectID=vw_Subscriber_Global.SubscriberObjectID WHERE "
-               "vw_DTMFAccessID.DTMFAccessID IS NOT NULL "
-               "Union SELECT SystemDListObjectId AS ObjectId, 2 AS ObjectType, DisplayName, NULL AS LocationObjectId, "
-               "DtmfAccessId FROM vw_DistributionList WHERE DtmfAccessId IS NOT NULL "
-               "Union SELECT LocationObjectId AS ObjectId, 9 AS ObjectType, TextName AS DisplayName, LocationObjectId AS "
-               "LocationObjectId, DtmfAccessId FROM vw_Location WHERE DtmfAccessId IS NOT NULL) t "
-               "Where (LocationObjectId Is Null Or fn_LocationInScope(t.LocationObjectId, 1) = 1) AND DTMFAccessID =?1 "
-               "UNION Select LocationObjectID as ObjectID, 9 as OBjectType, TextName as DisplayName, LocationObjectID as "
-               "LocationObjectID, DTMFAccessID from vw_Location WHERE DTMFAccessID=?1");
+    // Each kind of object is reached from the extension rows with these digits, found through the
+    // index on them whatever the statistics say: the search costs the same on any site. The
+    // application handlers are read from their table, which every server version has; the
+    // non-primary view of the newer servers gives the same rows. A global subscriber is found by
+    // any of its extensions, the primary one included.
+    const QString digits = QStringLiteral("DTMFAccessID x INDEXED BY DTMFAccessID_Digits ");
+    // The object of each extension row is named by its table, so that a plan names what it reads.
+    const auto primaryOf = [&](const QString& table, const QString& key, const QString& columns) {
+        return QStringLiteral("SELECT %1 FROM %2CROSS JOIN %3 ON x.ParentObjectID = %3.%4 WHERE x.DTMFAccessID = ?1 AND "
+                              "x.IsPrimaryID = 1 ")
+            .arg(QString(columns).replace(QLatin1String("o."), table + QLatin1Char('.')), digits, table, key);
+    };
+    const QString location = primaryOf(QStringLiteral("Location"), QStringLiteral("LocationObjectID"),
+                                       QStringLiteral("o.LocationObjectId, 9, o.TextName, o.LocationObjectId, x.DTMFAccessID"));
+    return QStringLiteral("SELECT * FROM ( ")
+           + primaryOf(QStringLiteral("CallHandler"), QStringLiteral("CallHandlerObjectID"),
+                       QStringLiteral("o.CallHandlerObjectId AS ObjectId, 3 AS ObjectType, o.TextName AS DisplayName, "
+                                      "o.LocationObjectId AS LocationObjectId, x.DTMFAccessID AS DtmfAccessId"))
+           + QStringLiteral("AND CallHandler.IsPrimary = 0 Union ")
+           + primaryOf(QStringLiteral("InterviewHandler"), QStringLiteral("InterviewHandlerObjectID"),
+                       QStringLiteral("o.InterviewHandlerObjectId, 5, o.TextName, o.LocationObjectId, x.DTMFAccessID"))
+           + QStringLiteral("Union ")
+           + primaryOf(QStringLiteral("NameLookupHandler"), QStringLiteral("NameLookupHandlerObjectID"),
+                       QStringLiteral("o.NameLookupHandlerObjectId, 6, o.TextName, o.LocationObjectId, x.DTMFAccessID"))
+           + QStringLiteral("Union SELECT GlobalSubscriber.SubscriberObjectID, 1, GlobalSubscriber.DisplayName, "
+                            "GlobalSubscriber.LocationObjectID, x.DTMFAccessID FROM ")
+           + digits
+           + QStringLiteral("CROSS JOIN GlobalSubscriber ON x.ParentObjectID = GlobalSubscriber.SubscriberObjectID WHERE "
+                            "x.DTMFAccessID = ?1 Union ")
+           + primaryOf(QStringLiteral("DistributionList"), QStringLiteral("SystemDListObjectID"),
+                       QStringLiteral("o.SystemDListObjectId, 2, o.DisplayName, NULL, x.DTMFAccessID"))
+           + QStringLiteral("Union ") + location
+           + QStringLiteral(") t Where (LocationObjectId Is Null Or fn_LocationInScope(t.LocationObjectId, 1) = 1) AND "
+                            "DTMFAccessID =?1 UNION ")
+           + location;
 }
 
 void FindExtension::mnuFindExtension_Click()
@@ -66,10 +75,8 @@ void FindExtension::mnuFindExtension_Click()
         inProcedure(QStringLiteral("mnuFindExtension_Click"), QStringLiteral("Form"), QStringLiteral("frmMain")));
     QueryResult found;
     // Without a result there is nothing to report; the error said why.
-    if (!runStep(prompts, errors, [&] {
-            const bool nonPrimaryView = IsTalvoVersionAtLeast(m_state.ServerVersion, 4, 0, 2, 120);
-            found = runQuery(m_state.connections.open(m_state.ConnectionString)->db(), query(nonPrimaryView), {extension});
-        }))
+    if (!runStep(prompts, errors,
+                 [&] { found = runQuery(m_state.connections.open(m_state.ConnectionString)->db(), query(), {extension}); }))
         return;
     if (found.rows.empty()) {
         prompts.msgBox(QStringLiteral("No objects using that extension were found in the dialing domain"), Buttons::OKOnly);

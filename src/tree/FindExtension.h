@@ -17,9 +17,8 @@ public:
 
     void mnuFindExtension_Click();
 
-    // The search, with the extension bound as ?1: the view without primary handlers from server
-    // 4.0(2.120) on, the call handler view with the primary ones left out below it.
-    static QString query(bool nonPrimaryView);
+    // The search, with the extension bound as ?1: every object of the dialing domain that uses it.
+    static QString query();
 
 private:
     SharedState& m_state;

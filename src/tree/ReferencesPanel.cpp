@@ -1,8 +1,7 @@
 #include "tree/ReferencesPanel.h"
 
+#include "data/ObjectReferences.h"
 #include "data/SharedState.h"
-#include "db/Connection.h"
-#include "db/Query.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/SlotGuard.h"
 #include "tree/TreeRowModel.h"
@@ -15,22 +14,10 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
-#include <optional>
 
 namespace {
 
 const QString kIdKey = QStringLiteral("CallHandlerObjectID");
-
-// The handlers that lead to ?1 through a key, a greeting or the after-message action. A handler
-// counts only when it has at least one key and one greeting: the panel lists handlers joined with
-// their keys and their greetings.
-const QString kLeadingHandlers =
-    QStringLiteral("SELECT ParentObjectID FROM MenuEntry WHERE DestinationObjectID = ?1 "
-                   "UNION SELECT ParentObjectID FROM MessagingRule WHERE DestinationObjectID = ?1 "
-                   "UNION SELECT CallHandlerObjectID FROM CallHandler WHERE AfterMessageObjectID = ?1");
-const QString kHasKeysAndGreetings =
-    QStringLiteral("EXISTS (SELECT 1 FROM MenuEntry m WHERE m.ParentObjectID = c.CallHandlerObjectID) "
-                   "AND EXISTS (SELECT 1 FROM MessagingRule r WHERE r.ParentObjectID = c.CallHandlerObjectID) ");
 
 // Steps whose errors the load shows (all but invalid use of Null) and goes on after.
 StepErrors loadErrors()
@@ -40,28 +27,6 @@ StepErrors loadErrors()
 }
 
 } // namespace
-
-const QString& ReferencesPanel::subscriberQuery()
-{
-    // Every lookup goes through an index: the links by destination, the subscriber by its exit.
-    static const QString query =
-        QStringLiteral("SELECT s.Alias, s.DisplayName, c.DtmfAccessId, s.FirstName, s.LastName, c.CallHandlerObjectId "
-                       "FROM vw_CallHandler c INNER JOIN vw_Subscriber s ON c.CallHandlerObjectId = s.CallHandlerObjectId "
-                       "WHERE (c.CallHandlerObjectID IN (%1) OR s.SubscriberObjectID IN (SELECT SubscriberObjectID FROM Subscriber "
-                       "WHERE ExitObjectID = ?1)) AND (s.SubscriberType = 1 OR s.SubscriberType = 3) AND %2"
-                       "ORDER BY s.Alias")
-            .arg(kLeadingHandlers, kHasKeysAndGreetings);
-    return query;
-}
-
-const QString& ReferencesPanel::callHandlerQuery()
-{
-    static const QString query = QStringLiteral("SELECT c.Alias, c.TextName, c.DtmfAccessId, c.CallHandlerObjectId "
-                                                "FROM vw_CallHandler c WHERE c.CallHandlerObjectID IN (%1) AND c.IsPrimary <> 1 "
-                                                "AND %2ORDER BY c.Alias")
-                                     .arg(kLeadingHandlers, kHasKeysAndGreetings);
-    return query;
-}
 
 ReferencesPanel::ReferencesPanel(SharedState& state, OutlineGrid& treeGrid, QWidget* parent)
     : QGroupBox(QStringLiteral("References to this object"), parent),
@@ -110,6 +75,12 @@ void ReferencesPanel::LoadReferencesInfo(const QString& strObjectID, qint16 iNod
         return;
     if (m_showReferences && !m_showReferences->isChecked())
         return;
+    if (m_deferring) {
+        ClearReferences();
+        m_deferred = Load{strObjectID, iNodeType};
+        return;
+    }
+    m_deferred.reset(); // this load shows what a held one would have
     const StepErrors errors = loadErrors();
     auto step = [&](auto&& body) { runStep(m_state.prompts, errors, body); };
 
@@ -120,32 +91,26 @@ void ReferencesPanel::LoadReferencesInfo(const QString& strObjectID, qint16 iNod
     gridCallHandlerReferences->setUpdatesEnabled(false);
     gridSubscriberReferences->setUpdatesEnabled(false);
 
+    // Worked out from the rows the cache holds, which the row change has just read again.
+    ReferenceFinder references(m_state.cache, strObjectID);
     struct Grid {
         BoundGrid* grid;
-        const QString& query;
+        TextTable (ReferenceFinder::*rows)();
         QStringList captions;
     };
     const Grid grids[] = {
         {gridSubscriberReferences,
-         subscriberQuery(),
+         &ReferenceFinder::subscribers,
          {QStringLiteral("Alias"), QStringLiteral("Display Name"), QStringLiteral("Extension"), QStringLiteral("First Name"),
           QStringLiteral("Last Name")}},
         {gridCallHandlerReferences,
-         callHandlerQuery(),
+         &ReferenceFinder::callHandlers,
          {QStringLiteral("Alias"), QStringLiteral("Display Name"), QStringLiteral("Extension")}},
     };
     for (const Grid& g : grids) {
-        // The result is read whole and the connection let go at once, so nothing stays open
-        // that a later load would have to close.
-        std::optional<QueryResult> result;
         step([&] {
-            auto connection = m_state.connections.open(m_state.ConnectionString);
-            result = runQuery(connection->db(), g.query, {Variant(strObjectID)});
-        });
-        step([&] {
-            if (!result)
-                throwError(ErrorNumber::ObjectClosed, QStringLiteral("Operation is not allowed when the object is closed."));
-            g.grid->rows().bind(result->columns, std::move(result->rows));
+            TextTable result = (references.*g.rows)();
+            g.grid->rows().bind(std::move(result));
         });
         letPaintEventsRun();
         step([&] {
@@ -160,6 +125,42 @@ void ReferencesPanel::LoadReferencesInfo(const QString& strObjectID, qint16 iNod
     }
     gridCallHandlerReferences->setUpdatesEnabled(true);
     gridSubscriberReferences->setUpdatesEnabled(true);
+}
+
+void ReferencesPanel::DeferLoadsDuring(const std::function<void()>& body)
+{
+    m_deferring = true;
+    try {
+        body();
+    } catch (...) {
+        m_deferring = false;
+        throw;
+    }
+    m_deferring = false;
+    if (m_deferred)
+        update();
+}
+
+void ReferencesPanel::paintEvent(QPaintEvent* event)
+{
+    QGroupBox::paintEvent(event);
+    // Not inside the paint: once it is done, with the window on screen.
+    if (m_deferred && !m_deferredQueued) {
+        m_deferredQueued = true;
+        QMetaObject::invokeMethod(
+            this, [this] { guarded(m_state.prompts, [this] { loadDeferred(); }); }, Qt::QueuedConnection);
+    }
+}
+
+void ReferencesPanel::loadDeferred()
+{
+    m_deferredQueued = false;
+    if (!m_deferred)
+        return;
+    const Load load = *m_deferred;
+    m_deferred.reset();
+    TreeWindowBusy busy(m_window);
+    LoadReferencesInfo(load.objectId, load.nodeType);
 }
 
 void ReferencesPanel::ShowReferences_Click()

@@ -3,6 +3,7 @@
 #include "tree/TreeOperations.h"
 
 #include <QGroupBox>
+#include <optional>
 
 class BoundGrid;
 class OutlineGrid;
@@ -23,17 +24,18 @@ public:
 
     void ClearReferences() override;
     void LoadReferencesInfo(const QString& strObjectID, qint16 iNodeType) override;
+    void DeferLoadsDuring(const std::function<void()>& body) override;
 
     void ShowReferences_Click();
     void gridCallHandlerReferences_DblClick();
     void gridSubscriberReferences_DblClick();
 
-    // The queries, with the object's id bound as ?1.
-    static const QString& subscriberQuery();
-    static const QString& callHandlerQuery();
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void startTreeAt(BoundGrid* grid, qint16 nodeType);
+    void loadDeferred();
 
     SharedState& m_state;
     OutlineGrid& m_treeGrid;
@@ -44,4 +46,11 @@ private:
     BoundGrid* gridSubscriberReferences;
     QLabel* lblCallHandlerReferences;
     BoundGrid* gridCallHandlerReferences;
+    bool m_deferring = false;
+    struct Load {
+        QString objectId;
+        qint16 nodeType;
+    };
+    std::optional<Load> m_deferred; // waits for the first paint
+    bool m_deferredQueued = false;
 };

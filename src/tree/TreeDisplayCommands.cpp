@@ -154,7 +154,6 @@ void TreeDisplayCommands::ExpandAllNodes_Click()
             TreeDisplayCommands& c;
             ~Restore()
             {
-                c.m_grid.setRedraw(true);
                 if (c.m_window)
                     c.m_window->setBusy(false);
                 c.m_state.ExpandAllInProgress = false;
@@ -163,7 +162,7 @@ void TreeDisplayCommands::ExpandAllNodes_Click()
         m_state.ExpandAllInProgress = true;
         if (m_window)
             m_window->setBusy(true);
-        m_grid.setRedraw(false);
+        const OutlineGrid::RedrawOff redrawOff(m_grid);
         std::unique_ptr<ExpandAllProgress> progress = m_progress ? m_progress() : nullptr;
 
         // Depth first: after a row is built, the walk goes on with its first new child. Rows

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QAction;
 
@@ -36,6 +37,10 @@ public:
     // Both reference grids down to their header row.
     virtual void ClearReferences() = 0;
     virtual void LoadReferencesInfo(const QString& strObjectID, qint16 iNodeType) = 0;
+    // Loads asked for while `body` runs wait for the panel's first paint, the window on screen:
+    // the last of them is done then, unless another load came first. The start-up shows its tree
+    // without waiting for the opening greeting's references.
+    virtual void DeferLoadsDuring(const std::function<void()>& body) = 0;
 };
 
 // Re-rooting from the tree's own row: what the action popup's "Set As New Tree Root" calls.

@@ -5,27 +5,32 @@
 #include <QMouseEvent>
 #include <algorithm>
 
-void BoundGridModel::bind(const QStringList& columnNames, std::vector<Row> rows)
+void BoundGridModel::bind(TextTable rows)
 {
     beginResetModel();
-    m_captions = QStringList{QString()} + columnNames;
+    m_captions = QStringList{QString()} + rows.columns();
     m_keys = m_captions;
     m_rows = std::move(rows);
     endResetModel();
 }
 
+void BoundGridModel::bind(const QStringList& columnNames, const std::vector<Row>& rows)
+{
+    bind(TextTable::fromRows(columnNames, rows));
+}
+
 void BoundGridModel::clearRows()
 {
-    if (m_rows.empty())
+    if (m_rows.rowCount() == 0)
         return;
-    beginRemoveRows(QModelIndex(), 0, int(m_rows.size()) - 1);
-    m_rows.clear();
+    beginRemoveRows(QModelIndex(), 0, m_rows.rowCount() - 1);
+    m_rows = TextTable(m_rows.columns());
     endRemoveRows();
 }
 
 int BoundGridModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : m_rows.rowCount();
 }
 
 int BoundGridModel::columnCount(const QModelIndex& parent) const
@@ -35,17 +40,19 @@ int BoundGridModel::columnCount(const QModelIndex& parent) const
 
 Variant BoundGridModel::cell(int row, int col) const
 {
-    if (row < 0 || row >= int(m_rows.size()) || col <= 0 || col > int(m_rows[size_t(row)].size()))
+    if (row < 0 || row >= m_rows.rowCount() || col <= 0 || col > m_rows.columnCount())
         return Variant();
-    return m_rows[size_t(row)][size_t(col - 1)];
+    return m_rows.value(row, col - 1);
 }
 
 QVariant BoundGridModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return QVariant();
-    const Variant value = cell(index.row(), index.column());
-    return value.isNull() ? QVariant() : QVariant(value.textOrEmpty());
+    const int row = index.row(), col = index.column();
+    if (row >= m_rows.rowCount() || col <= 0 || col > m_rows.columnCount() || m_rows.isNull(row, col - 1))
+        return QVariant();
+    return QVariant(m_rows.text(row, col - 1));
 }
 
 QVariant BoundGridModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -57,9 +64,9 @@ QVariant BoundGridModel::headerData(int section, Qt::Orientation orientation, in
 
 void BoundGridModel::sort(int column, Qt::SortOrder order)
 {
-    if (column <= 0 || column >= m_captions.size())
+    if (column <= 0 || column >= m_captions.size() || column > m_rows.columnCount())
         return;
-    const size_t c = size_t(column - 1);
+    const int c = column - 1;
     // Numbers before texts, Null first, texts without regard to case: what an administrator
     // expects of extensions and names alike. Each cell's key is made once, not per comparison.
     struct Key {
@@ -67,46 +74,41 @@ void BoundGridModel::sort(int column, Qt::SortOrder order)
         double number;
         QString text;
     };
-    const size_t n = m_rows.size();
-    std::vector<Key> keys(n);
-    for (size_t r = 0; r < n; ++r) {
-        const Variant& v = c < m_rows[r].size() ? m_rows[r][c] : Variant::null();
-        Key& k = keys[r];
-        if (v.isNull()) {
+    const int n = m_rows.rowCount();
+    std::vector<Key> keys(static_cast<size_t>(n));
+    for (int r = 0; r < n; ++r) {
+        Key& k = keys[size_t(r)];
+        if (m_rows.isNull(r, c)) {
             k = {0, 0, QString()};
             continue;
         }
-        k.text = v.textOrEmpty();
+        k.text = m_rows.text(r, c);
         bool numeric = false;
         k.number = k.text.toDouble(&numeric);
         k.rank = numeric ? 1 : 2;
     }
-    auto less = [&keys](size_t a, size_t b) {
-        const Key& x = keys[a];
-        const Key& y = keys[b];
+    auto less = [&keys](int a, int b) {
+        const Key& x = keys[size_t(a)];
+        const Key& y = keys[size_t(b)];
         if (x.rank != y.rank)
             return x.rank < y.rank;
         if (x.rank == 1)
             return x.number < y.number;
         return x.rank == 2 && x.text.compare(y.text, Qt::CaseInsensitive) < 0;
     };
-    std::vector<size_t> perm(n);
-    for (size_t r = 0; r < n; ++r)
-        perm[r] = r;
+    std::vector<int> perm(static_cast<size_t>(n));
+    for (int r = 0; r < n; ++r)
+        perm[size_t(r)] = r;
     if (order == Qt::AscendingOrder)
         std::stable_sort(perm.begin(), perm.end(), less);
     else
-        std::stable_sort(perm.begin(), perm.end(), [&](size_t a, size_t b) { return less(b, a); });
+        std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) { return less(b, a); });
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<int> newRowOf(n);
-    std::vector<Row> sorted;
-    sorted.reserve(n);
-    for (size_t i = 0; i < n; ++i) {
-        newRowOf[perm[i]] = int(i);
-        sorted.push_back(std::move(m_rows[perm[i]]));
-    }
-    m_rows = std::move(sorted);
+    std::vector<int> newRowOf(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        newRowOf[size_t(perm[size_t(i)])] = i;
+    m_rows.reorder(perm);
     const QModelIndexList persistent = persistentIndexList();
     for (const QModelIndex& from : persistent)
         changePersistentIndex(from, index(newRowOf[size_t(from.row())], from.column()));

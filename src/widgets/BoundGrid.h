@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/TextTable.h"
 #include "runtime/Variant.h"
 
 #include <QAbstractTableModel>
@@ -19,7 +20,8 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     // Replaces every row; the captions start as the query's column names.
-    void bind(const QStringList& columnNames, std::vector<Row> rows);
+    void bind(TextTable rows);
+    void bind(const QStringList& columnNames, const std::vector<Row>& rows);
     // Keeps the columns, drops every row.
     void clearRows();
 
@@ -38,7 +40,7 @@ public:
 private:
     QStringList m_captions; // index 0: the fixed column
     QStringList m_keys;
-    std::vector<Row> m_rows;
+    TextTable m_rows;
 };
 
 // The view: whole rows are selected, nothing is edited, a click on a header sorts, columns may

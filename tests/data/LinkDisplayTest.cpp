@@ -40,7 +40,7 @@ protected:
 
 TEST_F(LinkDisplayTest, EveryKindOfLinkIsWordedAndTheLookupsGoBackWhereTheyStood)
 {
-    site.exec("UPDATE CallHandler SET AdministratorObjectID = '" + kMissing + "' WHERE Alias = 'bcarter_ch'");
+    site.execute("UPDATE CallHandler SET AdministratorObjectID = ? WHERE Alias = 'bcarter_ch'", {kMissing});
     site.exec("UPDATE CallHandler SET TextName = NULL WHERE Alias = 'supportch'");
     open();
     const QString sales = handler("salesch"), alice = handler("amoreno_ch"), ben = handler("bcarter_ch"),

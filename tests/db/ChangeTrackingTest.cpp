@@ -1,33 +1,29 @@
 #include "db/ChangeTracking.h"
 
-#include "db/Connection.h"
 #include "db/Recordset.h"
-#include "db/Sqlite.h"
+#include "db/ScratchDatabase.h"
 
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include <functional>
 
 namespace {
 
 // Handlers and their keys, a view over the keys, and a join of both: a change to one table must
 // reach every reader of that table and no other.
-class ChangeTrackingTest : public ::testing::Test {
+class ChangeTrackingTest : public ::testing::Test, public ScratchDatabase {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        path = dir.filePath("t.sqlite3");
-        SqliteDb db(path, SqliteDb::Mode::Create);
-        db.exec(R"(
+        create(R"(
             CREATE TABLE Handler(HandlerObjectID TEXT PRIMARY KEY, Alias TEXT);
             CREATE TABLE KeyEntry(KeyEntryObjectID TEXT PRIMARY KEY, ParentObjectID TEXT, Action INTEGER);
             CREATE VIEW vw_KeyEntry AS SELECT * FROM KeyEntry;
             INSERT INTO Handler VALUES ('{H1}', 'sales'), ('{H2}', 'support');
             INSERT INTO KeyEntry VALUES ('{K1}', '{H1}', 1), ('{K2}', '{H1}', 2), ('{K3}', '{H2}', 3);
-        )");
-        if (tracked)
-            ChangeTracking::install(db);
-        conn = std::make_shared<Connection>(path, nullptr);
+        )",
+               [this](SqliteDb& db) {
+                   if (tracked)
+                       ChangeTracking::install(db);
+               });
         handlers.open("SELECT * FROM Handler", conn, {LockType::Optimistic, "HandlerObjectID", {}});
         keys.open("Select * from vw_KeyEntry order by ParentObjectID", conn,
                   {LockType::Optimistic, "KeyEntryObjectID", "KeyEntry"});
@@ -44,9 +40,6 @@ protected:
     }
 
     bool tracked = true;
-    QTemporaryDir dir;
-    QString path;
-    std::shared_ptr<Connection> conn;
     Recordset handlers, keys, joined;
 };
 
@@ -137,6 +130,35 @@ TEST_F(ChangeTrackingTest, AnUpdateOfTheOrderingColumnOrARolledBackOneReadsAgain
     keys.requery();
     ASSERT_TRUE(keys.find("KeyEntryObjectID", "{K2}"));
     EXPECT_EQ(keys.field("Action").toInt32(), 2);
+}
+
+// The rollback takes the counters back to where they stood before the write; the next write
+// anywhere brings them to the very counts seen after the rolled-back one.
+TEST_F(ChangeTrackingTest, AWriteRolledBackIsReadAgainAfterTheNextWriteBringsTheSameCounts)
+{
+    SqliteDb other(path, SqliteDb::Mode::ReadWrite);
+    const struct {
+        const char* what;
+        std::function<void()> nextWrite;
+    } cases[] = {
+        {"another connection's write", [&] { other.execute("UPDATE KeyEntry SET Action = 9 WHERE KeyEntryObjectID = '{K3}'"); }},
+        {"the recordset's own next write", [&] { setAction(keys, "{K3}", 9); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            ScopedTransaction transaction(*conn);
+            setAction(keys, "{K2}", 5);
+        } // rolled back
+        c.nextWrite();
+        keys.requery();
+        ASSERT_TRUE(keys.find("KeyEntryObjectID", "{K2}"));
+        EXPECT_EQ(keys.field("Action").toInt32(), 2) << "the rolled-back value is not kept";
+        ASSERT_TRUE(keys.find("KeyEntryObjectID", "{K3}"));
+        EXPECT_EQ(keys.field("Action").toInt32(), 9);
+        other.execute("UPDATE KeyEntry SET Action = 3 WHERE KeyEntryObjectID = '{K3}'");
+        keys.requery();
+    }
 }
 
 TEST_F(UntrackedDatabase, AnyChangeReloadsEveryReaderAsBefore)

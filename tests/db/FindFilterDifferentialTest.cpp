@@ -1,9 +1,7 @@
-#include "db/Connection.h"
 #include "db/Recordset.h"
+#include "db/ScratchDatabase.h"
 #include "runtime/RuntimeError.h"
 
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <random>
 
 namespace {
@@ -18,17 +16,17 @@ public:
     explicit FindFilterDifferential(unsigned seed)
         : m_random(seed)
     {
-        m_path = m_dir.filePath("d.sqlite3");
-        SqliteDb db(m_path, SqliteDb::Mode::Create);
         // Code has no declared type, so numbers and texts stay as inserted.
-        db.exec("CREATE TABLE Item(ItemObjectID TEXT PRIMARY KEY, Name TEXT, Code, Tag TEXT, Parent TEXT)");
-        db.exec("BEGIN");
-        for (int i = 0; i < 300 + int(m_random() % 200); ++i)
-            db.execute("INSERT INTO Item VALUES (?, ?, ?, ?, ?)", {QStringLiteral("{ITEM-%1}").arg(i), randomValue(Name),
-                                                                   randomValue(Code), randomValue(Tag), randomValue(Parent)});
-        db.exec("COMMIT");
-        m_connection = std::make_shared<Connection>(m_path, nullptr);
-        m_rs.open("SELECT * FROM Item ORDER BY Parent", m_connection, {LockType::Optimistic, "ItemObjectID", {}});
+        m_database.create("CREATE TABLE Item(ItemObjectID TEXT PRIMARY KEY, Name TEXT, Code, Tag TEXT, Parent TEXT)",
+                          [this](SqliteDb& db) {
+                              db.exec("BEGIN");
+                              for (int i = 0; i < 300 + int(m_random() % 200); ++i)
+                                  db.execute("INSERT INTO Item VALUES (?, ?, ?, ?, ?)",
+                                             {QStringLiteral("{ITEM-%1}").arg(i), randomValue(Name), randomValue(Code),
+                                              randomValue(Tag), randomValue(Parent)});
+                              db.exec("COMMIT");
+                          });
+        m_rs.open("SELECT * FROM Item ORDER BY Parent", m_database.conn, {LockType::Optimistic, "ItemObjectID", {}});
     }
 
     void run(int steps)
@@ -278,9 +276,7 @@ private:
     }
 
     std::mt19937 m_random;
-    QTemporaryDir m_dir;
-    QString m_path;
-    std::shared_ptr<Connection> m_connection;
+    ScratchDatabase m_database;
     Recordset m_rs;
     std::vector<Row> m_model;
     int m_added = 0;

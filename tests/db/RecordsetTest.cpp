@@ -1,10 +1,8 @@
 #include "db/Recordset.h"
 
-#include "db/Connection.h"
+#include "db/ScratchDatabase.h"
 #include "runtime/RuntimeError.h"
 
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <limits>
 #include <sqlite3.h>
 
@@ -12,14 +10,11 @@ namespace {
 
 // A handler table, its keys behind a view with INSTEAD OF triggers, and an extension table that
 // a join reads: the shapes the program's recordsets have.
-class RecordsetTest : public ::testing::Test {
+class RecordsetTest : public ::testing::Test, public ScratchDatabase {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        path = dir.filePath("t.sqlite3");
-        SqliteDb db(path, SqliteDb::Mode::Create);
-        db.exec(R"(
+        create(R"(
             CREATE TABLE Handler(HandlerObjectID TEXT COLLATE NOCASE PRIMARY KEY, Alias TEXT COLLATE NOCASE NOT NULL,
                                  TextName TEXT, Flag INTEGER, MaxLen INTEGER, Expires DATETIME);
             CREATE TABLE Ext(ExtObjectID TEXT COLLATE NOCASE PRIMARY KEY DEFAULT ('{' || upper(hex(randomblob(16))) || '}'),
@@ -37,16 +32,17 @@ protected:
                                        ('{bbbb-2}', 'sales', '', 0, NULL, '1993-01-02 00:00:00'),
                                        ('{CCCC-3}', 'Support', NULL, 0, 0, NULL);
             INSERT INTO Ext(Digits, ParentObjectID) VALUES ('100', '{AAAA-1}'), ('007', '{CCCC-3}');
-        )");
-        for (int h = 1; h <= 3; ++h)
-            for (const char* key : {"0", "1", "*", "#"})
-                db.execute("INSERT INTO KeyEntry VALUES (?, ?, ?, ?)",
-                           {QStringLiteral("{K%1-%2}").arg(h).arg(QString::fromLatin1(key)),
-                            QString::fromLatin1(h == 1   ? "{AAAA-1}"
-                                                : h == 2 ? "{bbbb-2}"
-                                                         : "{CCCC-3}"),
-                            key, h});
-        conn = std::make_shared<Connection>(path, nullptr);
+        )",
+               [](SqliteDb& db) {
+                   for (int h = 1; h <= 3; ++h)
+                       for (const char* key : {"0", "1", "*", "#"})
+                           db.execute("INSERT INTO KeyEntry VALUES (?, ?, ?, ?)",
+                                      {QStringLiteral("{K%1-%2}").arg(h).arg(QString::fromLatin1(key)),
+                                       QString::fromLatin1(h == 1   ? "{AAAA-1}"
+                                                           : h == 2 ? "{bbbb-2}"
+                                                                    : "{CCCC-3}"),
+                                       key, h});
+               });
     }
 
     Recordset::Options writable(const QString& key) { return {LockType::Optimistic, key, {}}; }
@@ -68,9 +64,6 @@ protected:
         });
     }
 
-    QTemporaryDir dir;
-    QString path;
-    std::shared_ptr<Connection> conn;
     int failAt = 0;
 };
 
@@ -92,6 +85,51 @@ TEST_F(RecordsetTest, FindSearchesForwardFromTheCurrentRowIncludingIt)
     EXPECT_FALSE(rs.find("Alias", "*"));
     EXPECT_TRUE(rs.isEOF());
     EXPECT_THROW(rs.field("Alias"), RuntimeError);
+}
+
+// Rows read by number leave the current row, the filter and the sort alone; keys looked up in
+// order and out of it find the same rows, in any letter case, past deleted rows.
+TEST_F(RecordsetTest, RowsFoundByKeyWithoutMovingTheCurrentRow)
+{
+    Recordset rs;
+    rs.open("Select * from vw_KeyEntry order by ParentObjectID", conn, writable("KeyEntryObjectID"));
+    rs.setFilter("Alias", "#");
+    ASSERT_TRUE(rs.find("ParentObjectID", "{CCCC-3}"));
+    const auto current = rs.bookmark();
+    const int parent = rs.columnNumber("ParentObjectID");
+    const int alias = rs.columnNumber("alias");
+    ASSERT_GE(parent, 0);
+    EXPECT_EQ(rs.columnNumber("NoSuchColumn"), -1);
+
+    const std::vector<int> keysOfB = rs.rowsWithKey(parent, "{bbbb-2}");
+    ASSERT_EQ(keysOfB.size(), 4u) << "the filter leaves the rows by number alone";
+    std::string key;
+    ASSERT_TRUE(rs.keyAt(keysOfB[0], parent, key));
+    EXPECT_EQ(key, "{bbbb-2}");
+    EXPECT_EQ(*Recordset::keyOf(Variant("{BBBB-2}")), QByteArray("{bbbb-2}"));
+    EXPECT_FALSE(Recordset::keyOf(Variant::null()));
+
+    Recordset::KeyCursor cursor = rs.keyCursor(parent);
+    const int a = cursor.firstRow("{aaaa-1}");
+    EXPECT_EQ(cursor.firstRow("{bbbb-2}"), keysOfB[0]);
+    EXPECT_EQ(cursor.firstRow("{bbbb-3}"), -1);
+    EXPECT_EQ(rs.valueAt(cursor.firstRow("{cccc-3}"), parent).toText(), "{CCCC-3}");
+    EXPECT_EQ(cursor.firstRow("{aaaa-1}"), a) << "a lower key searches from the top again";
+    ASSERT_GE(a, 0);
+    EXPECT_EQ(rs.bookmark(), current);
+    EXPECT_EQ(rs.recordCount(), 3);
+
+    // The first row of a handler deleted: its key now leads to the next one.
+    rs.clearFilter();
+    rs.moveFirst();
+    ASSERT_TRUE(rs.find("KeyEntryObjectID", rs.valueAt(a, rs.columnNumber("KeyEntryObjectID"))));
+    rs.deleteCurrent();
+    Recordset::KeyCursor after = rs.keyCursor(parent);
+    const int next = after.firstRow("{aaaa-1}");
+    EXPECT_NE(next, a);
+    EXPECT_EQ(rs.valueAt(next, parent).toText(), "{AAAA-1}");
+    EXPECT_EQ(rs.rowsWithKey(parent, "{aaaa-1}").size(), 3u);
+    EXPECT_TRUE(rs.valueAt(next, alias).type() == Variant::Type::Text);
 }
 
 TEST_F(RecordsetTest, FindMatchesIdsAndIntegersByTextWithoutRegardToCase)

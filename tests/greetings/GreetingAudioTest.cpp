@@ -1,6 +1,6 @@
 #include "audio/WavFile.h"
 #include "fakes/FakeAudioDevice.h"
-#include "fixtures/PaneFixture.h"
+#include "greetings/GreetingPageFixture.h"
 #include "widgets/SonotropeCtrl.h"
 
 #include <QDir>
@@ -12,19 +12,12 @@
 
 namespace {
 
-class GreetingAudioTest : public ::testing::Test, public PaneFixture {
+class GreetingAudioTest : public ::testing::Test, public GreetingPageFixture {
 protected:
     void SetUp() override
     {
-        exec("UPDATE MessagingRule SET StreamPath = 'sub\\mr_salesch_Busy_1.wav' WHERE ParentObjectID = $H AND Alias = 'Busy'",
-             "salesch");
-        exec("UPDATE MessagingRule SET StreamPath = 'C:\\Greetings\\internal.wav' WHERE ParentObjectID = $H AND Alias = 'Internal'",
-             "salesch");
-        start();
-        control<QTabWidget>("tabHandlerInfo")->setCurrentIndex(2);
-        show("salesch");
-        player = control<SonotropeCtrl>("SotrHandlerGreeting");
-        greetingTabs = control<QTabWidget>("tabHandlerGreetingInfo");
+        setGreeting("salesch", "Internal", "StreamPath = ?", {QString("C:\\Greetings\\internal.wav")});
+        startOnSalesGreetings();
     }
     QString file(const QString& greeting) const
     {
@@ -32,9 +25,6 @@ protected:
     }
     FakeAudioDevice& device() const { return *f.audioDevices.at(0); } // the handler page's control's
     QToolButton* button(const char* name) const { return player->findChild<QToolButton*>(name); }
-
-    SonotropeCtrl* player = nullptr;
-    QTabWidget* greetingTabs = nullptr;
 };
 
 TEST_F(GreetingAudioTest, TheShownGreetingTabBindsItsFile)

@@ -1,4 +1,6 @@
-#include "fixtures/PaneFixture.h"
+#include "greetings/GreetingPageFixture.h"
+
+#include <optional>
 
 namespace {
 
@@ -6,20 +8,20 @@ const QString kPast = "1993-01-02 00:00:00";
 const QString kFuture = "2030-01-01 00:00:00";
 const QString kMissing = "{0BADBEEF-0000-0000-0000-000000000000}";
 
-class GreetingSettingsTest : public ::testing::Test, public PaneFixture {
+class GreetingSettingsTest : public ::testing::Test, public GreetingPageFixture {
 protected:
     void SetUp() override { start(); }
 
     // Sets a greeting's column and shows the handler again.
-    void setGreeting(const QString& handler, const QString& greeting, const QString& assignment)
+    void showWith(const QString& handler, const QString& greeting, const QString& column, const Variant& value)
     {
-        exec("UPDATE MessagingRule SET " + assignment + " WHERE ParentObjectID = $H AND Alias = '" + greeting + "'", handler);
+        setGreeting(handler, greeting, column + " = ?", {value});
         show(handler);
     }
     // The same behind the pane's back: the cache reads it, the controls still show the old value.
-    void changeBehindThePane(const QString& handler, const QString& greeting, const QString& assignment)
+    void changeBehindThePane(const QString& handler, const QString& greeting, const QString& column, const Variant& value)
     {
-        exec("UPDATE MessagingRule SET " + assignment + " WHERE ParentObjectID = $H AND Alias = '" + greeting + "'", handler);
+        setGreeting(handler, greeting, column + " = ?", {value});
         f.state->cache.RequeryAllRecordsets();
     }
     QStringList newLines(int before) const { return updateLines().mid(before); }
@@ -31,24 +33,24 @@ TEST_F(GreetingSettingsTest, TheEnabledBoxWritesTimeExpiresOnlyWhenItDisagreesWi
     const QString on = logLine("MessagingRule", "Alternate", "salesch", "TimeExpires", "(NULL)");
     const struct {
         const char* what;
-        QString stored;   // TimeExpires when shown
-        QString behind;   // TimeExpires changed behind the pane before the click, if any
-        bool tickedAfter; // the box after the click
-        Variant written;  // TimeExpires afterwards
+        Variant stored;                // TimeExpires when shown
+        std::optional<Variant> behind; // TimeExpires changed behind the pane before the click, if any
+        bool tickedAfter;              // the box after the click
+        Variant written;               // TimeExpires afterwards
         QStringList log;
     } cases[] = {
         {"switched on", kPast, {}, true, Variant::null(), {on}},
-        {"switched off", "NULL", {}, false, kPast, {off}},
+        {"switched off", Variant::null(), {}, false, kPast, {off}},
         {"a future date switched off", kFuture, {}, false, kPast, {off}},
-        {"ticked on a greeting already on", kPast, "NULL", true, Variant::null(), {}},
+        {"ticked on a greeting already on", kPast, Variant::null(), true, Variant::null(), {}},
         {"cleared on a greeting already off", kFuture, kPast, false, kPast, {}},
     };
     auto* box = control<QCheckBox>("chkHandlerGreetingEnabled_3");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        setGreeting("salesch", "Alternate", "TimeExpires = " + (c.stored == "NULL" ? c.stored : "'" + c.stored + "'"));
-        if (!c.behind.isEmpty())
-            changeBehindThePane("salesch", "Alternate", "TimeExpires = " + (c.behind == "NULL" ? c.behind : "'" + c.behind + "'"));
+        showWith("salesch", "Alternate", "TimeExpires", c.stored);
+        if (c.behind)
+            changeBehindThePane("salesch", "Alternate", "TimeExpires", *c.behind);
         const int lines = updateLines().size();
         box->click();
         EXPECT_EQ(box->isChecked(), c.tickedAfter);
@@ -67,7 +69,7 @@ TEST_F(GreetingSettingsTest, TheAllowInputBoxWritesIgnoreDigitsOnlyWhereItDiffer
     auto* box = control<QCheckBox>("chkHandlerGreetingAllowUserInput_0");
     auto line = [&](const char* value) { return logLine("MessagingRule", "Standard", "salesch", "IgnoreDigits", value); };
 
-    setGreeting("salesch", "Standard", "IgnoreDigits = 0");
+    showWith("salesch", "Standard", "IgnoreDigits", 0);
     int lines = updateLines().size();
     box->click(); // cleared
     EXPECT_EQ(greetingColumn("salesch", "Standard", "IgnoreDigits"), Variant(qint64(1)));
@@ -79,7 +81,7 @@ TEST_F(GreetingSettingsTest, TheAllowInputBoxWritesIgnoreDigitsOnlyWhereItDiffer
     EXPECT_EQ(newLines(lines), QStringList{line(" 0")});
 
     // A Null shows ticked and is not written by the load; clearing leaves it, ticking writes 0.
-    setGreeting("salesch", "Standard", "IgnoreDigits = NULL");
+    showWith("salesch", "Standard", "IgnoreDigits", Variant::null());
     EXPECT_TRUE(box->isChecked());
     lines = updateLines().size();
     box->click();
@@ -173,6 +175,91 @@ TEST_F(GreetingSettingsTest, TheSubscriberPagesBoxesWriteTheirOwnHandlersGreetin
                                             logLine("MessagingRule", "Standard", "amoreno_ch", "IgnoreDigits", " 1")}));
     EXPECT_EQ(greetingColumn("salesch", "Busy", "TimeExpires").textOrEmpty(), salesBusy);
     EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// The call handler page's greeting tabs and the subscriber page's, for what the twins share.
+struct GreetingTwin {
+    const char* what;
+    const char* owner; // the handler whose greetings the page shows
+    qint16 nodeType;
+    const char* pageTabs;     // the page's tabs, the greetings tab at 2
+    const char* greetingTabs; // one tab per greeting
+    const char* enabled;
+    const char* allowInput;
+    const char* source;
+    const char* repeat;
+    QStringList refusals; // the messages of the four controls, each before the database's reason
+};
+
+const GreetingTwin kGreetingTwins[] = {
+    {"call handler",
+     "salesch",
+     3,
+     "tabHandlerInfo",
+     "tabHandlerGreetingInfo",
+     "chkHandlerGreetingEnabled",
+     "chkHandlerGreetingAllowUserInput",
+     "cmbHandlerGreetingSource",
+     "cmbHandlerGreetingRepeat",
+     {"Error in chkHandlerGreetingEnabled_Click:", "Error in chkHandlerGreetingAllowUserInput_Click:",
+      "Error in cmbHandlerGreetingSource_Validate:", "Error in cmbHandlerGreetingRepeat_Validate:"}},
+    {"subscriber",
+     "amoreno_ch",
+     1,
+     "tabSubscriberDetails",
+     "tabSubscriberGreetings",
+     "chkSubscriberGreetingEnabled",
+     "chkSubscriberGreetingAllowInput",
+     "cmbSubscriberGreetingSource",
+     "cmbSubscriberGreetingsRepeat",
+     {"Error in chkSubscriberGreetingEnabled_Click:", "Error in chkSubscriberGreetingAllowInput_Cick:",
+      "Error in cmbSubscriberGreetingSource_Validate:", "Error in cmbSubscriberGreetingsRepeat_Validate:"}},
+};
+
+TEST_F(GreetingSettingsTest, ARefusedUpdateIsOneMessageNoLogLineAndTheControlsShowWhatIsStored)
+{
+    activate();
+    for (const GreetingTwin& t : kGreetingTwins) {
+        SCOPED_TRACE(t.what);
+        auto name = [](const char* control, int greeting) { return QString("%1_%2").arg(control).arg(greeting); };
+        setGreeting(t.owner, "Alternate", "TimeExpires = ?", {kPast});
+        setGreeting(t.owner, "Standard", "IgnoreDigits = 0");
+        setGreeting(t.owner, "Off Hours", "TimeExpires = NULL, PlayWhat = 1, Reprompts = 2");
+        show(t.owner, t.nodeType);
+        control<QTabWidget>(t.pageTabs)->setCurrentIndex(2);
+        control<QTabWidget>(t.greetingTabs)->setCurrentIndex(1);
+        f.site.exec("CREATE TRIGGER refuse BEFORE UPDATE ON MessagingRule BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        const QString before = f.site.tableText("MessagingRule");
+        const int lines = updateLines().size();
+        f.prompts.messages.clear();
+
+        control<QCheckBox>(name(t.enabled, 3))->click();    // on
+        control<QCheckBox>(name(t.allowInput, 0))->click(); // off
+        auto* source = control<QComboBox>(name(t.source, 1));
+        auto* repeat = control<QComboBox>(name(t.repeat, 1));
+        QWidget* elsewhere = control(name(t.enabled, 1));
+        source->setCurrentIndex(source->findText("Blank"));
+        leave(source, elsewhere);
+        repeat->setCurrentIndex(repeat->findText("9 times"));
+        leave(repeat, elsewhere);
+
+        QStringList expected;
+        for (const QString& refusal : t.refusals)
+            expected << refusal + "refused";
+        EXPECT_EQ(f.prompts.messages, expected);
+        EXPECT_EQ(f.site.tableText("MessagingRule"), before);
+        EXPECT_EQ(newLines(lines), QStringList());
+        expectShown({{name(t.enabled, 3), "[ ]"},
+                     {name(t.allowInput, 0), "[x]"},
+                     {name(t.source, 1), "Recording"},
+                     {name(t.repeat, 1), "2 times"}});
+        expectEnabled({name(t.allowInput, 3), name(t.source, 3), name(t.repeat, 3)}, false);
+        f.site.exec("DROP TRIGGER refuse");
+    }
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "audio/WavFile.h"
 #include "fakes/FakeAudioDevice.h"
-#include "fixtures/PaneFixture.h"
+#include "greetings/GreetingPageFixture.h"
 #include "greetings/frmRecordFile.h"
 #include "system/SharedFileSystem.h"
 #include "widgets/SonotropeCtrl.h"
@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -17,18 +18,14 @@
 
 namespace {
 
-class RecordCommandsTest : public ::testing::Test, public PaneFixture {
+const QString kMissing = "{0BADBEEF-0000-0000-0000-000000000000}";
+
+class RecordCommandsTest : public ::testing::Test, public GreetingPageFixture {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(QFile::copy(QStringLiteral(TW_DONOTDELETE_WAV), f.programFolder.path() + "/donotdelete.wav"));
-        exec("UPDATE MessagingRule SET StreamPath = 'sub\\mr_salesch_Busy_1.wav' WHERE ParentObjectID = $H AND Alias = 'Busy'",
-             "salesch");
-        start();
-        control<QTabWidget>("tabHandlerInfo")->setCurrentIndex(2);
-        show("salesch");
-        player = control<SonotropeCtrl>("SotrHandlerGreeting");
-        greetingTabs = control<QTabWidget>("tabHandlerGreetingInfo");
+        startOnSalesGreetings();
         greetingTabs->setCurrentIndex(2);
         busyFile = f.site.streamFilesPath() + "mr_salesch_Busy_1.wav";
         writeWavFile(busyFile, oldSound);
@@ -40,6 +37,11 @@ protected:
     // Clicks the record button; while the recording window is up, `inWindow` plays the
     // administrator's part in it.
     void recordWith(const std::function<void(frmRecordFile&)>& inWindow, const QString& button = "cmdHandlerRecord")
+    {
+        EXPECT_TRUE(clickRecord(button, inWindow));
+    }
+    // Whether the click opened the recording window.
+    bool clickRecord(const QString& button, const std::function<void(frmRecordFile&)>& inWindow)
     {
         bool opened = false;
         // Polled: the command lets timers run while it waits for its control, before the window is up.
@@ -56,7 +58,7 @@ protected:
         });
         poll.start();
         control<QPushButton>(button)->click();
-        EXPECT_TRUE(opened);
+        return opened;
     }
     void recordTake(frmRecordFile& window)
     {
@@ -66,38 +68,88 @@ protected:
     }
     static void save(frmRecordFile& window) { window.findChild<QPushButton*>("cmdSave")->click(); }
 
+    // The subscriber page of Alice with one of her greetings in front.
+    void showSubscriberGreeting(int tab)
+    {
+        show("amoreno_ch", 1);
+        control<QTabWidget>("tabSubscriberDetails")->setCurrentIndex(2);
+        control<QTabWidget>("tabSubscriberGreetings")->setCurrentIndex(tab);
+    }
+    static QString notFound(const char* command, const QString& id)
+    {
+        return QString("error in %1 - unable to find messaging rule by ObjectID=").arg(command) + id;
+    }
+
     QString tempWav() const { return f.programFolder.path() + "/TempWavFile.wav"; }
     QStringList tempFiles() const { return QDir(f.programFolder.path()).entryList({"TWR_TEMP_*"}, QDir::Files); }
 
-    SonotropeCtrl* player = nullptr;
-    QTabWidget* greetingTabs = nullptr;
     QString busyFile;
     const WavData oldSound = toneWav(900, 440, WavFormat{8000, 1, 16});
     const WavData take = toneWav(600, 300, WavFormat{8000, 1, 16});
 };
 
+// The call handler page records its own greeting, the subscriber page its handler's; other code
+// may leave the shared rows on another handler while the window is open.
 TEST_F(RecordCommandsTest, ASavedRecordingReplacesTheGreetingsFileAndItsRowNamesIt)
 {
-    const int before = updateLines().size();
-    recordWith([&](frmRecordFile& window) {
-        EXPECT_EQ(window.strRecordOverFileName, busyFile);
-        EXPECT_EQ(player->SoundFile(), f.programFolder.path() + "/donotdelete.wav") << "the old file is let go";
-        EXPECT_EQ(window.pos(), control("frameSonotropeHandlerGreeting")->mapToGlobal(QPoint(0, 0)));
-        EXPECT_EQ(readWavFile(tempWav()).samples, oldSound.samples) << "recording starts from the greeting";
-        recordTake(window);
-        save(window);
-    });
-    EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
-    EXPECT_EQ(readWavFile(busyFile).samples, take.samples);
-    EXPECT_EQ(greetingColumn("salesch", "Busy", "StreamPath").toText(), "mr_salesch_Busy_1.wav");
-    EXPECT_EQ(updateLines().mid(before),
-              QStringList{logLine("MessagingRule", "Busy", "salesch", "StreamPath", "mr_salesch_Busy_1.wav")});
-    EXPECT_EQ(player->SoundFile(), busyFile);
-    EXPECT_EQ(player->toolTip(), busyFile);
-    player->findChild<QToolButton*>("playButton")->click();
-    ASSERT_FALSE(f.audioDevices.at(0)->played.isEmpty());
-    EXPECT_EQ(f.audioDevices.at(0)->played.last().samples, take.samples);
-    EXPECT_TRUE(tempFiles().isEmpty());
+    const QString alicesName = "mr_amoreno_ch_Standard_1.wav";
+    setGreeting("amoreno_ch", "Standard", "StreamPath = ?", {alicesName});
+    writeWavFile(f.site.streamFilesPath() + alicesName, oldSound);
+    const struct {
+        const char* what;
+        const char* owner;
+        const char* greeting;
+        QString name; // of the greeting's file, as its row names it afterwards
+        const char* button;
+        const char* player;
+        const char* frame;
+        int device; // the player's sound device
+    } cases[] = {
+        {"call handler", "salesch", "Busy", "mr_salesch_Busy_1.wav", "cmdHandlerRecord", "SotrHandlerGreeting",
+         "frameSonotropeHandlerGreeting", 0},
+        {"subscriber", "amoreno_ch", "Standard", alicesName, "cmdSubscriberRecord", "SotrsubscriberGreeting",
+         "frameSonotropeSubscriberGreeting", 1},
+    };
+    const QString other = handlerId("goodbyech");
+    auto othersFiles = [&] {
+        return f.site.scalar("SELECT group_concat(coalesce(StreamPath, '-')) FROM MessagingRule WHERE ParentObjectID = ?", {other})
+            .toText();
+    };
+    const QString othersBefore = othersFiles();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (QString(c.button) == "cmdSubscriberRecord")
+            showSubscriberGreeting(0);
+        auto* shown = control<SonotropeCtrl>(c.player);
+        const QString file = f.site.streamFilesPath() + c.name;
+        ASSERT_EQ(shown->SoundFile(), file);
+        const int before = updateLines().size();
+        recordWith(
+            [&](frmRecordFile& window) {
+                EXPECT_EQ(window.strRecordOverFileName, file);
+                EXPECT_EQ(shown->SoundFile(), f.programFolder.path() + "/donotdelete.wav") << "the old file is let go";
+                EXPECT_EQ(window.pos(), control(c.frame)->mapToGlobal(QPoint(0, 0)));
+                EXPECT_EQ(readWavFile(tempWav()).samples, oldSound.samples) << "recording starts from the greeting";
+                RecordsetCache& cache = f.state->cache;
+                cache.rsCallHandler.moveFirst();
+                ASSERT_TRUE(cache.rsCallHandler.find("CallHandlerObjectID", other));
+                cache.rsMessagingRule.setFilter("ParentObjectID", other);
+                recordTake(window);
+                save(window);
+            },
+            c.button);
+        EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+        EXPECT_EQ(readWavFile(file).samples, take.samples);
+        EXPECT_EQ(greetingColumn(c.owner, c.greeting, "StreamPath").toText(), c.name);
+        EXPECT_EQ(updateLines().mid(before), QStringList{logLine("MessagingRule", c.greeting, c.owner, "StreamPath", c.name)});
+        EXPECT_EQ(shown->SoundFile(), file);
+        EXPECT_EQ(shown->toolTip(), file);
+        shown->findChild<QToolButton*>("playButton")->click();
+        ASSERT_FALSE(f.audioDevices.at(c.device)->played.isEmpty());
+        EXPECT_EQ(f.audioDevices.at(c.device)->played.last().samples, take.samples);
+        EXPECT_TRUE(tempFiles().isEmpty());
+    }
+    EXPECT_EQ(othersFiles(), othersBefore) << "the greetings the rows were left on";
 }
 
 TEST_F(RecordCommandsTest, DiscardOrClosingTheWindowChangesNothing)
@@ -169,17 +221,78 @@ TEST_F(RecordCommandsTest, ANotReadyControlIsAskedTenTimesPerRunThenReported)
     EXPECT_EQ(player->SoundFile(), busyFile) << "never left on the placeholder";
 }
 
+TEST_F(RecordCommandsTest, ASoundWithoutItsRowAtTheClickIsNamedAndNoWindowOpens)
+{
+    const QString feedback = idOf("InterviewHandler", "InterviewHandlerObjectID", "customerfeedback");
+    const struct {
+        const char* what;
+        std::function<void()> showIt;
+        const char* button;
+        QString message;
+    } cases[] = {
+        {"a greeting id the handler does not have",
+         [this] { control<QLineEdit>("txtHandlerGreetingObjectID_2")->setText(kMissing); }, "cmdHandlerRecord",
+         notFound("cmdHandlerRecord", kMissing)},
+        {"a greeting id the subscriber's handler does not have",
+         [this] {
+             showSubscriberGreeting(1);
+             control<QLineEdit>("txtSubscriberGreetingObjectID_1")->setText(kMissing);
+         },
+         "cmdSubscriberRecord", notFound("cmdSubscriberRecord", kMissing)},
+        {"a question that names no file",
+         [&] {
+             f.site.execute("UPDATE InterviewQuestion SET StreamPath = NULL WHERE ParentObjectID = ? AND Alias = 1", {feedback});
+             showObject(feedback, 5);
+             control<QTableWidget>("gridInterviewQuestions")->setCurrentCell(0, QuestionColumn::Question);
+         },
+         "cmdInterviewerRecord", "Error in cmdInterviewerRecord: the sound has no file name to record into"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.showIt();
+        const QString rows = tablesText({"MessagingRule", "InterviewQuestion"});
+        const QString log = changeLog();
+        f.prompts.messages.clear();
+        EXPECT_FALSE(clickRecord(c.button, [](frmRecordFile& window) { window.close(); }));
+        EXPECT_EQ(f.prompts.messages, QStringList{c.message});
+        EXPECT_EQ(tablesText({"MessagingRule", "InterviewQuestion"}), rows);
+        EXPECT_EQ(changeLog(), log);
+    }
+    EXPECT_EQ(readWavFile(busyFile).samples, oldSound.samples);
+}
+
 TEST_F(RecordCommandsTest, AGreetingDeletedWhileTheWindowIsOpenGetsNothing)
 {
-    const QString log = changeLog();
-    recordWith([&](frmRecordFile& window) {
-        recordTake(window);
-        exec("DELETE FROM MessagingRule WHERE ParentObjectID = $H AND Alias = 'Busy'", "salesch");
-        save(window);
-    });
-    ASSERT_EQ(f.prompts.messages.size(), 1) << f.prompts.messages.join('|').toStdString();
-    EXPECT_EQ(changeLog(), log);
-    EXPECT_EQ(readWavFile(busyFile).samples, oldSound.samples);
+    const QString alicesFile = f.site.streamFilesPath() + "mr_amoreno_ch_Busy_1.wav";
+    setGreeting("amoreno_ch", "Busy", "StreamPath = ?", {SharedFileSystem::GetFileName(alicesFile)});
+    writeWavFile(alicesFile, oldSound);
+    const struct {
+        const char* what;
+        const char* owner;
+        const char* button;
+        QString file;
+    } cases[] = {
+        {"call handler", "salesch", "cmdHandlerRecord", busyFile},
+        {"subscriber", "amoreno_ch", "cmdSubscriberRecord", alicesFile},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (QString(c.button) == "cmdSubscriberRecord")
+            showSubscriberGreeting(2);
+        const QString id = greetingColumn(c.owner, "Busy", "MessagingRuleObjectID").toText();
+        const QString log = changeLog();
+        f.prompts.messages.clear();
+        recordWith(
+            [&](frmRecordFile& window) {
+                recordTake(window);
+                exec("DELETE FROM MessagingRule WHERE MessagingRuleObjectID = ?", {}, {id});
+                save(window);
+            },
+            c.button);
+        EXPECT_EQ(f.prompts.messages, QStringList{notFound(c.button, id)});
+        EXPECT_EQ(changeLog(), log);
+        EXPECT_EQ(readWavFile(c.file).samples, oldSound.samples);
+    }
 }
 
 TEST_F(RecordCommandsTest, ANewQuestionsRecordingCreatesItsFileAndWritesNoRow)

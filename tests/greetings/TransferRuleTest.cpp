@@ -1,4 +1,4 @@
-#include "fixtures/PaneFixture.h"
+#include "greetings/GreetingPageFixture.h"
 
 #include <QTabWidget>
 
@@ -25,14 +25,10 @@ struct Twin {
     QString saveError;
 };
 
-class TransferRuleTest : public ::testing::Test, public PaneFixture {
+class TransferRuleTest : public ::testing::Test, public GreetingPageFixture {
 protected:
     void SetUp() override { start(); }
 
-    void setRule(const QString& handler, const QString& rule, const QString& assignment)
-    {
-        exec("UPDATE ContactRule SET " + assignment + " WHERE ParentObjectID = $H AND Alias = '" + rule + "'", handler);
-    }
     // The rule as stored: Action, TransferType, TransferRings, Extension, TimeExpires.
     QString stored(const QString& handler, const QString& rule) const
     {
@@ -230,7 +226,7 @@ TEST_F(TransferRuleTest, TheEnabledBoxSwitchesTheRuleAndFillsInWhatARuleThatIsOn
     EXPECT_EQ(updateLines().mid(lines), saved("operatorch", "Alternate", "(NULL)", " 0", " 1", " 4", "(NULL)"));
 
     // On, with a string but no rings: a release transfer.
-    setRule("operatorch", "Alternate", "TimeExpires = '" + kPast + "', Action = 1, Extension = '300', TransferRings = NULL");
+    setRule("operatorch", "Alternate", "TimeExpires = ?, Action = 1, Extension = '300', TransferRings = NULL", {kPast});
     show("operatorch");
     alternate->click();
     EXPECT_EQ(shown("cmbHandlerTransferType_2"), "Release");
@@ -247,7 +243,7 @@ TEST_F(TransferRuleTest, TheEnabledBoxSwitchesTheRuleAndFillsInWhatARuleThatIsOn
 
     // A box that agrees with the row as stored writes nothing.
     show("operatorch");
-    setRule("operatorch", "Alternate", "TimeExpires = '" + kPast + "'");
+    setRule("operatorch", "Alternate", "TimeExpires = ?", {kPast});
     f.state->cache.RequeryAllRecordsets();
     lines = updateLines().size();
     alternate->click();
@@ -309,7 +305,7 @@ TEST_F(TransferRuleTest, TheActionOptionsAndTheTypeListSaveOnlyAChange)
 
 TEST_F(TransferRuleTest, TheSubscribersRuleIsNeverSwitchedAndItsListWaitsWhileTheRuleIsOff)
 {
-    setRule("amoreno_ch", "Alternate", "TimeExpires = '" + kPast + "'");
+    setRule("amoreno_ch", "Alternate", "TimeExpires = ?", {kPast});
     showTwin(kSubscriber);
     expectEnabled({"optSubscriberTransferAttemptToRingPhone", "optSubscriberTransferSendToGreeting"}, true);
     auto* type = control<QComboBox>("cmbSubscriberTransferType");

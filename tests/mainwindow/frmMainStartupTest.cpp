@@ -1,4 +1,6 @@
 #include "fixtures/MainWindowFixture.h"
+#include "widgets/BoundGrid.h"
+#include "widgets/OutlineGrid.h"
 #include "widgets/OutlineGridView.h"
 #include "widgets/SonotropeCtrl.h"
 #include "widgets/Twips.h"
@@ -231,6 +233,43 @@ TEST(frmMainLayout, TheShownWindowPaintsTheOpeningGreetingAsTheTreesRoot)
         for (int y = 0; y < painted.height(); ++y)
             colours.insert(painted.pixel(x, y));
     EXPECT_GT(colours.size(), 2) << "the root row's picture and text are painted";
+}
+
+// The window comes up with its tree before the opening greeting's references are filled; they
+// follow once the window is on screen, the same as a row change gives them, unless the user
+// chose another row first.
+TEST(frmMainStartup, TheOpeningGreetingsReferencesFollowTheFirstPaint)
+{
+    const auto ids = [](BoundGrid* grid) {
+        QStringList out;
+        for (int r = 0; r < grid->rows().rowCount(); ++r)
+            out << grid->rows().cell(r, grid->rows().colIndex("CallHandlerObjectID")).toText();
+        return out;
+    };
+    for (const bool otherRowFirst : {false, true}) {
+        SCOPED_TRACE(otherRowFirst);
+        MainWindowFixture f;
+        ASSERT_TRUE(f.load());
+        auto* subscribers = f.control<BoundGrid>("gridSubscriberReferences");
+        auto* handlers = f.control<BoundGrid>("gridCallHandlerReferences");
+        EXPECT_EQ(subscribers->rows().rowCount() + handlers->rows().rowCount(), 0) << "nothing is filled before the window shows";
+        if (otherRowFirst)
+            f.treeGrid().setRow(1);
+        const QStringList before = ids(handlers);
+        f.window->show();
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+        const QStringList shown = ids(handlers) + ids(subscribers);
+        if (otherRowFirst) {
+            EXPECT_EQ(ids(handlers), before) << "the chosen row's references stay";
+            continue;
+        }
+        EXPECT_FALSE(shown.isEmpty());
+        f.treeGrid().setRow(1);
+        f.treeGrid().setRow(0);
+        EXPECT_EQ(ids(handlers) + ids(subscribers), shown);
+        EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+    }
 }
 
 } // namespace

@@ -27,42 +27,36 @@ TEST_F(CallHandlerPane, EachCodeAndNullIsShownAsItsControlCanAndTheLoadWritesNot
     const QString operatorId = handlerId("operatorch");
     const QString feedback = idOf("InterviewHandler", "InterviewHandlerObjectID", "customerfeedback");
     const QString team = idOf("DistributionList", "SystemDListObjectID", "supportteam");
-    exec("UPDATE CallHandler SET AdministratorObjectID = '" + team
-             + "', RecipientObjectID = NULL, Language = 1031, "
-               "ScheduleObjectName = 'weekdays', MaxMsgLen = 120, EditMsg = NULL, SendUrgentMsg = 7, AfterMessageAction = 1, "
-               "AfterMessageConversation = NULL, AfterMessageObjectID = NULL WHERE CallHandlerObjectID = $H",
-         "goodbyech");
+    exec("UPDATE CallHandler SET AdministratorObjectID = ?, RecipientObjectID = NULL, Language = 1031, "
+         "ScheduleObjectName = 'weekdays', MaxMsgLen = 120, EditMsg = NULL, SendUrgentMsg = 7, AfterMessageAction = 1, "
+         "AfterMessageConversation = NULL, AfterMessageObjectID = NULL WHERE CallHandlerObjectID = $H",
+         "goodbyech", {team});
     exec("UPDATE ContactRule SET SwitchID = 1 WHERE ParentObjectID = $H", "goodbyech");
     exec("UPDATE ContactRule SET Action = 1, TransferType = 0, TransferRings = 6, Extension = '190,,#', TimeExpires = NULL "
          "WHERE ParentObjectID = $H AND Alias = 'Standard'",
          "goodbyech");
-    exec("UPDATE ContactRule SET Action = 1, Extension = '555', TimeExpires = '" + kPast
-             + "' WHERE ParentObjectID = $H AND Alias = 'Off Hours'",
-         "goodbyech");
+    exec("UPDATE ContactRule SET Action = 1, Extension = '555', TimeExpires = ? WHERE ParentObjectID = $H AND Alias = 'Off Hours'",
+         "goodbyech", {kPast});
     exec("UPDATE ContactRule SET Action = NULL, TransferType = NULL, TransferRings = NULL, Extension = NULL, TimeExpires = NULL "
          "WHERE ParentObjectID = $H AND Alias = 'Alternate'",
          "goodbyech");
     exec("UPDATE MessagingRule SET IgnoreDigits = 1, PlayWhat = 2, Reprompts = 9 WHERE ParentObjectID = $H AND Alias = 'Standard'",
          "goodbyech");
-    exec("UPDATE MessagingRule SET TimeExpires = '" + kFuture
-             + "', IgnoreDigits = NULL, PlayWhat = NULL, Reprompts = 10, StreamPath = '   ' "
-               "WHERE ParentObjectID = $H AND Alias = 'Off Hours'",
-         "goodbyech");
-    exec("UPDATE MessagingRule SET TimeExpires = '" + kPast
-             + "', PlayWhat = 3, Reprompts = 2, StreamPath = 'C:\\Talvo\\busy.wav', "
-               "Action = 2, ConversationName = 'PHTransfer', DestinationObjectID = '"
-             + operatorId + "' WHERE ParentObjectID = $H AND Alias = 'Busy'",
-         "goodbyech");
+    exec("UPDATE MessagingRule SET TimeExpires = ?, IgnoreDigits = NULL, PlayWhat = NULL, Reprompts = 10, StreamPath = '   ' "
+         "WHERE ParentObjectID = $H AND Alias = 'Off Hours'",
+         "goodbyech", {kFuture});
+    exec("UPDATE MessagingRule SET TimeExpires = ?, PlayWhat = 3, Reprompts = 2, StreamPath = 'C:\\Talvo\\busy.wav', "
+         "Action = 2, ConversationName = 'PHTransfer', DestinationObjectID = ? WHERE ParentObjectID = $H AND Alias = 'Busy'",
+         "goodbyech", {kPast, operatorId});
     exec("UPDATE MessagingRule SET Action = NULL, Reprompts = NULL WHERE ParentObjectID = $H AND Alias = 'Alternate'", "goodbyech");
     exec("DELETE FROM MessagingRule WHERE ParentObjectID = $H AND Alias = 'Internal'", "goodbyech");
-    exec("UPDATE MessagingRule SET Action = 2, ConversationName = 'CHInterview', DestinationObjectID = '" + feedback
-             + "', PlayWhat = 1 WHERE ParentObjectID = $H AND Alias = 'Error'",
-         "goodbyech");
+    exec("UPDATE MessagingRule SET Action = 2, ConversationName = 'CHInterview', DestinationObjectID = ?, PlayWhat = 1 "
+         "WHERE ParentObjectID = $H AND Alias = 'Error'",
+         "goodbyech", {feedback});
 
-    exec("UPDATE CallHandler SET RecipientObjectID = '" + kMissing
-             + "', Language = NULL, ScheduleObjectName = 'Nights', "
-               "SendUrgentMsg = 0, EditMsg = 1 WHERE CallHandlerObjectID = $H",
-         "operatorch");
+    exec("UPDATE CallHandler SET RecipientObjectID = ?, Language = NULL, ScheduleObjectName = 'Nights', SendUrgentMsg = 0, "
+         "EditMsg = 1 WHERE CallHandlerObjectID = $H",
+         "operatorch", {kMissing});
     exec("UPDATE ContactRule SET SwitchID = 5 WHERE ParentObjectID = $H", "operatorch");
     exec("UPDATE ContactRule SET TransferType = 5 WHERE ParentObjectID = $H AND Alias = 'Standard'", "operatorch");
     exec("DELETE FROM ContactRule WHERE ParentObjectID = $H AND Alias = 'Off Hours'", "operatorch");

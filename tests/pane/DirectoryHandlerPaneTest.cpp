@@ -13,10 +13,10 @@ const QString kMissing = "{0BADBEEF-0000-0000-0000-000000000000}";
 class DirectoryHandlerPane : public ::testing::Test, public PaneFixture {
 protected:
     QString directoryId() const { return idOf("NameLookupHandler", "NameLookupHandlerObjectID", "companydirectory"); }
-    void execDirectory(const QString& sql) const
+    // Runs one statement with its values bound, "$D" standing for the directory handler's id.
+    void execDirectory(const QString& sql, const std::vector<Variant>& values = {}) const
     {
-        QString text = sql;
-        f.site.exec(text.replace("$D", "'" + directoryId() + "'"));
+        f.site.execute(sql, values, {{"$D", directoryId()}});
     }
     QStringList exits() const
     {
@@ -52,11 +52,10 @@ TEST_F(DirectoryHandlerPane, NullsAndDanglingExitsShowTheirFixedTextsAndNothingO
     const QStringList shownBefore = exits();
 
     // The same handler, changed behind the pane's back: each exit as its columns say.
-    execDirectory(
-        "UPDATE NameLookupHandler SET TextName = NULL, ExitAction = 1, ExitConversation = NULL, ExitObjectID = NULL, "
-        "ZeroAction = NULL, NoSelectionAction = 2, NoSelectionConversation = 'PHTransfer', NoSelectionObjectID = '"
-        + kMissing
-        + "', NoInputAction = 2, NoInputConversation = 'AD', NoInputObjectID = NULL WHERE NameLookupHandlerObjectID = $D");
+    execDirectory("UPDATE NameLookupHandler SET TextName = NULL, ExitAction = 1, ExitConversation = NULL, ExitObjectID = NULL, "
+                  "ZeroAction = NULL, NoSelectionAction = 2, NoSelectionConversation = 'PHTransfer', NoSelectionObjectID = ?, "
+                  "NoInputAction = 2, NoInputConversation = 'AD', NoInputObjectID = NULL WHERE NameLookupHandlerObjectID = $D",
+                  {kMissing});
     f.site.exec("DELETE FROM DTMFAccessID WHERE DTMFAccessID = '400'");
     f.prompts.messages.clear();
     showObject(directoryId(), 6);

@@ -18,11 +18,10 @@ protected:
     QString tables() const { return tablesText(kWatched); }
     QString interviewId(const QString& alias) const { return idOf("InterviewHandler", "InterviewHandlerObjectID", alias); }
     void showInterview(const QString& alias) { showObject(interviewId(alias), 5); }
-    // Runs SQL with "$I" standing for the quoted id of an interview handler.
-    void execInterview(const QString& sql, const QString& alias) const
+    // Runs one statement with its values bound, "$I" standing for an interview handler's id.
+    void execInterview(const QString& sql, const QString& alias, const std::vector<Variant>& values = {}) const
     {
-        QString text = sql;
-        f.site.exec(text.replace("$I", "'" + interviewId(alias) + "'"));
+        f.site.execute(sql, values, {{"$I", interviewId(alias)}});
     }
     QTableWidget* grid() const { return control<QTableWidget>("gridInterviewQuestions"); }
     // The list's rows, each as "label|question|limit|stream path".
@@ -171,9 +170,9 @@ TEST_F(InterviewerPane, ASingleQuestionCanBeNeitherDeletedNorMoved)
 TEST_F(InterviewerPane, OddOwnersNullsAndNoQuestionsShowTheirFixedTexts)
 {
     const QString operatorId = handlerId("operatorch");
-    execInterview("UPDATE InterviewHandler SET AdministratorObjectID = '" + operatorId + "', RecipientObjectID = '" + kMissing
-                      + "', Language = NULL, TextName = NULL, AfterMessageAction = NULL WHERE InterviewHandlerObjectID = $I",
-                  "interviewtemplate");
+    execInterview("UPDATE InterviewHandler SET AdministratorObjectID = ?, RecipientObjectID = ?, Language = NULL, "
+                  "TextName = NULL, AfterMessageAction = NULL WHERE InterviewHandlerObjectID = $I",
+                  "interviewtemplate", {operatorId, kMissing});
     execInterview("UPDATE InterviewHandler SET Language = 33801, RecipientObjectID = NULL WHERE InterviewHandlerObjectID = $I",
                   "customerfeedback");
     const QString before = tables();

@@ -15,11 +15,10 @@ const QStringList kWatched = {"CallHandler", "MessagingRule", "ContactRule", "Su
 class SubscriberPane : public ::testing::Test, public PaneFixture {
 protected:
     QString tables() const { return tablesText(kWatched); }
-    // Runs SQL on a subscriber's row, "$S" standing for its quoted id.
-    void execSubscriber(const QString& sql, const QString& alias) const
+    // Runs one statement with its values bound, "$S" standing for a subscriber's id.
+    void execSubscriber(const QString& sql, const QString& alias, const std::vector<Variant>& values = {}) const
     {
-        QString text = sql;
-        f.site.exec(text.replace("$S", "'" + idOf("Subscriber", "SubscriberObjectID", alias) + "'"));
+        f.site.execute(sql, values, {{"$S", subscriberId(alias)}});
     }
     QString switchName(int index) const { return f.state->SwitchNames.value(index, "(none)"); }
 };
@@ -35,13 +34,12 @@ TEST_F(SubscriberPane, EachFieldIsShownAsItsControlCanAndTheLoadWritesNothing)
     exec("UPDATE ContactRule SET Action = 0, TransferType = 0, TransferRings = NULL, Extension = NULL "
          "WHERE ParentObjectID = $H AND Alias = 'Alternate'",
          "amoreno_ch");
-    exec("UPDATE MessagingRule SET TimeExpires = '" + kPast
-             + "', PlayWhat = 2, Reprompts = 3 WHERE ParentObjectID = $H AND Alias = 'Busy'",
-         "amoreno_ch");
+    exec("UPDATE MessagingRule SET TimeExpires = ?, PlayWhat = 2, Reprompts = 3 WHERE ParentObjectID = $H AND Alias = 'Busy'",
+         "amoreno_ch", {kPast});
     exec("DELETE FROM MessagingRule WHERE ParentObjectID = $H AND Alias = 'Internal'", "amoreno_ch");
-    execSubscriber("UPDATE Subscriber SET COSObjectID = '" + kMissing
-                       + "', switchid = 7, HomeServer = NULL, ExitAction = NULL WHERE SubscriberObjectID = $S",
-                   "amoreno");
+    execSubscriber("UPDATE Subscriber SET COSObjectID = ?, switchid = 7, HomeServer = NULL, ExitAction = NULL "
+                   "WHERE SubscriberObjectID = $S",
+                   "amoreno", {kMissing});
     // Hugo: on the branch gateway, a TDD/TTY language, a phone rung by release.
     exec("UPDATE CallHandler SET Language = 33801, SendUrgentMsg = 1, EditMsg = 1 WHERE CallHandlerObjectID = $H", "hbrandt_ch");
     exec("UPDATE ContactRule SET Action = 1, TransferType = 0, TransferRings = 6, Extension = '2008,,#' "
@@ -145,7 +143,7 @@ TEST_F(SubscriberPane, AMissingHandlerSubscriberOrRuleIsReportedAndNothingOfTheO
     nameEveryGreetingFile();
     exec("DELETE FROM ContactRule WHERE ParentObjectID = $H AND Alias = 'Alternate'", "bcarter_ch");
     exec("UPDATE CallHandler SET ContactRuleAlternate = 'rule-gone' WHERE CallHandlerObjectID = $H", "bcarter_ch");
-    exec("UPDATE CallHandler SET RecipientObjectID = '" + kMissing + "' WHERE CallHandlerObjectID = $H", "cnovak_ch");
+    exec("UPDATE CallHandler SET RecipientObjectID = ? WHERE CallHandlerObjectID = $H", "cnovak_ch", {kMissing});
     exec("UPDATE CallHandler SET RecipientObjectID = NULL WHERE CallHandlerObjectID = $H", "dokafor_ch");
     start();
     show("amoreno_ch", 1);

@@ -142,9 +142,9 @@ TEST_F(DisplayNameTest, AnObjectPickedFromTheObjectListIsRenamedRedrawnAndStaysT
     grid.setRow(feedbackRow);
     QApplication::processEvents();
     // Both in the tree, so a redraw through the wrong row would show.
-    exec("UPDATE MenuEntry SET Action = 2, ConversationName = 'CHInterview', DestinationObjectID = '" + templateId
-             + "', DestinationObjectIDType = 5 WHERE ParentObjectID = $H AND Alias = '7'",
-         DemoSite::OpeningGreeting);
+    exec("UPDATE MenuEntry SET Action = 2, ConversationName = 'CHInterview', DestinationObjectID = ?, "
+         "DestinationObjectIDType = 5 WHERE ParentObjectID = $H AND Alias = '7'",
+         DemoSite::OpeningGreeting, {templateId});
     grid.setRowCount(0);
     f.state->cache.RequeryAllRecordsets();
     f.tree().AddNewNode(f.state->TreeRootObjectID, f.state->TreeRootNodeType);

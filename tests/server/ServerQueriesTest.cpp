@@ -1,37 +1,49 @@
 // The program's own SQL texts, built the way the program builds them, run against the demo site.
 
 #include "ServerTestSupport.h"
+#include "fixtures/FindExtensionText.h"
 #include "fixtures/FixtureSite.h"
+#include "fixtures/ReferenceQueries.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 namespace {
 
+// A query text with the values its "?1", "?2" are bound to.
+struct Query {
+    Query(const QString& text, std::vector<Variant> bound = {})
+        : sql(text),
+          values(std::move(bound))
+    {
+    }
+    QString sql;
+    std::vector<Variant> values;
+};
+
 const QString kCallHandlerCache =
     QStringLiteral("SELECT d.DtmfAccessId, c.* FROM Callhandler c LEFT JOIN (SELECT ParentObjectIDType, ParentObjectId, "
                    "DtmfAccessId FROM DtmfAccessId WHERE IsPrimaryId = 1) d ON (c.CallhandlerObjectId = d.ParentObjectId AND "
                    "c.IsPrimary=0) OR (c.RecipientObjectId = d.ParentObjectId AND d.ParentObjectIDType=1 AND c.IsPrimary=1)");
 
-QString extensionUseGlobal(const QString& domain, const QString& extension)
+Query extensionUseGlobal(const QString& domain, const QString& extension)
 {
-    return QStringLiteral("Select GlobalSubscriber.Alias, GlobalSubscriber.DisplayName, GlobalSubscriber.SubscriberObjectID, "
-                          "GlobalLocation.TextName, GlobalLocation.DialingDomainName, DTMFAccessID.DTMFAccessID From "
-                          "GlobalLocation, DTMFAccessID inner join GlobalSubscriber on "
-                          "GlobalSubscriber.SubscriberObjectID=DTMFAccessID.ParentOBjectID WHERE "
-                          "GlobalLocation.DialingDomainName='")
-           + domain
-           + QStringLiteral(
-               "' AND GlobalLocation.LocationObjectID=GlobalSubscriber.LocationObjectID AND DTMFAccessID.DTMFAccessID='")
-           + extension + QStringLiteral("'");
+    return {
+        QStringLiteral("Select GlobalSubscriber.Alias, GlobalSubscriber.DisplayName, GlobalSubscriber.SubscriberObjectID, "
+                       "GlobalLocation.TextName, GlobalLocation.DialingDomainName, DTMFAccessID.DTMFAccessID From "
+                       "GlobalLocation, DTMFAccessID inner join GlobalSubscriber on "
+                       "GlobalSubscriber.SubscriberObjectID=DTMFAccessID.ParentOBjectID WHERE "
+                       "GlobalLocation.DialingDomainName=?1 AND GlobalLocation.LocationObjectID=GlobalSubscriber.LocationObjectID "
+                       "AND DTMFAccessID.DTMFAccessID=?2"),
+        {domain, extension}};
 }
 
-QString extensionUseLocal(const QString& extension)
+Query extensionUseLocal(const QString& extension)
 {
-    return QStringLiteral("Select Subscriber.Alias, Subscriber.DisplayName, Subscriber.SubscriberObjectID, "
-                          "DTMFAccessID.DTMFAccessID From DTMFAccessID inner join Subscriber on "
-                          "Subscriber.SubscriberObjectID=DTMFAccessID.ParentOBjectID WHERE DTMFAccessID.DTMFAccessID='")
-           + extension + QStringLiteral("'");
+    return {QStringLiteral("Select Subscriber.Alias, Subscriber.DisplayName, Subscriber.SubscriberObjectID, "
+                           "DTMFAccessID.DTMFAccessID From DTMFAccessID inner join Subscriber on "
+                           "Subscriber.SubscriberObjectID=DTMFAccessID.ParentOBjectID WHERE DTMFAccessID.DTMFAccessID=?1"),
+            {extension}};
 }
 
 const QString kObjectListCallHandlers = QStringLiteral(
@@ -50,84 +62,32 @@ const QString kObjectListDirectoryHandlers =
     QStringLiteral("SELECT Alias, TextName as 'Display Name', DTMFAccessID as Extension, NameLookupHandlerObjectID FROM "
                    "vw_NameLookupHandler ORDER BY Alias");
 
-QString referencingSubscribers(const QString& id)
+Query referencingSubscribers(const QString& id)
 {
-    return QStringLiteral("SELECT vw_Subscriber.Alias, vw_Subscriber.DisplayName, vw_CallHandler.DtmfAccessId, "
-                          "vw_Subscriber.FirstName, vw_Subscriber.LastName , vw_CallHandler.CallHandlerObjectId "
-                          "FROM vw_CallHandler INNER JOIN vw_Subscriber ON "
-                          "vw_CallHandler.CallHandlerObjectId = vw_Subscriber.CallHandlerObjectId Inner Join vw_MenuEntry ON "
-                          "vw_CallHandler.CallHandlerObjectId = vw_MenuEntry.ParentObjectId Inner Join vw_MessagingRule ON "
-                          "vw_CallHandler.CallHandlerObjectID = vw_MessagingRule.ParentObjectID "
-                          "WHERE ((vw_MessagingRule.DestinationObjectID='")
-           + id + QStringLiteral("') or (vw_MenuEntry.DestinationObjectId = '") + id
-           + QStringLiteral("') OR (vw_CallHandler.AfterMessageObjectID='") + id
-           + QStringLiteral("') OR (vw_Subscriber.ExitObjectID='") + id
-           + QStringLiteral("')) AND ((vw_Subscriber.SubscriberType=1) or (vw_Subscriber.SubscriberType=3)) "
-                            "GROUP BY vw_Subscriber.Alias, vw_Subscriber.DisplayName, vw_CallHandler.DtmfAccessId, "
-                            "vw_Subscriber.FirstName,vw_Subscriber.LastName , vw_CallHandler.CallHandlerObjectId "
-                            "ORDER BY vw_Subscriber.Alias");
+    return {ReferenceQueries::subscribers, {id}};
 }
 
-QString referencingHandlers(const QString& id)
+Query referencingHandlers(const QString& id)
 {
-    return QStringLiteral("SELECT vw_CallHandler.Alias, vw_CallHandler.TextName,vw_CallHandler.DtmfAccessId,"
-                          "vw_CallHandler.CallHandlerObjectId "
-                          "FROM vw_CallHandler INNER JOIN vw_MenuEntry ON "
-                          "vw_CallHandler.CallHandlerObjectId = vw_MenuEntry.ParentObjectId INNER JOIN vw_MessagingRule ON "
-                          "vw_CallHandler.CallHandlerObjectID = vw_MessagingRule.ParentObjectID "
-                          "WHERE ((vw_MessagingRule.DestinationObjectID='")
-           + id + QStringLiteral("') or (vw_MenuEntry.DestinationObjectId = '") + id
-           + QStringLiteral("') OR (vw_CallHandler.AfterMessageObjectID='") + id
-           + QStringLiteral("')) AND (vw_callhandler.IsPrimary<>1) "
-                            "GROUP BY vw_CallHandler.Alias, vw_CallHandler.TextName,vw_CallHandler.DtmfAccessId , "
-                            "vw_CallHandler.CallHandlerObjectId "
-                            "ORDER BY vw_CallHandler.Alias");
+    return {ReferenceQueries::callHandlers, {id}};
 }
 
-// The find-extension text with "dbo." taken out, as the program runs it on this server.
-QString findExtension(const QString& extension, bool nonPrimaryView)
+// The find-extension text as the program first built it, the digits bound.
+Query findExtension(const QString& extension, bool nonPrimaryView)
 {
-    const QString handlers =
-        nonPrimaryView
-            ? QStringLiteral("SELECT CallhandlerObjectId AS ObjectId, 3 AS ObjectType, TextName AS DisplayName, LocationObjectId, "
-                             "DtmfAccessId FROM vw_Callhandler_NonPrimary WHERE DtmfAccessId IS NOT NULL ")
-            : QStringLiteral("SELECT CallhandlerObjectId AS ObjectId, 3 AS ObjectType, TextName AS DisplayName, LocationObjectId, "
-                             "DtmfAccessId FROM vw_Callhandler WHERE vw_CallHandler.IsPrimary='0' AND DtmfAccessId IS NOT NULL ");
-    QString text =
-        QStringLiteral("SELECT * FROM ( ") + handlers
-        + QStringLiteral(
-            "Union SELECT InterviewHandlerObjectId AS ObjectId, 5 AS ObjectType, TextName AS DisplayName, LocationObjectId, "
-            "DtmfAccessId FROM vw_InterviewHandler WHERE DtmfAccessId IS NOT NULL "
-            "Union SELECT NameLookupHandlerObjectId AS ObjectId, 6 AS ObjectType, TextName AS DisplayName, LocationObjectId, "
-            "DtmfAccessId FROM vw_NameLookupHandler WHERE DtmfAccessId IS NOT NULL "
-            "Union SELECT SubscriberObjectId AS ObjectId, 1 AS ObjectType, DisplayName, LocationObjectId, DtmfAccessId FROM "
-            "vw_Subscriber_Global WHERE DtmfAccessId IS NOT NULL "
-            "Union SELECT SubscriberObjectID AS ObjectID, 1 AS ObjectType, vw_Subscriber_Global.DisplayName, "
-            "vw_Subscriber_Global.LocationObjectID, vw_DTMFAccessID.DTMFAccessID FROM vw_DTMFAccessID INNER JOIN "
-            "vw_Subscriber_Global ON vw_DTMFAccessID.ParentObjectID=vw_Subscriber_Global.SubscriberObjectID WHERE "
-            "vw_DTMFAccessID.DTMFAccessID IS NOT NULL "
-            "Union SELECT SystemDListObjectId AS ObjectId, 2 AS ObjectType, DisplayName, NULL AS LocationObjectId, DtmfAccessId "
-            "FROM vw_DistributionList WHERE DtmfAccessId IS NOT NULL "
-            "Union SELECT LocationObjectId AS ObjectId, 9 AS ObjectType, TextName AS DisplayName, LocationObjectId AS "
-            "LocationObjectId, DtmfAccessId FROM vw_Location WHERE DtmfAccessId IS NOT NULL) t "
-            "Where (LocationObjectId Is Null Or dbo.fn_LocationInScope(t.LocationObjectId, 1) = 1) AND DTMFAccessID ='")
-        + extension
-        + QStringLiteral("' UNION Select LocationObjectID as ObjectID, 9 as OBjectType, TextName as DisplayName, LocationObjectID "
-                         "as LocationObjectID, DTMFAccessID from vw_Location WHERE DTMFAccessID='")
-        + extension + QStringLiteral("'");
-    return text.replace(QStringLiteral("dbo."), QString());
+    return {findExtensionAsFirstWritten(QStringLiteral("?1"), nonPrimaryView), {extension}};
 }
 
-// The search dialogs: a pattern starting with "*" adds no condition; then every "*" becomes "%".
-QString withPattern(QString head, const QString& condition, const QString& pattern, const QString& tail)
+// The search dialogs: a pattern starting with "*" adds no condition; in the pattern every "*"
+// becomes "%". The condition ends with the compared column and LIKE.
+Query withPattern(const QString& head, const QString& condition, QString pattern, const QString& tail)
 {
-    if (!pattern.startsWith(QLatin1Char('*')))
-        head += condition + pattern + QStringLiteral("') ");
-    QString text = head + tail;
-    return text.replace(QLatin1Char('*'), QLatin1Char('%'));
+    if (pattern.startsWith(QLatin1Char('*')))
+        return {head + tail};
+    return {head + condition + QStringLiteral("?1) ") + tail, {pattern.replace(QLatin1Char('*'), QLatin1Char('%'))}};
 }
 
-QString subscriberSearch(const QString& condition, const QString& pattern)
+Query subscriberSearch(const QString& condition, const QString& pattern)
 {
     return withPattern(QStringLiteral("SELECT vw_Subscriber.Alias, vw_Subscriber.DisplayName,vw_CallHandler.DtmfAccessId, "
                                       "vw_Subscriber.FirstName,vw_Subscriber.LastName , vw_CallHandler.CallHandlerObjectId "
@@ -139,41 +99,42 @@ QString subscriberSearch(const QString& condition, const QString& pattern)
                                       "vw_Subscriber.FirstName,vw_Subscriber.LastName , vw_CallHandler.CallHandlerObjectId"));
 }
 
-QString callHandlerSearch(const QString& condition, const QString& pattern)
+Query callHandlerSearch(const QString& condition, const QString& pattern)
 {
     return withPattern(
         QStringLiteral("SELECT Alias, TextName,DtmfAccessId, CallHandlerObjectId FROM vw_CallHandler WHERE (IsPrimary<>1)"),
         condition, pattern, QStringLiteral("GROUP BY Alias, TextName, DtmfAccessId, CallHandlerObjectId ORDER BY Alias"));
 }
 
-QString interviewerSearch(const QString& condition, const QString& pattern)
+Query interviewerSearch(const QString& condition, const QString& pattern)
 {
     return withPattern(QStringLiteral("SELECT Alias, TextName, DtmfAccessId, InterviewHandlerObjectId FROM vw_InterviewHandler"),
                        condition, pattern, QStringLiteral(" ORDER BY Alias"));
 }
 
-QString distributionListSearch(const QString& condition, const QString& pattern)
+Query distributionListSearch(const QString& condition, const QString& pattern)
 {
     return withPattern(QStringLiteral("SELECT Alias, DisplayName,DtmfAccessId, SystemDListObjectId FROM vw_DistributionList"),
                        condition, pattern, QString());
 }
 
-QString directoryHandlerPick(const QString& condition, const QString& pattern)
+Query directoryHandlerPick(const QString& condition, const QString& pattern)
 {
     return withPattern(QStringLiteral("SELECT Alias, TextName,DtmfAccessId, NameLookupHandlerObjectId FROM vw_NameLookupHandler"),
                        condition, pattern,
                        QStringLiteral(" GROUP BY Alias, TextName, DtmfAccessId, NameLookupHandlerObjectId ORDER BY Alias"));
 }
 
-QString transferStrings(const QString& text, bool exact)
+Query transferStrings(const QString& text, bool exact)
 {
-    return QStringLiteral(
-               "SELECT vw_Subscriber.Alias as SubAlias, vw_Subscriber.DisplayName, vw_ContactRule.Alias as ContactAlias, "
-               "vw_ContactRule.Extension, vw_CallHandler.IsPrimary, vw_CallHandler.Alias as HandlerAlias FROM "
-               "vw_ContactRule INNER JOIN vw_CallHandler ON vw_ContactRule.ParentObjectID=vw_CallHandler.CallHandlerObjectID "
-               "LEFT OUTER JOIN vw_Subscriber on vw_Subscriber.CallHandlerObjectID=vw_CallHandler.CallHandlerObjectID ")
-           + (exact ? QStringLiteral("WHERE vw_ContactRule.Extension='") + text + QStringLiteral("'")
-                    : QStringLiteral("WHERE vw_ContactRule.Extension LIKE '%") + text + QStringLiteral("%'"));
+    return {QStringLiteral(
+                "SELECT vw_Subscriber.Alias as SubAlias, vw_Subscriber.DisplayName, vw_ContactRule.Alias as ContactAlias, "
+                "vw_ContactRule.Extension, vw_CallHandler.IsPrimary, vw_CallHandler.Alias as HandlerAlias FROM "
+                "vw_ContactRule INNER JOIN vw_CallHandler ON vw_ContactRule.ParentObjectID=vw_CallHandler.CallHandlerObjectID "
+                "LEFT OUTER JOIN vw_Subscriber on vw_Subscriber.CallHandlerObjectID=vw_CallHandler.CallHandlerObjectID ")
+                + (exact ? QStringLiteral("WHERE vw_ContactRule.Extension=?1")
+                         : QStringLiteral("WHERE vw_ContactRule.Extension LIKE ?1")),
+            {exact ? text : QStringLiteral("%") + text + QStringLiteral("%")}};
 }
 
 class ServerQueries : public ::testing::Test {
@@ -191,7 +152,7 @@ protected:
     {
         return db->scalar(QStringLiteral("SELECT SubscriberObjectID FROM Subscriber WHERE Alias = ?"), {alias}).toText();
     }
-    Rows rows(const QString& sql) { return queryRows(*db, sql); }
+    Rows rows(const Query& query) { return queryRows(*db, query.sql, query.values); }
 
     FixtureSite site;
     std::unique_ptr<SqliteDb> db;
@@ -339,7 +300,7 @@ TEST_F(ServerQueries, FindExtensionComparesDigitsAsText)
     db->execute(QStringLiteral("UPDATE DTMFAccessID SET DTMFAccessID = '007' WHERE DTMFAccessID = '300'"));
     EXPECT_EQ(columnTexts(rows(findExtension(QStringLiteral("7"), true)), 2), QStringList{QStringLiteral("Goodbye")});
     EXPECT_EQ(columnTexts(rows(findExtension(QStringLiteral("007"), false)), 2), QStringList{QStringLiteral("Customer Feedback")});
-    EXPECT_TRUE(rows(callHandlerSearch(QStringLiteral(" AND (DTMFAccessID LIKE '"), QStringLiteral("007"))).empty());
+    EXPECT_TRUE(rows(callHandlerSearch(QStringLiteral(" AND (DTMFAccessID LIKE "), QStringLiteral("007"))).empty());
     EXPECT_TRUE(rows(extensionUseLocal(QStringLiteral("7"))).empty());
 }
 
@@ -365,46 +326,46 @@ TEST_F(ServerQueries, FindExtensionLeavesOutSubscribersOfOtherDomains)
 TEST_F(ServerQueries, SearchDialogsFilterByTheirPatterns)
 {
     struct Case {
-        QString sql;
+        Query query;
         QStringList aliases;
     };
     const Case cases[] = {
-        {subscriberSearch(QStringLiteral("AND (vw_Subscriber.FirstName LIKE '"), QStringLiteral("al*")),
+        {subscriberSearch(QStringLiteral("AND (vw_Subscriber.FirstName LIKE "), QStringLiteral("al*")),
          {QStringLiteral("amoreno")}},
-        {subscriberSearch(QStringLiteral("AND (vw_Subscriber.LastName LIKE '"), QStringLiteral("*")),
+        {subscriberSearch(QStringLiteral("AND (vw_Subscriber.LastName LIKE "), QStringLiteral("*")),
          {QStringLiteral("amoreno"), QStringLiteral("bcarter"), QStringLiteral("cnovak"), QStringLiteral("dokafor"),
           QStringLiteral("elindqvist"), QStringLiteral("fhaddad"), QStringLiteral("gwhitfield"), QStringLiteral("hbrandt"),
           QStringLiteral("iferreira"), QStringLiteral("jpetrov")}},
-        {subscriberSearch(QStringLiteral("AND (vw_Subscriber.Alias LIKE '"), QStringLiteral("J*")), {QStringLiteral("jpetrov")}},
-        {subscriberSearch(QStringLiteral("AND (vw_CallHandler.DTMFAccessID LIKE '"), QStringLiteral("200*")),
+        {subscriberSearch(QStringLiteral("AND (vw_Subscriber.Alias LIKE "), QStringLiteral("J*")), {QStringLiteral("jpetrov")}},
+        {subscriberSearch(QStringLiteral("AND (vw_CallHandler.DTMFAccessID LIKE "), QStringLiteral("200*")),
          {QStringLiteral("amoreno"), QStringLiteral("bcarter"), QStringLiteral("cnovak"), QStringLiteral("dokafor"),
           QStringLiteral("elindqvist"), QStringLiteral("fhaddad"), QStringLiteral("gwhitfield"), QStringLiteral("hbrandt"),
           QStringLiteral("iferreira")}},
-        {callHandlerSearch(QStringLiteral(" AND (TextName LIKE '"), QStringLiteral("s*")),
+        {callHandlerSearch(QStringLiteral(" AND (TextName LIKE "), QStringLiteral("s*")),
          {QStringLiteral("salesch"), QStringLiteral("supportch")}},
-        {callHandlerSearch(QStringLiteral(" AND (DTMFAccessID LIKE '"), QStringLiteral("1*0")),
+        {callHandlerSearch(QStringLiteral(" AND (DTMFAccessID LIKE "), QStringLiteral("1*0")),
          {QStringLiteral("goodbyech"), QStringLiteral("operatorch"), QStringLiteral("salesch"), QStringLiteral("supportch")}},
-        {callHandlerSearch(QStringLiteral(" AND (TextName LIKE '"), QStringLiteral("*")),
+        {callHandlerSearch(QStringLiteral(" AND (TextName LIKE "), QStringLiteral("*")),
          {QStringLiteral("goodbyech"), QStringLiteral("openinggreetingch"), QStringLiteral("operatorch"), QStringLiteral("salesch"),
           QStringLiteral("supportch")}},
-        {interviewerSearch(QStringLiteral(" WHERE (TextName LIKE '"), QStringLiteral("*")),
+        {interviewerSearch(QStringLiteral(" WHERE (TextName LIKE "), QStringLiteral("*")),
          {QStringLiteral("customerfeedback"), QStringLiteral("interviewtemplate")}},
-        {interviewerSearch(QStringLiteral(" WHERE (DTMFAccessID LIKE '"), QStringLiteral("3*")),
+        {interviewerSearch(QStringLiteral(" WHERE (DTMFAccessID LIKE "), QStringLiteral("3*")),
          {QStringLiteral("customerfeedback")}},
-        {distributionListSearch(QStringLiteral(" WHERE (DisplayName LIKE '"), QStringLiteral("s*")),
+        {distributionListSearch(QStringLiteral(" WHERE (DisplayName LIKE "), QStringLiteral("s*")),
          {QStringLiteral("supportteam")}},
-        {distributionListSearch(QStringLiteral(" WHERE (DisplayName LIKE '"), QStringLiteral("*team")),
+        {distributionListSearch(QStringLiteral(" WHERE (DisplayName LIKE "), QStringLiteral("*team")),
          {QStringLiteral("allemployees"), QStringLiteral("supportteam")}},
-        {distributionListSearch(QStringLiteral(" WHERE (DTMFAccessID LIKE '"), QStringLiteral("500")),
+        {distributionListSearch(QStringLiteral(" WHERE (DTMFAccessID LIKE "), QStringLiteral("500")),
          {QStringLiteral("allemployees")}},
-        {directoryHandlerPick(QStringLiteral(" WHERE (TextName LIKE '"), QStringLiteral("company*")),
+        {directoryHandlerPick(QStringLiteral(" WHERE (TextName LIKE "), QStringLiteral("company*")),
          {QStringLiteral("companydirectory")}},
-        {directoryHandlerPick(QStringLiteral(" WHERE (DTMFAccessID LIKE '"), QStringLiteral("9*")), {}},
+        {directoryHandlerPick(QStringLiteral(" WHERE (DTMFAccessID LIKE "), QStringLiteral("9*")), {}},
     };
     for (const Case& c : cases) {
-        QStringList aliases = columnTexts(rows(c.sql), 0);
+        QStringList aliases = columnTexts(rows(c.query), 0);
         aliases.sort();
-        EXPECT_EQ(aliases, c.aliases) << c.sql.toStdString();
+        EXPECT_EQ(aliases, c.aliases) << c.query.sql.toStdString();
     }
 }
 
@@ -420,14 +381,14 @@ TEST_F(ServerQueries, TemplateAndCopyQueriesReadTheHandlersRows)
         const char* head;
         size_t rows;
     } copies[] = {
-        {"Select * from ContactRule where ParentObjectID='", 3},
-        {"Select * from contactrule where ParentObjectID='", 3},
-        {"Select * from MenuEntry where ParentObjectID='", 12},
-        {"Select * from MessagingRule where ParentObjectID='", 6},
+        {"Select * from ContactRule where ParentObjectID=?1", 3},
+        {"Select * from contactrule where ParentObjectID=?1", 3},
+        {"Select * from MenuEntry where ParentObjectID=?1", 12},
+        {"Select * from MessagingRule where ParentObjectID=?1", 6},
     };
     for (const auto& copy : copies) {
-        EXPECT_EQ(rows(QString::fromLatin1(copy.head) + id + QStringLiteral("'")).size(), copy.rows) << copy.head;
-        EXPECT_EQ(rows(QString::fromLatin1(copy.head) + id.toLower() + QStringLiteral("'")).size(), copy.rows) << copy.head;
+        EXPECT_EQ(rows({QString::fromLatin1(copy.head), {id}}).size(), copy.rows) << copy.head;
+        EXPECT_EQ(rows({QString::fromLatin1(copy.head), {id.toLower()}}).size(), copy.rows) << copy.head;
     }
 }
 

@@ -572,7 +572,7 @@ TEST(CallFlowTree, AnotherRootIsAppendedAfterTheRowsThatAreThere)
 }
 
 // A site whose menus nest deep enough to pass the row limit when everything is opened.
-TEST(CallFlowTree, TheRowLimitStopsAnExpansionAndIsToldOncePerOpeningOrWalk)
+TEST(CallFlowTreeLargeTest, TheRowLimitStopsAnExpansionAndIsToldOncePerOpeningOrWalk)
 {
     TreeFixture t;
     LargeSiteSizes sizes;
