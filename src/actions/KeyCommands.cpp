@@ -4,8 +4,8 @@
 #include "actions/LinkPopUpState.h"
 #include "actions/LinkRefresh.h"
 #include "actions/RecordsetSpot.h"
-#include "actions/RowUpdate.h"
 #include "data/SharedState.h"
+#include "db/RowUpdate.h"
 #include "runtime/ErrorHandling.h"
 
 #include <QAction>

@@ -2,7 +2,9 @@
 
 #include "actions/LinkPopUpMenu.h"
 #include "actions/RecordsetSpot.h"
+#include "data/LinkKinds.h"
 #include "data/SharedState.h"
+#include "pane/PaneControls.h"
 #include "runtime/ErrorHandling.h"
 #include "tree/TreeRowModel.h"
 #include "widgets/OutlineGrid.h"
@@ -169,7 +171,8 @@ void LinkPopUpState::AdjustMenuSettings()
                 count = rules.recordCount();
             }))
             return;
-        if (count != 6) {
+        // Every call handler has one row for each of its greetings.
+        if (count != GreetingCount) {
             prompts.msgBox(
                 QStringLiteral("Error in AdjustMenuSettings routine - filter for messaging rules has not been applied properly"));
             return;
@@ -214,10 +217,14 @@ void LinkPopUpState::markStoredLink(const StoredLink& link, int column, qint16 r
         std::array<bool, 3> appliesTo; // key, greeting, after-message
     };
     const std::array<Test, 6> fixed = {{
-        {[](const StoredLink& l) { return isNumber(l.action, 0); }, m_menu.LinkIgnoreKey, {true, false, false}},
-        {[](const StoredLink& l) { return isNumber(l.action, 1); }, m_menu.LinkHangUp, {true, true, true}},
-        {[](const StoredLink& l) { return isNumber(l.action, 4); }, m_menu.LinkTakeMessage, {true, true, false}},
-        {[](const StoredLink& l) { return isNumber(l.action, 5); }, m_menu.LinkSkipGreeting, {true, false, false}},
+        {[](const StoredLink& l) { return isNumber(l.action, LinkAction::IgnoreKey); }, m_menu.LinkIgnoreKey, {true, false, false}},
+        {[](const StoredLink& l) { return isNumber(l.action, LinkAction::HangUp); }, m_menu.LinkHangUp, {true, true, true}},
+        {[](const StoredLink& l) { return isNumber(l.action, LinkAction::TakeMessage); },
+         m_menu.LinkTakeMessage,
+         {true, true, false}},
+        {[](const StoredLink& l) { return isNumber(l.action, LinkAction::SkipGreeting); },
+         m_menu.LinkSkipGreeting,
+         {true, false, false}},
         {[](const StoredLink& l) { return isText(l.conversation, "SubSignIn"); }, m_menu.LinkSignIn, {true, true, true}},
         {[](const StoredLink& l) { return isText(l.conversation, "GreetingsAdministrator"); },
          m_menu.LinkGreetingsAdministrator,

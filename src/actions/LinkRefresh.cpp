@@ -129,7 +129,7 @@ void LinkRefresh::reloadPane()
 
 void LinkRefresh::showInBox(const ChosenLink& link, Recordset& rs, const QString& keyColumn, const QString& prefix)
 {
-    QLineEdit* box = m_parts.linkBox ? m_parts.linkBox(link.selector) : nullptr;
+    QLineEdit* box = m_parts.pane ? m_parts.pane->linkBox(link.selector) : nullptr;
     if (!box)
         return;
     // Read from the link's own row; the pane's editors find the recordset where it stood.

@@ -4,10 +4,8 @@
 #include "tree/TreeOperations.h"
 
 #include <QString>
-#include <functional>
 
 class OutlineGrid;
-class QLineEdit;
 class PaneOperations;
 class Recordset;
 class SharedState;
@@ -24,9 +22,6 @@ public:
         TreeWindow* window = nullptr;
         ObjectListOperations* objectList = nullptr;
         TreeDisplayOptions options;
-        // The pane's box that shows an interview handler's after-message link ("IntAM") or a
-        // directory handler's exit ("DirExit", ...); null for other selectors.
-        std::function<QLineEdit*(const QString& selector)> linkBox;
     };
 
     explicit LinkRefresh(SharedState& state);

@@ -2,9 +2,9 @@
 
 #include "actions/LinkRefresh.h"
 #include "actions/RecordsetSpot.h"
-#include "actions/RowUpdate.h"
 #include "data/ChangeLog.h"
 #include "data/SharedState.h"
+#include "db/RowUpdate.h"
 #include "runtime/ErrorHandling.h"
 
 namespace {

@@ -21,7 +21,6 @@
 #include "pane/PropertyPane.h"
 #include "pane/SubscriberPage.h"
 #include "pane/SubscriberSection.h"
-#include "profile/ProfileControls.h"
 #include "profile/ProfileEditing.h"
 #include "tree/CallFlowTree.h"
 #include "tree/FindExtension.h"
@@ -31,51 +30,11 @@
 #include "tree/TreeEvents.h"
 #include "tree/TreeExport.h"
 #include "tree/TreeRowModel.h"
-#include "tree/WebAdministration.h"
 #include "widgets/Named.h"
 #include "widgets/OutlineGrid.h"
 #include "widgets/OutlineGridView.h"
 
-#include <QLineEdit>
 #include <QPushButton>
-#include <utility>
-
-namespace {
-
-ProfileControls profileControls(const PropertyPane& pane)
-{
-    const CallHandlerPage& ch = pane.callHandlerPage();
-    const SubscriberPage& sub = pane.subscriberPage();
-    const InterviewerPage& ih = pane.interviewerPage();
-    const DirectoryHandlerPage& dh = pane.directoryHandlerPage();
-    ProfileControls c;
-    c.txtHandlerProfileDisplayName = ch.txtHandlerProfileDisplayName;
-    c.txtHandlerProfileExtension = ch.txtHandlerProfileExtension;
-    c.cmbHandlerProfileSchedule = ch.cmbHandlerProfileSchedule;
-    c.txtHandlerProfileOwner = ch.txtHandlerProfileOwner;
-    c.cmdHandlerChangeOwner = ch.cmdHandlerChangeOwner;
-    c.txtHandlerMessagesRecipient = ch.txtHandlerMessagesRecipient;
-    c.cmdHandlerMessagesChangeRecipient = ch.cmdHandlerMessagesChangeRecipient;
-    c.txtHandlerMessagesMaxMessageLength = ch.txtHandlerMessagesMaxMessageLength;
-    c.chkHandlerMessagesCanEditMessages = ch.chkHandlerMessagesCanEditMessages;
-    c.cmbHandlerMessagesCanMarkUrgent = ch.cmbHandlerMessagesCanMarkUrgent;
-    c.txtSubscriberProfileExtension = sub.txtSubscriberProfileExtension;
-    c.cmbSubscriberProfileSchedule = sub.cmbSubscriberProfileSchedule;
-    c.txtSubscriberMessagesMaxMessageLength = sub.txtSubscriberMessagesMaxMessageLength;
-    c.chkSubscriberMessagesCanEditMessages = sub.chkSubscriberMessagesCanEditMessages;
-    c.cmbSubscriberMessagesCanMarkUrgent = sub.cmbSubscriberMessagesCanMarkUrgent;
-    c.txtInterviewerDisplayName = ih.txtInterviewerDisplayName;
-    c.txtInterviewerExtension = ih.txtInterviewerExtension;
-    c.txtInterviewerOwner = ih.txtInterviewerOwner;
-    c.cmdInterviewerProfileSetOwner = ih.cmdInterviewerProfileSetOwner;
-    c.txtInterviewerRecipient = ih.txtInterviewerRecipient;
-    c.cmdInterviewerProfileSetRecipient = ih.cmdInterviewerProfileSetRecipient;
-    c.txtDirectoryHandlerDisplayName = dh.txtDirectoryHandlerDisplayName;
-    c.txtDirectoryHandlerExtension = dh.txtDirectoryHandlerExtension;
-    return c;
-}
-
-} // namespace
 
 Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     : m_treeGrid(std::make_unique<OutlineGrid>()),
@@ -108,21 +67,6 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     linkParts.window = m_window.get();
     linkParts.objectList = m_objectList;
     linkParts.options = m_window->displayOptions();
-    DirectoryHandlerPage& directoryPage = m_pane->directoryHandlerPage();
-    InterviewerPage& interviewerPage = m_pane->interviewerPage();
-    linkParts.linkBox = [&directoryPage, &interviewerPage](const QString& selector) -> QLineEdit* {
-        const std::pair<const char*, QLineEdit*> boxes[] = {
-            {"IntAM", interviewerPage.txtInterviewerAfterMessageAction},
-            {"DirExit", directoryPage.txtDirectoryHandlerExitAction},
-            {"DirNoInputExit", directoryPage.txtDirectoryHandlerNoInputExitAction},
-            {"DirNoSelectionExit", directoryPage.txtDirectoryHandlerNoSelectionExitAction},
-            {"DirZeroExit", directoryPage.txtDirectoryHandlerZeroExitAction},
-        };
-        for (const auto& [s, box] : boxes)
-            if (selector == QLatin1String(s))
-                return box;
-        return nullptr;
-    };
     m_actions->connectTo(linkParts, m_treeCommands.get());
     m_actions->setDialogs(dialogs);
     connectChooseActionButtons();
@@ -161,19 +105,13 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_directoryHandlerSection = std::make_unique<DirectoryHandlerSection>(state, *m_pane);
     m_pane->setSection(PropertyPane::DirectoryHandlerTab, m_directoryHandlerSection.get());
     m_profile = std::make_unique<ProfileEditing>(state, *m_pane, dialogs, m_window.get());
-    m_profile->connectTo(profileControls(*m_pane), m_tree.get(), m_objectList);
+    m_profile->connectTo(m_pane->profileControls(), m_tree.get(), m_objectList);
 
-    // The tree's tools on the window's menus and the pane's web page links.
+    // The tree's tools on the window's menus.
     m_treeExport = std::make_unique<TreeExport>(state, *m_treeGrid);
     m_treeExport->connectTo(m_window->exportTreeItem());
     m_findExtension = std::make_unique<FindExtension>(state);
     m_findExtension->connectTo(m_window->findExtensionItem());
-    m_webAdministration = std::make_unique<WebAdministration>(state);
-    m_webAdministration->connectTo(m_pane->callHandlerPage().lblSACallHandlerJump, &WebAdministration::lblSACallHandlerJump_Click);
-    m_webAdministration->connectTo(m_pane->interviewerPage().lblSAInterviewerJump, &WebAdministration::lblSAInterviewerJump_Click);
-    m_webAdministration->connectTo(m_pane->directoryHandlerPage().lblSADirectoryHandlerJump,
-                                   &WebAdministration::lblSADirectoryHandlerJump_Click);
-    m_webAdministration->connectTo(m_pane->subscriberPage().lblSASubscriberJump, &WebAdministration::lblSASubscriberJump_Click);
 }
 
 void Assembly::connectChooseActionButtons()
@@ -222,7 +160,6 @@ Assembly::~Assembly()
     m_greetingAudio.reset();
     m_treeCommands.reset();
     m_actions.reset();
-    m_webAdministration.reset();
     m_findExtension.reset();
     m_treeExport.reset();
     m_treeEvents.reset();

@@ -30,7 +30,6 @@ class TransferRuleSave;
 class TransferRuleValidation;
 class TreeEvents;
 class TreeExport;
-class WebAdministration;
 
 // The whole program on one shared state: the main window with the pages of every subsystem,
 // each subsystem handed the operation sets of the others. main() builds one; the window tests
@@ -68,7 +67,6 @@ private:
     std::unique_ptr<EnvironmentServices> m_environment;
     std::unique_ptr<TreeExport> m_treeExport;
     std::unique_ptr<FindExtension> m_findExtension;
-    std::unique_ptr<WebAdministration> m_webAdministration;
     // The pane's editors and sections.
     std::unique_ptr<GreetingAudio> m_greetingAudio;
     std::unique_ptr<RecordCommands> m_recordCommands;

@@ -6,12 +6,21 @@
 // What a stored link (action code, conversation name) is: a fixed action, or a way to another
 // object. The pane's link text and the tree's row wording and node types read this one table.
 
+// The action codes of a stored link.
+namespace LinkAction {
+constexpr qint16 IgnoreKey = 0;
+constexpr qint16 HangUp = 1;
+constexpr qint16 GoTo = 2; // to the conversation that the link's conversation name names
+constexpr qint16 TakeMessage = 4;
+constexpr qint16 SkipGreeting = 5;
+} // namespace LinkAction
+
 // The kind of object a link leads to.
 enum class LinkTarget { None, CallHandler, Interviewer, DirectoryHandler };
 
 struct LinkKind {
     qint16 action;
-    // Qualifies action 2 only (compared exactly, with case); empty for the other actions, which
+    // Qualifies LinkAction::GoTo only (compared exactly, with case); empty for the other actions, which
     // mean the same whatever conversation is stored.
     const char* conversation;
     // The fixed action's name, or the pane's words before the destination's name.

@@ -14,6 +14,8 @@
 
 #include <QHash>
 #include <QUuid>
+#include <cmath>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -69,6 +71,18 @@ std::optional<QString> optionalText(const Variant& v)
 std::optional<int> optionalNumber(const Variant& v)
 {
     return v.isNull() ? std::nullopt : std::optional<int>(v.toInt32());
+}
+
+// The integer part of a number column, for a parameter that takes a whole number. A value
+// beyond the parameter's range overflows, as the runtime's own conversions do.
+std::optional<int> integerPart(const Variant& v)
+{
+    if (v.isNull())
+        return std::nullopt;
+    const double whole = std::trunc(v.toDouble());
+    if (!(whole >= std::numeric_limits<int>::min() && whole <= std::numeric_limits<int>::max()))
+        throwError(ErrorNumber::Overflow, QStringLiteral("Overflow"));
+    return int(whole);
 }
 
 // An empty id is no id.
@@ -188,6 +202,78 @@ QString freeExtension(SharedState& state, const QString& typed)
     return typed.trimmed();
 }
 
+// What one kind of creation checks and reads before it writes.
+struct CreationKind {
+    QString table;
+    QString emptyNameMessage;
+    // The template is the first row this query gives; without one the creation stops.
+    QString templateQuery;
+    std::vector<Variant> templateParameters;
+    QString noTemplateMessage;
+};
+
+// What every creation settles before it writes, in this order: a name given, the creation's
+// transaction open, the extension and the alias free, the template row read. Each refusal stops
+// the creation with its message.
+class Preparation {
+public:
+    Preparation(SharedState& state, Creation& creation, const QString& name, const QString& extensionBox, const CreationKind& kind)
+    {
+        if (name.isEmpty())
+            stop(kind.emptyNameMessage);
+        m_connection = creation.connection();
+        m_transaction.emplace(*m_connection);
+        m_extension = freeExtension(state, extensionBox);
+        m_alias = creation.freeAlias(db(), kind.table, name, kind.emptyNameMessage);
+        std::vector<Row> rows = rowsOf(db(), kind.templateQuery, kind.templateParameters);
+        if (rows.empty())
+            stop(kind.noTemplateMessage);
+        m_template.emplace(std::move(rows.front()));
+    }
+
+    SqliteDb& db() { return m_connection->db(); }
+    const QString& extension() const { return m_extension; }
+    const QString& alias() const { return m_alias; }
+    // The extension as a procedure takes it: none when empty.
+    std::optional<QString> extensionParameter() const
+    {
+        return m_extension.isEmpty() ? std::nullopt : std::optional<QString>(m_extension);
+    }
+    const Row& templateRow() const { return *m_template; }
+
+    // The id of the handler just made, found by its alias.
+    QString createdId(const QString& from, const QString& keyColumn)
+    {
+        const Variant id = db().scalar(QStringLiteral("SELECT %1 FROM %2 WHERE Alias = ?1").arg(keyColumn, from), {m_alias});
+        if (id.isNull())
+            stop(QStringLiteral("Error in cmdCreateHandler - could not find newly created alias=") + m_alias);
+        return id.toText();
+    }
+
+    void commit() { m_transaction->commit(); }
+
+private:
+    std::shared_ptr<Connection> m_connection;
+    std::optional<ScopedTransaction> m_transaction;
+    QString m_extension;
+    QString m_alias;
+    std::optional<Row> m_template;
+};
+
+// The template's settings that both call handler procedures take under the same names.
+template <typename Parameters>
+void takeTemplateSettings(Parameters& p, const Row& t)
+{
+    p.AfterMessageAction = optionalNumber(t[QStringLiteral("AfterMessageAction")]);
+    p.AfterMessageConversation = optionalText(t[QStringLiteral("AfterMessageConversation")]);
+    p.EditMsg = integerPart(t[QStringLiteral("EditMsg")]);
+    p.Language = optionalNumber(t[QStringLiteral("Language")]);
+    p.MaxMsgLen = optionalNumber(t[QStringLiteral("MaxMsgLen")]);
+    p.OneKeyDelay = optionalNumber(t[QStringLiteral("OneKeyDelay")]);
+    p.ScheduleObjectName = optionalText(t[QStringLiteral("ScheduleObjectName")]);
+    p.SendUrgentMsg = integerPart(t[QStringLiteral("SendUrgentMsg")]);
+}
+
 struct RuleKind {
     QString table;
     QString key;
@@ -274,70 +360,49 @@ QString createCallHandler(SharedState& state, const QString& templateId, const Q
     return creation.run([&]() -> QString {
         if (templateId.size() < 2)
             stop(QStringLiteral("No handler selected for template!"));
-        const QString emptyName = QStringLiteral("You must enter a name for the new call handler!");
-        if (name.isEmpty())
-            stop(emptyName);
-        std::shared_ptr<Connection> connection = creation.connection();
-        SqliteDb& db = connection->db();
-        ScopedTransaction transaction(*connection);
-        const QString extension = freeExtension(state, extensionBox);
-        const QString alias = creation.freeAlias(db, QStringLiteral("CallHandler"), name, emptyName);
-        const std::vector<Row> templates =
-            rowsOf(db, QStringLiteral("SELECT * FROM CallHandler WHERE CallHandlerObjectID = ?1"), {templateId});
-        if (templates.empty())
-            stop(QStringLiteral("Error in cmdCreateHandler - the user selected CallHandler template could not be found:")
-                 + templateId);
-        const Row& t = templates.front();
-        auto integerPart = [](const Variant& v) { return v.isNull() ? std::nullopt : std::optional<int>(int(v.toDouble())); };
-        const std::optional<QString> extensionParameter = extension.isEmpty() ? std::nullopt : std::optional<QString>(extension);
+        Preparation prep(state, creation, name, extensionBox,
+                         {QStringLiteral("CallHandler"),
+                          QStringLiteral("You must enter a name for the new call handler!"),
+                          QStringLiteral("SELECT * FROM CallHandler WHERE CallHandlerObjectID = ?1"),
+                          {templateId},
+                          QStringLiteral("Error in cmdCreateHandler - the user selected CallHandler template could not be found:")
+                              + templateId});
+        SqliteDb& db = prep.db();
+        const QString& extension = prep.extension();
+        const QString& alias = prep.alias();
+        const Row& t = prep.templateRow();
 
         if (IsTalvoVersionAtLeast(state.ServerVersion, 4, 0, 2, 99)) {
             CallHandlerCreateParameters p;
+            takeTemplateSettings(p, t);
             p.Alias = alias;
             p.TextName = withoutQuotes(name);
             p.AdministratorObjectID = optionalText(t[QStringLiteral("AdministratorObjectID")]);
             p.AdministratorObjectIDType = optionalNumber(t[QStringLiteral("AdministratorObjectIDType")]);
-            p.AfterMessageAction = optionalNumber(t[QStringLiteral("AfterMessageAction")]);
-            p.AfterMessageConversation = optionalText(t[QStringLiteral("AfterMessageConversation")]);
-            p.EditMsg = integerPart(t[QStringLiteral("EditMsg")]);
-            p.Language = optionalNumber(t[QStringLiteral("Language")]);
-            p.DtmfAccessId = extensionParameter;
-            p.MaxMsgLen = optionalNumber(t[QStringLiteral("MaxMsgLen")]);
-            p.OneKeyDelay = optionalNumber(t[QStringLiteral("OneKeyDelay")]);
-            p.ScheduleObjectName = optionalText(t[QStringLiteral("ScheduleObjectName")]);
-            p.SendUrgentMsg = integerPart(t[QStringLiteral("SendUrgentMsg")]);
+            p.DtmfAccessId = prep.extensionParameter();
             p.CallHandlerTemplateObjectID = optionalText(t[QStringLiteral("CallHandlerObjectID")]);
             csp_CallHandlerCreate(db, p);
         } else {
             ImportCallHandlerParameters p;
+            takeTemplateSettings(p, t);
             p.Alias = alias;
             p.DisplayName = withoutQuotes(name);
-            p.AfterMessageAction = optionalNumber(t[QStringLiteral("AfterMessageAction")]);
-            p.AfterMessageConversation = optionalText(t[QStringLiteral("AfterMessageConversation")]);
-            p.EditMsg = integerPart(t[QStringLiteral("EditMsg")]);
-            p.Language = optionalNumber(t[QStringLiteral("Language")]);
-            p.DtmfId = extensionParameter;
-            p.MaxMsgLen = optionalNumber(t[QStringLiteral("MaxMsgLen")]);
-            p.OneKeyDelay = optionalNumber(t[QStringLiteral("OneKeyDelay")]);
-            p.ScheduleObjectName = optionalText(t[QStringLiteral("ScheduleObjectName")]);
-            p.SendUrgentMsg = integerPart(t[QStringLiteral("SendUrgentMsg")]);
+            p.DtmfId = prep.extensionParameter();
             sp_ImportCallHandler(db, p);
         }
 
-        const Variant newId = db.scalar(QStringLiteral("SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = ?1"), {alias});
-        if (newId.isNull())
-            stop(QStringLiteral("Error in cmdCreateHandler - could not find newly created alias=") + alias);
-        CopyTemplateRules(creation, db, newId.toText(), alias, templateId, extension);
+        const QString newId = prep.createdId(QStringLiteral("CallHandler"), QStringLiteral("CallHandlerObjectID"));
+        CopyTemplateRules(creation, db, newId, alias, templateId, extension);
         db.execute(QStringLiteral("UPDATE CallHandler SET AfterMessageObjectID = ?1, AfterMessageObjectIDType = ?2, "
                                   "AdministratorObjectID = ?3, AdministratorObjectIDType = ?4, RecipientObjectID = ?5, "
                                   "RecipientObjectIDType = ?6 WHERE CallHandlerObjectID = ?7"),
                    {idOrNull(t[QStringLiteral("AfterMessageObjectID")]), t[QStringLiteral("AfterMessageObjectIDType")],
                     t[QStringLiteral("AdministratorObjectID")], t[QStringLiteral("AdministratorObjectIDType")],
                     t[QStringLiteral("RecipientObjectID")], t[QStringLiteral("RecipientObjectIDType")], newId});
-        transaction.commit();
+        prep.commit();
 
-        creation.announce(QStringLiteral("CallHandler"), alias, newId.toText());
-        return newId.toText();
+        creation.announce(QStringLiteral("CallHandler"), alias, newId);
+        return newId;
     });
 }
 
@@ -345,19 +410,17 @@ QString createInterviewHandler(SharedState& state, const QString& templateId, co
 {
     Creation creation(state);
     return creation.run([&]() -> QString {
-        const QString emptyName = QStringLiteral("You must enter a name for the new interviewer!");
-        if (name.isEmpty())
-            stop(emptyName);
-        std::shared_ptr<Connection> connection = creation.connection();
-        SqliteDb& db = connection->db();
-        ScopedTransaction transaction(*connection);
-        const QString extension = freeExtension(state, extensionBox);
-        const QString alias = creation.freeAlias(db, QStringLiteral("InterviewHandler"), name, emptyName);
-        const std::vector<Row> templates =
-            rowsOf(db, QStringLiteral("SELECT * FROM InterviewHandler WHERE InterviewHandlerObjectID = ?1"), {templateId});
-        if (templates.empty())
-            stop(QStringLiteral("Error in cmdCreateHandler - the selected Interviewer template could not be found:") + templateId);
-        const Row& t = templates.front();
+        Preparation prep(
+            state, creation, name, extensionBox,
+            {QStringLiteral("InterviewHandler"),
+             QStringLiteral("You must enter a name for the new interviewer!"),
+             QStringLiteral("SELECT * FROM InterviewHandler WHERE InterviewHandlerObjectID = ?1"),
+             {templateId},
+             QStringLiteral("Error in cmdCreateHandler - the selected Interviewer template could not be found:") + templateId});
+        SqliteDb& db = prep.db();
+        const QString& extension = prep.extension();
+        const QString& alias = prep.alias();
+        const Row& t = prep.templateRow();
 
         const QString newId = QUuid::createUuid().toString(QUuid::WithBraces).toUpper();
         db.execute(QStringLiteral("INSERT INTO vw_InterviewHandler (InterviewHandlerObjectID, Alias, TextName, DTMFAccessID, "
@@ -378,7 +441,7 @@ QString createInterviewHandler(SharedState& state, const QString& templateId, co
                                   "StreamText, StreamPath, MaxMsgLength, UID) VALUES (?1, 5, ?2, 1, ?3, ?4, ?5, "
                                   "(SELECT coalesce(max(UID), 0) + 1 FROM InterviewQuestion))"),
                    {newId, alias, questionText, questionFile, answerLimit});
-        transaction.commit();
+        prep.commit();
 
         creation.announce(QStringLiteral("InterviewHandler"), alias, newId, &state.cache.rsInterviewHandler);
         logInterviewQuestion(state.changeLog, alias, QStringLiteral("1"), questionFile, questionText, answerLimit);
@@ -390,25 +453,21 @@ QString createDirectoryHandler(SharedState& state, const QString& name, const QS
 {
     Creation creation(state);
     return creation.run([&]() -> QString {
-        const QString emptyName = QStringLiteral("You must enter a name for the new directory handler!");
-        if (name.isEmpty())
-            stop(emptyName);
-        std::shared_ptr<Connection> connection = creation.connection();
-        SqliteDb& db = connection->db();
-        ScopedTransaction transaction(*connection);
-        const QString extension = freeExtension(state, extensionBox);
-        const QString alias = creation.freeAlias(db, QStringLiteral("NameLookupHandler"), name, emptyName);
         // The template is the oldest directory handler.
-        const std::vector<Row> templates = rowsOf(db, QStringLiteral("SELECT * FROM NameLookupHandler ORDER BY rowid LIMIT 1"), {});
-        if (templates.empty())
-            stop(QStringLiteral("There is no directory handler to copy the settings of the new one from."));
-        const Row& t = templates.front();
+        Preparation prep(state, creation, name, extensionBox,
+                         {QStringLiteral("NameLookupHandler"),
+                          QStringLiteral("You must enter a name for the new directory handler!"),
+                          QStringLiteral("SELECT * FROM NameLookupHandler ORDER BY rowid LIMIT 1"),
+                          {},
+                          QStringLiteral("There is no directory handler to copy the settings of the new one from.")});
+        const QString& alias = prep.alias();
+        const Row& t = prep.templateRow();
 
         CreateDirectoryHandlerParameters p;
         p.Alias = alias;
         p.TextName = withoutQuotes(name);
         p.Language = optionalNumber(t[QStringLiteral("Language")]);
-        p.DtmfAccessId = extension.isEmpty() ? std::nullopt : std::optional<QString>(extension);
+        p.DtmfAccessId = prep.extensionParameter();
         p.ApplicationObjectID = optionalText(t[QStringLiteral("ApplicationObjectID")]);
         p.SearchScopeObjectID = optionalText(t[QStringLiteral("SearchScopeObjectID")]);
         p.SearchScope = optionalNumber(t[QStringLiteral("SearchScope")]);
@@ -433,10 +492,9 @@ QString createDirectoryHandler(SharedState& state, const QString& name, const QS
         p.LocationObjectID = optionalText(t[QStringLiteral("LocationObjectID")]);
         p.AdministratorObjectID = optionalText(t[QStringLiteral("AdministratorObjectID")]);
         p.AdministratorObjectIDType = optionalNumber(t[QStringLiteral("AdministratorObjectIDType")]);
-        const QString newId = sp_CreateDirectoryHandler(db, p);
-        if (db.scalar(QStringLiteral("SELECT count(*) FROM vw_NameLookupHandler WHERE Alias = ?1"), {alias}).toInt32() == 0)
-            stop(QStringLiteral("Error in cmdCreateHandler - could not find newly created alias=") + alias);
-        transaction.commit();
+        sp_CreateDirectoryHandler(prep.db(), p);
+        const QString newId = prep.createdId(QStringLiteral("vw_NameLookupHandler"), QStringLiteral("NameLookupHandlerObjectID"));
+        prep.commit();
 
         creation.announce(QStringLiteral("DirectoryHandler"), alias, newId, &state.cache.rsNameLookupHandler);
         return newId;

@@ -2,7 +2,6 @@
 
 #include "data/RecordsetCache.h"
 #include "pane/PaneControls.h"
-#include "runtime/ErrorHandling.h"
 
 namespace {
 
@@ -54,19 +53,6 @@ void findTransferRule(RecordsetCache& cache, const QString& handlerId, int index
     Recordset& rules = cache.rsContactRule;
     rules.moveFirst();
     rules.find(QStringLiteral("Alias"), QString::fromLatin1(TransferRuleAlias.at(size_t(index))));
-}
-
-bool writeRow(UserPrompts& prompts, const StepErrors& errors, Recordset& rs, const std::function<void()>& set)
-{
-    try {
-        set();
-        rs.update();
-        return true;
-    } catch (const RuntimeError& e) {
-        rs.cancelUpdate();
-        errors.report(&prompts, e);
-        return false;
-    }
 }
 
 } // namespace EditorRows

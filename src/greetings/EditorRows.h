@@ -4,12 +4,8 @@
 
 #include <QDateTime>
 #include <QString>
-#include <functional>
 
-class Recordset;
 class RecordsetCache;
-class StepErrors;
-class UserPrompts;
 
 // How the greeting and transfer-rule editors reach their rows. The shared recordsets may stand
 // anywhere by the time an editor runs (the tree narrows rsMessagingRule to the handler it opens,
@@ -26,10 +22,6 @@ void findGreeting(RecordsetCache& cache, const QString& handlerId, int index);
 void findGreetingById(RecordsetCache& cache, const QString& handlerId, const QString& messagingRuleObjectID);
 // rsContactRule on the handler's transfer rule of that index, or past its end.
 void findTransferRule(RecordsetCache& cache, const QString& handlerId, int index);
-
-// Sets columns of the current row and updates it. A failure is shown as the editor shows its
-// errors and leaves the row as the database holds it, with nothing pending; false then.
-bool writeRow(UserPrompts& prompts, const StepErrors& errors, Recordset& rs, const std::function<void()>& set);
 
 // A greeting or rule is on while TimeExpires is Null or later than now.
 inline bool isOn(const Variant& timeExpires, const QDateTime& now)

@@ -1,6 +1,7 @@
 #include "greetings/GreetingSettings.h"
 
 #include "data/SharedState.h"
+#include "db/RowUpdate.h"
 #include "greetings/EditorRows.h"
 #include "pane/PaneOperations.h"
 #include "runtime/ErrorHandling.h"
@@ -154,7 +155,7 @@ void GreetingSettings::enabledClick(const Page& page, int index)
         return;
     if (storedOn == on)
         return;
-    if (!EditorRows::writeRow(m_state.prompts, errors, rules, [&] {
+    if (!writeRow(m_state.prompts, errors, rules, [&] {
             rules.setField(QStringLiteral("TimeExpires"), on ? Variant::null() : Variant(EditorRows::SwitchedOff));
         })) {
         showStored(c.enabled, storedOn);
@@ -182,8 +183,7 @@ void GreetingSettings::allowInputClick(const Page& page, int index)
     const bool allow = ticked(c.allowInput);
     if (allow != ignored)
         return;
-    if (!EditorRows::writeRow(m_state.prompts, errors, rules,
-                              [&] { rules.setField(QStringLiteral("IgnoreDigits"), allow ? 0 : 1); })) {
+    if (!writeRow(m_state.prompts, errors, rules, [&] { rules.setField(QStringLiteral("IgnoreDigits"), allow ? 0 : 1); })) {
         showStored(c.allowInput, !ignored);
         return;
     }
@@ -220,7 +220,7 @@ void GreetingSettings::listValidate(const Page& page, int index, ListColumn colu
     const int position = list->currentIndex();
     if (position < 0)
         return;
-    if (!EditorRows::writeRow(m_state.prompts, errors, rules, [&] { rules.setField(name, position); })) {
+    if (!writeRow(m_state.prompts, errors, rules, [&] { rules.setField(name, position); })) {
         // The list goes back to what is stored.
         runStepSilently([&] {
             const qint64 stored = rules.field(name).toInt64();

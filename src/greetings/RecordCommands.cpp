@@ -1,6 +1,7 @@
 #include "greetings/RecordCommands.h"
 
 #include "data/SharedState.h"
+#include "db/RowUpdate.h"
 #include "greetings/EditorRows.h"
 #include "greetings/SoundBinding.h"
 #include "greetings/frmRecordFile.h"
@@ -88,26 +89,12 @@ void RecordCommands::run(const Command& command)
     RecordsetCache& cache = m_state.cache;
     Recordset& rules = cache.rsMessagingRule;
 
+    const StepErrors errors(QStringLiteral("Error in %1:").arg(command.name));
     // A step that fails because the control is not ready runs again, ten times in all per run.
-    int retries = 0;
-    auto step = [&](auto&& body) {
-        for (;;) {
-            try {
-                body();
-                return true;
-            } catch (const RuntimeError& e) {
-                if (e.number() != ErrorNumber::ProviderFailure) {
-                    prompts.msgBox(QStringLiteral("Error in %1:").arg(command.name) + e.description());
-                    return false;
-                }
-                letPaintEventsRun();
-                if (++retries > kNotReadyRetries) {
-                    prompts.msgBox(QStringLiteral("Error in %1 - Unable to reload audio in Sonotrope control").arg(command.name));
-                    return false;
-                }
-            }
-        }
-    };
+    RetryingSteps steps(prompts, errors,
+                        {ErrorNumber::ProviderFailure, kNotReadyRetries,
+                         QStringLiteral("Error in %1 - Unable to reload audio in Sonotrope control").arg(command.name),
+                         letPaintEventsRun});
 
     // What is recorded over and where the recording goes are fixed now: the greeting or question
     // shown at the click, whatever the page shows by the time the window closes.
@@ -129,7 +116,7 @@ void RecordCommands::run(const Command& command)
         handler = m_pane.ShownCallHandlerID(command.editorPage);
         bool found = false;
         if (!handler.isEmpty())
-            runStep(prompts, QStringLiteral("Error in %1:").arg(command.name), [&] {
+            runStep(prompts, errors, [&] {
                 EditorRows::findGreetingById(cache, handler, greetingId);
                 found = !rules.isEOF();
             });
@@ -155,10 +142,10 @@ void RecordCommands::run(const Command& command)
             : localPathFromStored(stored.contains(QLatin1String(":\\")) ? stored : m_state.StreamFilesPath + stored, QString());
 
     // The control lets go of the sound being replaced while the window records over a copy.
-    step([&] { control->StopSound(); });
-    step([&] { control->setSoundFile(m_state.environment.programFolder.file(QStringLiteral("donotdelete.wav"))); });
-    step([&] { control->LoadSound(); });
-    step([&] { control->StopSound(); });
+    steps.run([&] { control->StopSound(); });
+    steps.run([&] { control->setSoundFile(m_state.environment.programFolder.file(QStringLiteral("donotdelete.wav"))); });
+    steps.run([&] { control->LoadSound(); });
+    steps.run([&] { control->StopSound(); });
 
     QWidget* frame = control->parentWidget() ? control->parentWidget() : control;
     frmRecordFile window(m_state.environment.programFolder, m_state.fileSystem, m_state.environment.audioDevices, prompts);
@@ -167,7 +154,6 @@ void RecordCommands::run(const Command& command)
     control->window()->raise();
     control->window()->activateWindow();
 
-    const StepErrors errors(QStringLiteral("Error in %1:").arg(command.name));
     const QString notFound =
         QStringLiteral("error in %1 - unable to find messaging rule by ObjectID=").arg(command.name) + greetingId;
     // Another tool may have deleted the greeting meanwhile: then its file is left alone.
@@ -185,17 +171,17 @@ void RecordCommands::run(const Command& command)
     bool copied = false;
     if (window.bFileRecorded && (!command.page || findRow())) {
         const QString target = localPathFromStored(m_state.StreamFilesPath + fileName, QString());
-        copied = step([&] { m_state.fileSystem.CopyFile(window.strRecordedFilePath, target, true); });
+        copied = steps.run([&] { m_state.fileSystem.CopyFile(window.strRecordedFilePath, target, true); });
         if (copied)
             path = target;
     }
     letPaintEventsRun();
 
     if (shownNow() == shown) {
-        step([&] { control->setSoundFile(path); });
+        steps.run([&] { control->setSoundFile(path); });
         control->setToolTip(path);
         if (m_state.fileSystem.FileExists(path))
-            step([&] { control->LoadSound(); });
+            steps.run([&] { control->LoadSound(); });
     }
 
     // The row changes only when its file did.
@@ -203,7 +189,7 @@ void RecordCommands::run(const Command& command)
         return;
     if (!findRow())
         return;
-    if (!EditorRows::writeRow(prompts, errors, rules, [&] { rules.setField(QStringLiteral("StreamPath"), fileName); }))
+    if (!writeRow(prompts, errors, rules, [&] { rules.setField(QStringLiteral("StreamPath"), fileName); }))
         return;
     runStep(prompts, errors, [&] {
         m_state.changeLog.LogChange(QStringLiteral("UPDATE"), QStringLiteral("MessagingRule"), rules.field(QStringLiteral("Alias")),

@@ -2,6 +2,7 @@
 
 #include "data/ChangeLog.h"
 #include "data/SharedState.h"
+#include "db/RowUpdate.h"
 #include "greetings/EditorRows.h"
 #include "pane/PaneOperations.h"
 #include "system/Clock.h"
@@ -91,7 +92,7 @@ void TransferRuleSave::save(const ShownTransferRule& shown)
     const StepErrors errors = shown.errors(shown.texts->saveError);
     if (!runStep(m_state.prompts, errors, [&] { EditorRows::findTransferRule(cache, handler, shown.index); }))
         return;
-    const bool written = EditorRows::writeRow(m_state.prompts, errors, rule, [&] {
+    const bool written = writeRow(m_state.prompts, errors, rule, [&] {
         if (c.enabled)
             rule.setField(QStringLiteral("TimeExpires"),
                           c.enabled->checkState() == Qt::Checked ? Variant::null() : Variant(EditorRows::SwitchedOff));

@@ -2,6 +2,7 @@
 
 #include "data/LinkDisplay.h"
 #include "data/SharedState.h"
+#include "db/RowUpdate.h"
 #include "pane/GreetingTab.h"
 #include "runtime/ErrorHandling.h"
 #include "system/Clock.h"
@@ -62,11 +63,7 @@ QString RepairGreetingFile(SharedState& state)
         }
     }
 
-    try {
-        rules.setField(QStringLiteral("StreamPath"), name);
-        rules.update();
-    } catch (const RuntimeError&) {
-        rules.cancelUpdate();
+    if (!runStepSilently([&] { updateRow(rules, [&] { rules.setField(QStringLiteral("StreamPath"), name); }); })) {
         runStepSilently([&] { state.fileSystem.DeleteFile(file, true); });
         return QString();
     }

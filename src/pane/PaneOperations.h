@@ -6,6 +6,7 @@
 #include <functional>
 
 class FieldValidation;
+class QLineEdit;
 class SonotropeCtrl;
 
 // What the property pane offers the main window, the tree and the editors.
@@ -43,6 +44,12 @@ public:
     virtual HandlerTransferControls handlerTransferControls() const = 0;
     // The subscriber page's one transfer rule (it has no enabled box).
     virtual TransferRuleControls subscriberTransferControls() const = 0;
+    // The four pages' profile controls, for the profile editors.
+    virtual ProfileControls profileControls() const = 0;
+    // The box that shows an interview handler's after-message link ("IntAM") or a directory
+    // handler's exit ("DirExit", "DirNoInputExit", "DirNoSelectionExit", "DirZeroExit"); null for
+    // other selectors.
+    virtual QLineEdit* linkBox(const QString& selector) const = 0;
     // The interviewer page's question list, for its editors.
     virtual InterviewQuestionControls interviewQuestionControls() const = 0;
     // Reads the questions of the interview handler the page shows into the list again, from

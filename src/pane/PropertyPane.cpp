@@ -11,6 +11,7 @@
 #include "pane/PaneSection.h"
 #include "pane/SubscriberPage.h"
 #include "pane/TransferRuleTab.h"
+#include "pane/WebAdministration.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/SlotGuard.h"
 #include "widgets/FieldValidation.h"
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -120,6 +122,12 @@ PropertyPane::PropertyPane(SharedState& state, QWidget* parent)
                    [this](int previous) { m_subscriber->tabSubscriberDetails_Click(previous); });
     connectGuarded(prompts, m_interviewer->tabInterviewerInfo, &FramedTabs::Click, this,
                    [this](int previous) { m_interviewer->tabInterviewerInfo_Click(previous); });
+
+    auto* web = new WebAdministration(state, this);
+    web->connectTo(m_callHandler->lblSACallHandlerJump, &WebAdministration::lblSACallHandlerJump_Click);
+    web->connectTo(m_interviewer->lblSAInterviewerJump, &WebAdministration::lblSAInterviewerJump_Click);
+    web->connectTo(m_directoryHandler->lblSADirectoryHandlerJump, &WebAdministration::lblSADirectoryHandlerJump_Click);
+    web->connectTo(m_subscriber->lblSASubscriberJump, &WebAdministration::lblSASubscriberJump_Click);
 }
 
 PropertyPane::~PropertyPane() = default;
@@ -425,6 +433,54 @@ HandlerTransferControls PropertyPane::handlerTransferControls() const
 TransferRuleControls PropertyPane::subscriberTransferControls() const
 {
     return m_subscriber->transferRule->controls();
+}
+
+ProfileControls PropertyPane::profileControls() const
+{
+    const CallHandlerPage& ch = *m_callHandler;
+    const SubscriberPage& sub = *m_subscriber;
+    const InterviewerPage& ih = *m_interviewer;
+    const DirectoryHandlerPage& dh = *m_directoryHandler;
+    ProfileControls c;
+    c.txtHandlerProfileDisplayName = ch.txtHandlerProfileDisplayName;
+    c.txtHandlerProfileExtension = ch.txtHandlerProfileExtension;
+    c.cmbHandlerProfileSchedule = ch.cmbHandlerProfileSchedule;
+    c.txtHandlerProfileOwner = ch.txtHandlerProfileOwner;
+    c.cmdHandlerChangeOwner = ch.cmdHandlerChangeOwner;
+    c.txtHandlerMessagesRecipient = ch.txtHandlerMessagesRecipient;
+    c.cmdHandlerMessagesChangeRecipient = ch.cmdHandlerMessagesChangeRecipient;
+    c.txtHandlerMessagesMaxMessageLength = ch.txtHandlerMessagesMaxMessageLength;
+    c.chkHandlerMessagesCanEditMessages = ch.chkHandlerMessagesCanEditMessages;
+    c.cmbHandlerMessagesCanMarkUrgent = ch.cmbHandlerMessagesCanMarkUrgent;
+    c.txtSubscriberProfileExtension = sub.txtSubscriberProfileExtension;
+    c.cmbSubscriberProfileSchedule = sub.cmbSubscriberProfileSchedule;
+    c.txtSubscriberMessagesMaxMessageLength = sub.txtSubscriberMessagesMaxMessageLength;
+    c.chkSubscriberMessagesCanEditMessages = sub.chkSubscriberMessagesCanEditMessages;
+    c.cmbSubscriberMessagesCanMarkUrgent = sub.cmbSubscriberMessagesCanMarkUrgent;
+    c.txtInterviewerDisplayName = ih.txtInterviewerDisplayName;
+    c.txtInterviewerExtension = ih.txtInterviewerExtension;
+    c.txtInterviewerOwner = ih.txtInterviewerOwner;
+    c.cmdInterviewerProfileSetOwner = ih.cmdInterviewerProfileSetOwner;
+    c.txtInterviewerRecipient = ih.txtInterviewerRecipient;
+    c.cmdInterviewerProfileSetRecipient = ih.cmdInterviewerProfileSetRecipient;
+    c.txtDirectoryHandlerDisplayName = dh.txtDirectoryHandlerDisplayName;
+    c.txtDirectoryHandlerExtension = dh.txtDirectoryHandlerExtension;
+    return c;
+}
+
+QLineEdit* PropertyPane::linkBox(const QString& selector) const
+{
+    const std::pair<const char*, QLineEdit*> boxes[] = {
+        {"IntAM", m_interviewer->txtInterviewerAfterMessageAction},
+        {"DirExit", m_directoryHandler->txtDirectoryHandlerExitAction},
+        {"DirNoInputExit", m_directoryHandler->txtDirectoryHandlerNoInputExitAction},
+        {"DirNoSelectionExit", m_directoryHandler->txtDirectoryHandlerNoSelectionExitAction},
+        {"DirZeroExit", m_directoryHandler->txtDirectoryHandlerZeroExitAction},
+    };
+    for (const auto& [s, box] : boxes)
+        if (selector == QLatin1String(s))
+            return box;
+    return nullptr;
 }
 
 InterviewQuestionControls PropertyPane::interviewQuestionControls() const

@@ -53,6 +53,8 @@ public:
     GreetingPageControls subscriberGreetingControls() const override;
     HandlerTransferControls handlerTransferControls() const override;
     TransferRuleControls subscriberTransferControls() const override;
+    ProfileControls profileControls() const override;
+    QLineEdit* linkBox(const QString& selector) const override;
     InterviewQuestionControls interviewQuestionControls() const override;
     void ReloadInterviewQuestions() override;
     QString ShownCallHandlerID(EditorPage page) const override;

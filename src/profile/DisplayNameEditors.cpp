@@ -3,7 +3,6 @@
 #include "data/SharedState.h"
 #include "data/Validators.h"
 #include "pane/PaneOperations.h"
-#include "profile/ProfileControls.h"
 #include "widgets/FieldValidation.h"
 
 #include <QLineEdit>

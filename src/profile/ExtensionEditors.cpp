@@ -1,11 +1,10 @@
 #include "profile/ExtensionEditors.h"
 
-#include "actions/RowUpdate.h"
 #include "data/ExtensionSearch.h"
 #include "data/SharedState.h"
 #include "data/Validators.h"
+#include "db/RowUpdate.h"
 #include "pane/PaneOperations.h"
-#include "profile/ProfileControls.h"
 #include "widgets/FieldValidation.h"
 
 #include <QLineEdit>
@@ -92,14 +91,10 @@ void ExtensionEditors::validate(Kind kind, QLineEdit* box, const QString& errorP
 
     const QString digits = box->text().trimmed();
     box->setText(digits);
-    // The in-use check reads the cached objects: another program may have given the extension out.
-    runStepSilently([&] { refreshSearchedObjects(state.cache); });
-    Variant stored;
-    if (!runStep(state.prompts, errors, [&] {
-            m_objects.positionOn(kind, id);
-            stored = rs.field(kDTMFAccessID);
-        }))
+    const std::optional<Variant> read = storedExtension(kind, id, errors);
+    if (!read)
         return;
+    const Variant& stored = *read;
     if (!stored.isNull() && stored.toText() == digits)
         return;
 
@@ -148,18 +143,29 @@ bool ExtensionEditors::writeExtensionRow(Kind kind, const QString& id, const QSt
         updateRow(extensions, [&] { extensions.setField(kDTMFAccessID, digits); });
         return true;
     }
-    try {
+    updateRow(extensions, [&] {
         extensions.addNew();
         extensions.setField(kDTMFAccessID, digits);
         extensions.setField(parent, id);
         extensions.setField(primary, 1);
         extensions.setField(QStringLiteral("ParentObjectIDType"), parentObjectType(kind));
-        extensions.update();
-    } catch (const RuntimeError&) {
-        extensions.cancelUpdate();
-        throw;
-    }
+    });
     return true;
+}
+
+std::optional<Variant> ExtensionEditors::storedExtension(Kind kind, const QString& id, const StepErrors& errors)
+{
+    SharedState& state = m_objects.state();
+    // The in-use check that follows reads the cached objects: another program may have given the
+    // extension out.
+    runStepSilently([&] { refreshSearchedObjects(state.cache); });
+    Variant stored;
+    if (!runStep(state.prompts, errors, [&] {
+            m_objects.positionOn(kind, id);
+            stored = m_objects.recordset(kind).field(kDTMFAccessID);
+        }))
+        return std::nullopt;
+    return stored;
 }
 
 void ExtensionEditors::showStored(Kind kind, const QString& id, QLineEdit* box, const StepErrors& errors)
@@ -188,13 +194,10 @@ void ExtensionEditors::txtSubscriberProfileExtension_Validate(bool&)
     const StepErrors errors(QStringLiteral("Error in txtSubscriberProfileExtension_Validate: "));
 
     const QString digits = box->text().trimmed();
-    runStepSilently([&] { refreshSearchedObjects(state.cache); });
-    Variant stored;
-    if (!runStep(state.prompts, errors, [&] {
-            m_objects.positionOn(kind, id);
-            stored = rs.field(kDTMFAccessID);
-        }))
+    const std::optional<Variant> read = storedExtension(kind, id, errors);
+    if (!read)
         return;
+    const Variant& stored = *read;
     // The box shows no extension as the empty text: that is no change.
     if (stored.textOrEmpty() == digits)
         return;

@@ -3,6 +3,7 @@
 #include "profile/ProfileObjects.h"
 
 #include <QObject>
+#include <optional>
 
 class QLineEdit;
 struct ProfileControls;
@@ -29,6 +30,9 @@ private:
     // The object's primary row of the extension table deleted, added or changed; false when
     // nothing needed writing.
     bool writeExtensionRow(ProfileObjects::Kind kind, const QString& id, const QString& digits);
+    // The object's stored extension, the cached objects read again first; none when the object
+    // cannot be read (the failure is shown).
+    std::optional<Variant> storedExtension(ProfileObjects::Kind kind, const QString& id, const StepErrors& errors);
     // The box shows the stored extension again, read anew from the database.
     void showStored(ProfileObjects::Kind kind, const QString& id, QLineEdit* box, const StepErrors& errors);
 

@@ -2,7 +2,7 @@
 
 #include "data/SharedState.h"
 #include "dialogs/DialogOperations.h"
-#include "profile/ProfileControls.h"
+#include "pane/PaneControls.h"
 #include "runtime/SlotGuard.h"
 
 #include <QAbstractButton>

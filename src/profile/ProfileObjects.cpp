@@ -1,8 +1,8 @@
 #include "profile/ProfileObjects.h"
 
-#include "actions/RowUpdate.h"
 #include "data/ChangeLog.h"
 #include "data/SharedState.h"
+#include "db/RowUpdate.h"
 #include "pane/PaneOperations.h"
 #include "tree/TreeOperations.h"
 

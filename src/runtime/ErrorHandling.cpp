@@ -32,6 +32,28 @@ void StepErrors::report(UserPrompts* prompts, const RuntimeError& error) const
     prompts->msgBox(m_text(error));
 }
 
+RetryingSteps::RetryingSteps(UserPrompts& prompts, StepErrors errors, NotReady notReady)
+    : m_prompts(prompts),
+      m_errors(std::move(errors)),
+      m_notReady(std::move(notReady))
+{
+}
+
+bool RetryingSteps::repeatAfter(const RuntimeError& e)
+{
+    if (e.number() != m_notReady.number) {
+        m_errors.report(&m_prompts, e);
+        return false;
+    }
+    if (m_notReady.wait)
+        m_notReady.wait();
+    if (++m_repeated > m_notReady.repeats) {
+        m_prompts.msgBox(m_notReady.message);
+        return false;
+    }
+    return true;
+}
+
 QString procedureErrorText(const RuntimeError& e, const QString& procedure, const QString& ownerKind, const QString& owner)
 {
     return QStringLiteral("(error):%1 (%2) in procedure %3 of %4 %5")

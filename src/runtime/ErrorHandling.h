@@ -61,6 +61,46 @@ bool runStepSilently(Step&& step)
     }
 }
 
+// The steps of one run of a procedure that drives a device which may not be ready yet. A step
+// that fails as not ready runs again once `wait` has let the device catch up, up to a number of
+// repeats that all the steps of the run share; past it each further not-ready failure shows the
+// not-ready message and the step is given up. Any other failure is reported as `errors` says.
+class RetryingSteps {
+public:
+    struct NotReady {
+        int number;  // the error number that means "not ready"
+        int repeats; // for the whole run
+        QString message;
+        std::function<void()> wait;
+    };
+
+    RetryingSteps(UserPrompts& prompts, StepErrors errors, NotReady notReady);
+
+    // False when the step was given up, so the procedure can go on with its next step.
+    template <typename Step>
+    bool run(Step&& step)
+    {
+        for (;;) {
+            try {
+                step();
+                return true;
+            } catch (const RuntimeError& e) {
+                if (!repeatAfter(e))
+                    return false;
+            }
+        }
+    }
+
+private:
+    // True when the failed step is to run again; otherwise the failure has been reported.
+    bool repeatAfter(const RuntimeError& e);
+
+    UserPrompts& m_prompts;
+    StepErrors m_errors;
+    NotReady m_notReady;
+    int m_repeated = 0;
+};
+
 // The "(error):" form: "(error):<n> (<description>) in procedure <proc> of Form <form>".
 QString procedureErrorText(const RuntimeError& e, const QString& procedure, const QString& ownerKind, const QString& owner);
 StepErrors::Text inProcedure(const QString& procedure, const QString& ownerKind, const QString& owner);

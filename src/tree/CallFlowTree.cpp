@@ -1,5 +1,6 @@
 #include "tree/CallFlowTree.h"
 
+#include "data/LinkKinds.h"
 #include "data/SharedState.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/RuntimeError.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QWidget>
 #include <array>
+#include <limits>
 
 using CacheFields::CallHandlerObjectID;
 using CacheFields::isSet;
@@ -330,37 +332,31 @@ CallFlowTree::Placement CallFlowTree::classify(const Link& link)
         return Placement::invalid();
 
     const bool noLeafs = checked(m_options.ShowNoLeafs);
-    const qint64 action = link.action.toInt64();
+    const qint64 code = link.action.toInt64();
+    const LinkKind* kind = code >= std::numeric_limits<qint16>::min() && code <= std::numeric_limits<qint16>::max()
+                               ? findLinkKind(static_cast<qint16>(code), link.conversation)
+                               : nullptr;
     Placement p;
     p.conversation = link.conversation;
-    switch (action) {
-    case 0:
-        p.drop = noLeafs || !checked(m_options.ShowIgnoreKey);
-        p.action = 0;
+    if (!kind && code == LinkAction::GoTo) {
+        p.action = LinkAction::GoTo;
+        m_prompts.msgBox(QStringLiteral("Error ExpandRow - Bad destionation conversation name"));
         return p;
-    case 1:
-    case 4:
-    case 5:
-        p.drop = noLeafs;
-        p.action = static_cast<qint16>(action);
-        return p;
-    case 2:
-        break;
-    default:
+    }
+    if (!kind) {
         m_prompts.msgBox(QStringLiteral("Error in ExpandRow function - bad action value passed in"));
         p.stop = true;
         return p;
     }
 
-    p.action = 2;
-    const QString& c = link.conversation;
+    p.action = kind->action;
     const QString& x = link.destination;
     RecordsetCache& cache = m_state.cache;
-    if (c == QLatin1String("SubSignIn") || c == QLatin1String("GreetingsAdministrator")) {
-        p.drop = noLeafs;
+    switch (kind->target) {
+    case LinkTarget::None:
+        p.drop = noLeafs || (kind->action == LinkAction::IgnoreKey && !checked(m_options.ShowIgnoreKey));
         return p;
-    }
-    if (c == QLatin1String("AD")) {
+    case LinkTarget::DirectoryHandler: {
         Recordset& nlh = cache.rsNameLookupHandler;
         nlh.moveFirst();
         if (nlh.find(QStringLiteral("NameLookupHandlerObjectID"), x)) {
@@ -372,7 +368,7 @@ CallFlowTree::Placement CallFlowTree::classify(const Link& link)
         p.drop = noLeafs;
         return p;
     }
-    if (c == QLatin1String("CHInterview")) {
+    case LinkTarget::Interviewer: {
         if (noLeafs) {
             p.drop = true;
             return p;
@@ -385,7 +381,7 @@ CallFlowTree::Placement CallFlowTree::classify(const Link& link)
         p.objectId = x;
         return p;
     }
-    if (c == QLatin1String("PHGreeting") || c == QLatin1String("PHTransfer")) {
+    case LinkTarget::CallHandler: {
         Recordset& ch = cache.rsCallHandler;
         ch.moveFirst();
         if (!ch.find(CallHandlerObjectID, x))
@@ -402,7 +398,7 @@ CallFlowTree::Placement CallFlowTree::classify(const Link& link)
         p.objectId = x;
         return p;
     }
-    m_prompts.msgBox(QStringLiteral("Error ExpandRow - Bad destionation conversation name"));
+    }
     return p;
 }
 

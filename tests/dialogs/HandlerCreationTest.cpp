@@ -333,6 +333,37 @@ TEST_F(HandlerCreationTest, ATakenAliasGetsANumberAndTheNameLosesOnlyItsQuotes)
               " Salesch ");
 }
 
+// The two whole-number settings take the integer part of the template's value; a value no
+// whole number parameter can hold is refused, and nothing is made.
+TEST_F(HandlerCreationTest, TemplateFlagsTakeTheirIntegerPartAndAnOutOfRangeOneIsRefused)
+{
+    f.site.exec("UPDATE CallHandler SET EditMsg = 1.9, SendUrgentMsg = 2.7 WHERE Alias = 'salesch'");
+    start();
+    auto dialog = callHandlerDialog(kSales);
+    dialog->txtHandlerName->setText(QStringLiteral("Fractions"));
+    dialog->cmdCreateHandler->click();
+    ASSERT_FALSE(result.bCancel) << f.prompts.messages.join('\n').toStdString();
+    EXPECT_EQ(row("CallHandler", "CallHandlerObjectID", result.strObjectID, {"typeof(EditMsg)", "EditMsg", "SendUrgentMsg"}),
+              "integer|1|2");
+
+    for (const char* update : {"EditMsg = 1e12", "SendUrgentMsg = -3e9", "EditMsg = 9e999"}) {
+        SCOPED_TRACE(update);
+        f.site.exec(QStringLiteral("UPDATE CallHandler SET EditMsg = 1, SendUrgentMsg = 0, %1 WHERE Alias = 'salesch'")
+                        .arg(QLatin1String(update)));
+        const QString before = snapshot();
+        const QString logBefore = f.changeLogText();
+        f.prompts.messages.clear();
+        result = {};
+        dialog = callHandlerDialog(kSales);
+        dialog->txtHandlerName->setText(QStringLiteral("Too Big"));
+        dialog->cmdCreateHandler->click();
+        EXPECT_EQ(f.prompts.messages, QStringList({"error in cmdCreateHandler_Click:Overflow"}));
+        EXPECT_TRUE(result.bCancel);
+        EXPECT_EQ(snapshot(), before);
+        EXPECT_EQ(f.changeLogText(), logBefore);
+    }
+}
+
 TEST_F(HandlerCreationTest, AnInterviewHandlerTakesItsTemplatesLinksAndItsFirstQuestion)
 {
     f.site.exec("UPDATE InterviewHandler SET RecipientObjectID = NULL, RecipientObjectIDType = NULL, AfterMessageObjectID = '' "

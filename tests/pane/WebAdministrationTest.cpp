@@ -1,6 +1,6 @@
-#include "tree/WebAdministration.h"
+#include "pane/WebAdministration.h"
 
-#include "tree/TreeFixture.h"
+#include "fixtures/PaneFixture.h"
 
 #include <QLabel>
 #include <QTextDocumentFragment>
@@ -27,9 +27,9 @@ TEST(WebAdministration, AddressesEscapeOnlyTheIdsBracesAndHyphens)
 // The demo site's window: each page's link opens the page of the object its recordset stands on.
 TEST(WebAdministration, EachPagesLinkOpensItsObjectsPage)
 {
-    TreeFixture t;
-    ASSERT_TRUE(t.load());
-    RecordsetCache& cache = t.state().cache;
+    PaneFixture t;
+    t.start();
+    RecordsetCache& cache = t.f.state->cache;
     const auto escaped = [](QString id) { return id.replace("{", "%7B").replace("}", "%7D").replace("-", "%2D"); };
     const auto position = [](Recordset& rs, const char* alias) {
         rs.moveFirst();
@@ -61,7 +61,7 @@ TEST(WebAdministration, EachPagesLinkOpensItsObjectsPage)
     EXPECT_EQ(click("lblSASubscriberJump", "Open SA web page for this subscriber"),
               server + "SubsFrame.asp?DirID=10001&NavWidth=150");
     EXPECT_EQ(t.f.urlOpener.opened.size(), 4);
-    EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
+    EXPECT_TRUE(t.f.prompts.messages.isEmpty()) << t.f.prompts.messages.join('|').toStdString();
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "tree/WebAdministration.h"
+#include "pane/WebAdministration.h"
 
 #include "data/SharedState.h"
 #include "runtime/SlotGuard.h"
