@@ -5,7 +5,7 @@
 #include "CacheOpenTime.h"
 #include "data/SharedState.h"
 #include "dialogs/AvailableExtensions.h"
-#include "tools/support/UnattendedRun.h"
+#include "support/UnattendedRun.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,7 +5,7 @@
 #include "data/SharedState.h"
 #include "db/Sqlite.h"
 #include "dialogs/HandlerCreation.h"
-#include "tools/support/UnattendedRun.h"
+#include "support/UnattendedRun.h"
 
 #include <QApplication>
 #include <QDir>

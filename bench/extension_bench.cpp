@@ -8,7 +8,7 @@
 #include "db/Query.h"
 #include "server/ServerFunctions.h"
 #include "server/SiteWriter.h"
-#include "tools/support/UnattendedRun.h"
+#include "support/UnattendedRun.h"
 #include "tree/FindExtension.h"
 
 #include <QCoreApplication>

@@ -16,7 +16,7 @@
 #include "db/Sqlite.h"
 #include "mainwindow/frmMain.h"
 #include "server/ServerFunctions.h"
-#include "tools/support/UnattendedRun.h"
+#include "support/UnattendedRun.h"
 #include "tree/TreeDisplayCommands.h"
 #include "tree/TreeRowModel.h"
 #include "widgets/OutlineGrid.h"

@@ -7,7 +7,7 @@
 #include "CacheOpenTime.h"
 #include "app/Assembly.h"
 #include "mainwindow/frmMain.h"
-#include "tools/support/UnattendedRun.h"
+#include "support/UnattendedRun.h"
 #include "widgets/BoundGrid.h"
 #include "widgets/OutlineGridView.h"
 

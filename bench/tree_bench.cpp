@@ -8,7 +8,7 @@
 #include "data/SharedState.h"
 #include "server/ServerFunctions.h"
 #include "server/SiteWriter.h"
-#include "tools/support/UnattendedRun.h"
+#include "support/UnattendedRun.h"
 #include "tree/CallFlowTree.h"
 #include "tree/TreeRowModel.h"
 #include "widgets/OutlineGrid.h"

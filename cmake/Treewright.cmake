@@ -1,3 +1,19 @@
+# What a target may include is what it links. Each library sees its own folder's headers and those
+# of what it links, through a folder of links in the build tree made for it; no target sees all of
+# src/, so an include across the layers that the link graph forbids fails to compile.
+function(tw_header_view target)
+  cmake_parse_arguments(ARG "" "SCOPE" "HEADERS" ${ARGN})
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+  set(view ${CMAKE_BINARY_DIR}/include/${target})
+  file(REMOVE_RECURSE ${view})
+  file(MAKE_DIRECTORY ${view}/${folder})
+  foreach(header ${ARG_HEADERS})
+    get_filename_component(name ${header} NAME)
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR}/${name} ${view}/${folder}/${name} SYMBOLIC)
+  endforeach()
+  target_include_directories(${target} ${ARG_SCOPE} ${view})
+endfunction()
+
 # One static library per source folder; its sources are every file in the folder, so adding a
 # class never means touching a build file. PUBLIC names what the library's headers need,
 # PRIVATE what only its sources use.
@@ -6,19 +22,21 @@ function(tw_library name)
   file(GLOB sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.ui
        ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  tw_header_view(${name} SCOPE PUBLIC HEADERS ${headers})
   target_compile_options(${name} PRIVATE ${TW_WARNINGS})
   target_compile_definitions(${name} PRIVATE ${TW_STRICT_STRINGS})
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
 endfunction()
 
-# The operation set a subsystem offers the others: its abstract classes only. Other subsystems
-# link this, never the subsystem's own library; the program composes the concrete ones.
+# The operation set a subsystem offers the others: its abstract classes and the plain types they
+# use, named in HEADERS. Other subsystems link this, never the subsystem's own library; the
+# program composes the concrete ones.
 function(tw_api name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "HEADERS;DEPS" ${ARGN})
   add_library(${name} INTERFACE)
-  target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+  tw_header_view(${name} SCOPE INTERFACE HEADERS ${ARG_HEADERS})
   target_link_libraries(${name} INTERFACE ${ARG_DEPS})
 endfunction()
 

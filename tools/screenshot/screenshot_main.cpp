@@ -6,7 +6,7 @@
 #include "data/SharedState.h"
 #include "mainwindow/frmMain.h"
 #include "server/SiteWriter.h"
-#include "tools/support/UnattendedRun.h"
+#include "support/UnattendedRun.h"
 #include "tree/TreeRowModel.h"
 #include "widgets/OutlineGrid.h"
 

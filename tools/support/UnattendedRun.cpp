@@ -1,4 +1,4 @@
-#include "tools/support/UnattendedRun.h"
+#include "support/UnattendedRun.h"
 
 #include "audio/AudioDevice.h"
 #include "server/ServerFunctions.h"

@@ -1,0 +1,2 @@
+// The profile editors reach the pane through the operations it offers.
+#include "pane/PaneOperations.h"
