@@ -10,9 +10,11 @@ namespace {
 
 struct CachedSource {
     Recordset RecordsetCache::*recordset;
-    const char* source;
+    const char* select;
+    const char* orderedBy; // the column the rows come in order of; nullptr: as the table gives them
     LockType lock;
-    const char* rowKey; // row identity for writes
+    const char* rowKey;      // row identity for writes
+    const char* writeTarget; // where writes go when the source joins tables
 };
 
 // The sources, in the order they are opened.
@@ -21,26 +23,47 @@ const CachedSource kSources[] = {
      "SELECT d.DtmfAccessId, c.* FROM Callhandler c LEFT JOIN (SELECT ParentObjectIDType, ParentObjectId, DtmfAccessId "
      "FROM DtmfAccessId WHERE IsPrimaryId = 1) d ON (c.CallhandlerObjectId = d.ParentObjectId AND c.IsPrimary=0) OR "
      "(c.RecipientObjectId = d.ParentObjectId AND d.ParentObjectIDType=1 AND c.IsPrimary=1)",
-     LockType::Optimistic, "CallHandlerObjectID"},
-    {&RecordsetCache::rsMenuentry, "Select * from vw_MenuEntry order by ParentObjectID", LockType::Optimistic, "MenuEntryObjectID"},
-    {&RecordsetCache::rsMessagingRule, "Select * from vw_MessagingRule order by ParentObjectID", LockType::Optimistic,
-     "MessagingRuleObjectID"},
-    {&RecordsetCache::rsContactRule, "Select * from vw_ContactRule order by ParentObjectID", LockType::Optimistic,
-     "ContactRuleObjectID"},
-    {&RecordsetCache::rsInterviewHandler, "Select * from vw_InterviewHandler order by InterviewHandlerObjectID",
-     LockType::Optimistic, "InterviewHandlerObjectID"},
-    {&RecordsetCache::rsInterviewQuestion, "Select * from vw_InterviewQuestion order by Alias", LockType::Optimistic,
-     "InterviewQuestionObjectID"},
-    {&RecordsetCache::rsSubscriber, "Select * from vw_Subscriber order by SubscriberObjectID", LockType::Optimistic,
-     "SubscriberObjectID"},
-    {&RecordsetCache::rsDistributionList, "Select * from vw_DistributionList order by SystemDListObjectID", LockType::ReadOnly,
+     nullptr, LockType::Optimistic, "CallHandlerObjectID", "CallHandler"},
+    {&RecordsetCache::rsMenuentry, "Select * from vw_MenuEntry", "ParentObjectID", LockType::Optimistic, "MenuEntryObjectID",
      nullptr},
-    {&RecordsetCache::rsDTMFAccessID, "SELECT * FROM DTMFAccessID", LockType::Optimistic, "DTMFAccessObjectID"},
-    {&RecordsetCache::rsCOS, "Select * from vw_COS order by COSObjectID", LockType::ReadOnly, nullptr},
-    {&RecordsetCache::rsLocation, "Select * from vw_Location order by LocationObjectID", LockType::ReadOnly, nullptr},
-    {&RecordsetCache::rsNameLookupHandler, "Select * from vw_NameLookupHandler", LockType::Optimistic, "NameLookupHandlerObjectID"},
-    {&RecordsetCache::rsSchedule, "Select * from vw_Schedule", LockType::Optimistic, "ScheduleObjectID"},
+    {&RecordsetCache::rsMessagingRule, "Select * from vw_MessagingRule", "ParentObjectID", LockType::Optimistic,
+     "MessagingRuleObjectID", nullptr},
+    {&RecordsetCache::rsContactRule, "Select * from vw_ContactRule", "ParentObjectID", LockType::Optimistic, "ContactRuleObjectID",
+     nullptr},
+    {&RecordsetCache::rsInterviewHandler, "Select * from vw_InterviewHandler", "InterviewHandlerObjectID", LockType::Optimistic,
+     "InterviewHandlerObjectID", nullptr},
+    {&RecordsetCache::rsInterviewQuestion, "Select * from vw_InterviewQuestion", "Alias", LockType::Optimistic,
+     "InterviewQuestionObjectID", nullptr},
+    {&RecordsetCache::rsSubscriber, "Select * from vw_Subscriber", "SubscriberObjectID", LockType::Optimistic, "SubscriberObjectID",
+     nullptr},
+    {&RecordsetCache::rsDistributionList, "Select * from vw_DistributionList", "SystemDListObjectID", LockType::ReadOnly, nullptr,
+     nullptr},
+    {&RecordsetCache::rsDTMFAccessID, "SELECT * FROM DTMFAccessID", nullptr, LockType::Optimistic, "DTMFAccessObjectID", nullptr},
+    {&RecordsetCache::rsCOS, "Select * from vw_COS", "COSObjectID", LockType::ReadOnly, nullptr, nullptr},
+    {&RecordsetCache::rsLocation, "Select * from vw_Location", "LocationObjectID", LockType::ReadOnly, nullptr, nullptr},
+    {&RecordsetCache::rsNameLookupHandler, "Select * from vw_NameLookupHandler", nullptr, LockType::Optimistic,
+     "NameLookupHandlerObjectID", nullptr},
+    {&RecordsetCache::rsSchedule, "Select * from vw_Schedule", nullptr, LockType::Optimistic, "ScheduleObjectID", nullptr},
 };
+
+QString sourceText(const CachedSource& s)
+{
+    QString text = QString::fromLatin1(s.select);
+    if (s.orderedBy)
+        text += QStringLiteral(" order by ") + QString::fromLatin1(s.orderedBy);
+    return text;
+}
+
+Recordset::Options optionsOf(const CachedSource& s)
+{
+    Recordset::Options options;
+    options.lock = s.lock;
+    options.keyColumn = QString::fromLatin1(s.rowKey);
+    options.writeTarget = QString::fromLatin1(s.writeTarget);
+    if (s.orderedBy)
+        options.orderedBy = QStringList{QString::fromLatin1(s.orderedBy)};
+    return options;
+}
 
 // The seven recordsets put back on their rows after a requery, with the criteria columns.
 struct KeptPosition {
@@ -79,15 +102,12 @@ void RecordsetCache::openAll(const QString& connectionString, QString& step)
     std::optional<BulkRead> bulk;
     for (const CachedSource& s : kSources) {
         Recordset& rs = this->*s.recordset;
-        step = QString::fromLatin1(s.source);
+        step = sourceText(s);
         if (!connection) {
             connection = m_connections.open(connectionString);
             bulk.emplace(*connection);
         }
-        Recordset::Options options{s.lock, s.rowKey ? QString::fromLatin1(s.rowKey) : QString(), {}};
-        if (&rs == &rsCallHandler)
-            options.writeTarget = QStringLiteral("CallHandler");
-        rs.open(QString::fromLatin1(s.source), connection, options);
+        rs.open(step, connection, optionsOf(s));
 
         if (&rs == &rsLocation) {
             step = QStringLiteral("the local location (UnDeletable = 1) of ") + step;

@@ -1,5 +1,8 @@
 #include "db/RowStore.h"
 
+#include "db/Sqlite.h"
+#include "runtime/Variant.h"
+
 #include <algorithm>
 #include <cstring>
 #include <sys/mman.h>
@@ -201,6 +204,32 @@ RowStore::Word RowStore::text(const char* data, size_t length)
 RowStore::Word RowStore::blob(const char* data, size_t length)
 {
     return bytesWord(Cell::Blob, data, length);
+}
+
+RowStore::Word RowStore::value(const Variant& value)
+{
+    switch (value.type()) {
+    case Variant::Type::Empty:
+    case Variant::Type::Null:
+        break;
+    case Variant::Type::Boolean:
+        return smallInteger(value.toBool() ? 1 : 0);
+    case Variant::Type::Integer:
+        return integer(value.toInt64());
+    case Variant::Type::Double:
+        return real(value.toDouble());
+    case Variant::Type::Text:
+    case Variant::Type::Date: {
+        const QByteArray bytes =
+            value.type() == Variant::Type::Date ? storedDateText(value.toDate()).toUtf8() : value.toText().toUtf8();
+        return text(bytes.constData(), size_t(bytes.size()));
+    }
+    case Variant::Type::Bytes: {
+        const QByteArray bytes = value.toBytes();
+        return blob(bytes.constData(), size_t(bytes.size()));
+    }
+    }
+    return kNull;
 }
 
 RowStore::Cell RowStore::decode(Word word) const

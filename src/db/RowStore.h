@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+class Variant;
+
 // The rows of one load of a recordset, kept small because a large site holds millions of
 // values: each cell is one 64-bit word, a whole number in it directly, anything else a handle
 // into blocks of bytes that hold texts with their lengths (and the rare double, blob or very
@@ -55,6 +57,8 @@ public:
     Word real(double value) { return boxed(Cell::Double, &value, sizeof value); }
     Word text(const char* data, size_t length);
     Word blob(const char* data, size_t length);
+    // A value as a recordset holds it: True as 1, a date as the text the database stores.
+    Word value(const Variant& value);
 
     Cell decode(Word word) const;
 

@@ -265,6 +265,33 @@ TEST_F(RecordsetCacheTest, TheJoinedExtensionOfASubscribersHandlerReachesTheSubs
         1);
 }
 
+// A row whose ordering column another program changed moves to its place at the next requery,
+// rather than being read again where it stood.
+TEST_F(RecordsetCacheTest, ARowWhoseOrderingColumnChangedElsewhereMovesToItsPlace)
+{
+    ASSERT_TRUE(open());
+    const struct {
+        Recordset* rs;
+        const char* table;
+        const char* key;
+        const char* ordering;
+    } cases[] = {
+        {&cache.rsMenuentry, "MenuEntry", "MenuEntryObjectID", "ParentObjectID"},
+        {&cache.rsMessagingRule, "MessagingRule", "MessagingRuleObjectID", "ParentObjectID"},
+        {&cache.rsContactRule, "ContactRule", "ContactRuleObjectID", "ParentObjectID"},
+        {&cache.rsInterviewQuestion, "InterviewQuestion", "InterviewQuestionObjectID", "Alias"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.table);
+        c.rs->moveFirst();
+        const QString first = c.rs->field(c.key).toText();
+        site.execute(QString("UPDATE %1 SET %2 = '~last' WHERE %3 = ?").arg(c.table, c.ordering, c.key), {first});
+        cache.RequeryAllRecordsets();
+        c.rs->moveLast();
+        EXPECT_EQ(c.rs->field(c.key).toText(), first);
+    }
+}
+
 TEST_F(RecordsetCacheTest, CloseTwiceChangesNothing)
 {
     ASSERT_TRUE(open());

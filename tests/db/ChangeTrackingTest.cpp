@@ -26,7 +26,7 @@ protected:
                });
         handlers.open("SELECT * FROM Handler", conn, {LockType::Optimistic, "HandlerObjectID", {}});
         keys.open("Select * from vw_KeyEntry order by ParentObjectID", conn,
-                  {LockType::Optimistic, "KeyEntryObjectID", "KeyEntry"});
+                  {LockType::Optimistic, "KeyEntryObjectID", "KeyEntry", {"ParentObjectID"}});
         joined.open("SELECT h.Alias, k.* FROM Handler h JOIN KeyEntry k ON k.ParentObjectID = h.HandlerObjectID", conn,
                     {LockType::ReadOnly, {}, {}});
     }

@@ -26,7 +26,7 @@ public:
                                               randomValue(Tag), randomValue(Parent)});
                               db.exec("COMMIT");
                           });
-        m_rs.open("SELECT * FROM Item ORDER BY Parent", m_database.conn, {LockType::Optimistic, "ItemObjectID", {}});
+        m_rs.open("SELECT * FROM Item ORDER BY Parent", m_database.conn, {LockType::Optimistic, "ItemObjectID", {}, {"Parent"}});
     }
 
     void run(int steps)
