@@ -12,6 +12,7 @@ class TransferRuleSave {
 public:
     TransferRuleSave(SharedState& state, PaneOperations& pane);
 
+    // Once, before the handlers connect: they keep the rules by reference.
     void setRules(const HandlerTransferControls& handler, const TransferRuleControls& subscriber);
     const ShownTransferRule& handlerRule(int index) const { return m_handler.at(size_t(index)); }
     const ShownTransferRule& subscriberRule() const { return m_subscriber; }
