@@ -79,16 +79,24 @@ void KeyCommands::setKeyAction(const QString& routine, qint16 action)
     if (!entry)
         return;
     Recordset& keys = m_state.cache.rsMenuentry;
+    const QString columns[] = {QStringLiteral("Action"), QStringLiteral("ConversationName"), QStringLiteral("DestinationObjectID"),
+                               QStringLiteral("DestinationObjectIDType")};
     const bool stored = runStep(m_state.prompts, StepErrors(prefix), [&] {
         updateRow(keys, [&] {
-            keys.setField(QStringLiteral("Action"), Variant(int(action)));
-            keys.setField(QStringLiteral("DestinationObjectID"), Variant::null());
-            keys.setField(QStringLiteral("DestinationObjectIDType"), Variant::null());
-            keys.setField(QStringLiteral("ConversationName"), Variant::null());
+            keys.setField(columns[0], Variant(int(action)));
+            keys.setField(columns[2], Variant::null());
+            keys.setField(columns[3], Variant::null());
+            keys.setField(columns[1], Variant::null());
         });
     });
-    if (!stored)
+    if (!stored) {
+        // The refused update has read the entry again: its rows show what another program stored.
+        runStepSilently([&] {
+            m_refresh.showStored(entry->link, LinkPlace::Key, entry->link.selector,
+                                 StoredLink::read(keys, columns[0], columns[1], columns[2], columns[3]));
+        });
         return;
+    }
     runStep(m_state.prompts, StepErrors(prefix), [&] {
         const Variant alias = keys.field(kAlias);
         for (const char* column : {"Action", "ConversationName", "DestinationObjectIDType", "DestinationObjectID"})

@@ -27,6 +27,19 @@ bool leadsNowhere(qint16 action, const QString& conversation)
 
 } // namespace
 
+StoredLink StoredLink::read(const Recordset& rs, const QString& action, const QString& conversation, const QString& objectId,
+                            const QString& objectType)
+{
+    StoredLink link;
+    link.objectId = rs.field(objectId).textOrEmpty();
+    link.conversation = rs.field(conversation).textOrEmpty();
+    const Variant storedAction = rs.field(action);
+    const Variant storedType = rs.field(objectType);
+    link.action = storedAction.isNull() ? qint16(-1) : storedAction.toInt16();
+    link.type = storedType.isNull() ? qint16(-1) : storedType.toInt16();
+    return link;
+}
+
 LinkRefresh::LinkRefresh(SharedState& state)
     : m_state(state)
 {
@@ -200,4 +213,25 @@ void LinkRefresh::refresh(const ChosenLink& link, LinkPlace place, const QString
     } else {
         reloadCurrentRow();
     }
+}
+
+bool LinkRefresh::leadsToSubscriber(const StoredLink& link) const
+{
+    if (link.type != TreeNodeType::CallHandler || link.objectId.isEmpty())
+        return false;
+    const QString idColumn = QStringLiteral("CallHandlerObjectID");
+    Recordset& ch = m_state.cache.rsCallHandler;
+    const RecordsetSpot spot(ch, idColumn);
+    ch.clearFilter();
+    ch.moveFirst();
+    if (!ch.find(idColumn, link.objectId))
+        return false;
+    const Variant primary = ch.field(QStringLiteral("IsPrimary"));
+    return !primary.isNull() && primary.toBool();
+}
+
+void LinkRefresh::showStored(const ChosenLink& link, LinkPlace place, const QString& rowCode, const StoredLink& stored)
+{
+    // An empty destination would store Null: it is what a link without one shows.
+    refresh(link, place, rowCode, stored.objectId, stored.conversation, stored.action, stored.type, leadsToSubscriber(stored));
 }

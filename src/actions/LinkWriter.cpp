@@ -6,6 +6,7 @@
 #include "data/SharedState.h"
 #include "db/RowUpdate.h"
 #include "runtime/ErrorHandling.h"
+#include "runtime/RuntimeError.h"
 
 namespace {
 
@@ -98,6 +99,7 @@ void LinkWriter::linkProcessLinkInfo(const ChosenLink& link, const QString& strO
     RecordsetCache& cache = m_state.cache;
     const StepErrors errors = writerErrors();
     QString rowCode;
+    std::optional<StoredLink> refused;
 
     // The pane's editors write through rsCallHandler and rsMessagingRule: both stand where they
     // stood once the link is stored.
@@ -120,9 +122,9 @@ void LinkWriter::linkProcessLinkInfo(const ChosenLink& link, const QString& strO
                     rs.find(kAlias, link.selector);
                 else
                     rs.find(QStringLiteral("MenuEntryObjectID"), link.recordId);
-                write(place, LinkColumns::destination(QStringLiteral("MenuEntry")), rs, parentAlias, strObjectID, strConversation,
-                      iAction, iKeyType);
                 rowCode = link.selector;
+                write(place, LinkColumns::destination(QStringLiteral("MenuEntry")), rs, parentAlias, strObjectID, strConversation,
+                      iAction, iKeyType, refused);
                 break;
             }
             case LinkPlace::Greeting: {
@@ -135,68 +137,79 @@ void LinkWriter::linkProcessLinkInfo(const ChosenLink& link, const QString& strO
                     rs.find(QStringLiteral("MessagingRuleObjectID"), link.recordId);
                 rowCode = greetingCodeOfAlias(rs.field(kAlias).textOrEmpty());
                 write(place, LinkColumns::destination(QStringLiteral("MessagingRule")), rs, parentAlias, strObjectID,
-                      strConversation, iAction, iKeyType);
+                      strConversation, iAction, iKeyType, refused);
                 break;
             }
             case LinkPlace::AfterMessage:
                 findById(cache.rsCallHandler, kCallHandlerObjectID, link.ownerId);
-                write(place, LinkColumns::prefixed(QStringLiteral("CallHandler"), QStringLiteral("AfterMessage")),
-                      cache.rsCallHandler, QString(), strObjectID, strConversation, iAction, iKeyType);
                 rowCode = link.selector;
+                write(place, LinkColumns::prefixed(QStringLiteral("CallHandler"), QStringLiteral("AfterMessage")),
+                      cache.rsCallHandler, QString(), strObjectID, strConversation, iAction, iKeyType, refused);
                 break;
             case LinkPlace::InterviewerAfterMessage:
                 findById(cache.rsInterviewHandler, QStringLiteral("InterviewHandlerObjectID"), link.recordId);
                 write(place, LinkColumns::prefixed(QStringLiteral("Interviewer"), QStringLiteral("AfterMessage")),
-                      cache.rsInterviewHandler, QString(), strObjectID, strConversation, iAction, iKeyType);
+                      cache.rsInterviewHandler, QString(), strObjectID, strConversation, iAction, iKeyType, refused);
                 break;
             case LinkPlace::SubscriberExit:
                 findById(cache.rsSubscriber, QStringLiteral("SubscriberObjectID"), link.recordId);
                 write(place, LinkColumns::prefixed(QStringLiteral("Subscriber"), QStringLiteral("Exit")), cache.rsSubscriber,
-                      QString(), strObjectID, strConversation, iAction, iKeyType);
+                      QString(), strObjectID, strConversation, iAction, iKeyType, refused);
                 break;
             case LinkPlace::DirectoryExit: {
                 findById(cache.rsNameLookupHandler, QStringLiteral("NameLookupHandlerObjectID"), link.recordId);
                 write(place, LinkColumns::prefixed(QStringLiteral("DirectoryHandler"), directoryExitPrefix(link.selector)),
-                      cache.rsNameLookupHandler, QString(), strObjectID, strConversation, iAction, iKeyType);
+                      cache.rsNameLookupHandler, QString(), strObjectID, strConversation, iAction, iKeyType, refused);
                 break;
             }
             }
         });
     }
-    if (!stored)
+    if (!stored) {
+        // Another program changed the link: the tree and the pane show what it stored, as a
+        // stored link of ours would be shown.
+        if (refused)
+            runStepSilently([&] { m_refresh.showStored(link, place, rowCode, *refused); });
         return;
+    }
     runStep(m_state.prompts, errors,
             [&] { m_refresh.refresh(link, place, rowCode, strObjectID, strConversation, iAction, iKeyType, bIsPrimary); });
 }
 
 void LinkWriter::write(LinkPlace place, const LinkColumns& c, Recordset& rs, const QString& parentAlias, const QString& strObjectID,
-                       const QString& strConversation, qint16 iAction, qint16 iKeyType)
+                       const QString& strConversation, qint16 iAction, qint16 iKeyType, std::optional<StoredLink>& refused)
 {
     const QString rowAlias = rs.field(kAlias).textOrEmpty(); // no current record: the link's row is missing
-    updateRow(rs, [&] {
-        if (iAction >= 0)
-            rs.setField(c.action, Variant(int(iAction)));
-        rs.setField(c.conversation, strConversation.isEmpty() ? Variant::null() : Variant(strConversation));
-        if (strObjectID.isEmpty())
-            rs.setField(c.objectId, Variant::null());
-        else if (strObjectID.compare(QLatin1String("skip"), Qt::CaseInsensitive) != 0)
-            rs.setField(c.objectId, Variant(strObjectID));
-        if (iKeyType >= 0)
-            rs.setField(c.objectType, Variant(int(iKeyType)));
-        if (place == LinkPlace::DirectoryExit) {
-            // A sign-in, the greetings administrator and a hang-up lead to no object.
-            const Variant conversation = rs.field(c.conversation);
-            const Variant action = rs.field(c.action);
-            const bool noObject = (!conversation.isNull()
-                                   && (conversation.textOrEmpty() == QLatin1String("SubSignIn")
-                                       || conversation.textOrEmpty() == QLatin1String("GreetingsAdministrator")))
-                                  || (!action.isNull() && action.toDouble() == 1);
-            if (noObject) {
+    try {
+        updateRow(rs, [&] {
+            if (iAction >= 0)
+                rs.setField(c.action, Variant(int(iAction)));
+            rs.setField(c.conversation, strConversation.isEmpty() ? Variant::null() : Variant(strConversation));
+            if (strObjectID.isEmpty())
                 rs.setField(c.objectId, Variant::null());
-                rs.setField(c.objectType, Variant::null());
+            else if (strObjectID.compare(QLatin1String("skip"), Qt::CaseInsensitive) != 0)
+                rs.setField(c.objectId, Variant(strObjectID));
+            if (iKeyType >= 0)
+                rs.setField(c.objectType, Variant(int(iKeyType)));
+            if (place == LinkPlace::DirectoryExit) {
+                // A sign-in, the greetings administrator and a hang-up lead to no object.
+                const Variant conversation = rs.field(c.conversation);
+                const Variant action = rs.field(c.action);
+                const bool noObject = (!conversation.isNull()
+                                       && (conversation.textOrEmpty() == QLatin1String("SubSignIn")
+                                           || conversation.textOrEmpty() == QLatin1String("GreetingsAdministrator")))
+                                      || (!action.isNull() && action.toDouble() == 1);
+                if (noObject) {
+                    rs.setField(c.objectId, Variant::null());
+                    rs.setField(c.objectType, Variant::null());
+                }
             }
-        }
-    });
+        });
+    } catch (const RuntimeError&) {
+        // The refused update has read the row again.
+        runStepSilently([&] { refused = StoredLink::read(rs, c.action, c.conversation, c.objectId, c.objectType); });
+        throw;
+    }
 
     const QString update = QStringLiteral("UPDATE");
     const LogArg parentTable = c.hasParent ? LogArg(Variant(QStringLiteral("CallHandler"))) : std::nullopt;

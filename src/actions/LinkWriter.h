@@ -1,11 +1,12 @@
 #pragma once
 
 #include "actions/ChosenLink.h"
+#include "actions/LinkRefresh.h"
 
 #include <QString>
+#include <optional>
 
 struct LinkColumns;
-class LinkRefresh;
 class Recordset;
 class SharedState;
 
@@ -25,8 +26,9 @@ public:
                              qint16 iKeyType, bool bIsPrimary = false, const QString& notStored = QString());
 
 private:
+    // On a refusal, `stored` is what the row holds now, read again by the refused update.
     void write(LinkPlace place, const LinkColumns& columns, Recordset& rs, const QString& parentAlias, const QString& strObjectID,
-               const QString& strConversation, qint16 iAction, qint16 iKeyType);
+               const QString& strConversation, qint16 iAction, qint16 iKeyType, std::optional<StoredLink>& stored);
 
     SharedState& m_state;
     LinkRefresh& m_refresh;

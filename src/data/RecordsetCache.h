@@ -21,6 +21,13 @@ public:
     // Closes all thirteen, which ends the shared connection; never fails.
     void CloseDatabaseRecordsets();
 
+    // The pane has just shown this object (for a subscriber, its own call handler) from the rows
+    // it stands on: what it showed
+    // is what the edits that follow are checked against (Recordset::markShown). The call
+    // handler's after-message link is the tree's to show. Never fails.
+    enum class ShownPage { CallHandler, Subscriber, InterviewHandler, DirectoryHandler };
+    void markPageShown(ShownPage page, const QString& objectId);
+
     QString LocalDialingDomainName;
 
     Recordset rsCallHandler;

@@ -32,6 +32,7 @@ void Recordset::close()
     m_open = false;
     m_writer.cancel();
     m_view.clear();
+    m_shown.clear();
     m_rows.releaseCells();
     m_indexes.clear();
     m_source.close();
@@ -201,4 +202,62 @@ void Recordset::deleteCurrent()
 void Recordset::setJoinedColumnWriter(const QString& column, JoinedColumnWriter writer)
 {
     m_writer.setJoinedColumnWriter(column, std::move(writer));
+}
+
+QByteArray Recordset::rowKey(int row) const
+{
+    const int keyColumn = m_rows.columnIndex(m_source.keyColumn());
+    if (keyColumn < 0)
+        return QByteArray();
+    return ComparisonKey::ofValue(m_rows.value(row, keyColumn)).value_or(QByteArray());
+}
+
+void Recordset::markRowShown(int row, const QStringList& columns)
+{
+    const QByteArray key = rowKey(row);
+    if (key.isEmpty() || m_rows.isDeleted(row))
+        return;
+    if (columns.isEmpty()) {
+        for (int c = 0; c < m_rows.columnCount(); ++c)
+            m_shown.mark(key, c, m_rows.value(row, c));
+        return;
+    }
+    for (const QString& name : columns) {
+        const int c = m_rows.requireColumn(name);
+        m_shown.mark(key, c, m_rows.value(row, c));
+    }
+}
+
+void Recordset::markShown(const QStringList& columns)
+{
+    requireOpen();
+    markRowShown(m_view.requireCurrentRow(), columns);
+}
+
+void Recordset::markShown(const Variant& key, const QStringList& columns)
+{
+    requireOpen();
+    const int keyColumn = m_rows.columnIndex(m_source.keyColumn());
+    const std::optional<QByteArray> wanted = ComparisonKey::ofValue(key);
+    if (keyColumn < 0 || !wanted)
+        return;
+    for (const int row : m_indexes.lookup(keyColumn, ComparisonKey::view(*wanted)))
+        markRowShown(row, columns);
+}
+
+void Recordset::markFilteredRowsShown()
+{
+    requireOpen();
+    for (const int row : m_view.rows())
+        markRowShown(row, {});
+}
+
+Variant Recordset::shownField(const QString& name) const
+{
+    requireOpen();
+    const int c = m_rows.requireColumn(name);
+    const int row = m_view.requireCurrentRow();
+    if (std::optional<Variant> shown = m_shown.value(rowKey(row), c))
+        return *std::move(shown);
+    return m_rows.value(row, c);
 }

@@ -3,6 +3,7 @@
 #include "db/RecordsetFreshness.h"
 #include "db/RecordsetIndexes.h"
 #include "db/RecordsetRows.h"
+#include "db/RecordsetShown.h"
 #include "db/RecordsetSource.h"
 #include "db/RecordsetView.h"
 #include "db/RecordsetWriter.h"
@@ -10,6 +11,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,7 +25,8 @@ class Connection;
 //
 // Writes go to one write target: a base table or a view that carries INSTEAD OF triggers, named
 // by the source text ("select ... from X ...") or given at open; rows are found there by the key
-// column. Updates are optimistic: the written columns must still hold what was read.
+// column. Updates are optimistic: the written columns must still hold what the user was shown
+// of them, or what was read where no window marked that.
 //
 // The jobs are parts of their own, which this class puts together: the rows of the last read
 // (RecordsetRows), lookups by value (RecordsetIndexes), the filtered and sorted view with the
@@ -115,7 +118,20 @@ public:
 
     void setJoinedColumnWriter(const QString& column, JoinedColumnWriter writer);
 
+    // What the user is shown: a window that has just shown the current row (or every row the
+    // filter lets through) marks it, in the columns it shows (all when none are named). An update
+    // then refuses when the database no longer holds the value shown, whatever was read since.
+    void markShown(const QStringList& columns = {});
+    // The same for the row with this key, wherever the recordset stands; nothing when none has it.
+    void markShown(const Variant& key, const QStringList& columns);
+    void markFilteredRowsShown();
+    // What the user was shown in a column of the current row; the value read where no window
+    // marked it.
+    Variant shownField(const QString& name) const;
+
 private:
+    void markRowShown(int row, const QStringList& columns);
+    QByteArray rowKey(int row) const; // empty when the recordset has no key column
     void load();
     void requireOpen() const;
     void move(RecordsetView::Move to);
@@ -126,5 +142,6 @@ private:
     RecordsetIndexes m_indexes{m_rows};
     RecordsetFreshness m_freshness{m_source, m_rows, m_indexes};
     RecordsetView m_view{m_rows, m_indexes, m_source, [this] { m_writer.update(); }};
-    RecordsetWriter m_writer{m_source, m_rows, m_indexes, m_view, m_freshness};
+    RecordsetShown m_shown;
+    RecordsetWriter m_writer{m_source, m_rows, m_indexes, m_view, m_freshness, m_shown};
 };

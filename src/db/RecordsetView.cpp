@@ -135,6 +135,16 @@ int RecordsetView::size() const
     return m_view ? static_cast<int>(m_view->size()) : m_rows.rowCount();
 }
 
+std::vector<int> RecordsetView::rows() const
+{
+    std::vector<int> rows;
+    rows.reserve(size_t(size()));
+    for (int position = 0; position < size(); ++position)
+        if (!m_rows.isDeleted(rowAt(position)))
+            rows.push_back(rowAt(position));
+    return rows;
+}
+
 int RecordsetView::rowAt(int position) const
 {
     return m_view ? (*m_view)[size_t(position)] : position;

@@ -59,6 +59,8 @@ public:
     bool isEOF() const;
     bool isBOF() const;
     int count() const { return size(); }
+    // The rows the filter lets through, in the view's order.
+    std::vector<int> rows() const;
 
     bool find(const QString& column, const Variant& value);
     void setFilter(const std::vector<Criterion>& criteria);

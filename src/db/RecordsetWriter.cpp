@@ -1,9 +1,11 @@
 #include "db/RecordsetWriter.h"
 
+#include "db/ComparisonKey.h"
 #include "db/Connection.h"
 #include "db/RecordsetFreshness.h"
 #include "db/RecordsetIndexes.h"
 #include "db/RecordsetRows.h"
+#include "db/RecordsetShown.h"
 #include "db/RecordsetSource.h"
 #include "db/RecordsetView.h"
 #include "db/Sqlite.h"
@@ -29,12 +31,13 @@ void rowCannotBeLocated()
 }
 
 RecordsetWriter::RecordsetWriter(const RecordsetSource& source, RecordsetRows& rows, RecordsetIndexes& indexes, RecordsetView& view,
-                                 RecordsetFreshness& freshness)
+                                 RecordsetFreshness& freshness, RecordsetShown& shown)
     : m_source(source),
       m_rows(rows),
       m_indexes(indexes),
       m_view(view),
-      m_freshness(freshness)
+      m_freshness(freshness),
+      m_shown(shown)
 {
 }
 
@@ -152,6 +155,7 @@ void RecordsetWriter::updateRow(const Edit& edit)
 {
     const int row = edit.row;
     const Variant key = m_rows.value(row, m_rows.requireColumn(m_source.keyColumn()));
+    const QByteArray rowKey = ComparisonKey::ofValue(key).value_or(QByteArray());
     SqliteDb& db = m_source.db();
     std::optional<RecordsetFreshness::OwnWrite> ownWrite;
     // A caller's transaction may yet be rolled back, and the next write anywhere can then bring
@@ -169,7 +173,7 @@ void RecordsetWriter::updateRow(const Edit& edit)
         if (current.size() != size_t(m_rows.columnCount()))
             rowCannotBeLocated();
         for (int c = 0; c < m_rows.columnCount(); ++c)
-            if (edit.values[size_t(c)] && m_rows.presented(c, current[size_t(c)]) != m_rows.value(row, c))
+            if (edit.values[size_t(c)] && m_rows.presented(c, current[size_t(c)]) != reference(row, rowKey, c))
                 rowCannotBeLocated();
         if (!plan.columns.isEmpty()) {
             QStringList assignments;
@@ -188,9 +192,11 @@ void RecordsetWriter::updateRow(const Edit& edit)
     } catch (const RuntimeError&) {
         // A write that failed changes nothing here either: the row shows what the database holds.
         runStepSilently([&] { resyncRow(row, key); });
+        followShown(row, rowKey, edit);
         throw;
     }
     refreshWrittenRow(row, key, edit);
+    followShown(row, rowKey, edit);
     if (callersTransaction)
         m_freshness.markStale();
     if (ownWrite)
@@ -252,11 +258,31 @@ void RecordsetWriter::deleteCurrent()
     m_view.showDeletedCurrentRow();
 }
 
+Variant RecordsetWriter::reference(int row, const QByteArray& rowKey, int column) const
+{
+    if (std::optional<Variant> shown = m_shown.value(rowKey, column))
+        return *std::move(shown);
+    return m_rows.value(row, column);
+}
+
+void RecordsetWriter::followShown(int row, const QByteArray& rowKey, const Edit& edit)
+{
+    for (int c = 0; c < m_rows.columnCount(); ++c)
+        if (edit.values[size_t(c)])
+            m_shown.follow(rowKey, c, m_rows.value(row, c));
+}
+
 void RecordsetWriter::resyncRow(int row, const Variant& key)
 {
     const std::vector<Variant> values = m_source.readRow(key);
-    if (values.size() == size_t(m_rows.columnCount()))
+    if (values.size() == size_t(m_rows.columnCount())) {
         m_indexes.writeRow(row, values);
+    } else if (values.empty() && !m_rows.isDeleted(row)) {
+        // Another program deleted it: the row is gone here too.
+        m_rows.markDeleted(row);
+        if (m_view.currentRow() == row)
+            m_view.showDeletedCurrentRow();
+    }
 }
 
 // After a write the database took: the row as the database now shows it. A row that cannot be

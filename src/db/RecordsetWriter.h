@@ -2,6 +2,7 @@
 
 #include "runtime/Variant.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,7 @@ class Connection;
 class RecordsetFreshness;
 class RecordsetIndexes;
 class RecordsetRows;
+class RecordsetShown;
 class RecordsetSource;
 class RecordsetView;
 
@@ -24,7 +26,8 @@ class RecordsetView;
 // A recordset's writes: the edit of the current row or of a new one, written to the write
 // target at once at update, inside a savepoint, the row then read back as the database shows
 // it. Rows are found in the target by the key column. Updates are optimistic: the columns
-// written must still hold what was read.
+// written must still hold what the user was shown of them (RecordsetShown), or, where no window
+// marked that, what was read.
 class RecordsetWriter {
 public:
     // Writes a column that the write target does not hold (a joined column) for the current row.
@@ -34,7 +37,7 @@ public:
         std::function<void(Connection&, const std::function<Variant(const QString&)>& row, const Variant& value)>;
 
     RecordsetWriter(const RecordsetSource& source, RecordsetRows& rows, RecordsetIndexes& indexes, RecordsetView& view,
-                    RecordsetFreshness& freshness);
+                    RecordsetFreshness& freshness, RecordsetShown& shown);
 
     void setJoinedColumnWriter(const QString& column, JoinedColumnWriter writer);
 
@@ -72,12 +75,18 @@ private:
     bool changesRowOrder(const Edit& edit) const;
     void refreshWrittenRow(int row, const Variant& key, const Edit& edit);
     void resyncRow(int row, const Variant& key);
+    // What the check compares a written column with: the value shown, else the value read.
+    Variant reference(int row, const QByteArray& rowKey, int column) const;
+    // The written columns now show the row's values: the editor shows what was written, or, after
+    // a refusal, what is stored.
+    void followShown(int row, const QByteArray& rowKey, const Edit& edit);
 
     const RecordsetSource& m_source;
     RecordsetRows& m_rows;
     RecordsetIndexes& m_indexes;
     RecordsetView& m_view;
     RecordsetFreshness& m_freshness;
+    RecordsetShown& m_shown;
     QHash<QString, JoinedColumnWriter> m_joinedWriters; // by lower-case column name
     std::optional<Edit> m_edit;
 };

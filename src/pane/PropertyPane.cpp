@@ -230,6 +230,14 @@ void PropertyPane::loadSection(Tab tab, const QString& strObjectID, bool stopFir
         return;
     runStepSilently([&] { section->clear(); });
     runStepSilently([&] { section->load(strObjectID); });
+    // What the page now shows is what its edits are checked against.
+    const QString shown = section->shownObjectID();
+    if (!shown.isEmpty())
+        m_state.cache.markPageShown(tab == SubscriberTab    ? RecordsetCache::ShownPage::Subscriber
+                                    : tab == CallHandlerTab ? RecordsetCache::ShownPage::CallHandler
+                                    : tab == InterviewerTab ? RecordsetCache::ShownPage::InterviewHandler
+                                                            : RecordsetCache::ShownPage::DirectoryHandler,
+                                    shown);
 }
 
 void PropertyPane::ReloadInterviewQuestions()

@@ -1,5 +1,7 @@
 #include "actions/ActionsFixture.h"
 
+#include <QLineEdit>
+
 namespace {
 
 using namespace TreeNodeType;
@@ -224,7 +226,10 @@ TEST_F(LinkCommandsTest, AChangeByAnotherConnectionIsReportedOnceAndNothingIsOve
         << messages()[0].toStdString();
     EXPECT_EQ(keyRow("openinggreetingch", "0"), "1|<null>|<null>|3|0");
     EXPECT_TRUE(updateLines().isEmpty());
-    EXPECT_EQ(text(key), shown);
+    // The row and the pane show what the other tool stored, not the link the refused write read.
+    EXPECT_NE(text(key), shown);
+    EXPECT_EQ(text(key), "0: Hang Up");
+    EXPECT_EQ(f.control<QLineEdit>("txtLeafAction")->text(), "Hang Up");
     Recordset& entries = state().cache.rsMenuentry;
     entries.moveFirst();
     ASSERT_TRUE(entries.find("Alias", "0"));
@@ -232,6 +237,7 @@ TEST_F(LinkCommandsTest, AChangeByAnotherConnectionIsReportedOnceAndNothingIsOve
 
     // The same for a key command.
     select(row({"1"}));
+    const QString keyOneShown = text(row({"1"}));
     f.site.execute("UPDATE MenuEntry SET ConversationName = 'PHTransfer' WHERE ParentObjectID = ? AND Alias = '1'",
                    {handlerId("openinggreetingch")});
     messages().clear();
@@ -240,6 +246,8 @@ TEST_F(LinkCommandsTest, AChangeByAnotherConnectionIsReportedOnceAndNothingIsOve
     EXPECT_EQ(keyRow("openinggreetingch", "1").section('|', 0, 1), "2|PHTransfer");
     EXPECT_TRUE(updateLines().isEmpty());
     EXPECT_EQ(type(row({"1"})), CallHandler);
+    EXPECT_NE(keyOneShown, text(row({"1"})));
+    EXPECT_EQ(text(row({"1"})), "1: Sales - Ext:120 - (Ring Phone)");
     (void)operatorId;
 }
 

@@ -330,6 +330,66 @@ TEST_F(RecordsetTest, UpdateOfARowChangedElsewhereFailsAndOverwritesNothing)
     EXPECT_EQ(second->db().scalar("SELECT TextName FROM Handler WHERE Alias = 'sales'").toText(), "Sales (mine)");
 }
 
+TEST_F(RecordsetTest, TheValueShownStaysTheReferenceWhateverIsReadSince)
+{
+    const QString located = "Row cannot be located for updating. Some values may have been changed since it was last read.";
+    Recordset rs;
+    rs.open("SELECT * FROM Handler", conn, writable("HandlerObjectID"));
+    rs.find("Alias", "sales");
+    rs.markShown({"TextName", "MaxLen"});
+    auto theirs = std::make_shared<Connection>(path, nullptr);
+    theirs->db().execute("UPDATE Handler SET TextName = 'Theirs', Flag = 7 WHERE Alias = 'sales'");
+
+    // Reading the rows again (a search, a refresh) brings their change in; the user still sees the old name.
+    rs.requery();
+    ASSERT_TRUE(rs.find("Alias", "sales"));
+    EXPECT_EQ(rs.field("TextName").toText(), "Theirs");
+    EXPECT_EQ(rs.shownField("TextName").toText(), "");
+    rs.setField("TextName", "Mine");
+    try {
+        rs.update();
+        FAIL() << "a name the user never saw was overwritten";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.description(), located);
+    }
+    EXPECT_EQ(theirs->db().scalar("SELECT TextName FROM Handler WHERE Alias = 'sales'").toText(), "Theirs");
+    // The refusal shows what is stored: that is what the next edit is judged against.
+    EXPECT_EQ(rs.shownField("TextName").toText(), "Theirs");
+    rs.setField("TextName", "Mine");
+    rs.update();
+    EXPECT_EQ(rs.shownField("TextName").toText(), "Mine");
+
+    // A column no window showed is checked against what was read, as before.
+    rs.setField("Flag", 8);
+    rs.update();
+    EXPECT_EQ(theirs->db().scalar("SELECT Flag FROM Handler WHERE Alias = 'sales'").toInt32(), 8);
+
+    // Marked by key, wherever the recordset stands; another row's mark does not count here.
+    rs.markShown(Variant("{CCCC-3}"), {"MaxLen"});
+    theirs->db().execute("UPDATE Handler SET MaxLen = 99 WHERE Alias = 'Support'");
+    rs.requery();
+    rs.find("Alias", "Support");
+    rs.setField("MaxLen", 5);
+    EXPECT_THROW(rs.update(), RuntimeError);
+    EXPECT_EQ(theirs->db().scalar("SELECT MaxLen FROM Handler WHERE Alias = 'Support'").toInt32(), 99);
+}
+
+TEST_F(RecordsetTest, ARowDeletedElsewhereIsGoneAfterTheRefusedUpdate)
+{
+    Recordset rs;
+    rs.open("SELECT * FROM Handler", conn, writable("HandlerObjectID"));
+    rs.find("Alias", "sales");
+    auto theirs = std::make_shared<Connection>(path, nullptr);
+    theirs->db().execute("DELETE FROM Handler WHERE Alias = 'sales'");
+    rs.setField("TextName", "Mine");
+    EXPECT_THROW(rs.update(), RuntimeError);
+    EXPECT_THROW(rs.field("TextName"), RuntimeError);
+    rs.moveFirst();
+    EXPECT_FALSE(rs.find("Alias", "sales"));
+    rs.requery();
+    EXPECT_EQ(rs.recordCount(), 2);
+}
+
 TEST_F(RecordsetTest, TransactionsRollBack)
 {
     Recordset rs;
