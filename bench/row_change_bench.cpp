@@ -11,6 +11,7 @@
 //   row_change_bench [SERVER_ROOT] [ROWS]   (without a root, a large site is written to a
 //                                             temporary folder; 1000 rows by default)
 #include "CacheOpenTime.h"
+#include "StartWindow.h"
 #include "app/Assembly.h"
 #include "data/SharedState.h"
 #include "db/Sqlite.h"
@@ -135,13 +136,8 @@ int main(int argc, char** argv)
     SharedState& state = run.state();
     Assembly program(state);
     frmMain& window = program.window();
-    window.Form_Load(QStringList());
-    window.show();
-    QApplication::processEvents();
-    if (!state.cache.rsCallHandler.isOpen()) {
-        std::fprintf(stderr, "the cache did not open\n");
+    if (!bench::startWindow(window, state))
         return 1;
-    }
 
     // (a) full opens of the cache beside the program's own
     const double a = median(bench::freshCacheOpens(state, 3));

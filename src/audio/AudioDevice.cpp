@@ -4,7 +4,7 @@
 
 AudioDevice::~AudioDevice() = default;
 
-void NoAudioDevice::startPlayback(const WavData&)
+void NoAudioDevice::startPlayback(std::shared_ptr<SoundSource>)
 {
     throw RuntimeError(ErrorNumber::ProviderFailure, QStringLiteral("There is no sound device to play on."));
 }

@@ -19,9 +19,10 @@ public:
     virtual bool hasOutput() const = 0;
     virtual bool hasInput() const = 0;
 
-    // Plays the sound from its start, ending whatever runs. Throws RuntimeError (ProviderFailure)
-    // when no output device can play it.
-    virtual void startPlayback(const WavData& sound) = 0;
+    // Plays the sound from its start, ending whatever runs; its samples are read as they are
+    // played, and the device holds the sound until it ends or stop() is called. Throws
+    // RuntimeError (ProviderFailure) when no output device can play it.
+    virtual void startPlayback(std::shared_ptr<SoundSource> sound) = 0;
     // Captures samples in the given format, ending whatever runs. Throws RuntimeError
     // (ProviderFailure) when no input device can record.
     virtual void startRecording(const WavFormat& format) = 0;
@@ -46,7 +47,7 @@ public:
     using AudioDevice::AudioDevice;
     bool hasOutput() const override { return false; }
     bool hasInput() const override { return false; }
-    void startPlayback(const WavData& sound) override;
+    void startPlayback(std::shared_ptr<SoundSource> sound) override;
     void startRecording(const WavFormat& format) override;
     QByteArray stop() override { return {}; }
     qint64 elapsedMs() const override { return 0; }

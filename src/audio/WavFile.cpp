@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QtEndian>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <memory>
@@ -52,6 +53,11 @@ SF_VIRTUAL_IO fileIo()
 [[noreturn]] void badFile(const QString& path, const QString& why)
 {
     throwError(ErrorNumber::ProviderFailure, QStringLiteral("%1: %2").arg(path, why));
+}
+
+[[noreturn]] void cannotRead(const QString& path, const QString& why)
+{
+    throwError(ErrorNumber::ProviderFailure, QStringLiteral("Cannot read %1: %2").arg(path, why));
 }
 
 [[noreturn]] void cannotWrite(const QString& path, const QString& why)
@@ -121,24 +127,60 @@ void writeWavFile(const QString& path, const WavData& data)
         cannotWrite(path, file.errorString());
 }
 
-WavData readWavFile(const QString& path)
+SoundSource::~SoundSource() = default;
+
+qint64 SoundSource::durationMs() const
+{
+    return format().sampleRate > 0 ? frames() * 1000 / format().sampleRate : 0;
+}
+
+MemorySound::MemorySound(WavData data)
+    : m_data(std::move(data))
+{
+}
+
+qsizetype MemorySound::frameBytes() const
+{
+    return qsizetype(m_data.format.channels) * m_data.format.bitsPerSample / 8;
+}
+
+qint64 MemorySound::frames() const
+{
+    return frameBytes() > 0 ? m_data.samples.size() / frameBytes() : 0;
+}
+
+QByteArray MemorySound::read(qint64 maxFrames)
+{
+    const qint64 count = std::clamp<qint64>(frames() - m_next, 0, std::max<qint64>(maxFrames, 0));
+    const QByteArray piece = m_data.samples.mid(m_next * frameBytes(), count * frameBytes());
+    m_next += count;
+    return piece;
+}
+
+struct WavFileSound::Open {
+    QFile file;
+    SndFile sound;
+};
+
+WavFileSound::WavFileSound(const QString& path)
+    : m_path(path),
+      m_open(std::make_unique<Open>())
 {
     // A pipe or a device in a greeting's place would hold the window in the open.
     const int fd = openRegularFile(path);
     if (fd < 0)
-        throwError(ErrorNumber::ProviderFailure,
-                   QStringLiteral("Cannot read %1: %2").arg(path, errno == EINVAL ? kNotARegularFile : qt_error_string(errno)));
-    QFile file;
+        cannotRead(path, errno == EINVAL ? kNotARegularFile : qt_error_string(errno));
+    QFile& file = m_open->file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        throwError(ErrorNumber::ProviderFailure, QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+        cannotRead(path, file.errorString());
     }
     if (file.size() == 0)
         badFile(path, QStringLiteral("the file is empty"));
     SF_VIRTUAL_IO io = fileIo();
     SF_INFO info{};
-    SndFile sound(sf_open_virtual(&io, SFM_READ, &info, &file));
-    if (!sound)
+    m_open->sound.reset(sf_open_virtual(&io, SFM_READ, &info, &file));
+    if (!m_open->sound)
         badFile(path, QStringLiteral("not a readable WAV file (%1)").arg(QString::fromUtf8(sf_strerror(nullptr))));
     const int major = info.format & SF_FORMAT_TYPEMASK;
     if (major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX)
@@ -148,33 +190,59 @@ WavData readWavFile(const QString& path)
         badFile(path, QStringLiteral("sound format not supported (%1)").arg(sampleFormatName(subtype)));
     if (info.channels < 1 || info.samplerate < 1)
         badFile(path, QStringLiteral("not a readable WAV file (%1 Hz, %2 channels)").arg(info.samplerate).arg(info.channels));
+    if (info.frames < 0 || info.frames > kLongestSoundSamples / info.channels)
+        cannotRead(path, QStringLiteral("the sound is too long (more than %1 hours of telephone sound)")
+                             .arg(kLongestSoundSamples / (8000 * 3600)));
 
-    WavData data;
-    data.format.sampleRate = info.samplerate;
-    data.format.channels = info.channels;
-    data.format.bitsPerSample = subtype == SF_FORMAT_PCM_U8 ? 8 : 16;
-    // Every format arrives as 16-bit samples; 8-bit ones go back to their own byte exactly.
-    constexpr sf_count_t kFrames = 4096;
-    std::vector<short> buffer(size_t(kFrames * info.channels));
-    for (;;) {
-        const sf_count_t frames = sf_readf_short(sound.get(), buffer.data(), kFrames);
-        if (frames <= 0)
-            break;
-        const qsizetype count = qsizetype(frames) * info.channels;
-        const qsizetype at = data.samples.size();
-        if (data.format.bitsPerSample == 8) {
-            data.samples.resize(at + count);
-            for (qsizetype i = 0; i < count; ++i)
-                data.samples[at + i] = char(quint8((buffer[size_t(i)] >> 8) + 128));
-        } else {
-            data.samples.resize(at + 2 * count);
-            for (qsizetype i = 0; i < count; ++i)
-                qToLittleEndian<qint16>(buffer[size_t(i)], data.samples.data() + at + 2 * i);
-        }
+    m_format.sampleRate = info.samplerate;
+    m_format.channels = info.channels;
+    m_format.bitsPerSample = subtype == SF_FORMAT_PCM_U8 ? 8 : 16;
+    m_frames = info.frames;
+}
+
+WavFileSound::~WavFileSound() = default;
+
+QByteArray WavFileSound::read(qint64 maxFrames)
+{
+    const int channels = m_format.channels;
+    std::vector<short> buffer(size_t(std::max<qint64>(maxFrames, 0) * channels));
+    const sf_count_t frames = buffer.empty() ? 0 : sf_readf_short(m_open->sound.get(), buffer.data(), maxFrames);
+    if (frames <= 0) {
+        if (const int error = sf_error(m_open->sound.get()); error != SF_ERR_NO_ERROR)
+            badFile(m_path, QString::fromUtf8(sf_error_number(error)));
+        return {};
     }
-    if (const int error = sf_error(sound.get()); error != SF_ERR_NO_ERROR)
-        badFile(path, QString::fromUtf8(sf_error_number(error)));
-    return data;
+    // Every format arrives as 16-bit samples; 8-bit ones go back to their own byte exactly.
+    const qsizetype count = qsizetype(frames) * channels;
+    QByteArray piece;
+    if (m_format.bitsPerSample == 8) {
+        piece.resize(count);
+        for (qsizetype i = 0; i < count; ++i)
+            piece[i] = char(quint8((buffer[size_t(i)] >> 8) + 128));
+    } else {
+        piece.resize(2 * count);
+        for (qsizetype i = 0; i < count; ++i)
+            qToLittleEndian<qint16>(buffer[size_t(i)], piece.data() + 2 * i);
+    }
+    return piece;
+}
+
+void WavFileSound::rewind()
+{
+    if (sf_seek(m_open->sound.get(), 0, SEEK_SET) != 0)
+        badFile(m_path, QString::fromUtf8(sf_strerror(m_open->sound.get())));
+}
+
+WavData readWavFile(const QString& path)
+{
+    WavFileSound sound(path);
+    WavData data{sound.format(), {}};
+    while (true) {
+        const QByteArray piece = sound.read(4096);
+        if (piece.isEmpty())
+            return data;
+        data.samples += piece;
+    }
 }
 
 WavData silentWav(int milliseconds, const WavFormat& format)

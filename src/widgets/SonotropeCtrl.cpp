@@ -20,12 +20,6 @@ namespace {
 // Recordings are made in the server's telephone format whatever the device offers.
 const WavFormat kRecordingFormat{8000, 1, 16};
 
-qint64 durationMs(const WavData& sound)
-{
-    const qint64 bytesPerSecond = qint64(sound.format.sampleRate) * sound.format.channels * sound.format.bitsPerSample / 8;
-    return bytesPerSecond > 0 ? sound.samples.size() * 1000 / bytesPerSecond : 0;
-}
-
 QString clockText(qint64 ms)
 {
     const qint64 seconds = ms / 1000;
@@ -120,18 +114,16 @@ void SonotropeCtrl::LoadSound()
     m_problem.clear();
     if (m_soundFile.isEmpty())
         notReady(QStringLiteral("No sound file is bound"));
-    WavData sound;
+    std::shared_ptr<SoundSource> sound;
     try {
-        sound = readWavFile(m_soundFile);
+        sound = std::make_shared<WavFileSound>(m_soundFile);
     } catch (const RuntimeError& e) {
         notReady(e.description());
     }
-    const WavFormat& f = sound.format;
+    const WavFormat& f = sound->format();
     if (f.channels < 1 || f.channels > 2 || (f.bitsPerSample != 8 && f.bitsPerSample != 16) || f.sampleRate < 1000
         || f.sampleRate > 192000)
         notReady(QStringLiteral("%1: sound format not supported").arg(m_soundFile));
-    const int frameBytes = f.channels * f.bitsPerSample / 8;
-    sound.samples.truncate(sound.samples.size() - sound.samples.size() % frameBytes);
     if (!m_device->hasOutput())
         notReady(QStringLiteral("No sound output device"));
     m_sound = std::move(sound);
@@ -166,7 +158,7 @@ void SonotropeCtrl::SaveRecording()
         m_activity = Activity::Idle;
     }
     const QString target = (m_inPlaceMode != 0 || m_soundFile.isEmpty()) ? newTempRecordingPath() : m_soundFile;
-    writeWavFile(target, *m_take);
+    writeWavFile(target, m_take->data());
     m_soundFile = target;
     m_sound = std::move(m_take);
     m_take.reset();
@@ -220,12 +212,12 @@ void SonotropeCtrl::resizeEvent(QResizeEvent* event)
 
 void SonotropeCtrl::play()
 {
-    const WavData* sound = playable();
+    std::shared_ptr<SoundSource> sound = playable();
     if (!sound || !m_controlActive)
         return;
     StopSound();
     try {
-        m_device->startPlayback(*sound);
+        m_device->startPlayback(std::move(sound));
     } catch (const RuntimeError& e) {
         showProblem(e.description());
         return;
@@ -264,10 +256,10 @@ void SonotropeCtrl::finishCapture()
         showProblem(QStringLiteral("Nothing was recorded"));
         return;
     }
-    m_take = WavData{kRecordingFormat, std::move(samples)};
+    m_take = std::make_shared<MemorySound>(WavData{kRecordingFormat, std::move(samples)});
     if (!m_tempRecordingFile.isEmpty()) {
         try {
-            writeWavFile(m_tempRecordingFile, *m_take);
+            writeWavFile(m_tempRecordingFile, m_take->data());
         } catch (const RuntimeError& e) {
             // The take is still in memory and SaveRecording can store it.
             showProblem(e.description());
@@ -308,13 +300,11 @@ void SonotropeCtrl::showProblem(const QString& text)
     updateView();
 }
 
-const WavData* SonotropeCtrl::playable() const
+std::shared_ptr<SoundSource> SonotropeCtrl::playable() const
 {
     if (m_take)
-        return &*m_take;
-    if (m_sound)
-        return &*m_sound;
-    return nullptr;
+        return m_take;
+    return m_sound;
 }
 
 void SonotropeCtrl::updateView()
@@ -344,8 +334,8 @@ void SonotropeCtrl::updateView()
         if (!enabled[i])
             buttons[i]->setEnabled(false);
 
-    const WavData* sound = playable();
-    const qint64 total = sound ? durationMs(*sound) : 0;
+    const std::shared_ptr<SoundSource> sound = playable();
+    const qint64 total = sound ? sound->durationMs() : 0;
     const qint64 elapsed = m_activity == Activity::Idle ? 0 : m_device->elapsedMs();
     QString text;
     if (recording) {

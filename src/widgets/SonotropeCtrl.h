@@ -6,7 +6,6 @@
 #include <QString>
 #include <QWidget>
 #include <memory>
-#include <optional>
 
 class QProgressBar;
 class QTimer;
@@ -33,8 +32,10 @@ public:
     QString SoundFile() const { return m_soundFile; }
     void setSoundFile(const QString& path);
 
-    // Reads the bound file, ready to play. Not ready: no file bound, a file that is missing or
-    // not a WAV file the control can play (see readWavFile), or no sound output device.
+    // Opens the bound file, ready to play: reads its header, so that the control can show its
+    // length; the samples are read as they are played. Not ready: no file bound, a file that is
+    // missing, too long or not a WAV file the control can play (see WavFileSound), or no sound
+    // output device.
     void LoadSound();
 
     // -1 while a recording made in the control is not saved, else 0.
@@ -90,7 +91,7 @@ private:
     void showProblem(const QString& text);
     void updateView();
     void showStatusText();
-    const WavData* playable() const;
+    std::shared_ptr<SoundSource> playable() const;
     QString newTempRecordingPath() const;
     void focusMoved(QWidget* old, QWidget* now);
 
@@ -100,8 +101,8 @@ private:
     int m_inPlaceMode = 0;
     int m_controlActive = 0;
     bool m_recordingAllowed = true;
-    std::optional<WavData> m_sound;
-    std::optional<WavData> m_take;
+    std::shared_ptr<SoundSource> m_sound;
+    std::shared_ptr<MemorySound> m_take;
     Activity m_activity = Activity::Idle;
     QString m_problem;
     QString m_statusText;

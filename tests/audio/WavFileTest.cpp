@@ -1,5 +1,6 @@
 #include "audio/WavFile.h"
 
+#include "fixtures/LongSound.h"
 #include "runtime/RuntimeError.h"
 
 #include <QDir>
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <vector>
@@ -63,6 +65,17 @@ QByteArray int16Bytes(const std::vector<qint16>& values)
     for (qint16 v : values)
         out += le16(quint16(v));
     return out;
+}
+
+// What a read reports when it fails as a sound that cannot be loaded, or "(read)".
+QString failureOf(const std::function<void()>& read)
+{
+    try {
+        read();
+    } catch (const RuntimeError& e) {
+        return e.number() == ErrorNumber::ProviderFailure ? e.description() : QStringLiteral("error %1").arg(e.number());
+    }
+    return QStringLiteral("(read)");
 }
 
 class WavFileTest : public ::testing::Test {
@@ -138,6 +151,21 @@ TEST_F(WavFileTest, ReadsThePcmAndG711FormatsOfGreetings)
         EXPECT_EQ(data.format.channels, c.format.channels);
         EXPECT_EQ(data.format.bitsPerSample, c.format.bitsPerSample);
         EXPECT_EQ(data.samples.toHex(' '), c.samples.toHex(' '));
+
+        // Held open and read in pieces, as a sound is played: the same samples, again after a
+        // rewind, and a length that counts them.
+        WavFileSound sound(dir.filePath(QStringLiteral("greeting.wav")));
+        const qint64 frameBytes = qint64(c.format.channels) * c.format.bitsPerSample / 8;
+        EXPECT_EQ(sound.frames(), c.samples.size() / frameBytes);
+        for (int pass = 0; pass < 2; ++pass) {
+            QByteArray pieces;
+            for (QByteArray piece; !(piece = sound.read(3)).isEmpty();) {
+                EXPECT_LE(piece.size(), 3 * frameBytes);
+                pieces += piece;
+            }
+            EXPECT_EQ(pieces, c.samples) << "pass " << pass;
+            sound.rewind();
+        }
     }
 }
 
@@ -240,6 +268,42 @@ TEST_F(WavFileTest, WrittenFilesReadBackAndKeepTheirChunksEven)
     EXPECT_THROW(writeWavFile(path, WavData{{8000, 0, 16}, QByteArray(4, '\0')}), RuntimeError);
     EXPECT_EQ(bytesOf(path), before);
     EXPECT_THROW(writeWavFile(dir.filePath(QStringLiteral("missing/greeting.wav")), silentWav(100)), RuntimeError);
+}
+
+// A sound's length comes from its header, and a file claiming more samples than any recording
+// is refused from it: neither reads the samples, so memory stays as it was.
+TEST_F(WavFileTest, LongFilesAreOpenedFromTheirHeaderAndOnesOverTheBoundAreRefused)
+{
+    const QString tooLong = QStringLiteral("Cannot read %1: the sound is too long (more than 8 hours of telephone sound)");
+    const struct {
+        const char* what;
+        WavFormat format;
+        qint64 frames;
+        bool opens;
+    } cases[] = {
+        {"eight hours of telephone sound", {8000, 1, 16}, kLongestSoundSamples, true},
+        {"one sample more", {8000, 1, 16}, kLongestSoundSamples + 1, false},
+        {"stereo, as many samples", {16000, 2, 16}, kLongestSoundSamples / 2, true},
+        {"stereo, one frame more", {16000, 2, 16}, kLongestSoundSamples / 2 + 1, false},
+        {"8-bit, one sample more", {8000, 1, 8}, kLongestSoundSamples + 1, false},
+        {"a gigabyte of samples", {8000, 1, 16}, qint64(1) << 29, false},
+    };
+    const long peakBefore = peakMemoryKb();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = dir.filePath(QStringLiteral("long.wav"));
+        ASSERT_TRUE(writeLongSilentWav(path, c.frames, c.format));
+        if (c.opens) {
+            WavFileSound sound(path);
+            EXPECT_EQ(sound.frames(), c.frames);
+            EXPECT_EQ(sound.durationMs(), c.frames * 1000 / c.format.sampleRate);
+            EXPECT_EQ(sound.read(100), QByteArray(100 * c.format.channels * 2, '\0'));
+            continue;
+        }
+        EXPECT_EQ(failureOf([&] { WavFileSound sound(path); }), tooLong.arg(path));
+        EXPECT_EQ(failureOf([&] { readWavFile(path); }), tooLong.arg(path));
+    }
+    EXPECT_LT(peakMemoryKb() - peakBefore, 32 * 1024) << "KiB more at the peak";
 }
 
 // A greeting's name may lead to a pipe or a device: opening one for reading could wait for ever.

@@ -14,7 +14,7 @@ public:
 
     bool hasOutput() const override { return output; }
     bool hasInput() const override { return input; }
-    void startPlayback(const WavData& sound) override;
+    void startPlayback(std::shared_ptr<SoundSource> sound) override;
     void startRecording(const WavFormat& format) override;
     QByteArray stop() override;
     qint64 elapsedMs() const override { return elapsed; }
@@ -31,7 +31,7 @@ public:
     QByteArray capture; // what a recording delivers, in the format asked for
     qint64 elapsed = 0;
     State state = State::Idle;
-    QList<WavData> played;          // every sound handed to startPlayback, in order
+    QList<WavData> played;          // every sound handed to startPlayback, read whole, in order
     QList<WavFormat> recordFormats; // the format of every startRecording
     int stops = 0;
 };

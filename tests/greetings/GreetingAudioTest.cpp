@@ -1,5 +1,6 @@
 #include "audio/WavFile.h"
 #include "fakes/FakeAudioDevice.h"
+#include "fixtures/LongSound.h"
 #include "greetings/GreetingPageFixture.h"
 #include "widgets/SonotropeCtrl.h"
 
@@ -7,7 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTabWidget>
+#include <QTest>
 #include <QToolButton>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -88,44 +91,112 @@ TEST_F(GreetingAudioTest, ARecordingMadeInPlaceReplacesTheGreetingsFileWhenTheCo
     EXPECT_EQ(device().played.last().samples, recording);
 }
 
-// A pipe would hold the window in the open for as long as nothing writes into it.
-TEST_F(GreetingAudioTest, AGreetingOrQuestionFileThatIsAPipeIsASoundThatCannotBeLoaded)
-{
-    const QString interview = idOf("InterviewHandler", "InterviewHandlerObjectID", "customerfeedback");
-    const QString question =
-        f.site.scalar("SELECT StreamPath FROM InterviewQuestion WHERE ParentObjectID = ? AND Alias = 1", {interview}).toText();
-    const struct {
+// The greeting of the handler page and the question of the interviewer page, each shown with a
+// file made for the case in place of its own.
+class GreetingAudioFileTest : public GreetingAudioTest {
+protected:
+    struct Place {
         const char* what;
         QString id;
         qint16 nodeType;
         QString file;
         const char* control;
-    } cases[] = {
-        {"the handler's standard greeting", handlerId("salesch"), 3, file("Standard"), "SotrHandlerGreeting"},
-        {"the interview's first question", interview, 5, f.site.streamFilesPath() + question, "SotrInterviewerQuestion"},
+    };
+    std::vector<Place> places() const
+    {
+        const QString interview = idOf("InterviewHandler", "InterviewHandlerObjectID", "customerfeedback");
+        const QString question =
+            f.site.scalar("SELECT StreamPath FROM InterviewQuestion WHERE ParentObjectID = ? AND Alias = 1", {interview}).toText();
+        return {{"the handler's standard greeting", handlerId("salesch"), 3, file("Standard"), "SotrHandlerGreeting"},
+                {"the interview's first question", interview, 5, f.site.streamFilesPath() + question, "SotrInterviewerQuestion"}};
+    }
+    // Shows the place again, so that the pane binds its file and loads it; gives how much the
+    // process's peak memory grew meanwhile, in KiB.
+    long showAgain(const Place& place)
+    {
+        const long before = peakMemoryKb();
+        showObject(place.id, place.nodeType);
+        return peakMemoryKb() - before;
+    }
+};
+
+// Generous: showing reads a header, and far less than the samples of the files below.
+constexpr long kShowingGrowthKb = 64 * 1024;
+
+// A pipe would hold the window in the open for as long as nothing writes into it; a gigabyte of
+// samples would stall it while they were read and fill memory with them.
+TEST_F(GreetingAudioFileTest, AGreetingOrQuestionFileThatIsAPipeOrTooLongIsASoundThatCannotBeLoaded)
+{
+    const struct {
+        const char* what;
+        std::function<bool(const QString&)> make;
+        QString reason;
+    } kinds[] = {
+        {"a pipe", [](const QString& path) { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; },
+         "not a regular file"},
+        {"a gigabyte of samples", [](const QString& path) { return writeLongSilentWav(path, qint64(1) << 29); },
+         "the sound is too long (more than 8 hours of telephone sound)"},
     };
     const QStringList tables = {"MessagingRule", "InterviewQuestion", "CallHandler", "InterviewHandler"};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        QFile::remove(c.file);
-        ASSERT_EQ(::mkfifo(QFile::encodeName(c.file).constData(), 0600), 0);
-        const QString before = tablesText(tables);
-        const QString logBefore = f.changeLogText();
-        const QStringList folderBefore = QDir(f.site.streamFilesPath()).entryList(QDir::AllEntries | QDir::System);
-        f.prompts.messages.clear();
+    for (const Place& place : places()) {
+        for (const auto& kind : kinds) {
+            SCOPED_TRACE(std::string(place.what) + ", " + kind.what);
+            QFile::remove(place.file);
+            ASSERT_TRUE(kind.make(place.file));
+            const QFileInfo fileBefore(place.file);
+            const QString before = tablesText(tables);
+            const QString logBefore = f.changeLogText();
+            const QStringList folderBefore = QDir(f.site.streamFilesPath()).entryList(QDir::AllEntries | QDir::System);
+            f.prompts.messages.clear();
 
-        showObject(c.id, c.nodeType); // shown again: the pane binds the pipe and loads it
+            EXPECT_LT(showAgain(place), kShowingGrowthKb) << "KiB more at the peak";
 
-        auto* sound = control<SonotropeCtrl>(c.control);
-        EXPECT_EQ(sound->SoundFile(), c.file);
-        EXPECT_EQ(sound->statusText(), "Cannot read " + c.file + ": not a regular file");
-        EXPECT_FALSE(sound->findChild<QToolButton*>("playButton")->isEnabled());
-        EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
-        EXPECT_EQ(tablesText(tables), before);
-        EXPECT_EQ(f.changeLogText(), logBefore);
-        EXPECT_EQ(QDir(f.site.streamFilesPath()).entryList(QDir::AllEntries | QDir::System), folderBefore);
-        EXPECT_FALSE(QFileInfo(c.file).isFile()) << "the pipe is left as it is";
+            auto* sound = control<SonotropeCtrl>(place.control);
+            EXPECT_EQ(sound->SoundFile(), place.file);
+            EXPECT_EQ(sound->statusText(), "Cannot read " + place.file + ": " + kind.reason);
+            EXPECT_FALSE(sound->findChild<QToolButton*>("playButton")->isEnabled());
+            EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+            EXPECT_EQ(tablesText(tables), before);
+            EXPECT_EQ(f.changeLogText(), logBefore);
+            EXPECT_EQ(QDir(f.site.streamFilesPath()).entryList(QDir::AllEntries | QDir::System), folderBefore);
+            const QFileInfo fileAfter(place.file);
+            EXPECT_EQ(fileAfter.isFile(), fileBefore.isFile()) << "the file is left as it is";
+            EXPECT_EQ(fileAfter.size(), fileBefore.size());
+        }
     }
+}
+
+// A long recording within the bound is shown from its header, with its length; its samples stay
+// on disk until it is played. A short greeting still plays as before.
+TEST_F(GreetingAudioFileTest, ALongGreetingOrQuestionIsShownWithoutReadingItsSamples)
+{
+    for (const Place& place : places()) {
+        SCOPED_TRACE(place.what);
+        QFile::remove(place.file);
+        ASSERT_TRUE(writeLongSilentWav(place.file, qint64(1) << 27)); // 256 MB, 4 hours 39 minutes 37 seconds
+
+        EXPECT_LT(showAgain(place), kShowingGrowthKb) << "KiB more at the peak";
+
+        auto* sound = control<SonotropeCtrl>(place.control);
+        EXPECT_EQ(sound->SoundFile(), place.file);
+        EXPECT_EQ(sound->statusText(), "0:00 / 279:37");
+        EXPECT_TRUE(sound->findChild<QToolButton*>("playButton")->isEnabled());
+        EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+    }
+
+    show("salesch");
+    greetingTabs->setCurrentIndex(1);
+    const QString offHours = file("Off Hours");
+    ASSERT_EQ(player->SoundFile(), offHours);
+    EXPECT_EQ(player->statusText(), "0:00 / 0:01");
+    button("playButton")->click();
+    ASSERT_FALSE(device().played.isEmpty());
+    EXPECT_EQ(device().played.last().samples, readWavFile(offHours).samples);
+    EXPECT_EQ(device().played.last().samples.size(), 1200 * 16) << "1.2 s of telephone sound";
+    device().elapsed = 1100;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player->statusText() == "0:01 / 0:01"; })) << player->statusText().toStdString();
+    device().finishPlayback();
+    EXPECT_EQ(player->statusText(), "0:00 / 0:01");
 }
 
 } // namespace

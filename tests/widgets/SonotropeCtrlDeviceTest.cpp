@@ -1,5 +1,6 @@
 #include "audio/WavFile.h"
 #include "audio/device/QtAudioDevice.h"
+#include "fixtures/LongSound.h"
 #include "widgets/SonotropeCtrl.h"
 
 #include <QAudioDevice>
@@ -88,6 +89,28 @@ TEST_F(SonotropeCtrlDeviceTest, PlaysAGreetingToTheEnd)
     ASSERT_EQ(ctrl->activity(), SonotropeCtrl::Activity::Playing) << ctrl->statusText().toStdString();
     ASSERT_TRUE(waitFor([&] { return ctrl->activity() == SonotropeCtrl::Activity::Idle; })) << "playing never ended";
     EXPECT_EQ(ctrl->statusText(), QStringLiteral("0:00 / 0:00"));
+}
+
+// The samples of a long greeting are read as they are played, a piece at a time: playing one of
+// 256 MB takes next to no memory, and the position moves on as it plays.
+TEST_F(SonotropeCtrlDeviceTest, PlaysALongGreetingWithoutHoldingItsSamples)
+{
+    if (QMediaDevices::audioOutputs().isEmpty())
+        GTEST_SKIP() << "no audio output device";
+    const QString file = dir.filePath(QStringLiteral("long.wav"));
+    ASSERT_TRUE(writeLongSilentWav(file, qint64(1) << 27));
+    const long peakBefore = peakMemoryKb();
+    ctrl->setSoundFile(file);
+    ctrl->LoadSound();
+    EXPECT_EQ(ctrl->statusText(), QStringLiteral("0:00 / 279:37"));
+
+    click("playButton");
+    ASSERT_EQ(ctrl->activity(), SonotropeCtrl::Activity::Playing) << ctrl->statusText().toStdString();
+    EXPECT_TRUE(waitFor([&] { return device->elapsedMs() >= 1000; })) << "the position did not move on";
+    EXPECT_EQ(ctrl->activity(), SonotropeCtrl::Activity::Playing);
+    EXPECT_LT(peakMemoryKb() - peakBefore, 64 * 1024) << "KiB more at the peak";
+    ctrl->StopSound();
+    EXPECT_EQ(ctrl->activity(), SonotropeCtrl::Activity::Idle);
 }
 
 TEST_F(SonotropeCtrlDeviceTest, RecordsAndPlaysBackATelephoneRecording)

@@ -2,6 +2,7 @@
 
 #include "audio/WavFile.h"
 #include "fakes/FakeAudioDevice.h"
+#include "fixtures/LongSound.h"
 #include "runtime/RuntimeError.h"
 
 #include <QFile>
@@ -71,6 +72,10 @@ TEST_F(SonotropeCtrlTest, PlaysTheLoadedFileOnTheDevice)
     EXPECT_EQ(fake->played[0].format.sampleRate, 8000);
     EXPECT_EQ(ctrl->activity(), SonotropeCtrl::Activity::Playing);
     EXPECT_TRUE(button("stopButton")->isEnabled());
+    // The bar follows the device's position.
+    fake->elapsed = 1200;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ctrl->statusText() == QStringLiteral("0:01 / 0:01"); }))
+        << ctrl->statusText().toStdString();
 
     fake->finishPlayback();
     EXPECT_EQ(ctrl->activity(), SonotropeCtrl::Activity::Idle);
@@ -91,6 +96,7 @@ TEST_F(SonotropeCtrlTest, LoadReportsNotReadyWhenNothingUsableIsThere)
     garbage.write("RIFF\x10\0\0\0WAVEjunkjunkjunk", 24);
     garbage.close();
     const QString wide = writeGreeting("wide.wav", WavData{WavFormat{8000, 1, 24}, QByteArray(300, '\1')});
+    ASSERT_TRUE(writeLongSilentWav(path("long.wav"), kLongestSoundSamples + 1));
 
     struct Case {
         const char* what;
@@ -102,6 +108,7 @@ TEST_F(SonotropeCtrlTest, LoadReportsNotReadyWhenNothingUsableIsThere)
         {"missing file", path("missing.wav"), true},
         {"not a WAV file", path("garbage.wav"), true},
         {"24-bit samples", wide, true},
+        {"more samples than any recording", path("long.wav"), true},
         {"no output device", good, false},
     };
     for (const Case& c : cases) {

@@ -7,14 +7,15 @@
 #include <QDir>
 #include <cstdio>
 
-UnattendedRun::UnattendedRun(const QString& serverRoot, const QString& programFolder)
+UnattendedRun::UnattendedRun(const QString& serverRoot, const QString& programFolder,
+                             std::function<std::unique_ptr<AudioDevice>()> audioDevices)
     : m_identity(QStringLiteral("TALVOSRV"), QStringLiteral("bench.local"), QStringLiteral("admin")),
       m_serverState(serverRoot)
 {
-    m_environment = std::make_unique<RunEnvironment>(
-        RunEnvironment{serverRoot, ProgramFolder(programFolder), *this, m_clock, m_identity, m_serverState, m_process, m_launcher,
-                       registerServerFunctions, QStringLiteral("1.0.0"), [] { return std::unique_ptr<AudioDevice>(); }, *this,
-                       *this, *this, QString()});
+    m_environment = std::make_unique<RunEnvironment>(RunEnvironment{
+        serverRoot, ProgramFolder(programFolder), *this, m_clock, m_identity, m_serverState, m_process, m_launcher,
+        registerServerFunctions, QStringLiteral("1.0.0"),
+        audioDevices ? std::move(audioDevices) : [] { return std::unique_ptr<AudioDevice>(); }, *this, *this, *this, QString()});
     m_state = std::make_unique<SharedState>(*m_environment);
 }
 

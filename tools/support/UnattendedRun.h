@@ -11,14 +11,17 @@
 #include "system/UrlOpener.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 // A run of the program with no one at the desk, for benchmarks and tools: every box is printed to
 // standard error and answered with its first button, nothing is opened, fetched or saved through
-// a dialog, and there is no sound. The program folder is a temporary one.
+// a dialog, and there is no sound unless sound devices are given. The program folder is a
+// temporary one.
 class UnattendedRun : public UserPrompts, public UrlOpener, public FileDialogs, public PageFetcher {
 public:
-    UnattendedRun(const QString& serverRoot, const QString& programFolder);
+    UnattendedRun(const QString& serverRoot, const QString& programFolder,
+                  std::function<std::unique_ptr<AudioDevice>()> audioDevices = {});
     ~UnattendedRun() override;
 
     SharedState& state() { return *m_state; }

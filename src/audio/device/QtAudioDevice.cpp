@@ -7,12 +7,13 @@
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QAudioSource>
-#include <QBuffer>
 #include <QElapsedTimer>
+#include <QIODevice>
 #include <QMediaDevices>
 #include <QPointer>
 #include <QTimer>
 #include <climits>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -71,6 +72,62 @@ std::pair<QAudioFormat, PcmLayout> usableFormat(const QAudioDevice& device, cons
     return {used, *layout};
 }
 
+// The sound as the device pulls it: read and converted a piece at a time as the device asks for
+// more, so that only a piece or two is ever in memory, however long the sound.
+class PlaybackStream final : public QIODevice {
+public:
+    PlaybackStream(std::shared_ptr<SoundSource> sound, PcmConverter converter)
+        : m_sound(std::move(sound)),
+          m_converter(std::move(converter))
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+
+    bool isSequential() const override { return true; }
+    bool atEnd() const override { return m_ended && m_pending.isEmpty(); }
+    // Why the sound ended early: its file could not be read on; empty otherwise.
+    QString failure() const { return m_failure; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        while (m_pending.size() < maxSize && !m_ended)
+            readPiece();
+        const qint64 given = std::min<qint64>(maxSize, m_pending.size());
+        std::memcpy(data, m_pending.constData(), size_t(given));
+        m_pending.remove(0, given);
+        return given;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    // Half a second of telephone sound.
+    static constexpr qint64 kPieceFrames = 4096;
+
+    // Called by the sound system, which must never see an exception: a failure ends the sound.
+    void readPiece()
+    {
+        try {
+            const QByteArray piece = m_sound->read(kPieceFrames);
+            if (piece.isEmpty()) {
+                m_ended = true;
+                m_pending += m_converter.flush();
+            } else {
+                m_pending += m_converter.convert(piece);
+            }
+        } catch (const RuntimeError& e) {
+            m_ended = true;
+            m_failure = e.description();
+        }
+    }
+
+    std::shared_ptr<SoundSource> m_sound;
+    PcmConverter m_converter;
+    QByteArray m_pending; // converted, not yet taken by the device
+    bool m_ended = false;
+    QString m_failure;
+};
+
 class SystemAudioDevice final : public AudioDevice {
 public:
     SystemAudioDevice()
@@ -83,37 +140,34 @@ public:
     bool hasOutput() const override { return !QMediaDevices::defaultAudioOutput().isNull(); }
     bool hasInput() const override { return !QMediaDevices::defaultAudioInput().isNull(); }
 
-    void startPlayback(const WavData& sound) override
+    void startPlayback(std::shared_ptr<SoundSource> sound) override
     {
         stop();
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (device.isNull())
             notReady(QStringLiteral("No sound output device"));
-        const QAudioFormat wanted = audioFormatOf(sound.format);
+        const QAudioFormat wanted = audioFormatOf(sound->format());
         const auto [used, layout] = usableFormat(device, wanted);
         const auto soundLayout = layoutOf(wanted);
         if (!soundLayout)
             notReady(QStringLiteral("Sound format not supported"));
-        PcmConverter converter(*soundLayout, layout);
-        m_playData = converter.convert(sound.samples);
-        m_playData += converter.flush();
-        m_playBuffer.setData(m_playData);
-        m_playBuffer.open(QIODevice::ReadOnly);
-        if (m_playData.isEmpty()) {
+        sound->rewind();
+        const qint64 soundMs = sound->durationMs();
+        if (sound->frames() == 0) {
             // Nothing to hand the device; an empty sound has simply been played.
             finishLater(false, {});
             return;
         }
+        m_playStream = std::make_unique<PlaybackStream>(std::move(sound), PcmConverter(*soundLayout, layout));
         m_sink = std::make_unique<QAudioSink>(device, used);
         connect(m_sink.get(), &QAudioSink::stateChanged, this, &SystemAudioDevice::sinkStateChanged);
-        m_sink->start(&m_playBuffer);
+        m_sink->start(m_playStream.get());
         if (m_sink->error() != QAudio::NoError) {
             stop();
             notReady(QStringLiteral("The sound output device \"%1\" cannot be opened").arg(device.description()));
         }
         // Some sound servers never report the end of a stream; playing ends a little after the
         // sound's length at the latest, so the control is never stuck playing.
-        const qint64 soundMs = m_playData.size() * 1000 / (qint64(layout.sampleRate) * layout.bytesPerFrame());
         m_playDeadline.start(int(std::min<qint64>(soundMs + 5000, INT_MAX)));
     }
 
@@ -151,8 +205,7 @@ public:
             m_sink->stop();
             m_sink.reset();
         }
-        m_playBuffer.close();
-        m_playData.clear();
+        m_playStream.reset();
         QByteArray captured;
         if (m_source) {
             drainCapture();
@@ -243,9 +296,10 @@ private:
 
     void sinkStateChanged(QAudio::State state)
     {
-        if (state == QAudio::IdleState && m_playBuffer.atEnd())
-            finishLater(false, {});
-        else if (state == QAudio::StoppedState && m_sink && m_sink->error() != QAudio::NoError)
+        if (state == QAudio::IdleState && m_playStream && m_playStream->atEnd()) {
+            const QString failure = m_playStream->failure();
+            finishLater(!failure.isEmpty(), failure);
+        } else if (state == QAudio::StoppedState && m_sink && m_sink->error() != QAudio::NoError)
             finishLater(true, QStringLiteral("The sound output device stopped"));
     }
 
@@ -256,8 +310,7 @@ private:
     }
 
     std::unique_ptr<QAudioSink> m_sink;
-    QByteArray m_playData;
-    QBuffer m_playBuffer;
+    std::unique_ptr<PlaybackStream> m_playStream;
     QTimer m_playDeadline;
     std::unique_ptr<QAudioSource> m_source;
     QPointer<QIODevice> m_input;
