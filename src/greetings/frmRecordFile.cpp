@@ -1,5 +1,6 @@
 #include "greetings/frmRecordFile.h"
 
+#include "audio/WavFile.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/SlotGuard.h"
 #include "runtime/UserPrompts.h"
@@ -66,8 +67,12 @@ void frmRecordFile::Form_Load()
             m_fileSystem.DeleteFile(strRecordedFilePath, true);
     });
     passOver([&] {
-        if (m_fileSystem.FileExists(strRecordOverFileName))
-            m_fileSystem.CopyFile(strRecordOverFileName, strRecordedFilePath, true);
+        if (!m_fileSystem.FileExists(strRecordOverFileName))
+            return;
+        // Only a sound the control can hold is worth a copy: the header tells, before a long
+        // file is copied on the window's thread only to be refused.
+        const WavFileSound sound(strRecordOverFileName);
+        m_fileSystem.CopyFile(strRecordOverFileName, strRecordedFilePath, true);
     });
     releaseControl();
     m_snRecord = new SonotropeCtrl(m_devices ? m_devices() : nullptr, this);
