@@ -147,7 +147,11 @@ void frmAvailableExtensions::txtEndRange_Validate(bool& /*Cancel*/)
 
 void frmAvailableExtensions::cmdSearch_Click()
 {
-    if (m_searching || !rangeGiven())
+    if (m_searching)
+        return;
+    // A refused search leaves nothing of the last one standing as if it answered this range.
+    listAvailableExtensions->clear();
+    if (!rangeGiven())
         return;
     UserPrompts& prompts = m_state.prompts;
     const qint64 first = rangeValue(txtStartRange->text());
@@ -162,7 +166,6 @@ void frmAvailableExtensions::cmdSearch_Click()
         return;
     }
 
-    listAvailableExtensions->clear();
     cmdExport->setEnabled(false);
     cmdSearch->setEnabled(false);
     setCursor(Qt::WaitCursor);

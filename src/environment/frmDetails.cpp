@@ -10,9 +10,11 @@
 #include <QStringDecoder>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QUrl>
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -27,11 +29,15 @@ constexpr double kOpeningHeight = 7200;
 constexpr double kFrameWidth = 120;
 constexpr double kFrameHeight = 400;
 
-// The program's own page is a few kilobytes; a page far larger would hold the window while the
-// browser lays it out.
-constexpr qint64 kMaxPageBytes = 1024 * 1024;
+// The program's own page is a few kilobytes. Laying a page out takes time that grows faster than
+// its size (one long unbroken word, elements nested in elements), so the bound is kept where even
+// such a page opens at once.
+constexpr qint64 kMaxPageBytes = 32 * 1024;
+// A table inside a table is laid out again for each pass over the one around it: the time doubles
+// with every level, and a few dozen levels hold the window for minutes.
+constexpr int kMaxTableNesting = 4;
 
-QString whyNotShown(const QString& page, int whyNot)
+QString whyNotRead(const QString& page, int whyNot)
 {
     const QLocale english(QLocale::English);
     switch (whyNot) {
@@ -45,6 +51,13 @@ QString whyNotShown(const QString& page, int whyNot)
     default:
         return QStringLiteral("The file cannot be read: %1.").arg(qt_error_string(whyNot));
     }
+}
+
+bool framesNestDeeperThan(const QTextFrame* frame, int levels)
+{
+    const QList<QTextFrame*> children = frame->childFrames();
+    return std::any_of(children.begin(), children.end(),
+                       [levels](const QTextFrame* child) { return levels == 0 || framesNestDeeperThan(child, levels - 1); });
 }
 
 } // namespace
@@ -71,18 +84,35 @@ void frmDetails::Form_Load()
     const QString page = m_programFolder.file(helpPageName());
     int whyNot = 0;
     // Read here, within the bound, rather than by the browser, which would read any file whole.
-    if (const std::optional<QByteArray> html = readRegularFile(page, kMaxPageBytes, &whyNot)) {
-        QStringDecoder decoder = QStringDecoder::decoderForHtml(*html);
-        browserHelp->document()->setBaseUrl(QUrl::fromLocalFile(page));
-        browserHelp->setHtml(decoder.isValid() ? QString(decoder(*html)) : QString::fromUtf8(*html));
+    const std::optional<QByteArray> html = readRegularFile(page, kMaxPageBytes, &whyNot);
+    if (!html) {
+        showMissingPage(page, whyNotRead(page, whyNot));
         return;
     }
+    // Parsed apart from the browser, which would lay it out at once were it showing, so that a page
+    // it cannot lay out quickly is refused before any of it is laid out.
+    auto document = std::make_unique<QTextDocument>(browserHelp);
+    document->setDefaultFont(browserHelp->font());
+    document->setBaseUrl(QUrl::fromLocalFile(page));
+    QStringDecoder decoder = QStringDecoder::decoderForHtml(*html);
+    document->setHtml(decoder.isValid() ? QString(decoder(*html)) : QString::fromUtf8(*html));
+    if (framesNestDeeperThan(document->rootFrame(), kMaxTableNesting)) {
+        showMissingPage(page, QStringLiteral("The page has tables within tables more than %1 deep, which the window cannot "
+                                             "lay out quickly.")
+                                  .arg(kMaxTableNesting));
+        return;
+    }
+    browserHelp->setDocument(document.release());
+}
+
+void frmDetails::showMissingPage(const QString& page, const QString& reason)
+{
     browserHelp->setHtml(QStringLiteral("<h2>The help page is missing</h2>"
                                         "<p>Treewright looks for its help page in the file</p><p><code>%1</code></p>"
                                         "<p>%2</p>"
                                         "<p>The file is placed there when the program is built or installed. "
                                         "Build or install the program again to restore it.</p>")
-                             .arg(page.toHtmlEscaped(), whyNotShown(page, whyNot).toHtmlEscaped()));
+                             .arg(page.toHtmlEscaped(), reason.toHtmlEscaped()));
 }
 
 double frmDetails::outerWidthTwips() const

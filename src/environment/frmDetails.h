@@ -9,7 +9,7 @@ class UserPrompts;
 
 // The help window: the help page beside the program, Treewright.htm, in a text browser. Each
 // opening reads the page afresh; without a page it can show (none there, no file, too large,
-// unreadable) it says where the page was looked for and why it is not shown.
+// unreadable, too costly to lay out) it says where the page was looked for and why it is not shown.
 class frmDetails : public QDialog {
     Q_OBJECT
 public:
@@ -28,6 +28,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void showMissingPage(const QString& page, const QString& reason);
+
     ProgramFolder m_programFolder;
     UserPrompts& m_prompts;
     QTextBrowser* browserHelp;

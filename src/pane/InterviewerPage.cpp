@@ -87,6 +87,9 @@ InterviewerPage::InterviewerPage(QWidget* parent)
         gridInterviewQuestions->setColumnWidth(c, Twips::toPixelsX(layout.widthTwips, this));
         gridInterviewQuestions->setColumnHidden(c, !layout.shown);
     }
+    // The question takes what the view leaves beside the reply limit, so that the limit's heading
+    // can have all it needs without pushing the column past the view's edge.
+    gridInterviewQuestions->horizontalHeader()->setSectionResizeMode(QuestionColumn::Question, QHeaderView::Stretch);
     fitQuestionHeadings();
     gridInterviewQuestions->setAccessibleName(QStringLiteral("Questions"));
     questions->addWidget(gridInterviewQuestions, 1);
@@ -96,7 +99,8 @@ void InterviewerPage::fitQuestionHeadings()
 {
     QHeaderView* header = gridInterviewQuestions->horizontalHeader();
     for (int c = 0; c < QuestionColumn::Count; ++c)
-        if (kQuestionColumns[c].shown && header->sectionSize(c) < header->sectionSizeHint(c))
+        if (kQuestionColumns[c].shown && header->sectionResizeMode(c) == QHeaderView::Interactive
+            && header->sectionSize(c) < header->sectionSizeHint(c))
             header->resizeSection(c, header->sectionSizeHint(c));
 }
 

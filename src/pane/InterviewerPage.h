@@ -51,6 +51,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // Widens a shown column of the question list whose heading would be clipped.
+    // Widens the reply limit's column when its heading would be clipped; the question's column
+    // fills what is left of the view.
     void fitQuestionHeadings();
 };

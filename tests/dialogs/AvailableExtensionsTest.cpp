@@ -111,16 +111,32 @@ TEST_F(AvailableExtensionsTest, ListsTheNumbersNoObjectOfTheDialingDomainUses)
     EXPECT_EQ(w.ProgressBar->value(), 2);
 }
 
-TEST_F(AvailableExtensionsTest, RangesOutOfOrderOrWiderThan5001NumbersAreRefusedAndTheListKept)
+// A refused search leaves no list of an earlier range behind, as if it were this range's, and so
+// nothing of it to export.
+TEST_F(AvailableExtensionsTest, RangesOutOfOrderOrWiderThan5001NumbersAreRefusedAndTheListCleared)
 {
     frmAvailableExtensions w(*f.state);
-    search(w, "2000", "2001");
-    f.prompts.messages.clear();
-    search(w, "2002", "2001");
-    search(w, "1000", "6001");
-    EXPECT_EQ(f.prompts.messages, QStringList({"Please make sure the start of your range is smaller than the end",
-                                               "The range includes more than 5,000 values.  Please choose a smaller range."}));
-    EXPECT_EQ(listed(w), QStringList({"2000"}));
+    const struct {
+        const char* start;
+        const char* end;
+        const char* message;
+    } cases[] = {
+        {"2002", "2001", "Please make sure the start of your range is smaller than the end"},
+        {"1000", "6001", "The range includes more than 5,000 values.  Please choose a smaller range."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        search(w, "2000", "2001");
+        ASSERT_EQ(listed(w), QStringList({"2000"}));
+        f.prompts.messages.clear();
+        search(w, c.start, c.end);
+        EXPECT_EQ(f.prompts.messages, QStringList({c.message}));
+        EXPECT_EQ(listed(w), QStringList());
+        f.prompts.messages.clear();
+        w.cmdExport->click();
+        EXPECT_EQ(f.prompts.messages, QStringList({"No extensions to export"}));
+        EXPECT_TRUE(f.fileDialogs.requests.empty());
+    }
 
     f.prompts.messages.clear();
     search(w, "1000", "6000");
@@ -130,10 +146,9 @@ TEST_F(AvailableExtensionsTest, RangesOutOfOrderOrWiderThan5001NumbersAreRefused
     EXPECT_EQ(f.prompts.messages[0], found(5001 - 12)); // 2001 to 2011 and 5000 are taken
 }
 
-TEST_F(AvailableExtensionsTest, AnEmptyOrRefusedBoxStopsTheSearchWithTheBoxMessage)
+TEST_F(AvailableExtensionsTest, AnEmptyOrRefusedBoxStopsTheSearchWithTheBoxMessageAndClearsTheList)
 {
     frmAvailableExtensions w(*f.state);
-    search(w, "2000", "2001");
     const struct {
         const char* start;
         const char* end;
@@ -149,10 +164,12 @@ TEST_F(AvailableExtensionsTest, AnEmptyOrRefusedBoxStopsTheSearchWithTheBoxMessa
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.start) + " to " + c.end);
+        search(w, "2000", "2001");
+        ASSERT_EQ(listed(w), QStringList({"2000"}));
         f.prompts.messages.clear();
         search(w, c.start, c.end);
         EXPECT_EQ(f.prompts.messages, QStringList({"Please enter only numbers"}));
-        EXPECT_EQ(listed(w), QStringList({"2000"}));
+        EXPECT_EQ(listed(w), QStringList());
         EXPECT_EQ(w.txtStartRange->text(), c.startAfter);
         EXPECT_EQ(w.txtEndRange->text(), c.endAfter);
         EXPECT_EQ(w.ProgressBar->value(), 2) << "no scan began";
@@ -175,19 +192,19 @@ TEST_F(AvailableExtensionsTest, ABoxRefusedOnTheWayToSearchStopsTheSearchAndIsRe
     EXPECT_EQ(QApplication::focusWidget(), w.cmdSearch);
     EXPECT_EQ(f.prompts.messages, QStringList({"Please enter only numbers"}));
     EXPECT_EQ(w.txtStartRange->text(), "");
-    EXPECT_EQ(listed(w), QStringList({"2000"}));
+    EXPECT_EQ(listed(w), QStringList());
 
     // Pressed again with the box still empty: said again, and still no search.
     f.prompts.messages.clear();
     QTest::mouseClick(w.cmdSearch, Qt::LeftButton);
     EXPECT_EQ(f.prompts.messages, QStringList({"Please enter only numbers"}));
-    EXPECT_EQ(listed(w), QStringList({"2000"}));
+    EXPECT_EQ(listed(w), QStringList());
 
     f.prompts.messages.clear();
-    QTest::keyClicks(w.txtStartRange, "2001");
+    QTest::keyClicks(w.txtStartRange, "2000");
     QTest::mouseClick(w.cmdSearch, Qt::LeftButton);
-    EXPECT_EQ(f.prompts.messages, QStringList({found(0)}));
-    EXPECT_EQ(listed(w), QStringList());
+    EXPECT_EQ(f.prompts.messages, QStringList({found(1)}));
+    EXPECT_EQ(listed(w), QStringList({"2000"}));
 }
 
 TEST_F(AvailableExtensionsTest, TheRangeBoxesTakeOnlyDigits)

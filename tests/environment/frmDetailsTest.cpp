@@ -10,11 +10,33 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace {
+
+void writeFile(const QString& path, const QByteArray& contents)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(contents);
+}
+
+// The text over and over, cut to the size.
+QByteArray repeated(const QByteArray& text, qsizetype size)
+{
+    return text.repeated(size / text.size() + 1).left(size);
+}
+
+QByteArray nestedTables(int levels)
+{
+    return "<html><body>" + QByteArray("<table border=1><tr><td>").repeated(levels) + "inside"
+           + QByteArray("</td></tr></table>").repeated(levels) + "</body></html>";
+}
+
+const QString kOneMiBTooLarge = "The file holds 1,048,576 bytes, more than the 32,768 a help page may have.";
 
 struct HelpWindow {
     HelpWindow()
@@ -64,14 +86,16 @@ TEST(frmDetails, WithoutAPageItCanShowTheWindowSaysWhereItLookedAndWhy)
              file.write("<html><body>");
              ASSERT_TRUE(file.resize(50 * 1024 * 1024));
          },
-         "The file holds 52,428,800 bytes, more than the 1,048,576 a help page may have."},
-        {"one byte too many",
-         [](const QString& page) {
-             QFile file(page);
-             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-             file.write(QByteArray(1024 * 1024 + 1, ' '));
-         },
-         "The file holds 1,048,577 bytes, more than the 1,048,576 a help page may have."},
+         "The file holds 52,428,800 bytes, more than the 32,768 a help page may have."},
+        {"one byte too many", [](const QString& page) { writeFile(page, QByteArray(32 * 1024 + 1, ' ')); },
+         "The file holds 32,769 bytes, more than the 32,768 a help page may have."},
+        // Each of these would hold the window for minutes while it was laid out.
+        {"1 MiB of one word", [](const QString& page) { writeFile(page, QByteArray(1024 * 1024, 'x')); }, kOneMiBTooLarge},
+        {"1 MiB of NULs", [](const QString& page) { writeFile(page, QByteArray(1024 * 1024, '\0')); }, kOneMiBTooLarge},
+        {"1 MiB of words", [](const QString& page) { writeFile(page, repeated("lorem ipsum dolor ", 1024 * 1024)); },
+         kOneMiBTooLarge},
+        {"tables 5 deep", [](const QString& page) { writeFile(page, nestedTables(5)); },
+         "The page has tables within tables more than 4 deep, which the window cannot lay out quickly."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -95,6 +119,38 @@ TEST(frmDetails, WithoutAPageItCanShowTheWindowSaysWhereItLookedAndWhy)
         EXPECT_EQ(after.size(), before.size());
         EXPECT_EQ(QDir(help.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(),
                   before.exists() ? 1 : 0);
+    }
+}
+
+// Pages as costly to lay out as a page within the bound can be: each is shown, laid out whole.
+TEST(frmDetails, APageWithinTheBoundIsShownHoweverItIsMadeUp)
+{
+    const struct {
+        const char* what;
+        QByteArray html;
+        QString shows;
+    } cases[] = {
+        {"one word", QByteArray(32 * 1024, 'x'), QString(32 * 1024, 'x')},
+        {"NULs", QByteArray(32 * 1024, '\0'), QString()},
+        {"words", repeated("lorem ipsum dolor ", 32 * 1024), "lorem ipsum dolor"},
+        {"a word in a table cell", "<table><tr><td>" + QByteArray(32 * 1024 - 15, 'x'), QString(32 * 1024 - 15, 'x')},
+        {"tables 4 deep", nestedTables(4), "inside"},
+        {"many tables 4 deep", repeated(nestedTables(4), 32 * 1024), "inside"},
+        {"a large table", "<table>" + repeated("<tr><td>cell<td>cell</tr>", 32 * 1024 - 7), "cell"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        HelpWindow help;
+        ASSERT_LE(c.html.size(), 32 * 1024);
+        help.writePage(c.html);
+        help.window.Form_Load();
+        help.window.show();
+        EXPECT_GT(help.browser()->document()->size().height(), 0);
+        const QString text = help.browser()->toPlainText();
+        EXPECT_FALSE(text.startsWith("The help page is missing"));
+        EXPECT_TRUE(text.contains(c.shows));
+        help.window.close();
+        EXPECT_TRUE(help.prompts.messages.isEmpty());
     }
 }
 

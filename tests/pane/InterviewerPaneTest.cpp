@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -106,27 +107,46 @@ TEST_F(InterviewerPane, TheProfileAndTheQuestionsAreShownAndTheFirstQuestionPlay
     EXPECT_TRUE(updateLines().isEmpty()) << changeLog().toStdString();
 }
 
-TEST_F(InterviewerPane, EveryShownHeadingOfTheQuestionListFitsItsColumn)
+// Both shown columns lie within the list's view, each heading whole, with no sideways scrolling:
+// at the page's normal size, with enough questions for a scroll bar down the side, and in a
+// larger face.
+TEST_F(InterviewerPane, TheQuestionListsColumnsFitItsViewWithTheirHeadingsWhole)
 {
+    for (int place = 4; place <= 30; ++place)
+        execInterview(QString("INSERT INTO InterviewQuestion (InterviewQuestionObjectID, ParentObjectID, Alias, StreamText, "
+                              "StreamPath, MaxMsgLength) VALUES ('{00000000-0000-0000-0000-0000000000%1}', $I, %1, 'Q%1', "
+                              "'iq_%1.wav', 30)")
+                          .arg(place),
+                      "customerfeedback");
     start();
     f.window->show();
-    showInterview("customerfeedback");
+    showInterview("interviewtemplate");
     control<QTabWidget>("tabInterviewerInfo")->setCurrentIndex(1);
     QApplication::processEvents();
     QHeaderView* header = grid()->horizontalHeader();
-    auto expectFit = [&] {
+    auto expectFit = [&](const char* when) {
+        SCOPED_TRACE(when);
+        QApplication::processEvents();
+        EXPECT_FALSE(grid()->horizontalScrollBar()->isVisible());
+        EXPECT_EQ(grid()->horizontalScrollBar()->maximum(), 0);
         for (int c : {QuestionColumn::Question, QuestionColumn::AnswerLimit}) {
             const QString heading = grid()->horizontalHeaderItem(c)->text();
             EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c)) << heading.toStdString();
+            EXPECT_GE(header->sectionViewportPosition(c), 0) << heading.toStdString();
+            EXPECT_LE(header->sectionViewportPosition(c) + header->sectionSize(c), grid()->viewport()->width())
+                << heading.toStdString();
         }
     };
-    expectFit();
-    // A larger face, as a language's font may bring, widens a column that would clip.
+    expectFit("no questions");
+    showInterview("customerfeedback");
+    ASSERT_EQ(grid()->rowCount(), 30);
+    EXPECT_TRUE(grid()->verticalScrollBar()->isVisible());
+    expectFit("30 questions");
+    // A larger face, as a language's font may bring.
     QFont face = f.window->font();
     face.setPointSize(face.pointSize() + 6);
     f.window->setFont(face);
-    QApplication::processEvents();
-    expectFit();
+    expectFit("a larger face");
 }
 
 TEST_F(InterviewerPane, TwelveQuestionsKeepTheirNumericOrder)
