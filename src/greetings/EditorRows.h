@@ -29,12 +29,6 @@ inline bool isOn(const Variant& timeExpires, const QDateTime& now)
     return timeExpires.isNull() || timeExpires.toDate() > now;
 }
 
-// A number column equals a code; Null equals none.
-inline bool equals(const Variant& value, double code)
-{
-    return !value.isNull() && value.toDouble() == code;
-}
-
 // The text that the switched-off date is written as.
 inline const QString SwitchedOff = QStringLiteral("1/2/93");
 
