@@ -151,7 +151,7 @@ void GreetingSettings::enabledClick(const Page& page, int index)
     bool storedOn = false;
     if (!runStep(m_state.prompts, errors, [&] {
             EditorRows::findGreeting(cache, handler, index);
-            storedOn = EditorRows::isOn(rules.field(QStringLiteral("TimeExpires")), m_state.environment.clock.now());
+            storedOn = isRuleOn(rules.field(QStringLiteral("TimeExpires")), m_state.environment.clock.now());
         }))
         return;
     if (storedOn == on)

@@ -121,7 +121,7 @@ void TransferRuleHandlers::enabledClick(const ShownTransferRule& shown)
         }))
         return;
     const QDateTime now = m_state.environment.clock.now();
-    if (EditorRows::isOn(expires, now)) {
+    if (isRuleOn(expires, now)) {
         if (!checked)
             m_save.save(shown);
         return;

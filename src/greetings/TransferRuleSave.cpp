@@ -32,7 +32,7 @@ void showStored(const ShownTransferRule& shown, const Recordset& rule, const QDa
 {
     const TransferRuleControls& c = shown.controls;
     runStepSilently([&] {
-        const bool on = EditorRows::isOn(rule.field(QStringLiteral("TimeExpires")), now);
+        const bool on = isRuleOn(rule.field(QStringLiteral("TimeExpires")), now);
         const bool ringsPhone = holdsCode(rule.field(QStringLiteral("Action")), TransferAction::RingPhone);
         const qint16 type = shownTransferType(rule.field(QStringLiteral("TransferType")));
         const Variant rings = rule.field(QStringLiteral("TransferRings"));

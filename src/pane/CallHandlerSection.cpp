@@ -25,11 +25,6 @@ namespace {
 const QString kCallHandlerObjectID = QStringLiteral("CallHandlerObjectID");
 const QString kParentObjectID = QStringLiteral("ParentObjectID");
 
-bool isOn(const Variant& timeExpires, const QDateTime& now)
-{
-    return timeExpires.isNull() || timeExpires.toDate() > now;
-}
-
 } // namespace
 
 CallHandlerSection::CallHandlerSection(SharedState& state, PropertyPane& pane, const EnvironmentOperations& environment,
@@ -173,7 +168,7 @@ void CallHandlerSection::showTransferRules()
         step([&] { rule.ringsToWait->setText(numberText(rules.field(QStringLiteral("TransferRings")).toDouble())); });
         step([&] { rule.showTransferType(rules.field(QStringLiteral("TransferType"))); });
         bool on = false;
-        if (!runStepSilently([&] { on = isOn(rules.field(QStringLiteral("TimeExpires")), now); }))
+        if (!runStepSilently([&] { on = isRuleOn(rules.field(QStringLiteral("TimeExpires")), now); }))
             continue;
         QWidget* const transfer[] = {rule.transferString, rule.ringsToWait, rule.transferType};
         bool ringsPhone = false;

@@ -50,4 +50,52 @@ TEST(StoredValuesTest, ACodeIsComparedAsANumberAndNullHoldsNone)
         EXPECT_EQ(errorOf([&] { holdsCode(Variant(text), 0); }), ErrorNumber::TypeMismatch) << text;
 }
 
+TEST(StoredValuesTest, AFlagIsSetByANonZeroNumberOrTrueAndNullSetsNone)
+{
+    const struct {
+        Variant stored;
+        bool set;
+    } cases[] = {
+        {Variant::null(), false},
+        {Variant(), false},
+        {0, false},
+        {1, true},
+        {-1, true},
+        {2, true},
+        {0.0, false},
+        {"1", true},
+        {"0", false},
+        {"-1", true},
+        {"True", true},
+        {"true", true},
+        {"False", false},
+        {" TRUE ", true},
+        {true, true},
+        {false, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isFlagSet(c.stored), c.set) << c.stored.textOrEmpty().toStdString();
+
+    for (const char* text : {"", "yes"})
+        EXPECT_EQ(errorOf([&] { isFlagSet(Variant(text)); }), ErrorNumber::TypeMismatch) << text;
+}
+
+TEST(StoredValuesTest, ARuleIsOnWithoutAnExpiryOrUntilItsExpiryHasPassed)
+{
+    const QDateTime now(QDate(2004, 2, 2), QTime(9, 6, 10));
+    const struct {
+        Variant timeExpires;
+        bool on;
+    } cases[] = {
+        {Variant::null(), true}, {now.addSecs(1), true},         {now.addYears(10), true}, {now, false}, {now.addSecs(-1), false},
+        {"1/2/93", false}, // the date a switched-off rule is written with
+        {"2/3/2004", true},      {"2004-02-02T09:06:09", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isRuleOn(c.timeExpires, now), c.on) << c.timeExpires.textOrEmpty().toStdString();
+
+    for (const Variant& noDate : {Variant(""), Variant("never"), Variant(1)})
+        EXPECT_EQ(errorOf([&] { isRuleOn(noDate, now); }), ErrorNumber::TypeMismatch) << noDate.textOrEmpty().toStdString();
+}
+
 } // namespace
