@@ -2,6 +2,7 @@
 
 #include "data/LinkKinds.h"
 #include "data/RecordsetCache.h"
+#include "data/StoredValues.h"
 #include "db/RecordsetPosition.h"
 #include "runtime/ErrorHandling.h"
 
@@ -23,11 +24,6 @@ RecordsetPosition savedPosition(Recordset& rs, const QString& keyColumn)
     return RecordsetPosition(rs, keyColumn);
 }
 
-bool isSet(const Variant& flag)
-{
-    return !flag.isNull() && !flag.isEmpty() && flag.toBool();
-}
-
 // A call handler destination by the name callers know it by: a subscriber's own handler by the
 // subscriber's name.
 QString handlerText(RecordsetCache& cache, const LinkKind& kind, const QString& destination)
@@ -37,7 +33,7 @@ QString handlerText(RecordsetCache& cache, const LinkKind& kind, const QString& 
     if (!ch.find(kCallHandlerObjectID, destination))
         return kInvalidLink;
     const QString prefix = QString::fromLatin1(kind.text);
-    if (!isSet(ch.field(QStringLiteral("IsPrimary"))))
+    if (!isFlagSet(ch.field(QStringLiteral("IsPrimary"))))
         return prefix + ch.field(QStringLiteral("TextName")).toText();
     const Variant owner = ch.field(QStringLiteral("AdministratorObjectID"));
     Recordset& sub = cache.rsSubscriber;

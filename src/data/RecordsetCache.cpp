@@ -1,5 +1,6 @@
 #include "data/RecordsetCache.h"
 
+#include "data/StoredValues.h"
 #include "db/Connection.h"
 #include "db/Sqlite.h"
 #include "runtime/ErrorHandling.h"
@@ -120,8 +121,7 @@ void RecordsetCache::openAll(const QString& connectionString, QString& step)
         }
     }
     rsCallHandler.setJoinedColumnWriter(QStringLiteral("DtmfAccessId"), [](Connection& c, const auto& row, const Variant& digits) {
-        const bool primary = !row(QStringLiteral("IsPrimary")).isNull() && row(QStringLiteral("IsPrimary")).toBool();
-        if (primary)
+        if (isFlagSet(row(QStringLiteral("IsPrimary"))))
             writePrimaryExtension(c, row(QStringLiteral("RecipientObjectID")).toText(), 1, digits);
         else
             writePrimaryExtension(c, row(QStringLiteral("CallHandlerObjectID")).toText(), 3, digits);

@@ -1,8 +1,5 @@
 #pragma once
 
-#include "runtime/Variant.h"
-
-#include <QDateTime>
 #include <QString>
 
 class RecordsetCache;
@@ -22,18 +19,6 @@ void findGreeting(RecordsetCache& cache, const QString& handlerId, int index);
 void findGreetingById(RecordsetCache& cache, const QString& handlerId, const QString& messagingRuleObjectID);
 // rsContactRule on the handler's transfer rule of that index, or past its end.
 void findTransferRule(RecordsetCache& cache, const QString& handlerId, int index);
-
-// A greeting or rule is on while TimeExpires is Null or later than now.
-inline bool isOn(const Variant& timeExpires, const QDateTime& now)
-{
-    return timeExpires.isNull() || timeExpires.toDate() > now;
-}
-
-// A number column equals a code; Null equals none.
-inline bool equals(const Variant& value, double code)
-{
-    return !value.isNull() && value.toDouble() == code;
-}
 
 // The text that the switched-off date is written as.
 inline const QString SwitchedOff = QStringLiteral("1/2/93");

@@ -1,6 +1,7 @@
 #include "greetings/GreetingSettings.h"
 
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
 #include "db/RowUpdate.h"
 #include "greetings/EditorRows.h"
 #include "pane/PaneOperations.h"
@@ -150,7 +151,7 @@ void GreetingSettings::enabledClick(const Page& page, int index)
     bool storedOn = false;
     if (!runStep(m_state.prompts, errors, [&] {
             EditorRows::findGreeting(cache, handler, index);
-            storedOn = EditorRows::isOn(rules.field(QStringLiteral("TimeExpires")), m_state.environment.clock.now());
+            storedOn = isRuleOn(rules.field(QStringLiteral("TimeExpires")), m_state.environment.clock.now());
         }))
         return;
     if (storedOn == on)
@@ -180,7 +181,7 @@ void GreetingSettings::allowInputClick(const Page& page, int index)
     bool ignored = false; // a Null, or any code but 0, ignores the caller's digits
     if (!runStep(m_state.prompts, errors, [&] {
             EditorRows::findGreeting(cache, handler, index);
-            ignored = !EditorRows::equals(rules.field(QStringLiteral("IgnoreDigits")), 0);
+            ignored = !holdsCode(rules.field(QStringLiteral("IgnoreDigits")), 0);
         }))
         return;
     const bool allow = ticked(c.allowInput);

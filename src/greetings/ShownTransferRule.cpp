@@ -1,5 +1,7 @@
 #include "greetings/ShownTransferRule.h"
 
+#include <QComboBox>
+
 namespace {
 
 const TransferRuleTexts kHandlerTexts = {
@@ -41,4 +43,15 @@ ShownTransferRule subscriberTransferRule(const TransferRuleControls& controls)
     TransferRuleControls single = controls;
     single.enabled = nullptr;
     return ShownTransferRule{EditorPage::Subscriber, SubscriberTransferRule, single, &kSubscriberTexts};
+}
+
+bool showsTransferType(const TransferRuleControls& controls, qint16 code)
+{
+    const QVariant shown = controls.transferType->currentData();
+    return shown.isValid() && shown.toInt() == code;
+}
+
+void chooseTransferType(const TransferRuleControls& controls, qint16 code)
+{
+    controls.transferType->setCurrentIndex(controls.transferType->findData(int(code)));
 }

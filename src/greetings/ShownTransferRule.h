@@ -34,3 +34,9 @@ struct ShownTransferRule {
 
 std::array<ShownTransferRule, TransferRuleCount> handlerTransferRules(const HandlerTransferControls& controls);
 ShownTransferRule subscriberTransferRule(const TransferRuleControls& controls);
+
+// The rule's type list, read and set by the TransferType code each entry carries. No entry chosen
+// (a cleared page) shows no code.
+bool showsTransferType(const TransferRuleControls& controls, qint16 code);
+// Runs the list's handler unless the caller blocks it.
+void chooseTransferType(const TransferRuleControls& controls, qint16 code);

@@ -1,6 +1,8 @@
 #include "greetings/TransferRuleHandlers.h"
 
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
+#include "data/TransferRuleCodes.h"
 #include "greetings/EditorRows.h"
 #include "greetings/TransferRuleSave.h"
 #include "pane/PaneOperations.h"
@@ -14,11 +16,6 @@
 #include <QSignalBlocker>
 
 namespace {
-
-bool isRelease(const QComboBox* list)
-{
-    return list->currentText().compare(QLatin1String("Release"), Qt::CaseInsensitive) == 0;
-}
 
 bool isEmptyText(const Variant& value)
 {
@@ -124,7 +121,7 @@ void TransferRuleHandlers::enabledClick(const ShownTransferRule& shown)
         }))
         return;
     const QDateTime now = m_state.environment.clock.now();
-    if (EditorRows::isOn(expires, now)) {
+    if (isRuleOn(expires, now)) {
         if (!checked)
             m_save.save(shown);
         return;
@@ -139,7 +136,7 @@ void TransferRuleHandlers::enabledClick(const ShownTransferRule& shown)
         setEnabled(c, false);
     } else if (isEmptyText(rings)) {
         const QSignalBlocker quiet(c.transferType);
-        c.transferType->setCurrentIndex(c.transferType->findText(QStringLiteral("Release")));
+        chooseTransferType(c, TransferType::Release);
     }
     m_save.save(shown);
 }
@@ -156,14 +153,13 @@ void TransferRuleHandlers::attemptRingPhoneClick(const ShownTransferRule& shown)
     bool ringsPhone = false;
     Variant extension;
     if (!runStep(m_state.prompts, errors, [&] {
-            ringsPhone = EditorRows::equals(m_state.cache.rsContactRule.field(QStringLiteral("Action")), 1);
+            ringsPhone = holdsCode(m_state.cache.rsContactRule.field(QStringLiteral("Action")), TransferAction::RingPhone);
             extension = m_state.cache.rsCallHandler.field(QStringLiteral("DTMFAccessID"));
         }))
         return;
     if (ringsPhone)
         return;
-    if (c.transferType->currentText().compare(QLatin1String("Supervised"), Qt::CaseInsensitive) == 0
-        && c.ringsToWait->text().isEmpty())
+    if (showsTransferType(c, TransferType::Supervised) && c.ringsToWait->text().isEmpty())
         c.ringsToWait->setText(QStringLiteral("4"));
     if (c.transferString->text().isEmpty()) {
         if (shown.texts->operatorFallback) {
@@ -188,8 +184,9 @@ void TransferRuleHandlers::sendToGreetingClick(const ShownTransferRule& shown)
     if (!positioned(shown, errors))
         return;
     bool toGreeting = false;
-    if (!runStep(m_state.prompts, errors,
-                 [&] { toGreeting = EditorRows::equals(m_state.cache.rsContactRule.field(QStringLiteral("Action")), 0); }))
+    if (!runStep(m_state.prompts, errors, [&] {
+            toGreeting = holdsCode(m_state.cache.rsContactRule.field(QStringLiteral("Action")), TransferAction::SendToGreeting);
+        }))
         return;
     if (!toGreeting)
         m_save.save(shown);
@@ -213,14 +210,14 @@ void TransferRuleHandlers::transferTypeClick(const ShownTransferRule& shown)
     if (!runStep(m_state.prompts, errors, [&] { off = !expires.isNull() && expires.toDate() < m_state.environment.clock.now(); }))
         return;
     // A choice on a rule that is off or sends callers to the greeting waits for the rule's next save.
-    if (off || EditorRows::equals(action, 0))
+    if (off || holdsCode(action, TransferAction::SendToGreeting))
         return;
-    if (isRelease(c.transferType)) {
-        if (!EditorRows::equals(type, 0))
+    if (showsTransferType(c, TransferType::Release)) {
+        if (!holdsCode(type, TransferType::Release))
             m_save.save(shown);
         return;
     }
-    if (EditorRows::equals(type, 1))
+    if (holdsCode(type, TransferType::Supervised))
         return;
     if (c.ringsToWait->text().isEmpty())
         c.ringsToWait->setText(QStringLiteral("4"));

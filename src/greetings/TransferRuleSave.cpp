@@ -2,6 +2,8 @@
 
 #include "data/ChangeLog.h"
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
+#include "data/TransferRuleCodes.h"
 #include "db/RowUpdate.h"
 #include "greetings/EditorRows.h"
 #include "pane/PaneOperations.h"
@@ -30,9 +32,9 @@ void showStored(const ShownTransferRule& shown, const Recordset& rule, const QDa
 {
     const TransferRuleControls& c = shown.controls;
     runStepSilently([&] {
-        const bool on = EditorRows::isOn(rule.field(QStringLiteral("TimeExpires")), now);
-        const bool ringsPhone = EditorRows::equals(rule.field(QStringLiteral("Action")), 1);
-        const bool release = EditorRows::equals(rule.field(QStringLiteral("TransferType")), 0);
+        const bool on = isRuleOn(rule.field(QStringLiteral("TimeExpires")), now);
+        const bool ringsPhone = holdsCode(rule.field(QStringLiteral("Action")), TransferAction::RingPhone);
+        const qint16 type = shownTransferType(rule.field(QStringLiteral("TransferType")));
         const Variant rings = rule.field(QStringLiteral("TransferRings"));
         const QString extension = rule.field(QStringLiteral("Extension")).textOrEmpty();
         const QSignalBlocker quiet[] = {QSignalBlocker(c.attemptRingPhone), QSignalBlocker(c.sendToGreeting),
@@ -40,8 +42,7 @@ void showStored(const ShownTransferRule& shown, const Recordset& rule, const QDa
                                         QSignalBlocker(c.transferString)};
         c.transferString->setText(extension);
         c.ringsToWait->setText(rings.isNull() ? QString() : numberText(rings.toDouble()));
-        c.transferType->setCurrentIndex(
-            c.transferType->findText(release ? QStringLiteral("Release") : QStringLiteral("Supervised")));
+        chooseTransferType(c, type);
         (ringsPhone ? c.attemptRingPhone : c.sendToGreeting)->setChecked(true);
         // A page without the enabled box shows its rule as on, whatever it stores.
         const bool switchable = !c.enabled || on;
@@ -96,9 +97,10 @@ void TransferRuleSave::save(const ShownTransferRule& shown)
         if (c.enabled)
             rule.setField(QStringLiteral("TimeExpires"),
                           c.enabled->checkState() == Qt::Checked ? Variant::null() : Variant(EditorRows::SwitchedOff));
-        rule.setField(QStringLiteral("Action"), c.attemptRingPhone->isChecked() ? 1 : 0);
+        rule.setField(QStringLiteral("Action"),
+                      int(c.attemptRingPhone->isChecked() ? TransferAction::RingPhone : TransferAction::SendToGreeting));
         rule.setField(QStringLiteral("TransferType"),
-                      c.transferType->currentText().compare(QLatin1String("Release"), Qt::CaseInsensitive) == 0 ? 0 : 1);
+                      int(showsTransferType(c, TransferType::Release) ? TransferType::Release : TransferType::Supervised));
         rule.setField(QStringLiteral("TransferRings"), leadingNumber(c.ringsToWait->text()));
         rule.setField(QStringLiteral("Extension"), Variant(c.transferString->text()));
     });

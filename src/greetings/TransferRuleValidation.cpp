@@ -1,6 +1,8 @@
 #include "greetings/TransferRuleValidation.h"
 
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
+#include "data/TransferRuleCodes.h"
 #include "data/Validators.h"
 #include "greetings/EditorRows.h"
 #include "greetings/TransferRuleSave.h"
@@ -70,8 +72,8 @@ void TransferRuleValidation::ringsValidate(const ShownTransferRule& shown, bool&
             const Variant stored = rule.field(QStringLiteral("TransferRings"));
             // Rings count only for a supervised transfer that rings the phone; a Null is never
             // taken for a difference (the rule's next save writes the box).
-            differs = !EditorRows::equals(rule.field(QStringLiteral("Action")), 0)
-                      && !EditorRows::equals(rule.field(QStringLiteral("TransferType")), 0) && !stored.isNull()
+            differs = !holdsCode(rule.field(QStringLiteral("Action")), TransferAction::SendToGreeting)
+                      && !holdsCode(rule.field(QStringLiteral("TransferType")), TransferType::Release) && !stored.isNull()
                       && stored.toDouble() != box->text().trimmed().toDouble();
         }))
         return;
@@ -110,7 +112,7 @@ void TransferRuleValidation::transferStringValidate(const ShownTransferRule& sho
     if (!runStep(m_state.prompts, errors, [&] {
             EditorRows::findTransferRule(m_state.cache, handler, shown.index);
             const Variant stored = rule.field(QStringLiteral("Extension"));
-            differs = !EditorRows::equals(rule.field(QStringLiteral("Action")), 0) && !stored.isNull()
+            differs = !holdsCode(rule.field(QStringLiteral("Action")), TransferAction::SendToGreeting) && !stored.isNull()
                       && stored.toText().compare(box->text(), Qt::CaseInsensitive) != 0;
         }))
         return;

@@ -2,6 +2,8 @@
 
 #include "data/LinkDisplay.h"
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
+#include "data/TransferRuleCodes.h"
 #include "db/RecordsetPosition.h"
 #include "environment/EnvironmentOperations.h"
 #include "greetings/GreetingOperations.h"
@@ -22,11 +24,6 @@ namespace {
 
 const QString kCallHandlerObjectID = QStringLiteral("CallHandlerObjectID");
 const QString kParentObjectID = QStringLiteral("ParentObjectID");
-
-bool isOn(const Variant& timeExpires, const QDateTime& now)
-{
-    return timeExpires.isNull() || timeExpires.toDate() > now;
-}
 
 } // namespace
 
@@ -169,21 +166,13 @@ void CallHandlerSection::showTransferRules()
         }
         step([&] { rule.transferString->setText(rules.field(QStringLiteral("Extension")).toText()); });
         step([&] { rule.ringsToWait->setText(numberText(rules.field(QStringLiteral("TransferRings")).toDouble())); });
-        step([&] {
-            const Variant type = rules.field(QStringLiteral("TransferType"));
-            const bool release = !type.isNull() && type.toDouble() == 0;
-            rule.transferType->setCurrentIndex(
-                rule.transferType->findText(release ? QStringLiteral("Release") : QStringLiteral("Supervised")));
-        });
+        step([&] { rule.showTransferType(rules.field(QStringLiteral("TransferType"))); });
         bool on = false;
-        if (!runStepSilently([&] { on = isOn(rules.field(QStringLiteral("TimeExpires")), now); }))
+        if (!runStepSilently([&] { on = isRuleOn(rules.field(QStringLiteral("TimeExpires")), now); }))
             continue;
         QWidget* const transfer[] = {rule.transferString, rule.ringsToWait, rule.transferType};
         bool ringsPhone = false;
-        step([&] {
-            const Variant action = rules.field(QStringLiteral("Action"));
-            ringsPhone = !action.isNull() && action.toDouble() == 1;
-        });
+        step([&] { ringsPhone = holdsCode(rules.field(QStringLiteral("Action")), TransferAction::RingPhone); });
         // Setting the box and the options runs their handlers, which enable the controls to match.
         if (on) {
             step([&] { rule.enabled->setChecked(true); });

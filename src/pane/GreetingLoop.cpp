@@ -2,6 +2,7 @@
 
 #include "data/LinkDisplay.h"
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
 #include "db/RowUpdate.h"
 #include "pane/GreetingTab.h"
 #include "runtime/ErrorHandling.h"
@@ -27,11 +28,6 @@ void selectPosition(QComboBox* list, const Variant& code)
         list->setCurrentIndex(-1);
     else if (position >= 0 && position < list->count())
         list->setCurrentIndex(int(position));
-}
-
-bool isOn(const Variant& timeExpires, const QDateTime& now)
-{
-    return timeExpires.isNull() || timeExpires.toDate() > now;
 }
 
 } // namespace
@@ -100,13 +96,13 @@ void LoadGreetings(SharedState& state, const GreetingLoopPage& page)
 
         runStepSilently([&] {
             const Variant ignoreDigits = rules.field(QStringLiteral("IgnoreDigits"));
-            tab.allowInput->setChecked(ignoreDigits.isNull() || !ignoreDigits.toBool());
+            tab.allowInput->setChecked(!isFlagSet(ignoreDigits));
         });
 
         // Setting the enabled box runs its handler, which enables or disables the greeting's
         // other controls to match.
         runStepSilently([&] {
-            const bool on = isOn(rules.field(QStringLiteral("TimeExpires")), now);
+            const bool on = isRuleOn(rules.field(QStringLiteral("TimeExpires")), now);
             if (page.kind == EditorPage::CallHandler) {
                 if (on) {
                     for (QWidget* w : std::initializer_list<QWidget*>{tab.afterGreeting, tab.allowInput, tab.changeAfterGreeting})

@@ -2,6 +2,7 @@
 
 #include "data/LinkDisplay.h"
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
 #include "environment/EnvironmentOperations.h"
 
 #include <QCheckBox>
@@ -52,10 +53,7 @@ void showMessageSettings(SharedState& state, const MessageSettingsControls& cont
 {
     Recordset& ch = state.cache.rsCallHandler;
     step([&] { controls.maxMessageLength->setText(numberText(ch.field(QStringLiteral("MaxMsgLen")).toDouble())); });
-    step([&] {
-        const Variant edit = ch.field(QStringLiteral("EditMsg"));
-        controls.canEditMessages->setChecked(!edit.isNull() && edit.toBool());
-    });
+    step([&] { controls.canEditMessages->setChecked(isFlagSet(ch.field(QStringLiteral("EditMsg")))); });
     step([&] {
         const Variant urgent = ch.field(QStringLiteral("SendUrgentMsg"));
         QString text = QStringLiteral("Ask Caller");

@@ -52,7 +52,7 @@ struct TransferRuleControls {
     QCheckBox* enabled = nullptr;             // chkHandlerTransferEnabled(i); hidden for 0; none on the subscriber page
     QRadioButton* attemptRingPhone = nullptr; // optHandlerTransferAttemptRingPhone(i)
     QRadioButton* sendToGreeting = nullptr;   // optHandlerTransferSendToGreeting(i)
-    QComboBox* transferType = nullptr;        // cmbHandlerTransferType(i): "Supervised", "Release"
+    QComboBox* transferType = nullptr;        // cmbHandlerTransferType(i): each entry's data is its TransferType
     QLineEdit* ringsToWait = nullptr;         // txtHandlerTransferRingstoWait(i)
     QLineEdit* transferString = nullptr;      // txtHandlerTransferString(i)
 };

@@ -1,6 +1,8 @@
 #include "pane/SubscriberSection.h"
 
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
+#include "data/TransferRuleCodes.h"
 #include "db/RecordsetPosition.h"
 #include "greetings/GreetingOperations.h"
 #include "pane/GreetingLoop.h"
@@ -141,18 +143,13 @@ void SubscriberSection::showTransferRule()
     TransferRuleTab& rule = *m_page.transferRule;
     step([&] { rule.transferString->setText(rules.field(QStringLiteral("Extension")).toText()); });
     step([&] { rule.ringsToWait->setText(numberText(rules.field(QStringLiteral("TransferRings")).toDouble())); });
-    step([&] {
-        const Variant type = rules.field(QStringLiteral("TransferType"));
-        const bool release = !type.isNull() && type.toDouble() == 0;
-        rule.transferType->setCurrentIndex(
-            rule.transferType->findText(release ? QStringLiteral("Release") : QStringLiteral("Supervised")));
-    });
+    step([&] { rule.showTransferType(rules.field(QStringLiteral("TransferType"))); });
     step([&] {
         const Variant action = rules.field(QStringLiteral("Action"));
         QWidget* const transfer[] = {rule.transferType, rule.ringsToWait, rule.transferString};
         rule.attemptRingPhone->setEnabled(true);
         rule.sendToGreeting->setEnabled(true);
-        if (!action.isNull() && action.toDouble() == 1) {
+        if (holdsCode(action, TransferAction::RingPhone)) {
             for (QWidget* w : transfer)
                 w->setEnabled(true);
             rule.attemptRingPhone->setChecked(true);

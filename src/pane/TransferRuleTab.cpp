@@ -1,5 +1,6 @@
 #include "pane/TransferRuleTab.h"
 
+#include "data/TransferRuleCodes.h"
 #include "pane/PaneForms.h"
 
 #include <QCheckBox>
@@ -72,7 +73,8 @@ TransferRuleTab::TransferRuleTab(const TransferRuleNames& names, int index, QWid
     form->addRow(actionLabel, actions);
 
     transferType = row(form, QStringLiteral("Transfer Type:"), new QComboBox, names.transferType, index);
-    transferType->addItems({QStringLiteral("Supervised"), QStringLiteral("Release")});
+    for (const TransferTypeEntry& entry : TransferTypeEntries)
+        transferType->addItem(QString::fromLatin1(entry.text), int(entry.code));
     transferType->setCurrentIndex(-1);
     ringsToWait = row(form, QStringLiteral("Rings To Wait:"), new QLineEdit, names.ringsToWait, index);
     ringsToWait->setMaxLength(2);
@@ -96,6 +98,11 @@ void TransferRuleTab::clear()
     // A cleared rule is off, whatever the box showed before: its controls follow.
     for (QWidget* w : std::initializer_list<QWidget*>{attemptRingPhone, sendToGreeting, transferType, ringsToWait, transferString})
         w->setEnabled(false);
+}
+
+void TransferRuleTab::showTransferType(const Variant& stored)
+{
+    transferType->setCurrentIndex(transferType->findData(int(shownTransferType(stored))));
 }
 
 TransferRuleControls TransferRuleTab::controls() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pane/PaneControls.h"
+#include "runtime/Variant.h"
 
 #include <QWidget>
 
@@ -36,6 +37,8 @@ public:
     // runs the handlers where a value changes.
     void clear();
     TransferRuleControls controls() const;
+    // Chooses the type list's entry that a stored TransferType shows as; runs the list's handler.
+    void showTransferType(const Variant& stored);
 
     QCheckBox* enabled = nullptr;
     QRadioButton* attemptRingPhone;

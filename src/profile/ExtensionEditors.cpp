@@ -2,6 +2,7 @@
 
 #include "data/ExtensionSearch.h"
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
 #include "data/Validators.h"
 #include "db/RowUpdate.h"
 #include "pane/PaneOperations.h"
@@ -25,11 +26,6 @@ int parentObjectType(Kind kind)
     default:
         return 3;
     }
-}
-
-bool isSet(const Variant& flag)
-{
-    return !flag.isNull() && flag.toDouble() != 0;
 }
 
 // Digits read as a number: no leading zeros, one blank for the sign. Written from the text, so
@@ -130,7 +126,7 @@ bool ExtensionEditors::writeExtensionRow(Kind kind, const QString& id, const QSt
     extensions.moveFirst();
     bool found = false;
     while (!found && extensions.find(parent, id)) {
-        found = isSet(extensions.field(primary));
+        found = isFlagSet(extensions.field(primary));
         if (!found)
             extensions.moveNext();
     }

@@ -2,6 +2,7 @@
 
 #include "data/LinkKinds.h"
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/UserPrompts.h"
@@ -17,7 +18,6 @@
 #include <limits>
 
 using CacheFields::CallHandlerObjectID;
-using CacheFields::isSet;
 
 namespace {
 
@@ -160,7 +160,7 @@ void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeT
     }
 
     bool primary = false;
-    step([&] { primary = isSet(ch.field(QStringLiteral("IsPrimary"))); });
+    step([&] { primary = isFlagSet(ch.field(QStringLiteral("IsPrimary"))); });
     QString name;
     qint16 type = TreeNodeType::CallHandler;
     if (primary) {
@@ -394,7 +394,7 @@ CallFlowTree::Placement CallFlowTree::classify(const Link& link)
         ch.moveFirst();
         if (!ch.find(CallHandlerObjectID, x))
             return Placement::invalid();
-        if (isSet(ch.field(QStringLiteral("IsPrimary")))) {
+        if (isFlagSet(ch.field(QStringLiteral("IsPrimary")))) {
             Recordset& sub = cache.rsSubscriber;
             sub.moveFirst();
             if (!sub.find(QStringLiteral("SubscriberObjectID"), ch.field(QStringLiteral("RecipientObjectID"))))

@@ -1,6 +1,7 @@
 // The wording of the tree's rows and their redraw after the objects they show changed.
 #include "data/LinkKinds.h"
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/UserPrompts.h"
 #include "tree/CacheFields.h"
@@ -10,7 +11,6 @@
 #include "widgets/OutlineGrid.h"
 
 using CacheFields::CallHandlerObjectID;
-using CacheFields::isSet;
 
 namespace {
 
@@ -78,7 +78,7 @@ QString CallFlowTree::handlerName(const QString& handlerId, bool bareName)
     }
     QString name;
     try {
-        if (isSet(ch.field(QStringLiteral("IsPrimary")))) {
+        if (isFlagSet(ch.field(QStringLiteral("IsPrimary")))) {
             Recordset& sub = cache.rsSubscriber;
             sub.moveFirst();
             if (sub.find(QStringLiteral("SubscriberObjectID"), ch.field(QStringLiteral("RecipientObjectID")))) {
