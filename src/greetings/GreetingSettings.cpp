@@ -160,8 +160,7 @@ void GreetingSettings::enabledClick(const Page& page, int index)
             rules.setField(QStringLiteral("TimeExpires"), on ? Variant::null() : Variant(EditorRows::SwitchedOff));
         })) {
         // The refused write has read the row again: another program may have switched it too.
-        runStepSilently(
-            [&] { storedOn = EditorRows::isOn(rules.field(QStringLiteral("TimeExpires")), m_state.environment.clock.now()); });
+        runStepSilently([&] { storedOn = isRuleOn(rules.field(QStringLiteral("TimeExpires")), m_state.environment.clock.now()); });
         showStored(c.enabled, storedOn);
         followSwitch(c, storedOn);
         return;
@@ -188,7 +187,7 @@ void GreetingSettings::allowInputClick(const Page& page, int index)
     if (allow != ignored)
         return;
     if (!writeRow(m_state.prompts, errors, rules, [&] { rules.setField(QStringLiteral("IgnoreDigits"), allow ? 0 : 1); })) {
-        runStepSilently([&] { ignored = !EditorRows::equals(rules.field(QStringLiteral("IgnoreDigits")), 0); });
+        runStepSilently([&] { ignored = !holdsCode(rules.field(QStringLiteral("IgnoreDigits")), 0); });
         showStored(c.allowInput, !ignored);
         return;
     }
