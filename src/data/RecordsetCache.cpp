@@ -134,10 +134,10 @@ bool RecordsetCache::OpenDatabaseRecordsets(const QString& connectionString)
     try {
         openAll(connectionString, step);
         return true;
-    } catch (const std::exception& e) {
-        // The program goes on without a word here; the log says why.
-        const auto* error = dynamic_cast<const RuntimeError*>(&e);
-        QString cause = error ? databaseCause(*error) : QString::fromUtf8(e.what());
+    } catch (const RuntimeError& e) {
+        // The program goes on without a word here; the log says why. Any other exception is a
+        // fault of the program and goes on up to the slot guard.
+        QString cause = databaseCause(e);
         if (!dynamic_cast<const DatabaseError*>(&e))
             runStepSilently([&] { cause += QStringLiteral(" in ") + m_connections.databasePath(connectionString); });
         qCWarning(lcDatabase).noquote() << "The recordsets could not be opened, at" << step << "-" << cause;

@@ -13,8 +13,8 @@ class RecordsetCache {
 public:
     explicit RecordsetCache(const ConnectionFactory& connections);
 
-    // Opens the thirteen in order and finds the local dialing domain. The first failure closes
-    // whatever was opened and gives False; its cause goes to the database log (lcDatabase).
+    // Opens the thirteen in order and finds the local dialing domain. The first runtime error
+    // closes whatever was opened and gives False; its cause goes to the database log (lcDatabase).
     bool OpenDatabaseRecordsets(const QString& connectionString);
     // Re-reads all thirteen and puts seven back on the rows they stood on; never fails.
     void RequeryAllRecordsets();

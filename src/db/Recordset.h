@@ -20,8 +20,8 @@
 
 class Connection;
 
-// A keyset recordset held in memory, as the program's client-side cursors were: the rows of one
-// query, a current row, a filter, a sort, bookmarks, and writes that go to the database at once.
+// A keyset recordset held in memory, like a client-side cursor: the rows of one query, a current
+// row, a filter, a sort, bookmarks, and writes that go to the database at once.
 //
 // Writes go to one write target: a base table or a view that carries INSTEAD OF triggers, named
 // by the source text ("select ... from X ...") or given at open; rows are found there by the key
@@ -46,7 +46,7 @@ public:
 
     // A source that cannot be read to its end leaves the recordset closed.
     void open(const QString& source, std::shared_ptr<Connection> connection, const Options& options);
-    void close(); // raises when the recordset is not open, as the runtime did
+    void close(); // raises "Operation is not allowed when the object is closed." when not open
     bool isOpen() const { return m_open; }
     std::shared_ptr<Connection> activeConnection() const { return m_source.connection(); }
     const QString& source() const { return m_source.text(); }
@@ -97,6 +97,8 @@ public:
     // The rows whose column holds the key, in row order, through the column's index.
     std::vector<int> rowsWithKey(int column, std::string_view key);
     Variant valueAt(int row, int column) const { return m_rows.value(row, column); }
+    // The cell as stored, without a copy: a text's or blob's bytes point into the rows held, so
+    // read them before anything can requery, open or close the recordset; keep a copy, not the cell.
     RowStore::Cell cellAt(int row, int column) const { return m_rows.cell(row, column); }
     // Many keys looked up one after another in ascending order, the column's index walked once.
     KeyCursor keyCursor(int column);

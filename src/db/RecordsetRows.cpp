@@ -23,7 +23,7 @@ RecordsetRows RecordsetRows::read(Statement& st, size_t expectedBytes)
         const char* declared = sqlite3_column_decltype(st.handle(), c);
         const QByteArray type = QByteArray(declared ? declared : "").toUpper();
         column.isDate = type.contains("DATE") || type.contains("TIME");
-        // The first of two equal names wins, as a lookup by name did.
+        // A lookup by name finds the first of two equal names.
         const QString key = column.name.toLower();
         if (!rows.m_columnByName.contains(key))
             rows.m_columnByName.insert(key, c);

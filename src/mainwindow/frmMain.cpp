@@ -234,7 +234,7 @@ void frmMain::Form_Resize()
     if (isMinimized() || m_applyingLayout)
         return;
     m_applyingLayout = true;
-    // Single precision, as the rule was written.
+    // The layout rule works in single precision: its roundings decide where the panes end.
     float width = static_cast<float>(outerWidthTwips());
     float height = static_cast<float>(outerHeightTwips());
     if (width < kMinimumWidth || height < kMinimumHeight) {

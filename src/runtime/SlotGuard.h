@@ -10,8 +10,8 @@
 
 // Every place where Qt calls the program (slots, event handlers, lambdas connected to signals)
 // runs its body through guarded(): an exception must never unwind into Qt's event loop. A
-// runtime error that escapes a handler is shown the way the runtime showed an unhandled error,
-// and the program goes on with the next event.
+// runtime error that escapes a handler is shown as an unhandled run-time error (its number and
+// description), and the program goes on with the next event.
 void showUnhandledError(UserPrompts& prompts, const RuntimeError& error);
 // Any other exception is a fault of the program itself: its state is unknown, so it must not go
 // on writing to a live server. The report goes to standard error and the program ends.

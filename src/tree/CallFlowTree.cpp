@@ -474,7 +474,6 @@ void CallFlowTree::RemoveChildren(qint16 iRow)
 void CallFlowTree::ClearTree()
 {
     m_grid.setRowCount(0);
-    m_grid.setRedraw(true);
 }
 
 bool CallFlowTree::isPlaceholder(int row) const

@@ -181,8 +181,6 @@ void TreeDisplayCommands::ExpandAllNodes_Click()
                 }
                 m_grid.removeSubtree(r + 1);
                 m_tree.ExpandRow(static_cast<qint16>(r));
-                // ExpandRow draws again when it ends; the walk keeps the view still until it is done.
-                m_grid.setRedraw(false);
                 m_grid.setCollapsed(r, false);
             });
             if (stop || (progress && !progress->update(r, m_grid.rowCount())))

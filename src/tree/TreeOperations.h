@@ -17,7 +17,8 @@ public:
     virtual void RefreshAllRowText() = 0;
     virtual void RemoveChildren(qint16 iRow) = 0;
     virtual bool bIsAncestor(const QString& strObjectID, qint16 iRow) = 0;
-    // The start-up's display settings: no rows, drawing on.
+    // Empties the tree (no rows). Drawing is left alone: only an operation that builds rows turns
+    // it off, and that operation turns it back on when it ends.
     virtual void ClearTree() = 0;
 };
 

@@ -158,20 +158,24 @@ public:
     bool redraw() const { return m_redraw; }
     void setRedraw(bool on);
 
-    // Turns redraw off for a scope and on again at its end, on every path out.
+    // Turns redraw off for a scope and back to what it found at its end, on every path out. The
+    // guards nest: an operation that builds rows inside another leaves drawing off until the
+    // outermost one ends, so the view draws once and the tree's mark holds throughout.
     class RedrawOff {
     public:
         explicit RedrawOff(OutlineGrid& grid)
-            : m_grid(grid)
+            : m_grid(grid),
+              m_wasOn(grid.redraw())
         {
             m_grid.setRedraw(false);
         }
-        ~RedrawOff() { m_grid.setRedraw(true); }
+        ~RedrawOff() { m_grid.setRedraw(m_wasOn); }
         RedrawOff(const RedrawOff&) = delete;
         RedrawOff& operator=(const RedrawOff&) = delete;
 
     private:
         OutlineGrid& m_grid;
+        bool m_wasOn;
     };
 
 signals:

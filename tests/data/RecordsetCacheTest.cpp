@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <sqlite3.h>
+#include <stdexcept>
 
 namespace {
 
@@ -108,6 +109,17 @@ TEST_F(RecordsetCacheTest, AFailedOpenClosesEverythingAndSaysSo)
         EXPECT_FALSE(failing.rsLocation.isOpen()) << c.what;
         failing.CloseDatabaseRecordsets(); // closing again changes nothing and shows nothing
     }
+}
+
+// A fault of the program itself is no database failure: it is neither logged as one nor turned
+// into False, but goes on up to the slot guard, which ends the program.
+TEST_F(RecordsetCacheTest, AProgrammingErrorWhileOpeningIsNotTakenForADatabaseFailure)
+{
+    ConnectionFactory faulty(site.rootPath(), [](sqlite3*) { throw std::logic_error("a fault of the program"); });
+    RecordsetCache failing(faulty);
+    DatabaseLog log;
+    EXPECT_THROW(failing.OpenDatabaseRecordsets(ConnectionFactory::connectionStringFor("X")), std::logic_error);
+    EXPECT_TRUE(log.text().isEmpty()) << log.text().toStdString();
 }
 
 // The start-up shows the same boxes whatever went wrong with the database; the log must say what

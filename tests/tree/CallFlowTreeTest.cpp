@@ -521,6 +521,19 @@ TEST(CallFlowTree, ARowWhoseObjectIsGoneOpensToAMessage)
     EXPECT_TRUE(t.grid().redraw());
 }
 
+// The root's expansion runs inside the root's own build: the view is drawn once, with the first
+// level shown and row 0 current, and the closing of new rows never reads as the user's.
+TEST(CallFlowTree, ARebuildDrawsOnceWhenTheTreeIsComplete)
+{
+    TreeFixture t;
+    ASSERT_TRUE(t.load());
+    RedrawLog log(t.grid());
+    t.rebuild();
+    EXPECT_EQ(log.switches, QStringList({"off", "on at row 0"}));
+    EXPECT_EQ(t.childAliases(0).size(), 13);
+    EXPECT_TRUE(t.holdsPlaceholder(t.row({"1"})));
+}
+
 TEST(CallFlowTree, ARootThatCannotBeFoundAddsNothing)
 {
     const QString missing = "{0BADBEEF-0000-0000-0000-000000000000}";

@@ -157,6 +157,7 @@ TEST_F(TreeCommandsTest, ExpandAllBuildsEveryBranchAndEndsAtCyclesAndClosedRowsS
     t.grid().setCollapsed(operatorRow, true);
     handlerPage.loaded.clear();
     treeOrList->setCurrentIndex(0);
+    RedrawLog log(t.grid());
 
     trigger("ExpandAllNodes");
 
@@ -174,6 +175,9 @@ TEST_F(TreeCommandsTest, ExpandAllBuildsEveryBranchAndEndsAtCyclesAndClosedRowsS
     EXPECT_EQ(t.grid().row(), 0);
     EXPECT_FALSE(t.state().ExpandAllInProgress);
     EXPECT_TRUE(t.grid().redraw());
+    // Drawn once, when the walk is done.
+    ASSERT_EQ(log.switches.size(), 2) << log.switches.join('|').toStdString();
+    EXPECT_EQ(log.switches[0], "off");
     EXPECT_EQ(pane->currentIndex(), 1);
     EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
 

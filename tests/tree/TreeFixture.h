@@ -10,6 +10,23 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+// Each switch of the tree's drawing as the view sees it: "off", or "on at row N" with the row
+// current when drawing came back.
+class RedrawLog {
+public:
+    explicit RedrawLog(OutlineGrid& grid)
+    {
+        QObject::connect(&grid, &OutlineGrid::redrawChanged, &m_context, [this, &grid](bool on) {
+            switches << (on ? QStringLiteral("on at row %1").arg(grid.row()) : QStringLiteral("off"));
+        });
+    }
+
+    QStringList switches;
+
+private:
+    QObject m_context;
+};
+
 // The main window on the demo site, started, with helpers to reach and open the tree's rows.
 class TreeFixture {
 public:

@@ -353,6 +353,37 @@ TEST(OutlineGridRedraw, RedrawOffComesBackOnOnEveryPath)
     EXPECT_EQ(switches, (std::vector<bool>{false, true}));
 }
 
+// An operation that builds rows inside another (a root's expansion inside the root's build) must
+// not switch drawing on under the outer one; each guard puts back what it found.
+TEST(OutlineGridRedraw, NestedRedrawOffKeepsDrawingOffUntilTheOutermostEnds)
+{
+    OutlineGrid grid;
+    std::vector<bool> switches;
+    QObject::connect(&grid, &OutlineGrid::redrawChanged, [&](bool on) { switches.push_back(on); });
+    {
+        OutlineGrid::RedrawOff outer(grid);
+        {
+            OutlineGrid::RedrawOff inner(grid);
+        }
+        EXPECT_FALSE(grid.redraw());
+        try {
+            OutlineGrid::RedrawOff failing(grid);
+            throwError(94, "Invalid use of Null");
+        } catch (const RuntimeError&) {
+        }
+        EXPECT_FALSE(grid.redraw());
+    }
+    EXPECT_TRUE(grid.redraw());
+    EXPECT_EQ(switches, (std::vector<bool>{false, true}));
+
+    // Drawing switched off by other means stays off after a guard.
+    grid.setRedraw(false);
+    {
+        OutlineGrid::RedrawOff off(grid);
+    }
+    EXPECT_FALSE(grid.redraw());
+}
+
 // The parents a plain list of levels gives: the nearest row above with a lower level.
 std::vector<int> parentsOf(const std::vector<std::pair<QString, int>>& rows)
 {
