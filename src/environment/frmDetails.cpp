@@ -6,6 +6,7 @@
 #include "widgets/Twips.h"
 
 #include <QFileInfo>
+#include <QImage>
 #include <QLocale>
 #include <QStringDecoder>
 #include <QTextBrowser>
@@ -53,6 +54,27 @@ QString whyNotRead(const QString& page, int whyNot)
     }
 }
 
+// The page's document: whatever it names (a picture, a style sheet) is read as the page is, a
+// regular file within the bound, so that no name in it can hold the window on a file read whole.
+class HelpDocument : public QTextDocument {
+public:
+    using QTextDocument::QTextDocument;
+
+protected:
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        const QUrl url = baseUrl().resolved(name);
+        if (!url.isLocalFile())
+            return QVariant();
+        const std::optional<QByteArray> bytes = readRegularFile(url.toLocalFile(), kMaxPageBytes);
+        if (!bytes)
+            return QVariant();
+        if (type == QTextDocument::ImageResource)
+            return QImage::fromData(*bytes);
+        return *bytes;
+    }
+};
+
 bool framesNestDeeperThan(const QTextFrame* frame, int levels)
 {
     const QList<QTextFrame*> children = frame->childFrames();
@@ -74,14 +96,22 @@ frmDetails::frmDetails(const ProgramFolder& programFolder, UserPrompts& prompts,
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
     browserHelp = named(new QTextBrowser(this), "browserHelp");
     browserHelp->setAccessibleName(QStringLiteral("Help page"));
-    // Links inside the page move within it; the page links nowhere else.
+    // Links inside the page move within it; the page links nowhere else, and the browser would
+    // read another file whole.
     browserHelp->setOpenExternalLinks(false);
+    browserHelp->setOpenLinks(false);
+    connectGuarded(m_prompts, browserHelp, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
+        const QUrl target = m_shownPage.resolved(link);
+        if (target.hasFragment() && target.adjusted(QUrl::RemoveFragment) == m_shownPage)
+            browserHelp->scrollToAnchor(target.fragment());
+    });
     resize(Twips::toPixelsX(kOpeningWidth - kFrameWidth, this), Twips::toPixelsY(kOpeningHeight - kFrameHeight, this));
 }
 
 void frmDetails::Form_Load()
 {
     const QString page = m_programFolder.file(helpPageName());
+    m_shownPage.clear();
     int whyNot = 0;
     // Read here, within the bound, rather than by the browser, which would read any file whole.
     const std::optional<QByteArray> html = readRegularFile(page, kMaxPageBytes, &whyNot);
@@ -91,7 +121,7 @@ void frmDetails::Form_Load()
     }
     // Parsed apart from the browser, which would lay it out at once were it showing, so that a page
     // it cannot lay out quickly is refused before any of it is laid out.
-    auto document = std::make_unique<QTextDocument>(browserHelp);
+    auto document = std::make_unique<HelpDocument>(browserHelp);
     document->setDefaultFont(browserHelp->font());
     document->setBaseUrl(QUrl::fromLocalFile(page));
     QStringDecoder decoder = QStringDecoder::decoderForHtml(*html);
@@ -103,6 +133,7 @@ void frmDetails::Form_Load()
         return;
     }
     browserHelp->setDocument(document.release());
+    m_shownPage = QUrl::fromLocalFile(page);
 }
 
 void frmDetails::showMissingPage(const QString& page, const QString& reason)

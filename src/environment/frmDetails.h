@@ -3,6 +3,7 @@
 #include "system/ProgramFolder.h"
 
 #include <QDialog>
+#include <QUrl>
 
 class QTextBrowser;
 class UserPrompts;
@@ -33,4 +34,5 @@ private:
     ProgramFolder m_programFolder;
     UserPrompts& m_prompts;
     QTextBrowser* browserHelp;
+    QUrl m_shownPage;
 };

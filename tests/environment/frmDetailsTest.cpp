@@ -154,6 +154,30 @@ TEST(frmDetails, APageWithinTheBoundIsShownHoweverItIsMadeUp)
     }
 }
 
+// What the page names is read like the page, a regular file within the bound, and its links lead
+// within the page only: no picture, style sheet or link can hold the window on a pipe.
+TEST(frmDetails, NothingThePageNamesIsReadWholeOrWaitedOn)
+{
+    HelpWindow help;
+    const QString pipe = help.dir.filePath("pipe");
+    ASSERT_EQ(mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+    writeFile(help.dir.filePath("large.png"), QByteArray(4 * 1024 * 1024, 'x'));
+    help.writePage("<html><head><link rel=stylesheet href=pipe></head><body><img src=pipe><img src=large.png>"
+                   "<p><a href=pipe>elsewhere</a></p>"
+                   + QByteArray("<p>line</p>").repeated(300) + "<a name=end>end</a></body></html>");
+    help.window.Form_Load();
+    help.window.show();
+    QApplication::processEvents();
+    const QString text = help.browser()->toPlainText();
+    EXPECT_TRUE(text.contains("elsewhere"));
+    emit help.browser()->anchorClicked(QUrl::fromLocalFile(pipe));
+    EXPECT_EQ(help.browser()->toPlainText(), text);
+    EXPECT_EQ(help.browser()->verticalScrollBar()->value(), 0);
+    emit help.browser()->anchorClicked(QUrl("#end"));
+    EXPECT_GT(help.browser()->verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(help.prompts.messages.isEmpty());
+}
+
 TEST(frmDetails, TheWindowKeepsItsSmallestSizeAndTheBrowserFillsItLessTheMargins)
 {
     HelpWindow help;
