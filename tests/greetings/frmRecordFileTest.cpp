@@ -3,6 +3,7 @@
 #include "audio/WavFile.h"
 #include "fakes/FakeAudioDevice.h"
 #include "fakes/ScriptedPrompts.h"
+#include "fixtures/LongSound.h"
 #include "system/SharedFileSystem.h"
 #include "widgets/SonotropeCtrl.h"
 
@@ -62,8 +63,15 @@ TEST_F(frmRecordFileTest, LoadStartsFromAFreshCopyOfTheRecordingToReplace)
     EXPECT_EQ(window.snRecord()->InPlaceMode(), 0);
     EXPECT_NE(window.snRecord()->ControlActive(), 0);
 
-    // Nothing to start from: the old copy goes and the control is bound to the absent file.
-    for (const QString& from : {QString(), streams.filePath(QStringLiteral("missing.wav"))}) {
+    // Nothing to start from: the old copy goes and the control is bound to the absent file. A
+    // sound longer than any the control holds is not copied first, nor is a file that is no sound.
+    const QString tooLong = streams.filePath(QStringLiteral("long.wav"));
+    ASSERT_TRUE(writeLongSilentWav(tooLong, kLongestSoundSamples + 1));
+    const QString notASound = streams.filePath(QStringLiteral("text.wav"));
+    QFile text(notASound);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly) && text.write("not a sound") > 0);
+    text.close();
+    for (const QString& from : {QString(), streams.filePath(QStringLiteral("missing.wav")), tooLong, notASound}) {
         window.cmdDiscard_Click();
         writeWavFile(tempWav(), silentWav(100));
         window.strRecordOverFileName = from;
