@@ -205,18 +205,7 @@ TEST_F(DisplayNameTest, ANameChangedElsewhereThatASearchReadIsRefusedAndShownAsS
         const Editor& e = editors[i];
         SCOPED_TRACE(e.table);
         const QString table = e.table;
-        control<QComboBox>("cmbShowObjectType")->setCurrentIndex(listedKind[i]);
-        QString id;
-        if (table == "CallHandler") {
-            id = handlerId(e.alias);
-            showHandler(e.alias);
-        } else if (table == "NameLookupHandler") {
-            id = directoryId(e.alias);
-            showDirectory(e.alias);
-        } else {
-            id = interviewerId(e.alias);
-            showInterviewer(e.alias);
-        }
+        const QString id = showListed(listedKind[i], e.alias);
         const QString listedBefore = listedName(e.alias);
         f.site.execute(QString("UPDATE %1 SET TextName = 'Theirs' WHERE Alias = ?").arg(table), {e.alias});
         f.searchSubscribersAndCancel();
