@@ -179,20 +179,13 @@ void RecordsetCache::RequeryAllRecordsets()
 
 void RecordsetCache::markPageShown(ShownPage page, const QString& objectId)
 {
-    const auto handlerColumns = [this] {
-        QStringList columns;
-        for (int c = 0; c < rsCallHandler.fieldCount(); ++c)
-            if (!rsCallHandler.fieldName(c).startsWith(QLatin1String("AfterMessage"), Qt::CaseInsensitive))
-                columns << rsCallHandler.fieldName(c);
-        return columns;
-    };
     const Variant id(objectId);
     switch (page) {
     case ShownPage::Subscriber:
         runStepSilently([&] { rsSubscriber.markShown(); });
         [[fallthrough]];
     case ShownPage::CallHandler:
-        runStepSilently([&] { rsCallHandler.markShown(id, handlerColumns()); });
+        runStepSilently([&] { rsCallHandler.markShown(id, {}); });
         runStepSilently([&] { rsMessagingRule.markFilteredRowsShown(); });
         runStepSilently([&] { rsContactRule.markFilteredRowsShown(); });
         break;

@@ -22,9 +22,9 @@ public:
     void CloseDatabaseRecordsets();
 
     // The pane has just shown this object (for a subscriber, its own call handler) from the rows
-    // it stands on: what it showed
-    // is what the edits that follow are checked against (Recordset::markShown). The call
-    // handler's after-message link is the tree's to show. Never fails.
+    // it stands on: what it showed is what the edits that follow are checked against
+    // (Recordset::markShown). Its after-message link too: the page shows it, and only the page's
+    // button changes it. Never fails.
     enum class ShownPage { CallHandler, Subscriber, InterviewHandler, DirectoryHandler };
     void markPageShown(ShownPage page, const QString& objectId);
 

@@ -79,7 +79,10 @@ void DisplayNameEditors::validate(ProfileObjects::Kind kind, QLineEdit* box, con
         return;
     if (write) {
         if (!m_objects.write(kind, id, errors, [&] { rs.setField(kTextName, name); })) {
+            // The refusal has read the row again: the name another program stored shows wherever
+            // the object does.
             showStored();
+            m_objects.redraw(kind, id, kind != ProfileObjects::Kind::Interviewer);
             return;
         }
         m_objects.log(kind, kTextName, rs.field(kTextName));

@@ -4,6 +4,7 @@
 #include "data/SharedState.h"
 #include "data/StoredValues.h"
 #include "data/Validators.h"
+#include "db/RecordsetWriter.h"
 #include "db/RowUpdate.h"
 #include "pane/PaneOperations.h"
 #include "widgets/FieldValidation.h"
@@ -91,24 +92,32 @@ void ExtensionEditors::validate(Kind kind, QLineEdit* box, const QString& errorP
     if (!read)
         return;
     const Variant& stored = *read;
-    if (!stored.isNull() && stored.toText() == digits)
+    if (!stored.isNull() && stored.toText() == digits) {
+        markStoredShown(kind, id);
         return;
+    }
 
     if (!isValidExtension(state, digits, 0)) {
         box->setText(stored.textOrEmpty());
+        markStoredShown(kind, id);
         m_objects.redraw(kind, id, listShowsIt);
         return;
     }
     bool written = false;
-    if (!runStep(state.prompts, errors, [&] { written = writeExtensionRow(kind, id, digits); })) {
+    if (!runStep(state.prompts, errors, [&] {
+            requireShownExtension(kind, id, stored);
+            written = writeExtensionRow(kind, id, digits);
+        })) {
         showStored(kind, id, box, errors);
+        m_objects.redraw(kind, id, listShowsIt);
         return;
     }
     if (written) {
-        // The object's own row shows the extension once read again.
+        // The object's own row shows the extension once read again, and the box shows it.
         runStep(state.prompts, errors, [&] { state.cache.rsDTMFAccessID.requery(); });
         runStep(state.prompts, errors, [&] { rs.requery(); });
         runStep(state.prompts, errors, [&] { m_objects.positionOn(kind, id); });
+        markStoredShown(kind, id);
     }
     Variant value;
     runStepSilently([&] { value = rs.field(kDTMFAccessID); });
@@ -164,6 +173,13 @@ std::optional<Variant> ExtensionEditors::storedExtension(Kind kind, const QStrin
     return stored;
 }
 
+void ExtensionEditors::requireShownExtension(Kind kind, const QString& id, const Variant& stored)
+{
+    m_objects.positionOn(kind, id);
+    if (m_objects.recordset(kind).shownField(kDTMFAccessID) != stored)
+        rowCannotBeLocated();
+}
+
 void ExtensionEditors::showStored(Kind kind, const QString& id, QLineEdit* box, const StepErrors& errors)
 {
     SharedState& state = m_objects.state();
@@ -175,6 +191,15 @@ void ExtensionEditors::showStored(Kind kind, const QString& id, QLineEdit* box, 
     runStep(state.prompts, errors, [&] {
         m_objects.positionOn(kind, id);
         box->setText(rs.field(kDTMFAccessID).textOrEmpty());
+    });
+    markStoredShown(kind, id);
+}
+
+void ExtensionEditors::markStoredShown(Kind kind, const QString& id)
+{
+    runStepSilently([&] {
+        m_objects.positionOn(kind, id);
+        m_objects.recordset(kind).markShown({kDTMFAccessID});
     });
 }
 

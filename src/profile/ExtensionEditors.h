@@ -33,8 +33,13 @@ private:
     // The object's stored extension, the cached objects read again first; none when the object
     // cannot be read (the failure is shown).
     std::optional<Variant> storedExtension(ProfileObjects::Kind kind, const QString& id, const StepErrors& errors);
+    // Refuses, as an update of a row changed since it was read does, when the stored extension is
+    // not the one the page showed: the extension table's row was read again since.
+    void requireShownExtension(ProfileObjects::Kind kind, const QString& id, const Variant& stored);
     // The box shows the stored extension again, read anew from the database.
     void showStored(ProfileObjects::Kind kind, const QString& id, QLineEdit* box, const StepErrors& errors);
+    // The box shows the object's stored extension: the next change is judged by it.
+    void markStoredShown(ProfileObjects::Kind kind, const QString& id);
 
     ProfileObjects& m_objects;
     QLineEdit* m_handlerExtension = nullptr;

@@ -1,6 +1,8 @@
 #include "profile/OwnerRecipientCommands.h"
 
+#include "data/LinkDisplay.h"
 #include "data/SharedState.h"
+#include "db/RecordsetPosition.h"
 #include "dialogs/DialogOperations.h"
 #include "pane/PaneControls.h"
 #include "runtime/SlotGuard.h"
@@ -219,8 +221,10 @@ void OwnerRecipientCommands::assign(PopupIndex index, bool subscriber, const QSt
     if (!m_objects.write(p.kind, handler, errors, [&] {
             rs.setField(idColumn(p.owner), newId);
             rs.setField(typeColumn(p.owner), newType);
-        }))
+        })) {
+        showStored(p, handler);
         return;
+    }
     Variant storedType;
     runStepSilently([&] { storedType = rs.field(typeColumn(p.owner)); });
     m_objects.log(p.kind, typeColumn(p.owner), logNumber(storedType));
@@ -232,4 +236,25 @@ void OwnerRecipientCommands::assign(PopupIndex index, bool subscriber, const QSt
         m_objects.log(p.kind, idColumn(p.owner), storedId);
     }
     p.box->setText(newName);
+}
+
+void OwnerRecipientCommands::showStored(const Popup& p, const QString& handler)
+{
+    RecordsetCache& cache = m_objects.state().cache;
+    QString name;
+    runStepSilently([&] {
+        m_objects.positionOn(p.kind, handler);
+        const Variant id = m_objects.recordset(p.kind).field(idColumn(p.owner));
+        if (id.isNull())
+            return;
+        // The lookup moves the subscribers, which stay where the command left them.
+        RecordsetPosition subscriber(cache.rsSubscriber, QStringLiteral("SubscriberObjectID"));
+        const qint16 kind = GetOwnerObjectType(cache, id.toText());
+        if (kind == OwnerObjectType::Subscriber)
+            name = cache.rsSubscriber.field(QStringLiteral("DisplayName")).textOrEmpty();
+        else if (kind == OwnerObjectType::DistributionList)
+            name = cache.rsDistributionList.field(QStringLiteral("DisplayName")).textOrEmpty();
+        subscriber.restoreQuietly();
+    });
+    p.box->setText(name);
 }

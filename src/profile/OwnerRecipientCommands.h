@@ -54,6 +54,9 @@ private:
     // Sets the check marks from the stored type and opens the popup at the mouse pointer.
     void openPopup(PopupIndex index);
     void assign(PopupIndex index, bool subscriber, const QString& procedure, const QString& missingSubscriberMessage);
+    // After a refused write: the box names the party the handler's row stores, as the page's
+    // load names it (empty when it names no subscriber and no list).
+    void showStored(const Popup& p, const QString& handler);
 
     ProfileObjects& m_objects;
     DialogOperations* m_dialogs;

@@ -1,6 +1,7 @@
 #include "actions/ActionsFixture.h"
 #include "pane/PropertyPane.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -221,6 +222,125 @@ TEST_F(ChooseActionButtonsTest, TheSelectorRecordedNamesTheButtonsLink)
     ASSERT_EQ(updateLines().size(), 4);
     EXPECT_EQ(updateLines()[0],
               ChangeLogLine(f.clock.now(), "UPDATE", "MessagingRule", "Error", "CallHandler", "salesch", "Action", " 1"));
+}
+
+TEST_F(ChooseActionButtonsTest, ALinkChangedElsewhereThatASearchReadIsRefusedFromEveryButtonAndShownAsStored)
+{
+    const QString openingId = handlerId("openinggreetingch");
+    const QString supportId = handlerId("supportch");
+    const QString benHandler = ownHandlerOf("bcarter");
+    const QString feedback = idOf("InterviewHandler", "InterviewHandlerObjectID", "customerfeedback");
+    const QString directory = idOf("NameLookupHandler", "NameLookupHandlerObjectID", "companydirectory");
+    const QString located = "Row cannot be located for updating. Some values may have been changed since it was last read.";
+    // Where a button's link is stored: table, column prefix, key column, key, conversation and
+    // destination columns.
+    using Place = std::tuple<QString, QString, QString, QString, QString, QString>;
+    const auto greeting = [&](const QString& handler) {
+        return Place("MessagingRule", "", "MessagingRuleObjectID",
+                     f.site
+                         .scalar("SELECT MessagingRuleObjectID FROM MessagingRule WHERE ParentObjectID = ? AND Alias = 'Standard'",
+                                 {handler})
+                         .toText(),
+                     "ConversationName", "DestinationObjectID");
+    };
+    const auto own = [&](const char* table, const char* prefix, const char* key, const QString& id) {
+        return Place(table, prefix, key, id, "Conversation", "ObjectID");
+    };
+    struct Case {
+        const char* button;
+        const char* box;
+        QStringList path; // the tree row that shows the object in the pane
+        Place link;
+        QString rootRow = {}; // the tree's row of the link, when the root's handler owns it
+    };
+    const Case cases[] = {
+        {"cmbHandlerGreetingChangeAfterGreetingAction_0",
+         "txtHandlerGreetingsAfterGreetingAction_0",
+         {},
+         greeting(openingId),
+         "STD"},
+        {"cmdSubscriberGreetingChangeAfterGreetingAction_0",
+         "txtSubscriberGreetingAfterGreetingAction_0",
+         {"1", "1"},
+         greeting(benHandler)},
+        {"cmdHandlerSetAfterMessageAction",
+         "txtHandlerMessagesAfterMessageAction",
+         {},
+         own("CallHandler", "AfterMessage", "CallHandlerObjectID", openingId),
+         "AM"},
+        // A handler the tree has not opened: only the pane shows its link.
+        {"cmdHandlerSetAfterMessageAction",
+         "txtHandlerMessagesAfterMessageAction",
+         {"2"},
+         own("CallHandler", "AfterMessage", "CallHandlerObjectID", supportId)},
+        {"cmdSubscriberMessagesChangeAfterMessageAction",
+         "txtSubscriberMessagesAfterMessageAction",
+         {"1", "1"},
+         own("CallHandler", "AfterMessage", "CallHandlerObjectID", benHandler)},
+        {"cmdInterviewerProfileChangeAfterMessageAction",
+         "txtInterviewerAfterMessageAction",
+         {"3"},
+         own("InterviewHandler", "AfterMessage", "InterviewHandlerObjectID", feedback)},
+        {"cmdSubscriberConversationExitAction",
+         "txtSubscriberConversationExitAction",
+         {"1", "1"},
+         own("Subscriber", "Exit", "SubscriberObjectID", subscriberId("bcarter"))},
+        {"cmdDirectoryHandlerSetExit",
+         "txtDirectoryHandlerExitAction",
+         {"4"},
+         own("NameLookupHandler", "Exit", "NameLookupHandlerObjectID", directory)},
+        {"cmdDirectoryHandlerSetNoInputExit",
+         "txtDirectoryHandlerNoInputExitAction",
+         {"4"},
+         own("NameLookupHandler", "NoInput", "NameLookupHandlerObjectID", directory)},
+        {"cmdDirectoryHandlerSetNoSelectionExit",
+         "txtDirectoryHandlerNoSelectionExitAction",
+         {"4"},
+         own("NameLookupHandler", "NoSelection", "NameLookupHandlerObjectID", directory)},
+        {"cmdDirectoryHandlerSetZeroExit",
+         "txtDirectoryHandlerZeroExitAction",
+         {"4"},
+         own("NameLookupHandler", "Zero", "NameLookupHandlerObjectID", directory)},
+    };
+    option("ShowAfterGreetingLinks")->trigger();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button + (" on " + c.path.join('/')).toStdString());
+        const auto& [table, prefix, keyColumn, id, conversation, destination] = c.link;
+        auto stored = [&] { return linkColumns(table, prefix, keyColumn, id, conversation, destination); };
+        auto sendTo = [&](const char* how, const QString& handler) {
+            f.site.execute(QString("UPDATE %1 SET %2Action = 2, %2%3 = ?, %2%4 = ?, %2%4Type = 3 WHERE %5 = ?")
+                               .arg(table, prefix, conversation, destination, keyColumn),
+                           {how, handler, id});
+        };
+        auto linkRows = [&] { return c.rootRow.isEmpty() ? QStringList() : QStringList{text(row({c.rootRow}))}; };
+        sendTo("PHTransfer", handlerId("salesch"));
+        rebuild();
+        open({"1"});
+        select(row(c.path));
+        const QStringList rowsBefore = linkRows();
+        // Another program sends the link to the operator's greeting; a search reads that.
+        sendTo("PHGreeting", handlerId("operatorch"));
+        const QString theirs = stored();
+        f.searchSubscribersAndCancel();
+        messages().clear();
+        const int lines = updateLines().size();
+        f.control<QPushButton>(c.button)->click();
+        menu().hide();
+        menu().LinkHangUp->trigger();
+        EXPECT_EQ(messages(),
+                  QStringList{"(error):-2147217864 (" + located + ") in procedure linkProcessLinkInfo of Form frmMain"});
+        EXPECT_EQ(stored(), theirs);
+        EXPECT_EQ(updateLines().mid(lines), QStringList());
+        // The box and the link's tree rows show the stored link, as the next load and a new tree do.
+        const QString box = f.control<QLineEdit>(c.box)->text();
+        const QStringList rows = linkRows();
+        EXPECT_EQ(rows == rowsBefore, c.rootRow.isEmpty());
+        rebuild();
+        open({"1"});
+        select(row(c.path));
+        EXPECT_EQ(box, f.control<QLineEdit>(c.box)->text());
+        EXPECT_EQ(rows, linkRows());
+    }
 }
 
 } // namespace

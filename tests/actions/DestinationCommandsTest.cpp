@@ -455,4 +455,40 @@ TEST_F(DestinationCommandsTest, AHandlerPickedAndDeletedMeanwhileIsStoredAndTheP
     EXPECT_EQ(messages(), QStringList{"Error in LoadTabInfo. could not find interviewer object id:" + feedback});
 }
 
+TEST_F(DestinationCommandsTest, ALinkChangedElsewhereWhileTheDialogSearchedIsNotReplacedByThePick)
+{
+    const QString refused = "(error):-2147217864 (Row cannot be located for updating. Some values may have been changed since "
+                            "it was last read.) in procedure linkProcessLinkInfo of Form frmMain";
+    const QString directory = directoryId("companydirectory");
+    // From the tree: a key sent to a call handler, hung up by another tool while the dialog searched.
+    const int key = row({"1"});
+    select(key);
+    dialogs.whileShown = [&] {
+        storeKey("openinggreetingch", "1", 1, Variant::null(), Variant::null(), Variant::null());
+        f.searchSubscribersAndCancel();
+    };
+    dialogs.pickCallHandler(handlerId("supportch"));
+    menu().LinkCallHandler->trigger();
+    EXPECT_EQ(messages(), QStringList{refused});
+    EXPECT_EQ(keyRow("openinggreetingch", "1"), "1|<null>|<null>|<null>|0");
+    EXPECT_EQ(text(key), "1: Hang Up");
+
+    // From the pane: a directory exit sent to a directory handler, the same.
+    select(row({"4"}));
+    press("cmdDirectoryHandlerSetExit");
+    dialogs.whileShown = [&] {
+        f.site.execute("UPDATE NameLookupHandler SET ExitAction = 1, ExitConversation = NULL, ExitObjectID = NULL, "
+                       "ExitObjectIDType = NULL WHERE NameLookupHandlerObjectID = ?",
+                       {directory});
+        f.searchSubscribersAndCancel();
+    };
+    dialogs.pickDirectoryHandler(directory);
+    messages().clear();
+    menu().LinkDirectoryHandler->trigger();
+    EXPECT_EQ(messages(), QStringList{refused});
+    EXPECT_EQ(linkColumns("NameLookupHandler", "Exit", "NameLookupHandlerObjectID", directory), "1|<null>|<null>|<null>");
+    EXPECT_EQ(box("txtDirectoryHandlerExitAction"), "Hang Up");
+    EXPECT_TRUE(updateLines().isEmpty());
+}
+
 } // namespace

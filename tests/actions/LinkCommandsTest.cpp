@@ -251,6 +251,37 @@ TEST_F(LinkCommandsTest, AChangeByAnotherConnectionIsReportedOnceAndNothingIsOve
     (void)operatorId;
 }
 
+TEST_F(LinkCommandsTest, AKeyChangedElsewhereThatASearchReadIsRefusedAndItsRowAndThePaneShowWhatIsStored)
+{
+    const QString located = "Row cannot be located for updating. Some values may have been changed since it was last read.";
+    struct Case {
+        const char* key;
+        QAction* command;
+        QString message;
+    };
+    const Case cases[] = {
+        {"0", menu().LinkTakeMessage, "(error):-2147217864 (" + located + ") in procedure linkProcessLinkInfo of Form frmMain"},
+        {"1", menu().LinkIgnoreKey, "Error in LinkIgnoreKey_Click:" + located},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        const int key = row({c.key});
+        select(key);
+        // Another tool sends the key to the operator's greeting; a search reads that.
+        storeKey("openinggreetingch", c.key, 2, "PHGreeting", handlerId("operatorch"), 3);
+        f.searchSubscribersAndCancel();
+        const QString theirs = keyRow("openinggreetingch", c.key);
+        messages().clear();
+        c.command->trigger();
+        EXPECT_EQ(messages(), QStringList{c.message});
+        EXPECT_EQ(keyRow("openinggreetingch", c.key), theirs);
+        EXPECT_TRUE(updateLines().isEmpty());
+        EXPECT_EQ(text(key), QString(c.key) + ": Operator - Ext:110 - (Greeting)");
+        EXPECT_EQ(objectId(key), handlerId("operatorch"));
+        EXPECT_EQ(f.control<QLineEdit>("txtHandlerProfileDisplayName")->text(), "Operator") << "the pane shows the destination";
+    }
+}
+
 TEST_F(LinkCommandsTest, AKeyDeletedByAnotherToolIsReportedOnceAndNothingIsLogged)
 {
     const int key = row({"0"});

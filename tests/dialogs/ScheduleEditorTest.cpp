@@ -324,34 +324,39 @@ TEST_F(ScheduleEditorTest, AChangeMadeElsewhereSinceTheLoadIsNotOverwrittenAndTh
         {"the holidays", "UPDATE Schedule SET IgnoreHolidays = 1 WHERE DisplayName = 'Weekdays'", "08:00-16:45", false},
     };
     const QStringList files = QDir(f.site.streamFilesPath()).entryList(QDir::Files);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        f.site.exec("UPDATE Schedule SET IgnoreHolidays = 0, Monday = x'00000000ffffffffF0000000', "
-                    "Friday = x'00000000ffffffffF0000000' WHERE DisplayName = 'Weekdays'");
-        f.prompts.messages.clear();
-        frmSchedules w(*f.state);
-        w.show();
-        setDay(w, "Monday", 0, 3);
-        f.site.exec(c.elsewhere);
-        const QString stored = f.site.tableText("Schedule");
-        w.cmdSave->click();
-        EXPECT_EQ(f.prompts.messages, QStringList{rowChanged});
-        EXPECT_EQ(f.site.tableText("Schedule"), stored);
-        // The grid was read again: the other program's change shows, the ticks made here are gone.
-        const QStringList friday = ticked(w, "Friday");
-        ASSERT_FALSE(friday.isEmpty());
-        EXPECT_EQ(friday.first() + "-" + friday.last(), c.friday);
-        EXPECT_EQ(ticked(w, "Monday").size(), 36);
-        EXPECT_EQ(w.chkObserveHolidays->isChecked(), c.observeHolidays);
+    // A search in the main window between the load and the save reads the change into the cache,
+    // not into the editor.
+    for (const bool searched : {false, true})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what + std::string(searched ? ", a search since" : ""));
+            f.site.exec("UPDATE Schedule SET IgnoreHolidays = 0, Monday = x'00000000ffffffffF0000000', "
+                        "Friday = x'00000000ffffffffF0000000' WHERE DisplayName = 'Weekdays'");
+            f.prompts.messages.clear();
+            frmSchedules w(*f.state);
+            w.show();
+            setDay(w, "Monday", 0, 3);
+            f.site.exec(c.elsewhere);
+            if (searched)
+                f.searchSubscribersAndCancel();
+            const QString stored = f.site.tableText("Schedule");
+            w.cmdSave->click();
+            EXPECT_EQ(f.prompts.messages, QStringList{rowChanged});
+            EXPECT_EQ(f.site.tableText("Schedule"), stored);
+            // The grid was read again: the other program's change shows, the ticks made here are gone.
+            const QStringList friday = ticked(w, "Friday");
+            ASSERT_FALSE(friday.isEmpty());
+            EXPECT_EQ(friday.first() + "-" + friday.last(), c.friday);
+            EXPECT_EQ(ticked(w, "Monday").size(), 36);
+            EXPECT_EQ(w.chkObserveHolidays->isChecked(), c.observeHolidays);
 
-        // Ticked again over what is now stored, the Save goes through.
-        setDay(w, "Monday", 0, 3);
-        w.cmdSave->click();
-        EXPECT_EQ(f.prompts.messages, QStringList{rowChanged});
-        EXPECT_EQ(hexOf("Weekdays", "Monday"), "F00000000000000000000000");
-        EXPECT_EQ(f.site.scalar("SELECT IgnoreHolidays FROM Schedule WHERE DisplayName = 'Weekdays'").toInt32(),
-                  c.observeHolidays ? 0 : 1);
-    }
+            // Ticked again over what is now stored, the Save goes through.
+            setDay(w, "Monday", 0, 3);
+            w.cmdSave->click();
+            EXPECT_EQ(f.prompts.messages, QStringList{rowChanged});
+            EXPECT_EQ(hexOf("Weekdays", "Monday"), "F00000000000000000000000");
+            EXPECT_EQ(f.site.scalar("SELECT IgnoreHolidays FROM Schedule WHERE DisplayName = 'Weekdays'").toInt32(),
+                      c.observeHolidays ? 0 : 1);
+        }
     EXPECT_EQ(QDir(f.site.streamFilesPath()).entryList(QDir::Files), files);
     EXPECT_FALSE(QFile::exists(QDir(f.programFolder.path()).filePath("Temp.bin")));
     EXPECT_FALSE(f.changeLogText().contains("Schedule")) << f.changeLogText().toStdString();

@@ -262,4 +262,50 @@ TEST_F(GreetingSettingsTest, ARefusedUpdateIsOneMessageNoLogLineAndTheControlsSh
     }
 }
 
+TEST_F(GreetingSettingsTest, ChangesElsewhereThatASearchReadAreRefusedAndTheControlsShowWhatIsStored)
+{
+    const QString rowChanged = "Row cannot be located for updating. Some values may have been changed since it was last read.";
+    const QString later = "2031-06-01 00:00:00";
+    activate();
+    for (const GreetingTwin& t : kGreetingTwins) {
+        SCOPED_TRACE(t.what);
+        auto name = [](const char* control, int greeting) { return QString("%1_%2").arg(control).arg(greeting); };
+        setGreeting(t.owner, "Alternate", "TimeExpires = ?", {kFuture});
+        setGreeting(t.owner, "Standard", "IgnoreDigits = 1");
+        setGreeting(t.owner, "Off Hours", "TimeExpires = NULL, PlayWhat = 1, Reprompts = 2");
+        show(t.owner, t.nodeType);
+        control<QTabWidget>(t.pageTabs)->setCurrentIndex(2);
+        control<QTabWidget>(t.greetingTabs)->setCurrentIndex(1);
+        // Another program changes what the page shows, each change leaving the boxes as they are;
+        // a search then reads it into the cache.
+        setGreeting(t.owner, "Alternate", "TimeExpires = ?", {later});
+        setGreeting(t.owner, "Standard", "IgnoreDigits = 2");
+        setGreeting(t.owner, "Off Hours", "PlayWhat = 0, Reprompts = 5");
+        f.searchSubscribersAndCancel();
+        const QString before = f.site.tableText("MessagingRule");
+        const int lines = updateLines().size();
+        f.prompts.messages.clear();
+
+        control<QCheckBox>(name(t.enabled, 3))->click();    // off
+        control<QCheckBox>(name(t.allowInput, 0))->click(); // on
+        auto* source = control<QComboBox>(name(t.source, 1));
+        QWidget* elsewhere = control(name(t.enabled, 1));
+        source->setCurrentIndex(source->findText("Blank"));
+        leave(source, elsewhere);
+        leave(control(name(t.repeat, 1)), elsewhere); // unchanged, written all the same
+
+        QStringList expected;
+        for (const QString& refusal : t.refusals)
+            expected << refusal + rowChanged;
+        EXPECT_EQ(f.prompts.messages, expected);
+        EXPECT_EQ(f.site.tableText("MessagingRule"), before);
+        EXPECT_EQ(newLines(lines), QStringList());
+        expectShown({{name(t.enabled, 3), "[x]"},
+                     {name(t.allowInput, 0), "[ ]"},
+                     {name(t.source, 1), "System"},
+                     {name(t.repeat, 1), "5 times"}});
+        expectEnabled({name(t.allowInput, 3), name(t.source, 3), name(t.repeat, 3)}, true);
+    }
+}
+
 } // namespace

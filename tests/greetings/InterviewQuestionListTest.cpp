@@ -325,29 +325,33 @@ TEST_F(InterviewQuestionListTest, AChangeMadeElsewhereSinceTheLoadIsNeitherOverw
     };
     const QStringList files = QDir(f.site.streamFilesPath()).entryList(QDir::Files);
     f.window->show();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        showInterview("customerfeedback");
-        f.prompts.messages.clear();
-        const int linesBefore = updateLines().size();
-        c.elsewhere();
-        const QStringList theirs = stored("customerfeedback");
-        const QString theirIds = storedIds("customerfeedback");
-        c.change();
-        EXPECT_EQ(f.prompts.messages, QStringList{rowChanged});
-        EXPECT_EQ(stored("customerfeedback"), theirs);
-        EXPECT_EQ(storedIds("customerfeedback"), theirIds);
-        EXPECT_EQ(updateLines().size(), linesBefore);
-        // The list was read again: it shows the other program's change, and the next change goes through.
-        expectListShowsStored("customerfeedback");
-        f.prompts.messages.clear();
-        grid()->setCurrentCell(0, QuestionColumn::Question);
-        click("cmdInterviewQuestionsAdd");
-        EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
-        EXPECT_EQ(withoutPlaces(stored("customerfeedback")).mid(0, theirs.size()), withoutPlaces(theirs));
-        EXPECT_EQ(stored("customerfeedback").size(), theirs.size() + 1);
-        EXPECT_EQ(updateLines().size(), linesBefore + 4 * (theirs.size() + 1));
-    }
+    // A search in between reads the other program's change into the cache, not into the list.
+    for (const bool searched : {false, true})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what + std::string(searched ? ", a search since" : ""));
+            showInterview("customerfeedback");
+            f.prompts.messages.clear();
+            const int linesBefore = updateLines().size();
+            c.elsewhere();
+            if (searched)
+                f.searchSubscribersAndCancel();
+            const QStringList theirs = stored("customerfeedback");
+            const QString theirIds = storedIds("customerfeedback");
+            c.change();
+            EXPECT_EQ(f.prompts.messages, QStringList{rowChanged});
+            EXPECT_EQ(stored("customerfeedback"), theirs);
+            EXPECT_EQ(storedIds("customerfeedback"), theirIds);
+            EXPECT_EQ(updateLines().size(), linesBefore);
+            // The list was read again: it shows the other program's change, and the next change goes through.
+            expectListShowsStored("customerfeedback");
+            f.prompts.messages.clear();
+            grid()->setCurrentCell(0, QuestionColumn::Question);
+            click("cmdInterviewQuestionsAdd");
+            EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+            EXPECT_EQ(withoutPlaces(stored("customerfeedback")).mid(0, theirs.size()), withoutPlaces(theirs));
+            EXPECT_EQ(stored("customerfeedback").size(), theirs.size() + 1);
+            EXPECT_EQ(updateLines().size(), linesBefore + 4 * (theirs.size() + 1));
+        }
     EXPECT_EQ(QDir(f.site.streamFilesPath()).entryList(QDir::Files), files);
 }
 

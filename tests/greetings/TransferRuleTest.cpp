@@ -1,5 +1,8 @@
+#include "fakes/ScriptedDialogs.h"
 #include "greetings/GreetingPageFixture.h"
 
+#include <QMenu>
+#include <QPushButton>
 #include <QTabWidget>
 
 namespace {
@@ -7,6 +10,7 @@ namespace {
 const QString kPast = "1993-01-02 00:00:00";
 const QString kNoRecord = "Either BOF or EOF is True, or the current record has been deleted. "
                           "Requested operation requires a current record.";
+const QString kRowChanged = "Row cannot be located for updating. Some values may have been changed since it was last read.";
 
 // The call handler page's rule and the subscriber page's rule, for what the twins share.
 struct Twin {
@@ -27,7 +31,11 @@ struct Twin {
 
 class TransferRuleTest : public ::testing::Test, public GreetingPageFixture {
 protected:
-    void SetUp() override { start(); }
+    void SetUp() override
+    {
+        f.dialogs = &dialogs;
+        start();
+    }
 
     // The rule as stored: Action, TransferType, TransferRings, Extension, TimeExpires.
     QString stored(const QString& handler, const QString& rule) const
@@ -84,6 +92,8 @@ protected:
         QStringList lines = saved(t.owner, t.rule, expires, action, type, rings, extension);
         return t.index < 0 ? lines.mid(1) : lines;
     }
+
+    ScriptedDialogs dialogs;
 };
 
 const Twin kHandler = {"call handler",
@@ -407,6 +417,58 @@ TEST_F(TransferRuleTest, TheSubscriberPagesRuleIsItsOwnHandlersWhereverTheRowsSt
     EXPECT_EQ(stored("amoreno_ch", "Alternate"), "0|1|4|2001|<null>");
     EXPECT_EQ(stored("salesch", "Alternate"), salesBefore);
     EXPECT_EQ(updateLines().mid(lines), saved(kSubscriber, "", " 0", " 1", " 4", "2001"));
+}
+
+TEST_F(TransferRuleTest, ARuleChangedElsewhereIsRefusedThoughASearchInTheRecipientsSetCommandReadItSince)
+{
+    setRule("salesch", "Standard", "Action = 1, TransferType = 1, TransferRings = 4, Extension = '2100', TimeExpires = NULL");
+    show("salesch");
+    showRuleTab(0);
+    EXPECT_EQ(shown("txtHandlerTransferRingstoWait_0"), "4");
+    setRule("salesch", "Standard", "Extension = '9999'");
+    // Messages tab, Set beside the recipient, Subscriber: Search, then Cancel.
+    control<QTabWidget>("tabHandlerInfo")->setCurrentIndex(3);
+    dialogs.whileShown = [&] { f.searchSubscribersAndCancel(); };
+    control<QPushButton>("cmdHandlerMessagesChangeRecipient")->click();
+    f.window->findChild<QMenu*>("TabsSetRecipientHandlerPopUpMenu")->hide();
+    f.window->findChild<QAction*>("TabsSetHandlerRecipientSubscriber")->trigger();
+    ASSERT_EQ(dialogs.shown, QStringList{"frmSubscriberSearch"});
+
+    showRuleTab(0);
+    expectShown({{"txtHandlerTransferRingstoWait_0", "4"}, {"txtHandlerTransferString_0", "2100"}});
+    const int lines = updateLines().size();
+    box("txtHandlerTransferRingstoWait", 0)->setText("7");
+    leave(box("txtHandlerTransferRingstoWait", 0), elsewhere(0));
+    EXPECT_EQ(f.prompts.messages, QStringList{"Error in SaveAllHandlerContactRuleSettings:" + kRowChanged});
+    EXPECT_EQ(stored("salesch", "Standard"), "1|1|4|9999|<null>");
+    EXPECT_EQ(updateLines().mid(lines), QStringList());
+    expectShown({{"txtHandlerTransferRingstoWait_0", "4"}, {"txtHandlerTransferString_0", "9999"}});
+}
+
+TEST_F(TransferRuleTest, ARuleChangedElsewhereIsRefusedThoughASearchReadItAndTheNextSaveBuildsOnWhatIsStored)
+{
+    for (const Twin& t : kTwins) {
+        SCOPED_TRACE(t.what);
+        showTwin(t);
+        setRule(t.owner, t.rule, "Extension = '9999'");
+        f.searchSubscribersAndCancel();
+        const QString before = f.site.tableText("ContactRule");
+        const int lines = updateLines().size();
+        f.prompts.messages.clear();
+        box(t, t.rings)->setText("7");
+        leave(box(t, t.rings), elsewhere(t));
+        EXPECT_EQ(f.prompts.messages, QStringList{t.saveError + kRowChanged});
+        EXPECT_EQ(f.site.tableText("ContactRule"), before);
+        EXPECT_EQ(updateLines().mid(lines), QStringList());
+        expectShown({{name(t, t.rings), "4"}, {name(t, t.string), "9999"}, {name(t, t.attempt), "(o)"}});
+
+        // What is shown now is what the next save is judged by.
+        f.prompts.messages.clear();
+        box(t, t.rings)->setText("7");
+        leave(box(t, t.rings), elsewhere(t));
+        EXPECT_EQ(f.prompts.messages, QStringList());
+        EXPECT_EQ(stored(t.owner, t.rule), "1|1|7|9999|<null>");
+    }
 }
 
 } // namespace

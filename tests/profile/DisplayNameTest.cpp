@@ -193,4 +193,34 @@ TEST_F(DisplayNameTest, ANameChangedElsewhereSinceTheLoadIsReportedOnceShownAsSt
     EXPECT_EQ(linesSince(lines), QStringList());
 }
 
+TEST_F(DisplayNameTest, ANameChangedElsewhereThatASearchReadIsRefusedAndShownAsStoredWhereverItShows)
+{
+    const Editor editors[] = {
+        {"CallHandler", "salesch", "txtHandlerProfileDisplayName", "txtHandlerProfileAlias"},
+        {"NameLookupHandler", "companydirectory", "txtDirectoryHandlerDisplayName", "txtDirectoryHandlerAlias"},
+        {"InterviewHandler", "customerfeedback", "txtInterviewerDisplayName", "txtInterviewerAlias"},
+    };
+    const int listedKind[] = {0, 3, 2};
+    for (int i = 0; i < 3; ++i) {
+        const Editor& e = editors[i];
+        SCOPED_TRACE(e.table);
+        const QString table = e.table;
+        const QString id = showListed(listedKind[i], e.alias);
+        const QString listedBefore = listedName(e.alias);
+        f.site.execute(QString("UPDATE %1 SET TextName = 'Theirs' WHERE Alias = ?").arg(table), {e.alias});
+        f.searchSubscribersAndCancel();
+        f.prompts.messages.clear();
+        const int lines = updateLines().size();
+        edit(e.box, "Mine", e.elsewhere);
+        EXPECT_EQ(f.prompts.messages, QStringList{"Error in " + QString(e.box) + "_Validate: " + kRowChanged});
+        EXPECT_EQ(aliasColumn(table, e.alias, "TextName").toText(), "Theirs");
+        EXPECT_EQ(linesSince(lines), QStringList());
+        EXPECT_EQ(shown(e.box), "Theirs");
+        for (const QString& text : treeRowsOf(id))
+            EXPECT_TRUE(text.contains("Theirs - Ext:")) << text.toStdString();
+        // The interview handler's list entry waits for the list's next reload, as after a rename.
+        EXPECT_EQ(listedName(e.alias), table == "InterviewHandler" ? listedBefore : "Theirs");
+    }
+}
+
 } // namespace

@@ -230,4 +230,69 @@ TEST_F(ExtensionTest, ASubscriberWithoutAnExtensionCanBeTabbedThroughWithoutAMes
     EXPECT_EQ(updateLines().last(), line("CallHandler", "bcarter_ch", "DTMFAccessID", " 2022"));
 }
 
+TEST_F(ExtensionTest, AnExtensionChangedElsewhereThatASearchReadIsRefusedAndShownAsStoredWhereverItShows)
+{
+    struct Case {
+        const char* what;
+        int kind; // in the object list and the pane: 0 call handler, 2 interview handler, 3 directory handler
+        const char* alias;
+        const char* box;
+        const char* elsewhere;
+        const char* message;
+        const char* theirs; // the other program's primary extension; empty: it removed the row
+        const char* typed;  // nullptr: the box is left as shown
+    };
+    const Case cases[] = {
+        {"changed, then typed", 0, "operatorch", "txtHandlerProfileExtension", "txtHandlerProfileAlias",
+         "Error in txtHandlerProfileExtension: ", "119", "115"},
+        {"changed, then left as shown", 2, "customerfeedback", "txtInterviewerExtension", "txtInterviewerAlias",
+         "Error in txtInterviewerExtension_Validate: ", "319", nullptr},
+        {"removed, then left as shown", 3, "companydirectory", "txtDirectoryHandlerExtension", "txtDirectoryHandlerAlias",
+         "Error in txtdirectoryhandlerextension: ", "", nullptr},
+        {"changed, then cleared", 0, "operatorch", "txtHandlerProfileExtension", "txtHandlerProfileAlias",
+         "Error in txtHandlerProfileExtension: ", "118", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString id = showListed(c.kind, c.alias);
+        const QString shownBefore = shown(c.box);
+        ASSERT_FALSE(shownBefore.isEmpty());
+        if (QString(c.theirs).isEmpty())
+            f.site.execute("DELETE FROM DTMFAccessID WHERE ParentObjectID = ?", {id});
+        else
+            f.site.execute("UPDATE DTMFAccessID SET DTMFAccessID = ? WHERE ParentObjectID = ?", {c.theirs, id});
+        f.searchSubscribersAndCancel();
+        const QString rows = extensionRows(id);
+        f.prompts.messages.clear();
+        const int lines = updateLines().size();
+        if (c.typed)
+            edit(c.box, c.typed, c.elsewhere);
+        else
+            leaveField(c.box, c.elsewhere);
+        EXPECT_EQ(f.prompts.messages, QStringList{c.message + kRowChanged});
+        EXPECT_EQ(extensionRows(id), rows);
+        EXPECT_EQ(linesSince(lines), QStringList());
+        EXPECT_EQ(shown(c.box), QString(c.theirs));
+        for (const QString& text : treeRowsOf(id))
+            EXPECT_FALSE(text.contains("Ext:" + shownBefore)) << text.toStdString();
+        if (c.kind != 2) {
+            // The list is read again as after a change of ours; it does not show the interview handler's.
+            auto* list = control<BoundGrid>("gridObjects");
+            QString listed = "(not listed)";
+            for (int r = 0; r < list->rows().rowCount(); ++r)
+                if (list->rows().cell(r, 1).textOrEmpty() == c.alias)
+                    listed = list->rows().cell(r, 3).textOrEmpty();
+            EXPECT_EQ(listed, c.theirs);
+        }
+
+        // What is shown now is what the next change is judged by.
+        f.prompts.messages.clear();
+        edit(c.box, "117", c.elsewhere);
+        EXPECT_EQ(f.prompts.messages, QStringList());
+        EXPECT_EQ(shown(c.box), "117");
+        edit(c.box, shownBefore, c.elsewhere);
+        EXPECT_EQ(f.prompts.messages, QStringList());
+    }
+}
+
 } // namespace

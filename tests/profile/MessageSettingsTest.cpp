@@ -149,4 +149,43 @@ TEST_F(MessageSettingsTest, AFailedUpdateIsReportedOnceRestoresTheControlAndLogs
     EXPECT_EQ(linesSince(lines), QStringList());
 }
 
+TEST_F(MessageSettingsTest, SettingsChangedElsewhereThatASearchReadAreRefusedAndShownAsStored)
+{
+    for (const Page& p : kPages) {
+        SCOPED_TRACE(p.prefix);
+        const QString prefix = p.prefix;
+        f.site.execute("UPDATE CallHandler SET MaxMsgLen = 30, EditMsg = 0, SendUrgentMsg = 2, ScheduleObjectName = 'Weekdays' "
+                       "WHERE Alias = ?",
+                       {p.handlerAlias});
+        showMessages(p);
+        f.site.execute("UPDATE CallHandler SET MaxMsgLen = 77, EditMsg = 1, SendUrgentMsg = 1, ScheduleObjectName = 'All Hours' "
+                       "WHERE Alias = ?",
+                       {p.handlerAlias});
+        f.searchSubscribersAndCancel();
+        const QString before = f.site.tableText("CallHandler");
+        const int lines = updateLines().size();
+        f.prompts.messages.clear();
+
+        // Every control writes when it is left: changed or not, none may overwrite what it did not show.
+        const QString elsewhere = "txt" + prefix + "MessagesAfterMessageAction";
+        edit("txt" + prefix + "MessagesMaxMessageLength", "60", elsewhere);
+        leaveField("chk" + prefix + "MessagesCanEditMessages", elsewhere);
+        leaveField("cmb" + prefix + "MessagesCanMarkUrgent", elsewhere);
+        showTab(p.tabs, "Profile");
+        leaveField("cmb" + prefix + "ProfileSchedule", "txt" + prefix + "ProfileAlias");
+
+        QStringList expected;
+        for (const char* control : {"txt%1MessagesMaxMessageLength", "chk%1MessagesCanEditMessages", "cmb%1MessagesCanMarkUrgent",
+                                    "cmb%1ProfileSchedule"})
+            expected << "Error in " + QString(control).arg(prefix) + "_Validate: " + kRowChanged;
+        EXPECT_EQ(f.prompts.messages, expected);
+        EXPECT_EQ(f.site.tableText("CallHandler"), before);
+        EXPECT_EQ(linesSince(lines), QStringList());
+        expectShown({{"txt" + prefix + "MessagesMaxMessageLength", "77"},
+                     {"chk" + prefix + "MessagesCanEditMessages", "[x]"},
+                     {"cmb" + prefix + "MessagesCanMarkUrgent", "Always"},
+                     {"cmb" + prefix + "ProfileSchedule", "All Hours"}});
+    }
+}
+
 } // namespace

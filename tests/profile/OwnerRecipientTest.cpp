@@ -9,6 +9,8 @@
 
 namespace {
 
+const QString kRowChanged = "Row cannot be located for updating. Some values may have been changed since it was last read.";
+
 class OwnerRecipientTest : public ::testing::Test, public ProfileFixture {
 protected:
     void SetUp() override { startProfile(); }
@@ -201,7 +203,6 @@ TEST_F(OwnerRecipientTest, TheShownHandlerIsWrittenWhereverTheSharedRowsStandAnd
 TEST_F(OwnerRecipientTest, AHandlerChangedElsewhereSinceTheLoadIsReportedOnceAndNothingIsLogged)
 {
     showInterviewer("customerfeedback");
-    const QString ownerShown = shown("txtInterviewerRecipient");
     f.site.execute("UPDATE InterviewHandler SET RecipientObjectID = ?, RecipientObjectIDType = 1 WHERE Alias = 'customerfeedback'",
                    {subscriberId("dokafor")});
     const int lines = updateLines().size();
@@ -211,8 +212,57 @@ TEST_F(OwnerRecipientTest, AHandlerChangedElsewhereSinceTheLoadIsReportedOnceAnd
               QStringList{"Error in TabsSetRecipientInterviewerDistributionList_Click: Row cannot be located for updating. Some "
                           "values may have been changed since it was last read."});
     EXPECT_EQ(stored("InterviewHandler", "customerfeedback", "Recipient"), subscriberId("dokafor") + "|1");
-    EXPECT_EQ(shown("txtInterviewerRecipient"), ownerShown);
+    EXPECT_EQ(shown("txtInterviewerRecipient"), "Daniel Okafor") << "the recipient stored elsewhere";
     EXPECT_EQ(linesSince(lines), QStringList());
+}
+
+TEST_F(OwnerRecipientTest, APartySetElsewhereWhileTheSearchRanIsNeitherReplacedNorLoggedAndTheBoxShowsIt)
+{
+    struct Case {
+        const char* item;
+        bool interviewer;
+        const char* box;
+        const char* prefix; // of the role's columns
+        QString theirs;     // what the other program stores while the dialog is open
+        int theirType;
+        std::function<void()> pick; // what the administrator picks
+    };
+    const Case cases[] = {
+        {"TabsSetHandlerRecipientSubscriber", false, "txtHandlerMessagesRecipient", "Recipient", subscriberId("dokafor"), 1,
+         [&] { dialogs.pickSubscriber(ownHandlerOf("amoreno")); }},
+        {"TabsSetOWnerHandlerDL", false, "txtHandlerProfileOwner", "Administrator", listId("supportteam"), 2,
+         [&] { dialogs.findDistributionList(listId("allemployees"), "All Employees"); }},
+        {"TabsSetOwnerInterviewerSubscriber", true, "txtInterviewerOwner", "Administrator", listId("allemployees"), 2,
+         [&] { dialogs.pickSubscriber(ownHandlerOf("bcarter")); }},
+        {"TabsSetRecipientInterviewerDistributionList", true, "txtInterviewerRecipient", "Recipient", subscriberId("dokafor"), 1,
+         [&] { dialogs.findDistributionList(listId("supportteam"), "Support Team"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item);
+        const QString table = c.interviewer ? "InterviewHandler" : "CallHandler";
+        const QString alias = c.interviewer ? "customerfeedback" : "salesch";
+        auto showIt = [&] { c.interviewer ? showInterviewer(alias) : showHandler(alias); };
+        showIt();
+        const QString before = shown(c.box);
+        c.pick();
+        dialogs.whileShown = [&] {
+            f.site.execute(QString("UPDATE %1 SET %2ObjectID = ?, %2ObjectIDType = ? WHERE Alias = ?").arg(table, c.prefix),
+                           {c.theirs, c.theirType, alias});
+            f.searchSubscribersAndCancel();
+        };
+        f.prompts.messages.clear();
+        const int lines = updateLines().size();
+        item(c.item)->trigger();
+        dialogs.whileShown = nullptr;
+        EXPECT_EQ(f.prompts.messages, QStringList{"Error in " + QString(c.item) + "_Click: " + kRowChanged});
+        EXPECT_EQ(stored(table, alias, c.prefix), c.theirs + "|" + QString::number(c.theirType));
+        EXPECT_EQ(linesSince(lines), QStringList());
+        // The box shows the party stored, as the next load of the page does.
+        const QString after = shown(c.box);
+        EXPECT_NE(after, before);
+        showIt();
+        EXPECT_EQ(after, shown(c.box));
+    }
 }
 
 } // namespace

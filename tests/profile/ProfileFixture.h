@@ -26,6 +26,22 @@ public:
     void showSubscriber(const QString& alias) { showObject(ownHandlerOf(alias), 1); }
     void showInterviewer(const QString& alias) { showObject(interviewerId(alias), 5); }
     void showDirectory(const QString& alias) { showObject(directoryId(alias), 6); }
+    // The object list shows a kind (0 call handlers, 2 interview handlers, 3 directory handlers)
+    // and the pane one of them; its id.
+    QString showListed(int kind, const QString& alias)
+    {
+        control<QComboBox>("cmbShowObjectType")->setCurrentIndex(kind);
+        if (kind == 2) {
+            showInterviewer(alias);
+            return interviewerId(alias);
+        }
+        if (kind == 3) {
+            showDirectory(alias);
+            return directoryId(alias);
+        }
+        showHandler(alias);
+        return handlerId(alias);
+    }
 
     // Brings the sub-tab with that caption to the front of a tab control, so its fields can
     // take the focus.
