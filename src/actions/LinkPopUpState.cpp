@@ -201,6 +201,8 @@ void LinkPopUpState::AdjustMenuSettings()
                 m_chosen->recordId = keys.field(QStringLiteral("MenuEntryObjectID")).textOrEmpty();
                 const Variant locked = keys.field(QStringLiteral("Locked"));
                 m_menu.LinkLockKey->setChecked(!locked.isNull() && locked.toBool());
+                // The item's mark is what a lock or unlock of this key is checked against.
+                keys.markShown({QStringLiteral("Locked")});
                 stored = {keys.field(QStringLiteral("Action")), keys.field(QStringLiteral("ConversationName")),
                           keys.field(QStringLiteral("DestinationObjectIDType"))};
             }))

@@ -2,6 +2,7 @@
 
 #include "data/RecordsetCache.h"
 #include "pane/PaneControls.h"
+#include "runtime/ErrorHandling.h"
 
 namespace {
 
@@ -56,3 +57,8 @@ void findTransferRule(RecordsetCache& cache, const QString& handlerId, int index
 }
 
 } // namespace EditorRows
+
+void EditorRows::showsStored(Recordset& rs, const QString& column)
+{
+    runStepSilently([&] { rs.markShown({column}); });
+}

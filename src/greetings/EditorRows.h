@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class Recordset;
 class RecordsetCache;
 
 // How the greeting and transfer-rule editors reach their rows. The shared recordsets may stand
@@ -19,6 +20,10 @@ void findGreeting(RecordsetCache& cache, const QString& handlerId, int index);
 void findGreetingById(RecordsetCache& cache, const QString& handlerId, const QString& messagingRuleObjectID);
 // rsContactRule on the handler's transfer rule of that index, or past its end.
 void findTransferRule(RecordsetCache& cache, const QString& handlerId, int index);
+
+// A control that already agrees with its column's stored value needs no write; it now shows that
+// value, which is what the next write of the column is checked against. Never fails.
+void showsStored(Recordset& rs, const QString& column);
 
 // The text that the switched-off date is written as.
 inline const QString SwitchedOff = QStringLiteral("1/2/93");

@@ -154,8 +154,10 @@ void GreetingSettings::enabledClick(const Page& page, int index)
             storedOn = isRuleOn(rules.field(QStringLiteral("TimeExpires")), m_state.environment.clock.now());
         }))
         return;
-    if (storedOn == on)
+    if (storedOn == on) {
+        EditorRows::showsStored(rules, QStringLiteral("TimeExpires"));
         return;
+    }
     if (!writeRow(m_state.prompts, errors, rules, [&] {
             rules.setField(QStringLiteral("TimeExpires"), on ? Variant::null() : Variant(EditorRows::SwitchedOff));
         })) {
@@ -184,8 +186,10 @@ void GreetingSettings::allowInputClick(const Page& page, int index)
         }))
         return;
     const bool allow = ticked(c.allowInput);
-    if (allow != ignored)
+    if (allow != ignored) {
+        EditorRows::showsStored(rules, QStringLiteral("IgnoreDigits"));
         return;
+    }
     if (!writeRow(m_state.prompts, errors, rules, [&] { rules.setField(QStringLiteral("IgnoreDigits"), allow ? 0 : 1); })) {
         runStepSilently([&] { ignored = !holdsCode(rules.field(QStringLiteral("IgnoreDigits")), 0); });
         showStored(c.allowInput, !ignored);

@@ -124,8 +124,12 @@ void TransferRuleHandlers::enabledClick(const ShownTransferRule& shown)
     if (isRuleOn(expires, now)) {
         if (!checked)
             m_save.save(shown);
+        else
+            EditorRows::showsStored(rule, QStringLiteral("TimeExpires"));
         return;
     }
+    if (!checked)
+        EditorRows::showsStored(rule, QStringLiteral("TimeExpires"));
     if (!checked || expires.toDate() >= now)
         return;
     // Switched on without a number to ring: the rule sends callers to the greeting; without
@@ -157,8 +161,10 @@ void TransferRuleHandlers::attemptRingPhoneClick(const ShownTransferRule& shown)
             extension = m_state.cache.rsCallHandler.field(QStringLiteral("DTMFAccessID"));
         }))
         return;
-    if (ringsPhone)
+    if (ringsPhone) {
+        EditorRows::showsStored(m_state.cache.rsContactRule, QStringLiteral("Action"));
         return;
+    }
     if (showsTransferType(c, TransferType::Supervised) && c.ringsToWait->text().isEmpty())
         c.ringsToWait->setText(QStringLiteral("4"));
     if (c.transferString->text().isEmpty()) {
@@ -190,6 +196,8 @@ void TransferRuleHandlers::sendToGreetingClick(const ShownTransferRule& shown)
         return;
     if (!toGreeting)
         m_save.save(shown);
+    else
+        EditorRows::showsStored(m_state.cache.rsContactRule, QStringLiteral("Action"));
 }
 
 void TransferRuleHandlers::transferTypeClick(const ShownTransferRule& shown)
@@ -215,10 +223,14 @@ void TransferRuleHandlers::transferTypeClick(const ShownTransferRule& shown)
     if (showsTransferType(c, TransferType::Release)) {
         if (!holdsCode(type, TransferType::Release))
             m_save.save(shown);
+        else
+            EditorRows::showsStored(rule, QStringLiteral("TransferType"));
         return;
     }
-    if (holdsCode(type, TransferType::Supervised))
+    if (holdsCode(type, TransferType::Supervised)) {
+        EditorRows::showsStored(rule, QStringLiteral("TransferType"));
         return;
+    }
     if (c.ringsToWait->text().isEmpty())
         c.ringsToWait->setText(QStringLiteral("4"));
     m_save.save(shown);

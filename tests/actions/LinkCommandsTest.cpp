@@ -280,6 +280,21 @@ TEST_F(LinkCommandsTest, AKeyChangedElsewhereThatASearchReadIsRefusedAndItsRowAn
         EXPECT_EQ(objectId(key), handlerId("operatorch"));
         EXPECT_EQ(f.control<QLineEdit>("txtHandlerProfileDisplayName")->text(), "Operator") << "the pane shows the destination";
     }
+
+    // A lock another tool set, read by a search, is not undone by a click on an item still unmarked.
+    select(row({"2"}));
+    ASSERT_FALSE(menu().LinkLockKey->isChecked());
+    f.site.execute("UPDATE MenuEntry SET Locked = 1 WHERE ParentObjectID = ? AND Alias = '2'", {handlerId("openinggreetingch")});
+    f.searchSubscribersAndCancel();
+    messages().clear();
+    menu().LinkLockKey->trigger();
+    EXPECT_EQ(messages(), QStringList{"Error in LinkLockKey_Click:" + located});
+    EXPECT_EQ(
+        f.site.scalar("SELECT Locked FROM MenuEntry WHERE ParentObjectID = ? AND Alias = '2'", {handlerId("openinggreetingch")})
+            .toInt32(),
+        1);
+    EXPECT_TRUE(updateLines().isEmpty());
+    EXPECT_TRUE(menu().LinkLockKey->isChecked()) << "the item shows the stored lock";
 }
 
 TEST_F(LinkCommandsTest, AKeyDeletedByAnotherToolIsReportedOnceAndNothingIsLogged)

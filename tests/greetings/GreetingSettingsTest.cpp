@@ -64,6 +64,34 @@ TEST_F(GreetingSettingsTest, TheEnabledBoxWritesTimeExpiresOnlyWhenItDisagreesWi
     EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
 }
 
+// A box clicked into agreement with a change made elsewhere writes nothing and now shows what is
+// stored: its next click is written, not refused as a change the user never saw.
+TEST_F(GreetingSettingsTest, AfterABoxAgreedWithAChangeMadeElsewhereItsNextClickIsWritten)
+{
+    const struct {
+        const char* box;
+        const char* greeting;
+        const char* column;
+        Variant shown, elsewhere, written;
+    } cases[] = {
+        {"chkHandlerGreetingEnabled_3", "Alternate", "TimeExpires", Variant::null(), kPast, Variant::null()},
+        {"chkHandlerGreetingAllowUserInput_0", "Standard", "IgnoreDigits", 0, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.box);
+        showWith("salesch", c.greeting, c.column, c.shown);
+        changeBehindThePane("salesch", c.greeting, c.column, c.elsewhere);
+        auto* box = control<QCheckBox>(c.box);
+        const int lines = updateLines().size();
+        box->click();
+        EXPECT_EQ(newLines(lines), QStringList());
+        box->click();
+        EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+        EXPECT_EQ(greetingColumn("salesch", c.greeting, c.column), c.written);
+        EXPECT_EQ(newLines(lines).size(), 1);
+    }
+}
+
 TEST_F(GreetingSettingsTest, TheAllowInputBoxWritesIgnoreDigitsOnlyWhereItDiffers)
 {
     auto* box = control<QCheckBox>("chkHandlerGreetingAllowUserInput_0");
