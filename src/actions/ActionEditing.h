@@ -35,6 +35,7 @@ public:
 
     void AdjustMenuSettings() override;
     void PopUpLinkMenu(const QPoint& globalPosition) override;
+    void resetLinkFromTab() override;
 
     LinkPopUpMenu& menu() { return *m_menu; }
     LinkPopUpState& popUpState() { return *m_popUpState; }

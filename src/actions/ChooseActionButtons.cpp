@@ -182,8 +182,7 @@ void ChooseActionButtons::click(Button which, int index)
     Stored stored;
     const bool read = readLink(m, index, link, stored);
 
-    m_state.bLinkFromTab = true;
-    m_state.strTabChildAlias = link.selector;
+    m_popUpState.setLinkFromTab(link.selector);
     m_popUpState.setPaneLink(link);
 
     m_menu.PopUpSetAsTreeRoot->setEnabled(false);

@@ -1,5 +1,6 @@
 #include "actions/LinkRefresh.h"
 
+#include "actions/LinkPopUpState.h"
 #include "actions/RecordsetSpot.h"
 #include "data/LinkDisplay.h"
 #include "data/LinkKinds.h"
@@ -27,8 +28,9 @@ bool leadsNowhere(qint16 action, const QString& conversation)
 
 } // namespace
 
-LinkRefresh::LinkRefresh(SharedState& state)
-    : m_state(state)
+LinkRefresh::LinkRefresh(SharedState& state, const LinkPopUpState& popUpState)
+    : m_state(state),
+      m_popUpState(popUpState)
 {
 }
 
@@ -176,7 +178,7 @@ void LinkRefresh::refresh(const ChosenLink& link, LinkPlace place, const QString
         break;
     }
 
-    const bool fromPane = m_state.bLinkFromTab;
+    const bool fromPane = m_popUpState.bLinkFromTab();
     OutlineGrid* grid = m_parts.grid;
     if (fromPane && grid && m_parts.tree && grid->row() >= 0 && (iKeyType == 1 || iKeyType == 3)) {
         m_parts.tree->RemoveChildren(static_cast<qint16>(grid->row()));

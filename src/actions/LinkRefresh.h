@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class LinkPopUpState;
 class OutlineGrid;
 class PaneOperations;
 class Recordset;
@@ -24,7 +25,8 @@ public:
         TreeDisplayOptions options;
     };
 
-    explicit LinkRefresh(SharedState& state);
+    // The popup's state says whether the link came from the pane.
+    LinkRefresh(SharedState& state, const LinkPopUpState& popUpState);
     // Any part may be missing; its steps are then left out.
     void connectTo(const Parts& parts) { m_parts = parts; }
     const Parts& parts() const { return m_parts; }
@@ -52,5 +54,6 @@ private:
     bool checked(const QAction* option) const;
 
     SharedState& m_state;
+    const LinkPopUpState& m_popUpState;
     Parts m_parts;
 };

@@ -68,8 +68,6 @@ public:
     QString StreamFilesPath;
     QString TreeRootObjectID;
     qint16 TreeRootNodeType = 0;
-    bool bLinkFromTab = false;
-    QString strTabChildAlias;
     QString DefaultTUILanguage;
     bool ExpandAllInProgress = false;
     QStringList SwitchNames;
