@@ -193,7 +193,7 @@ void LinkRefresh::refresh(const ChosenLink& link, LinkPlace place, const QString
                          || (place == LinkPlace::AfterMessage && checked(m_parts.options.ShowAfterMessageLinks));
     if (treeInFront && rebuild && grid && m_parts.tree) {
         grid->setRowCount(0);
-        m_parts.tree->AddNewNode(m_state.TreeRootObjectID, m_state.TreeRootNodeType);
+        m_parts.tree->AddNewNode(m_parts.tree->TreeRootObjectID(), m_parts.tree->TreeRootNodeType());
     }
 
     if (fromPane) {

@@ -70,6 +70,7 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_actions->connectTo(linkParts, m_treeCommands.get());
     m_actions->setDialogs(dialogs);
     connectChooseActionButtons();
+    m_pane->setTree(m_tree.get());
     m_pane->setCurrentObjectLabel(m_window->currentObjectLabel());
     OutlineGrid& grid = *m_treeGrid;
     m_pane->setCurrentRowText([&grid] { return grid.row() >= 0 ? grid.cellText(grid.row(), TreeColumn::Main) : QString(); });

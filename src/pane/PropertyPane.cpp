@@ -14,6 +14,7 @@
 #include "pane/WebAdministration.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/SlotGuard.h"
+#include "tree/TreeOperations.h"
 #include "widgets/FieldValidation.h"
 #include "widgets/SonotropeCtrl.h"
 #include "widgets/Twips.h"
@@ -251,7 +252,7 @@ void PropertyPane::loadLeaf(const QString& action)
 
 void PropertyPane::LoadTabInfo(const QString& strObjectID, qint16 iObjectType)
 {
-    if (m_state.ExpandAllInProgress)
+    if (m_tree && m_tree->ExpandAllInProgress())
         return;
     // A row change that arrives while a load waits on a message box (whose event loop runs) is
     // loaded after it: the page never shows the fields of two objects.

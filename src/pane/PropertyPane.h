@@ -19,6 +19,7 @@ class QGroupBox;
 class QLabel;
 class SharedState;
 class SubscriberPage;
+class TreeOperations;
 
 // The tabbed property pane `tabInfoTab`: one page per kind of object over `frameMainTab`(0) to
 // (3), the directory handler's tab control on tab 4.
@@ -36,6 +37,8 @@ public:
     void setSection(Tab tab, PaneSection* section) { m_sections[size_t(tab)] = section; }
     // The tree's current row text, which the leaf section shows.
     void setCurrentRowText(std::function<QString()> text) { m_currentRowText = std::move(text); }
+    // The tree whose expand-all walk no load interrupts; not owned.
+    void setTree(const TreeOperations* tree) { m_tree = tree; }
     // The greeting editor that the greeting tabs' Click handlers run; not owned.
     void setGreetingOperations(GreetingOperations* greetings);
     // The caption of the window's label that names the shown object.
@@ -98,6 +101,7 @@ private:
     void fillFixedLists();
 
     SharedState& m_state;
+    const TreeOperations* m_tree = nullptr;
     QLabel* lblCurrentObjectDisplayName = nullptr;
     SubscriberPage* m_subscriber;
     CallHandlerPage* m_callHandler;

@@ -48,7 +48,7 @@ void TreeEvents::ATTree_AfterRowColChange(int, int, int NewRow, int)
     // Expand all makes each row it builds current on the way and shows row 0 when it is done:
     // neither the pane nor the references are loaded meanwhile, so a requery of the whole
     // cache for every built row would buy nothing.
-    if (m_state.ExpandAllInProgress)
+    if (m_tree.ExpandAllInProgress())
         return;
     if (m_actions)
         m_actions->resetLinkFromTab();

@@ -19,6 +19,14 @@ public:
     virtual bool bIsAncestor(const QString& strObjectID, qint16 iRow) = 0;
     // The start-up's display settings: no rows, drawing on.
     virtual void ClearTree() = 0;
+
+    // The object the tree is built from, with its node type: a rebuild starts there again.
+    virtual QString TreeRootObjectID() const = 0;
+    virtual qint16 TreeRootNodeType() const = 0;
+    virtual void setTreeRoot(const QString& strObjectID, qint16 iNodeType) = 0;
+    // True while "Expand All Nodes" opens row after row; the rows it makes current on the way
+    // load nothing.
+    virtual bool ExpandAllInProgress() const = 0;
 };
 
 // The object list of the grid view tab.

@@ -172,7 +172,7 @@ TEST_F(TreeCommandsTest, ExpandAllBuildsEveryBranchAndEndsAtCyclesAndClosedRowsS
     // The walk neither loads the pane nor leaves anything switched: row 0 is shown at its end.
     EXPECT_EQ(handlerPage.loaded, QStringList{t.handlerId("openinggreetingch")});
     EXPECT_EQ(t.grid().row(), 0);
-    EXPECT_FALSE(t.state().ExpandAllInProgress);
+    EXPECT_FALSE(t.tree().ExpandAllInProgress());
     EXPECT_TRUE(t.grid().redraw());
     EXPECT_EQ(pane->currentIndex(), 1);
     EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
@@ -199,7 +199,7 @@ TEST_F(TreeCommandsTest, ExpandAllStopsAtTheRowLimitWithOneMessageAndAConsistent
     expectConsistent(13); // twelve keys and the after-message link
     EXPECT_GT(lastPlaceholders, 0);
     EXPECT_EQ(t.grid().row(), 0);
-    EXPECT_FALSE(t.state().ExpandAllInProgress);
+    EXPECT_FALSE(t.tree().ExpandAllInProgress());
     EXPECT_TRUE(t.grid().redraw());
 
     // A second run has nothing it can open and says so again.
@@ -220,7 +220,7 @@ TEST_F(TreeCommandsTest, ACancelledExpandAllLeavesAConsistentTree)
     expectConsistent(13);
     EXPECT_GT(lastPlaceholders, 0);
     EXPECT_EQ(t.grid().row(), 0);
-    EXPECT_FALSE(t.state().ExpandAllInProgress);
+    EXPECT_FALSE(t.tree().ExpandAllInProgress());
     EXPECT_TRUE(t.grid().redraw());
 }
 
@@ -265,8 +265,7 @@ TEST_F(TreeCommandsTest, SetAsNewTreeRootTakesCallHandlersAndSubscribersOnly)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.join('/').toStdString());
         t.messages().clear();
-        t.state().TreeRootObjectID = t.handlerId("openinggreetingch");
-        t.state().TreeRootNodeType = CallHandler;
+        t.tree().setTreeRoot(t.handlerId("openinggreetingch"), CallHandler);
         t.rebuild();
         for (int depth = 1; depth < c.path.size(); ++depth)
             t.open(c.path.mid(0, depth));
@@ -285,8 +284,8 @@ TEST_F(TreeCommandsTest, SetAsNewTreeRootTakesCallHandlersAndSubscribersOnly)
         EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
         EXPECT_EQ(t.objectId(0), c.root);
         EXPECT_EQ(t.type(0), c.rootType);
-        EXPECT_EQ(t.state().TreeRootObjectID, c.root);
-        EXPECT_EQ(t.state().TreeRootNodeType, c.rootType);
+        EXPECT_EQ(t.tree().TreeRootObjectID(), c.root);
+        EXPECT_EQ(t.tree().TreeRootNodeType(), c.rootType);
         EXPECT_TRUE(t.holdsPlaceholder(t.row({"0"})));
     }
 }
@@ -331,7 +330,7 @@ TEST_F(TreeCommandsTest, LoadNewTreeStartsAtThePickedSubscriberOrCallHandler)
 
         EXPECT_EQ(t.objectId(0), c.id);
         EXPECT_EQ(t.type(0), c.type);
-        EXPECT_EQ(t.state().TreeRootObjectID, c.id);
+        EXPECT_EQ(t.tree().TreeRootObjectID(), c.id);
         EXPECT_EQ(t.grid().row(), 0);
         EXPECT_EQ(treeOrList->currentIndex(), 0);
         EXPECT_EQ(pane->currentIndex(), c.paneTab);
@@ -371,7 +370,7 @@ TEST_F(TreeCommandsTest, LoadNewTreeCancelledOrWithAnUnknownIdLeavesTheTree)
         EXPECT_EQ(t.messages(), c.messages);
         EXPECT_EQ(t.grid().rowCount(), rowsBefore);
         EXPECT_EQ(t.objectId(0), t.handlerId("openinggreetingch"));
-        EXPECT_EQ(t.state().TreeRootObjectID, t.handlerId("openinggreetingch"));
+        EXPECT_EQ(t.tree().TreeRootObjectID(), t.handlerId("openinggreetingch"));
     }
 }
 
