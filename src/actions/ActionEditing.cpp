@@ -8,6 +8,7 @@
 #include "actions/LinkPopUpState.h"
 #include "actions/LinkWriter.h"
 #include "data/SharedState.h"
+#include "pane/PaneOperations.h"
 #include "runtime/SlotGuard.h"
 
 #include <QAction>
@@ -57,6 +58,8 @@ void ActionEditing::connectTo(const LinkRefresh::Parts& parts, TreeRootCommands*
 {
     m_refresh.connectTo(parts);
     m_rootCommands = rootCommands;
+    if (parts.pane)
+        m_buttons->connectButtons(parts.pane->chooseActionButtons());
 }
 
 void ActionEditing::setDialogs(DialogOperations* dialogs)

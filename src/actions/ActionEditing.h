@@ -28,7 +28,8 @@ public:
     ActionEditing(SharedState& state, OutlineGrid& grid, QWidget* window);
     ~ActionEditing() override;
 
-    // Any part may be missing; its steps are then left out.
+    // Any part may be missing; its steps are then left out. The pane's buttons that choose a
+    // link's action open the popup from then on.
     void connectTo(const LinkRefresh::Parts& parts, TreeRootCommands* rootCommands);
     // The dialogs the destination commands open; without them those commands do nothing.
     void setDialogs(DialogOperations* dialogs);

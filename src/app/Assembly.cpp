@@ -1,7 +1,6 @@
 #include "app/Assembly.h"
 
 #include "actions/ActionEditing.h"
-#include "actions/ChooseActionButtons.h"
 #include "data/SharedState.h"
 #include "environment/EnvironmentServices.h"
 #include "greetings/GreetingAudio.h"
@@ -12,14 +11,10 @@
 #include "greetings/TransferRuleSave.h"
 #include "greetings/TransferRuleValidation.h"
 #include "mainwindow/frmMain.h"
-#include "pane/CallHandlerPage.h"
 #include "pane/CallHandlerSection.h"
-#include "pane/DirectoryHandlerPage.h"
 #include "pane/DirectoryHandlerSection.h"
-#include "pane/InterviewerPage.h"
 #include "pane/InterviewerSection.h"
 #include "pane/PropertyPane.h"
-#include "pane/SubscriberPage.h"
 #include "pane/SubscriberSection.h"
 #include "profile/ProfileEditing.h"
 #include "tree/CallFlowTree.h"
@@ -33,8 +28,6 @@
 #include "widgets/Named.h"
 #include "widgets/OutlineGrid.h"
 #include "widgets/OutlineGridView.h"
-
-#include <QPushButton>
 
 Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     : m_treeGrid(std::make_unique<OutlineGrid>()),
@@ -69,7 +62,6 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     linkParts.options = m_window->displayOptions();
     m_actions->connectTo(linkParts, m_treeCommands.get());
     m_actions->setDialogs(dialogs);
-    connectChooseActionButtons();
     m_pane->setTree(m_tree.get());
     m_pane->setCurrentObjectLabel(m_window->currentObjectLabel());
     OutlineGrid& grid = *m_treeGrid;
@@ -113,28 +105,6 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_treeExport->connectTo(m_window->exportTreeItem());
     m_findExtension = std::make_unique<FindExtension>(state);
     m_findExtension->connectTo(m_window->findExtensionItem());
-}
-
-void Assembly::connectChooseActionButtons()
-{
-    using Button = ChooseActionButtons::Button;
-    ChooseActionButtons& buttons = m_actions->chooseActionButtons();
-    const GreetingPageControls handler = m_pane->handlerGreetingControls();
-    const GreetingPageControls subscriber = m_pane->subscriberGreetingControls();
-    for (int i = 0; i < GreetingCount; ++i) {
-        buttons.connectButton(handler.greetings[size_t(i)].changeAfterGreeting, Button::HandlerGreeting, i);
-        buttons.connectButton(subscriber.greetings[size_t(i)].changeAfterGreeting, Button::SubscriberGreeting, i);
-    }
-    buttons.connectButton(m_pane->callHandlerPage().cmdHandlerSetAfterMessageAction, Button::HandlerAfterMessage);
-    SubscriberPage& subscriberPage = m_pane->subscriberPage();
-    buttons.connectButton(subscriberPage.cmdSubscriberMessagesChangeAfterMessageAction, Button::SubscriberAfterMessage);
-    buttons.connectButton(subscriberPage.cmdSubscriberConversationExitAction, Button::SubscriberExit);
-    buttons.connectButton(m_pane->interviewerPage().cmdInterviewerProfileChangeAfterMessageAction, Button::InterviewerAfterMessage);
-    DirectoryHandlerPage& directoryPage = m_pane->directoryHandlerPage();
-    buttons.connectButton(directoryPage.cmdDirectoryHandlerSetExit, Button::DirectoryExit);
-    buttons.connectButton(directoryPage.cmdDirectoryHandlerSetNoInputExit, Button::DirectoryNoInputExit);
-    buttons.connectButton(directoryPage.cmdDirectoryHandlerSetNoSelectionExit, Button::DirectoryNoSelectionExit);
-    buttons.connectButton(directoryPage.cmdDirectoryHandlerSetZeroExit, Button::DirectoryZeroExit);
 }
 
 Assembly::~Assembly()

@@ -56,8 +56,6 @@ public:
     ProfileEditing& profile() { return *m_profile; }
 
 private:
-    void connectChooseActionButtons();
-
     std::unique_ptr<OutlineGrid> m_treeGrid;
     std::unique_ptr<frmMain> m_window;
     std::unique_ptr<CallFlowTree> m_tree;

@@ -50,6 +50,8 @@ public:
     // handler's exit ("DirExit", "DirNoInputExit", "DirNoSelectionExit", "DirZeroExit"); null for
     // other selectors.
     virtual QLineEdit* linkBox(const QString& selector) const = 0;
+    // Every button that opens the action popup for a link of the page it is on.
+    virtual std::vector<ChooseActionButton> chooseActionButtons() const = 0;
     // The interviewer page's question list, for its editors.
     virtual InterviewQuestionControls interviewQuestionControls() const = 0;
     // Reads the questions of the interview handler the page shows into the list again, from

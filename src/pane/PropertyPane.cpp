@@ -484,6 +484,27 @@ QLineEdit* PropertyPane::linkBox(const QString& selector) const
     return nullptr;
 }
 
+std::vector<ChooseActionButton> PropertyPane::chooseActionButtons() const
+{
+    using Link = ChooseActionLink;
+    std::vector<ChooseActionButton> buttons;
+    const GreetingPageControls handler = handlerGreetingControls();
+    const GreetingPageControls subscriber = subscriberGreetingControls();
+    for (int i = 0; i < GreetingCount; ++i) {
+        buttons.push_back({handler.greetings[size_t(i)].changeAfterGreeting, Link::HandlerGreeting, i});
+        buttons.push_back({subscriber.greetings[size_t(i)].changeAfterGreeting, Link::SubscriberGreeting, i});
+    }
+    buttons.insert(buttons.end(), {{m_callHandler->cmdHandlerSetAfterMessageAction, Link::HandlerAfterMessage},
+                                   {m_subscriber->cmdSubscriberMessagesChangeAfterMessageAction, Link::SubscriberAfterMessage},
+                                   {m_subscriber->cmdSubscriberConversationExitAction, Link::SubscriberExit},
+                                   {m_interviewer->cmdInterviewerProfileChangeAfterMessageAction, Link::InterviewerAfterMessage},
+                                   {m_directoryHandler->cmdDirectoryHandlerSetExit, Link::DirectoryExit},
+                                   {m_directoryHandler->cmdDirectoryHandlerSetNoInputExit, Link::DirectoryNoInputExit},
+                                   {m_directoryHandler->cmdDirectoryHandlerSetNoSelectionExit, Link::DirectoryNoSelectionExit},
+                                   {m_directoryHandler->cmdDirectoryHandlerSetZeroExit, Link::DirectoryZeroExit}});
+    return buttons;
+}
+
 InterviewQuestionControls PropertyPane::interviewQuestionControls() const
 {
     return m_interviewer->questionControls();

@@ -58,6 +58,7 @@ public:
     TransferRuleControls subscriberTransferControls() const override;
     ProfileControls profileControls() const override;
     QLineEdit* linkBox(const QString& selector) const override;
+    std::vector<ChooseActionButton> chooseActionButtons() const override;
     InterviewQuestionControls interviewQuestionControls() const override;
     void ReloadInterviewQuestions() override;
     QString ShownCallHandlerID(EditorPage page) const override;
