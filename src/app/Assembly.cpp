@@ -31,8 +31,8 @@
 
 Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     : m_treeGrid(std::make_unique<OutlineGrid>()),
-      m_window(std::make_unique<frmMain>(state)),
-      m_environment(std::make_unique<EnvironmentServices>(state))
+      m_environment(std::make_unique<EnvironmentServices>(state)),
+      m_window(std::make_unique<frmMain>(state))
 {
     m_treeView = named(new OutlineGridView(*m_treeGrid), "ATTree");
     m_window->hostTreeView(m_treeView);
@@ -73,7 +73,6 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_greetingAudio = std::make_unique<GreetingAudio>(state, *m_pane);
     m_greetingAudio->connectHandlerPage(m_pane->handlerGreetingControls());
     m_greetingAudio->connectSubscriberPage(m_pane->subscriberGreetingControls());
-    m_pane->setGreetingOperations(m_greetingAudio.get());
     m_recordCommands = std::make_unique<RecordCommands>(state, *m_pane);
     m_recordCommands->connectHandlerPage(m_pane->handlerGreetingControls());
     m_recordCommands->connectSubscriberPage(m_pane->subscriberGreetingControls());
@@ -88,15 +87,11 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_transferRuleValidation = std::make_unique<TransferRuleValidation>(state, *m_pane, *m_transferRuleSave);
     m_transferRuleValidation->connectPages();
     m_callHandlerSection = std::make_unique<CallHandlerSection>(state, *m_pane, *m_environment, *m_greetingAudio);
-    m_pane->setSection(PropertyPane::CallHandlerTab, m_callHandlerSection.get());
     m_subscriberSection = std::make_unique<SubscriberSection>(state, *m_pane, *m_environment, *m_greetingAudio);
-    m_pane->setSection(PropertyPane::SubscriberTab, m_subscriberSection.get());
     m_interviewQuestionList = std::make_unique<InterviewQuestionList>(state, *m_pane);
     m_interviewQuestionList->connectInterviewerPage(m_pane->interviewQuestionControls());
     m_interviewerSection = std::make_unique<InterviewerSection>(state, *m_pane, *m_environment);
-    m_pane->setSection(PropertyPane::InterviewerTab, m_interviewerSection.get());
     m_directoryHandlerSection = std::make_unique<DirectoryHandlerSection>(state, *m_pane);
-    m_pane->setSection(PropertyPane::DirectoryHandlerTab, m_directoryHandlerSection.get());
     m_profile = std::make_unique<ProfileEditing>(state, *m_pane, dialogs, m_window.get());
     m_profile->connectTo(m_pane->profileControls(), m_tree.get(), m_objectList);
 
@@ -107,33 +102,4 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_findExtension->connectTo(m_window->findExtensionItem());
 }
 
-Assembly::~Assembly()
-{
-    // The editors and sections go before the pages whose controls they handle; the tree's
-    // handlers go before the tree, the tree lets go of the view's pictures before the window
-    // takes the view down.
-    m_pane->setSection(PropertyPane::CallHandlerTab, nullptr);
-    m_pane->setSection(PropertyPane::SubscriberTab, nullptr);
-    m_pane->setSection(PropertyPane::InterviewerTab, nullptr);
-    m_pane->setSection(PropertyPane::DirectoryHandlerTab, nullptr);
-    m_pane->setGreetingOperations(nullptr);
-    m_profile.reset();
-    m_callHandlerSection.reset();
-    m_subscriberSection.reset();
-    m_directoryHandlerSection.reset();
-    m_interviewerSection.reset();
-    m_interviewQuestionList.reset();
-    m_transferRuleValidation.reset();
-    m_transferRuleHandlers.reset();
-    m_transferRuleSave.reset();
-    m_greetingSettings.reset();
-    m_recordCommands.reset();
-    m_greetingAudio.reset();
-    m_treeCommands.reset();
-    m_actions.reset();
-    m_findExtension.reset();
-    m_treeExport.reset();
-    m_treeEvents.reset();
-    m_tree.reset();
-    m_window.reset();
-}
+Assembly::~Assembly() = default;

@@ -6,6 +6,7 @@
 #include <functional>
 
 class FieldValidation;
+class GreetingOperations;
 class QLineEdit;
 class SonotropeCtrl;
 
@@ -37,6 +38,10 @@ public:
     // Told of each media control as it is created (editors handle their events).
     using MediaControlListener = std::function<void(MediaControl which, SonotropeCtrl& control)>;
     virtual void addMediaControlListener(MediaControlListener listener) = 0;
+
+    // The greeting editor that the greeting tabs' Click handlers run, until it is replaced or
+    // reset; not owned.
+    virtual void setGreetingOperations(GreetingOperations* greetings) = 0;
 
     // The call handler page's greeting tabs and transfer rules, for their editors.
     virtual GreetingPageControls handlerGreetingControls() const = 0;

@@ -188,6 +188,18 @@ void PropertyPane::clearPage(Tab tab)
         runStepSilently([&] { m_leaf->txtLeafAction->clear(); });
 }
 
+PropertyPane::SectionAttachment::SectionAttachment(PropertyPane& pane, Tab tab, PaneSection& section)
+    : m_pane(pane),
+      m_tab(tab)
+{
+    m_pane.setSection(m_tab, &section);
+}
+
+PropertyPane::SectionAttachment::~SectionAttachment()
+{
+    m_pane.setSection(m_tab, nullptr);
+}
+
 void PropertyPane::setGreetingOperations(GreetingOperations* greetings)
 {
     m_callHandler->setGreetingOperations(greetings);

@@ -35,12 +35,24 @@ public:
     void setCurrentObjectLabel(QLabel* label) { lblCurrentObjectDisplayName = label; }
     // The load of a page's objects; not owned.
     void setSection(Tab tab, PaneSection* section) { m_sections[size_t(tab)] = section; }
+    // Makes a section the load of its page while it lives: the pages that outlive it load
+    // nothing through it.
+    class SectionAttachment {
+    public:
+        SectionAttachment(PropertyPane& pane, Tab tab, PaneSection& section);
+        ~SectionAttachment();
+        SectionAttachment(const SectionAttachment&) = delete;
+        SectionAttachment& operator=(const SectionAttachment&) = delete;
+
+    private:
+        PropertyPane& m_pane;
+        Tab m_tab;
+    };
     // The tree's current row text, which the leaf section shows.
     void setCurrentRowText(std::function<QString()> text) { m_currentRowText = std::move(text); }
     // The tree whose expand-all walk no load interrupts; not owned.
     void setTree(const TreeOperations* tree) { m_tree = tree; }
-    // The greeting editor that the greeting tabs' Click handlers run; not owned.
-    void setGreetingOperations(GreetingOperations* greetings);
+    void setGreetingOperations(GreetingOperations* greetings) override;
     // The caption of the window's label that names the shown object.
     void setCurrentObjectName(const QString& name);
 
