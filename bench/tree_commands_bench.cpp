@@ -92,9 +92,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no opening greeting on this site\n");
         return 1;
     }
-    state.TreeRootObjectID = ch.field(QStringLiteral("CallHandlerObjectID")).toText();
-    state.TreeRootNodeType = TreeNodeType::CallHandler;
-    tree.AddNewNode(state.TreeRootObjectID, TreeNodeType::CallHandler);
+    const QString opening = ch.field(QStringLiteral("CallHandlerObjectID")).toText();
+    tree.setTreeRoot(opening, TreeNodeType::CallHandler);
+    tree.AddNewNode(opening, TreeNodeType::CallHandler);
     view.show();
     QApplication::processEvents();
 

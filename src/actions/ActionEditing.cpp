@@ -8,6 +8,7 @@
 #include "actions/LinkPopUpState.h"
 #include "actions/LinkWriter.h"
 #include "data/SharedState.h"
+#include "pane/PaneOperations.h"
 #include "runtime/SlotGuard.h"
 
 #include <QAction>
@@ -15,11 +16,10 @@
 ActionEditing::ActionEditing(SharedState& state, OutlineGrid& grid, QWidget* window)
     : m_state(state),
       m_menu(new LinkPopUpMenu(window)),
-      m_refresh(state)
+      m_ownMenu(window ? nullptr : m_menu),
+      m_popUpState(std::make_unique<LinkPopUpState>(state, grid, *m_menu)),
+      m_refresh(state, *m_popUpState)
 {
-    if (!window)
-        m_ownMenu.reset(m_menu);
-    m_popUpState = std::make_unique<LinkPopUpState>(state, grid, *m_menu);
     m_writer = std::make_unique<LinkWriter>(state, m_refresh);
     m_fixedActions = std::make_unique<FixedActionCommands>(state, *m_popUpState, *m_writer);
     m_keyCommands = std::make_unique<KeyCommands>(state, *m_popUpState, *m_menu, m_refresh);
@@ -58,6 +58,8 @@ void ActionEditing::connectTo(const LinkRefresh::Parts& parts, TreeRootCommands*
 {
     m_refresh.connectTo(parts);
     m_rootCommands = rootCommands;
+    if (parts.pane)
+        m_buttons->connectButtons(parts.pane->chooseActionButtons());
 }
 
 void ActionEditing::setDialogs(DialogOperations* dialogs)
@@ -68,6 +70,11 @@ void ActionEditing::setDialogs(DialogOperations* dialogs)
 void ActionEditing::AdjustMenuSettings()
 {
     m_popUpState->AdjustMenuSettings();
+}
+
+void ActionEditing::resetLinkFromTab()
+{
+    m_popUpState->resetLinkFromTab();
 }
 
 void ActionEditing::PopUpLinkMenu(const QPoint& globalPosition)

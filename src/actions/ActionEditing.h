@@ -28,13 +28,15 @@ public:
     ActionEditing(SharedState& state, OutlineGrid& grid, QWidget* window);
     ~ActionEditing() override;
 
-    // Any part may be missing; its steps are then left out.
+    // Any part may be missing; its steps are then left out. The pane's buttons that choose a
+    // link's action open the popup from then on.
     void connectTo(const LinkRefresh::Parts& parts, TreeRootCommands* rootCommands);
     // The dialogs the destination commands open; without them those commands do nothing.
     void setDialogs(DialogOperations* dialogs);
 
     void AdjustMenuSettings() override;
     void PopUpLinkMenu(const QPoint& globalPosition) override;
+    void resetLinkFromTab() override;
 
     LinkPopUpMenu& menu() { return *m_menu; }
     LinkPopUpState& popUpState() { return *m_popUpState; }
@@ -42,7 +44,6 @@ public:
     FixedActionCommands& fixedActions() { return *m_fixedActions; }
     KeyCommands& keyCommands() { return *m_keyCommands; }
     DestinationCommands& destinationCommands() { return *m_destinations; }
-    ChooseActionButtons& chooseActionButtons() { return *m_buttons; }
 
 private:
     SharedState& m_state;

@@ -115,11 +115,12 @@ ChooseActionButtons::ChooseActionButtons(SharedState& state, LinkPopUpState& pop
 {
 }
 
-void ChooseActionButtons::connectButton(QAbstractButton* button, Button which, int index)
+void ChooseActionButtons::connectButtons(const std::vector<ChooseActionButton>& buttons)
 {
-    if (!button)
-        return;
-    connectGuarded(m_state.prompts, button, &QAbstractButton::clicked, this, [this, which, index] { click(which, index); });
+    for (const ChooseActionButton& b : buttons)
+        if (b.button)
+            connectGuarded(m_state.prompts, b.button, &QAbstractButton::clicked, this,
+                           [this, which = b.link, index = b.index] { click(which, index); });
 }
 
 // Reads the link the button stands for from its own row, found by the shown object's id, and
@@ -182,8 +183,7 @@ void ChooseActionButtons::click(Button which, int index)
     Stored stored;
     const bool read = readLink(m, index, link, stored);
 
-    m_state.bLinkFromTab = true;
-    m_state.strTabChildAlias = link.selector;
+    m_popUpState.setLinkFromTab(link.selector);
     m_popUpState.setPaneLink(link);
 
     m_menu.PopUpSetAsTreeRoot->setEnabled(false);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "actions/ChosenLink.h"
+#include "pane/PaneControls.h"
 
 #include <QObject>
 #include <QString>
@@ -8,7 +9,6 @@
 class LinkPopUpMenu;
 class LinkPopUpState;
 class LinkRefresh;
-class QAbstractButton;
 class SharedState;
 
 // The pane's "Set" buttons beside a greeting's, an after-message or an exit link: each names its
@@ -16,23 +16,12 @@ class SharedState;
 // choice marked, and opens it. Nothing is written.
 class ChooseActionButtons : public QObject {
 public:
-    enum class Button {
-        HandlerGreeting,          // cmbHandlerGreetingChangeAfterGreetingAction(i)
-        SubscriberGreeting,       // cmdSubscriberGreetingChangeAfterGreetingAction(i)
-        HandlerAfterMessage,      // cmdHandlerSetAfterMessageAction
-        SubscriberAfterMessage,   // cmdSubscriberMessagesChangeAfterMessageAction
-        InterviewerAfterMessage,  // cmdInterviewerProfileChangeAfterMessageAction
-        DirectoryExit,            // cmdDirectoryHandlerSetExit
-        DirectoryNoInputExit,     // cmdDirectoryHandlerSetNoInputExit
-        DirectoryNoSelectionExit, // cmdDirectoryHandlerSetNoSelectionExit
-        DirectoryZeroExit,        // cmdDirectoryHandlerSetZeroExit
-        SubscriberExit,           // cmdSubscriberConversationExitAction
-    };
+    using Button = ChooseActionLink;
 
     ChooseActionButtons(SharedState& state, LinkPopUpState& popUpState, LinkPopUpMenu& menu, LinkRefresh& refresh);
 
-    // The greeting buttons pass their greeting index; the others 0.
-    void connectButton(QAbstractButton* button, Button which, int index = 0);
+    // Each button's Click opens the popup for its link.
+    void connectButtons(const std::vector<ChooseActionButton>& buttons);
 
     // A button's Click: the popup opens at the pointer.
     void click(Button which, int index = 0);

@@ -64,10 +64,7 @@ std::optional<DestinationCommands::Remembered> DestinationCommands::remember(con
         [&] { r.interviewHandler = cache.rsInterviewHandler.field(QStringLiteral("InterviewHandlerObjectID")).textOrEmpty(); });
 
     std::optional<ChosenLink> link;
-    runStep(m_state.prompts, errors, [&] {
-        link = m_state.bLinkFromTab ? std::optional<ChosenLink>(m_popUpState.paneLink(m_state.strTabChildAlias))
-                                    : m_popUpState.treeRowLink();
-    });
+    runStep(m_state.prompts, errors, [&] { link = m_popUpState.commandLink(); });
     if (!link)
         return std::nullopt;
     r.link = *link;
@@ -173,7 +170,7 @@ void DestinationCommands::LinkSubscriber_Click()
         return;
     runStep(m_state.prompts, errors, [&] { refindDirectoryHandler(*r); });
     OutlineGrid* grid = m_refresh.parts().grid;
-    if (!m_state.bLinkFromTab && grid && grid->row() > 0 && grid->row() < grid->rowCount())
+    if (!m_popUpState.bLinkFromTab() && grid && grid->row() > 0 && grid->row() < grid->rowCount())
         grid->setCellData(grid->row(), TreeColumn::NodeType, Variant(int(TreeNodeType::Subscriber)));
     m_writer.linkProcessLinkInfo(r->link, picked.strObjectID, QStringLiteral("PHTransfer"), 2, 3, true);
     if (r->link.selector != QLatin1String("SubExit"))

@@ -19,10 +19,7 @@ void FixedActionCommands::run(const QString& errorPrefix, const QString& strObje
 {
     const StepErrors errors(errorPrefix);
     std::optional<ChosenLink> link;
-    runStep(m_state.prompts, errors, [&] {
-        link = m_state.bLinkFromTab ? std::optional<ChosenLink>(m_popUpState.paneLink(m_state.strTabChildAlias))
-                                    : m_popUpState.treeRowLink();
-    });
+    runStep(m_state.prompts, errors, [&] { link = m_popUpState.commandLink(); });
     if (!link)
         return;
     m_writer.linkProcessLinkInfo(*link, strObjectID, strConversation, iAction, -1, false);

@@ -58,6 +58,11 @@ std::optional<ChosenLink> LinkPopUpState::treeRowLink() const
     return ChosenLink{selector, ownerId, QString()};
 }
 
+std::optional<ChosenLink> LinkPopUpState::commandLink() const
+{
+    return m_bLinkFromTab ? std::optional<ChosenLink>(paneLink(m_strTabChildAlias)) : treeRowLink();
+}
+
 ChosenLink LinkPopUpState::paneLink(const QString& selector) const
 {
     if (m_paneChosen && m_paneChosen->selector == selector)

@@ -27,6 +27,19 @@ public:
     // wherever the shared recordsets stand meanwhile.
     void setPaneLink(const ChosenLink& link) { m_paneChosen = link; }
 
+    // A pane button opened the popup for the link of that selector: the popup's commands act on
+    // the pane's link until the tree's row change or right click resets the flag.
+    void setLinkFromTab(const QString& selector)
+    {
+        m_bLinkFromTab = true;
+        m_strTabChildAlias = selector;
+    }
+    void resetLinkFromTab() { m_bLinkFromTab = false; }
+    bool bLinkFromTab() const { return m_bLinkFromTab; }
+    const QString& strTabChildAlias() const { return m_strTabChildAlias; }
+    // The link the popup's commands act on: the pane button's, or the tree row's.
+    std::optional<ChosenLink> commandLink() const;
+
 private:
     struct StoredLink;
     void markStoredLink(const StoredLink& link, int column, qint16 rowNodeType);
@@ -36,4 +49,6 @@ private:
     LinkPopUpMenu& m_menu;
     std::optional<ChosenLink> m_chosen;
     std::optional<ChosenLink> m_paneChosen;
+    bool m_bLinkFromTab = false;
+    QString m_strTabChildAlias;
 };

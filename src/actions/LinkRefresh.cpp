@@ -1,5 +1,6 @@
 #include "actions/LinkRefresh.h"
 
+#include "actions/LinkPopUpState.h"
 #include "actions/RecordsetSpot.h"
 #include "data/LinkDisplay.h"
 #include "data/LinkKinds.h"
@@ -40,8 +41,9 @@ StoredLink StoredLink::read(const Recordset& rs, const QString& action, const QS
     return link;
 }
 
-LinkRefresh::LinkRefresh(SharedState& state)
-    : m_state(state)
+LinkRefresh::LinkRefresh(SharedState& state, const LinkPopUpState& popUpState)
+    : m_state(state),
+      m_popUpState(popUpState)
 {
 }
 
@@ -189,7 +191,7 @@ void LinkRefresh::refresh(const ChosenLink& link, LinkPlace place, const QString
         break;
     }
 
-    const bool fromPane = m_state.bLinkFromTab;
+    const bool fromPane = m_popUpState.bLinkFromTab();
     OutlineGrid* grid = m_parts.grid;
     if (fromPane && grid && m_parts.tree && grid->row() >= 0 && (iKeyType == 1 || iKeyType == 3)) {
         m_parts.tree->RemoveChildren(static_cast<qint16>(grid->row()));
@@ -204,7 +206,7 @@ void LinkRefresh::refresh(const ChosenLink& link, LinkPlace place, const QString
                          || (place == LinkPlace::AfterMessage && checked(m_parts.options.ShowAfterMessageLinks));
     if (treeInFront && rebuild && grid && m_parts.tree) {
         grid->setRowCount(0);
-        m_parts.tree->AddNewNode(m_state.TreeRootObjectID, m_state.TreeRootNodeType);
+        m_parts.tree->AddNewNode(m_parts.tree->TreeRootObjectID(), m_parts.tree->TreeRootNodeType());
     }
 
     if (fromPane) {

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class LinkPopUpState;
 class OutlineGrid;
 class PaneOperations;
 class Recordset;
@@ -37,7 +38,8 @@ public:
         TreeDisplayOptions options;
     };
 
-    explicit LinkRefresh(SharedState& state);
+    // The popup's state says whether the link came from the pane.
+    LinkRefresh(SharedState& state, const LinkPopUpState& popUpState);
     // Any part may be missing; its steps are then left out.
     void connectTo(const Parts& parts) { m_parts = parts; }
     const Parts& parts() const { return m_parts; }
@@ -70,5 +72,6 @@ private:
     bool leadsToSubscriber(const StoredLink& link) const;
 
     SharedState& m_state;
+    const LinkPopUpState& m_popUpState;
     Parts m_parts;
 };

@@ -1,7 +1,6 @@
 #include "app/Assembly.h"
 
 #include "actions/ActionEditing.h"
-#include "actions/ChooseActionButtons.h"
 #include "data/SharedState.h"
 #include "environment/EnvironmentServices.h"
 #include "greetings/GreetingAudio.h"
@@ -12,14 +11,10 @@
 #include "greetings/TransferRuleSave.h"
 #include "greetings/TransferRuleValidation.h"
 #include "mainwindow/frmMain.h"
-#include "pane/CallHandlerPage.h"
 #include "pane/CallHandlerSection.h"
-#include "pane/DirectoryHandlerPage.h"
 #include "pane/DirectoryHandlerSection.h"
-#include "pane/InterviewerPage.h"
 #include "pane/InterviewerSection.h"
 #include "pane/PropertyPane.h"
-#include "pane/SubscriberPage.h"
 #include "pane/SubscriberSection.h"
 #include "profile/ProfileEditing.h"
 #include "tree/CallFlowTree.h"
@@ -34,12 +29,10 @@
 #include "widgets/OutlineGrid.h"
 #include "widgets/OutlineGridView.h"
 
-#include <QPushButton>
-
 Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     : m_treeGrid(std::make_unique<OutlineGrid>()),
-      m_window(std::make_unique<frmMain>(state)),
-      m_environment(std::make_unique<EnvironmentServices>(state))
+      m_environment(std::make_unique<EnvironmentServices>(state)),
+      m_window(std::make_unique<frmMain>(state))
 {
     m_treeView = named(new OutlineGridView(*m_treeGrid), "ATTree");
     m_window->hostTreeView(m_treeView);
@@ -69,7 +62,7 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     linkParts.options = m_window->displayOptions();
     m_actions->connectTo(linkParts, m_treeCommands.get());
     m_actions->setDialogs(dialogs);
-    connectChooseActionButtons();
+    m_pane->setTree(m_tree.get());
     m_pane->setCurrentObjectLabel(m_window->currentObjectLabel());
     OutlineGrid& grid = *m_treeGrid;
     m_pane->setCurrentRowText([&grid] { return grid.row() >= 0 ? grid.cellText(grid.row(), TreeColumn::Main) : QString(); });
@@ -80,7 +73,6 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_greetingAudio = std::make_unique<GreetingAudio>(state, *m_pane);
     m_greetingAudio->connectHandlerPage(m_pane->handlerGreetingControls());
     m_greetingAudio->connectSubscriberPage(m_pane->subscriberGreetingControls());
-    m_pane->setGreetingOperations(m_greetingAudio.get());
     m_recordCommands = std::make_unique<RecordCommands>(state, *m_pane);
     m_recordCommands->connectHandlerPage(m_pane->handlerGreetingControls());
     m_recordCommands->connectSubscriberPage(m_pane->subscriberGreetingControls());
@@ -95,15 +87,11 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_transferRuleValidation = std::make_unique<TransferRuleValidation>(state, *m_pane, *m_transferRuleSave);
     m_transferRuleValidation->connectPages();
     m_callHandlerSection = std::make_unique<CallHandlerSection>(state, *m_pane, *m_environment, *m_greetingAudio);
-    m_pane->setSection(PropertyPane::CallHandlerTab, m_callHandlerSection.get());
     m_subscriberSection = std::make_unique<SubscriberSection>(state, *m_pane, *m_environment, *m_greetingAudio);
-    m_pane->setSection(PropertyPane::SubscriberTab, m_subscriberSection.get());
     m_interviewQuestionList = std::make_unique<InterviewQuestionList>(state, *m_pane);
     m_interviewQuestionList->connectInterviewerPage(m_pane->interviewQuestionControls());
     m_interviewerSection = std::make_unique<InterviewerSection>(state, *m_pane, *m_environment);
-    m_pane->setSection(PropertyPane::InterviewerTab, m_interviewerSection.get());
     m_directoryHandlerSection = std::make_unique<DirectoryHandlerSection>(state, *m_pane);
-    m_pane->setSection(PropertyPane::DirectoryHandlerTab, m_directoryHandlerSection.get());
     m_profile = std::make_unique<ProfileEditing>(state, *m_pane, dialogs, m_window.get());
     m_profile->connectTo(m_pane->profileControls(), m_tree.get(), m_objectList);
 
@@ -114,55 +102,4 @@ Assembly::Assembly(SharedState& state, DialogOperations* dialogs)
     m_findExtension->connectTo(m_window->findExtensionItem());
 }
 
-void Assembly::connectChooseActionButtons()
-{
-    using Button = ChooseActionButtons::Button;
-    ChooseActionButtons& buttons = m_actions->chooseActionButtons();
-    const GreetingPageControls handler = m_pane->handlerGreetingControls();
-    const GreetingPageControls subscriber = m_pane->subscriberGreetingControls();
-    for (int i = 0; i < GreetingCount; ++i) {
-        buttons.connectButton(handler.greetings[size_t(i)].changeAfterGreeting, Button::HandlerGreeting, i);
-        buttons.connectButton(subscriber.greetings[size_t(i)].changeAfterGreeting, Button::SubscriberGreeting, i);
-    }
-    buttons.connectButton(m_pane->callHandlerPage().cmdHandlerSetAfterMessageAction, Button::HandlerAfterMessage);
-    SubscriberPage& subscriberPage = m_pane->subscriberPage();
-    buttons.connectButton(subscriberPage.cmdSubscriberMessagesChangeAfterMessageAction, Button::SubscriberAfterMessage);
-    buttons.connectButton(subscriberPage.cmdSubscriberConversationExitAction, Button::SubscriberExit);
-    buttons.connectButton(m_pane->interviewerPage().cmdInterviewerProfileChangeAfterMessageAction, Button::InterviewerAfterMessage);
-    DirectoryHandlerPage& directoryPage = m_pane->directoryHandlerPage();
-    buttons.connectButton(directoryPage.cmdDirectoryHandlerSetExit, Button::DirectoryExit);
-    buttons.connectButton(directoryPage.cmdDirectoryHandlerSetNoInputExit, Button::DirectoryNoInputExit);
-    buttons.connectButton(directoryPage.cmdDirectoryHandlerSetNoSelectionExit, Button::DirectoryNoSelectionExit);
-    buttons.connectButton(directoryPage.cmdDirectoryHandlerSetZeroExit, Button::DirectoryZeroExit);
-}
-
-Assembly::~Assembly()
-{
-    // The editors and sections go before the pages whose controls they handle; the tree's
-    // handlers go before the tree, the tree lets go of the view's pictures before the window
-    // takes the view down.
-    m_pane->setSection(PropertyPane::CallHandlerTab, nullptr);
-    m_pane->setSection(PropertyPane::SubscriberTab, nullptr);
-    m_pane->setSection(PropertyPane::InterviewerTab, nullptr);
-    m_pane->setSection(PropertyPane::DirectoryHandlerTab, nullptr);
-    m_pane->setGreetingOperations(nullptr);
-    m_profile.reset();
-    m_callHandlerSection.reset();
-    m_subscriberSection.reset();
-    m_directoryHandlerSection.reset();
-    m_interviewerSection.reset();
-    m_interviewQuestionList.reset();
-    m_transferRuleValidation.reset();
-    m_transferRuleHandlers.reset();
-    m_transferRuleSave.reset();
-    m_greetingSettings.reset();
-    m_recordCommands.reset();
-    m_greetingAudio.reset();
-    m_treeCommands.reset();
-    m_actions.reset();
-    m_findExtension.reset();
-    m_treeExport.reset();
-    m_treeEvents.reset();
-    m_tree.reset();
-    m_window.reset();
-}
+Assembly::~Assembly() = default;

@@ -4,30 +4,29 @@
 
 class ActionEditing;
 class CallFlowTree;
-class DialogOperations;
-class EnvironmentServices;
-class FindExtension;
 class CallHandlerSection;
-class SubscriberSection;
-class InterviewerSection;
-class InterviewQuestionList;
+class DialogOperations;
 class DirectoryHandlerSection;
 class EnvironmentServices;
+class FindExtension;
+class frmMain;
 class GreetingAudio;
 class GreetingSettings;
-class RecordCommands;
-class frmMain;
+class InterviewerSection;
+class InterviewQuestionList;
 class ObjectListPage;
 class OutlineGrid;
 class OutlineGridView;
 class ProfileEditing;
 class PropertyPane;
+class RecordCommands;
 class ReferencesPanel;
 class SharedState;
-class TreeDisplayCommands;
+class SubscriberSection;
 class TransferRuleHandlers;
 class TransferRuleSave;
 class TransferRuleValidation;
+class TreeDisplayCommands;
 class TreeEvents;
 class TreeExport;
 
@@ -56,18 +55,24 @@ public:
     ProfileEditing& profile() { return *m_profile; }
 
 private:
-    void connectChooseActionButtons();
-
+    // Declared in the order the constructor builds them, so that each part is destroyed before
+    // the parts it was built on: the editors and sections before the pages whose controls they
+    // handle, the tree's handlers before the tree, the tree (which lets go of the view's
+    // pictures) before the window that takes the view down.
     std::unique_ptr<OutlineGrid> m_treeGrid;
+    std::unique_ptr<EnvironmentServices> m_environment;
     std::unique_ptr<frmMain> m_window;
+    // Owned by the window once hosted.
+    OutlineGridView* m_treeView = nullptr;
+    ObjectListPage* m_objectList = nullptr;
+    PropertyPane* m_pane = nullptr;
+    ReferencesPanel* m_references = nullptr;
     std::unique_ptr<CallFlowTree> m_tree;
     std::unique_ptr<TreeEvents> m_treeEvents;
-    std::unique_ptr<TreeDisplayCommands> m_treeCommands;
     std::unique_ptr<ActionEditing> m_actions;
-    std::unique_ptr<EnvironmentServices> m_environment;
-    std::unique_ptr<TreeExport> m_treeExport;
-    std::unique_ptr<FindExtension> m_findExtension;
-    // The pane's editors and sections.
+    std::unique_ptr<TreeDisplayCommands> m_treeCommands;
+    // The pane's editors and sections; each section fills its page while it lives, the greeting
+    // audio runs the greeting tabs while it lives.
     std::unique_ptr<GreetingAudio> m_greetingAudio;
     std::unique_ptr<RecordCommands> m_recordCommands;
     std::unique_ptr<GreetingSettings> m_greetingSettings;
@@ -80,9 +85,6 @@ private:
     std::unique_ptr<InterviewerSection> m_interviewerSection;
     std::unique_ptr<DirectoryHandlerSection> m_directoryHandlerSection;
     std::unique_ptr<ProfileEditing> m_profile;
-    // Owned by the window once hosted.
-    OutlineGridView* m_treeView;
-    ObjectListPage* m_objectList;
-    ReferencesPanel* m_references;
-    PropertyPane* m_pane;
+    std::unique_ptr<TreeExport> m_treeExport;
+    std::unique_ptr<FindExtension> m_findExtension;
 };

@@ -66,12 +66,7 @@ public:
     QString ConnectionString;
     TalvoVersionInfo ServerVersion;
     QString StreamFilesPath;
-    QString TreeRootObjectID;
-    qint16 TreeRootNodeType = 0;
-    bool bLinkFromTab = false;
-    QString strTabChildAlias;
     QString DefaultTUILanguage;
-    bool ExpandAllInProgress = false;
     QStringList SwitchNames;
     // Seeded once at start-up; names new greeting and question files and new aliases.
     QRandomGenerator random;

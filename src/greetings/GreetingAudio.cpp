@@ -40,6 +40,12 @@ GreetingAudio::GreetingAudio(SharedState& state, PaneOperations& pane)
     : m_state(state),
       m_pane(pane)
 {
+    m_pane.setGreetingOperations(this);
+}
+
+GreetingAudio::~GreetingAudio()
+{
+    m_pane.setGreetingOperations(nullptr);
 }
 
 void GreetingAudio::connectHandlerPage(const GreetingPageControls& controls)

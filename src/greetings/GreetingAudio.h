@@ -15,7 +15,9 @@ class SonotropeCtrl;
 class GreetingAudio : public QObject, public GreetingOperations {
     Q_OBJECT
 public:
+    // The pane's greeting tabs run it from its construction to its destruction.
     GreetingAudio(SharedState& state, PaneOperations& pane);
+    ~GreetingAudio() override;
 
     // The call handler page's greeting tabs; its media control's lost focus is handled from its
     // creation on.

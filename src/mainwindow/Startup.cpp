@@ -89,12 +89,12 @@ void frmMain::Form_Load(const QStringList& commandLine)
     if (m_parts.objectList)
         step([&] { m_parts.objectList->LoadGridView(); });
     step([&] {
-        s.TreeRootObjectID = ch.field(QStringLiteral("CallHandlerObjectID")).toText();
-        s.TreeRootNodeType = 3;
+        const QString root = ch.field(QStringLiteral("CallHandlerObjectID")).toText();
         if (!m_parts.tree)
             return;
+        m_parts.tree->setTreeRoot(root, 3);
         // The window shows its tree without waiting for the opening greeting's references.
-        const auto addRoot = [&] { m_parts.tree->AddNewNode(s.TreeRootObjectID, 3); };
+        const auto addRoot = [&] { m_parts.tree->AddNewNode(root, 3); };
         if (m_parts.references)
             m_parts.references->DeferLoadsDuring(addRoot);
         else

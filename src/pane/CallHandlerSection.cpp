@@ -33,7 +33,8 @@ CallHandlerSection::CallHandlerSection(SharedState& state, PropertyPane& pane, c
       m_pane(pane),
       m_page(pane.callHandlerPage()),
       m_environment(environment),
-      m_greetings(greetings)
+      m_greetings(greetings),
+      m_attachment(pane, PropertyPane::CallHandlerTab, *this)
 {
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "pane/PaneSection.h"
+#include "pane/PropertyPane.h"
 
 class CallHandlerPage;
 class EnvironmentOperations;
 class GreetingOperations;
-class PropertyPane;
 class SharedState;
 
 // Shows a call handler (node types 3 and 98) on the "Call Handler" page: its profile, owner,
@@ -36,4 +36,5 @@ private:
     const EnvironmentOperations& m_environment;
     GreetingOperations& m_greetings;
     QString m_shown;
+    PropertyPane::SectionAttachment m_attachment;
 };

@@ -16,7 +16,8 @@ const QString kNameLookupHandlerObjectID = QStringLiteral("NameLookupHandlerObje
 DirectoryHandlerSection::DirectoryHandlerSection(SharedState& state, PropertyPane& pane)
     : m_state(state),
       m_pane(pane),
-      m_page(pane.directoryHandlerPage())
+      m_page(pane.directoryHandlerPage()),
+      m_attachment(pane, PropertyPane::DirectoryHandlerTab, *this)
 {
 }
 

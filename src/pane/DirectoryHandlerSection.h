@@ -1,9 +1,9 @@
 #pragma once
 
 #include "pane/PaneSection.h"
+#include "pane/PropertyPane.h"
 
 class DirectoryHandlerPage;
-class PropertyPane;
 class SharedState;
 
 // Shows a directory handler (node type 6) on the "Directory Handler" page: its names, extension
@@ -21,4 +21,5 @@ private:
     PropertyPane& m_pane;
     DirectoryHandlerPage& m_page;
     QString m_shown;
+    PropertyPane::SectionAttachment m_attachment;
 };

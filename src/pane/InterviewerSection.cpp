@@ -22,7 +22,8 @@ InterviewerSection::InterviewerSection(SharedState& state, PropertyPane& pane, c
     : m_state(state),
       m_pane(pane),
       m_page(pane.interviewerPage()),
-      m_environment(environment)
+      m_environment(environment),
+      m_attachment(pane, PropertyPane::InterviewerTab, *this)
 {
 }
 

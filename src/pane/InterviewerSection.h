@@ -1,10 +1,10 @@
 #pragma once
 
 #include "pane/PaneSection.h"
+#include "pane/PropertyPane.h"
 
 class EnvironmentOperations;
 class InterviewerPage;
-class PropertyPane;
 class QLineEdit;
 class SharedState;
 
@@ -31,4 +31,5 @@ private:
     InterviewerPage& m_page;
     const EnvironmentOperations& m_environment;
     QString m_shown;
+    PropertyPane::SectionAttachment m_attachment;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 class QAbstractButton;
 class QCheckBox;
@@ -58,6 +59,27 @@ struct TransferRuleControls {
 };
 
 using HandlerTransferControls = std::array<TransferRuleControls, TransferRuleCount>;
+
+// The links whose action a button of the pane chooses: the button opens the action popup for it.
+enum class ChooseActionLink {
+    HandlerGreeting,          // cmbHandlerGreetingChangeAfterGreetingAction(i)
+    SubscriberGreeting,       // cmdSubscriberGreetingChangeAfterGreetingAction(i)
+    HandlerAfterMessage,      // cmdHandlerSetAfterMessageAction
+    SubscriberAfterMessage,   // cmdSubscriberMessagesChangeAfterMessageAction
+    InterviewerAfterMessage,  // cmdInterviewerProfileChangeAfterMessageAction
+    DirectoryExit,            // cmdDirectoryHandlerSetExit
+    DirectoryNoInputExit,     // cmdDirectoryHandlerSetNoInputExit
+    DirectoryNoSelectionExit, // cmdDirectoryHandlerSetNoSelectionExit
+    DirectoryZeroExit,        // cmdDirectoryHandlerSetZeroExit
+    SubscriberExit,           // cmdSubscriberConversationExitAction
+};
+
+// One of those buttons with the link it chooses; a greeting's button with its greeting index.
+struct ChooseActionButton {
+    QAbstractButton* button = nullptr;
+    ChooseActionLink link = ChooseActionLink::HandlerGreeting;
+    int index = 0;
+};
 
 // The columns of the interview question list, by their keys.
 namespace QuestionColumn {

@@ -6,6 +6,7 @@
 #include <functional>
 
 class FieldValidation;
+class GreetingOperations;
 class QLineEdit;
 class SonotropeCtrl;
 
@@ -38,6 +39,10 @@ public:
     using MediaControlListener = std::function<void(MediaControl which, SonotropeCtrl& control)>;
     virtual void addMediaControlListener(MediaControlListener listener) = 0;
 
+    // The greeting editor that the greeting tabs' Click handlers run, until it is replaced or
+    // reset; not owned.
+    virtual void setGreetingOperations(GreetingOperations* greetings) = 0;
+
     // The call handler page's greeting tabs and transfer rules, for their editors.
     virtual GreetingPageControls handlerGreetingControls() const = 0;
     virtual GreetingPageControls subscriberGreetingControls() const = 0;
@@ -50,6 +55,8 @@ public:
     // handler's exit ("DirExit", "DirNoInputExit", "DirNoSelectionExit", "DirZeroExit"); null for
     // other selectors.
     virtual QLineEdit* linkBox(const QString& selector) const = 0;
+    // Every button that opens the action popup for a link of the page it is on.
+    virtual std::vector<ChooseActionButton> chooseActionButtons() const = 0;
     // The interviewer page's question list, for its editors.
     virtual InterviewQuestionControls interviewQuestionControls() const = 0;
     // Reads the questions of the interview handler the page shows into the list again, from

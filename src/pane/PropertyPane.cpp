@@ -14,6 +14,7 @@
 #include "pane/WebAdministration.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/SlotGuard.h"
+#include "tree/TreeOperations.h"
 #include "widgets/FieldValidation.h"
 #include "widgets/SonotropeCtrl.h"
 #include "widgets/Twips.h"
@@ -187,6 +188,18 @@ void PropertyPane::clearPage(Tab tab)
         runStepSilently([&] { m_leaf->txtLeafAction->clear(); });
 }
 
+PropertyPane::SectionAttachment::SectionAttachment(PropertyPane& pane, Tab tab, PaneSection& section)
+    : m_pane(pane),
+      m_tab(tab)
+{
+    m_pane.setSection(m_tab, &section);
+}
+
+PropertyPane::SectionAttachment::~SectionAttachment()
+{
+    m_pane.setSection(m_tab, nullptr);
+}
+
 void PropertyPane::setGreetingOperations(GreetingOperations* greetings)
 {
     m_callHandler->setGreetingOperations(greetings);
@@ -259,7 +272,7 @@ void PropertyPane::loadLeaf(const QString& action)
 
 void PropertyPane::LoadTabInfo(const QString& strObjectID, qint16 iObjectType)
 {
-    if (m_state.ExpandAllInProgress)
+    if (m_tree && m_tree->ExpandAllInProgress())
         return;
     // A row change that arrives while a load waits on a message box (whose event loop runs) is
     // loaded after it: the page never shows the fields of two objects.
@@ -489,6 +502,27 @@ QLineEdit* PropertyPane::linkBox(const QString& selector) const
         if (selector == QLatin1String(s))
             return box;
     return nullptr;
+}
+
+std::vector<ChooseActionButton> PropertyPane::chooseActionButtons() const
+{
+    using Link = ChooseActionLink;
+    std::vector<ChooseActionButton> buttons;
+    const GreetingPageControls handler = handlerGreetingControls();
+    const GreetingPageControls subscriber = subscriberGreetingControls();
+    for (int i = 0; i < GreetingCount; ++i) {
+        buttons.push_back({handler.greetings[size_t(i)].changeAfterGreeting, Link::HandlerGreeting, i});
+        buttons.push_back({subscriber.greetings[size_t(i)].changeAfterGreeting, Link::SubscriberGreeting, i});
+    }
+    buttons.insert(buttons.end(), {{m_callHandler->cmdHandlerSetAfterMessageAction, Link::HandlerAfterMessage},
+                                   {m_subscriber->cmdSubscriberMessagesChangeAfterMessageAction, Link::SubscriberAfterMessage},
+                                   {m_subscriber->cmdSubscriberConversationExitAction, Link::SubscriberExit},
+                                   {m_interviewer->cmdInterviewerProfileChangeAfterMessageAction, Link::InterviewerAfterMessage},
+                                   {m_directoryHandler->cmdDirectoryHandlerSetExit, Link::DirectoryExit},
+                                   {m_directoryHandler->cmdDirectoryHandlerSetNoInputExit, Link::DirectoryNoInputExit},
+                                   {m_directoryHandler->cmdDirectoryHandlerSetNoSelectionExit, Link::DirectoryNoSelectionExit},
+                                   {m_directoryHandler->cmdDirectoryHandlerSetZeroExit, Link::DirectoryZeroExit}});
+    return buttons;
 }
 
 InterviewQuestionControls PropertyPane::interviewQuestionControls() const

@@ -19,6 +19,7 @@ class QGroupBox;
 class QLabel;
 class SharedState;
 class SubscriberPage;
+class TreeOperations;
 
 // The tabbed property pane `tabInfoTab`: one page per kind of object over `frameMainTab`(0) to
 // (3), the directory handler's tab control on tab 4.
@@ -34,10 +35,24 @@ public:
     void setCurrentObjectLabel(QLabel* label) { lblCurrentObjectDisplayName = label; }
     // The load of a page's objects; not owned.
     void setSection(Tab tab, PaneSection* section) { m_sections[size_t(tab)] = section; }
+    // Makes a section the load of its page while it lives: the pages that outlive it load
+    // nothing through it.
+    class SectionAttachment {
+    public:
+        SectionAttachment(PropertyPane& pane, Tab tab, PaneSection& section);
+        ~SectionAttachment();
+        SectionAttachment(const SectionAttachment&) = delete;
+        SectionAttachment& operator=(const SectionAttachment&) = delete;
+
+    private:
+        PropertyPane& m_pane;
+        Tab m_tab;
+    };
     // The tree's current row text, which the leaf section shows.
     void setCurrentRowText(std::function<QString()> text) { m_currentRowText = std::move(text); }
-    // The greeting editor that the greeting tabs' Click handlers run; not owned.
-    void setGreetingOperations(GreetingOperations* greetings);
+    // The tree whose expand-all walk no load interrupts; not owned.
+    void setTree(const TreeOperations* tree) { m_tree = tree; }
+    void setGreetingOperations(GreetingOperations* greetings) override;
     // The caption of the window's label that names the shown object.
     void setCurrentObjectName(const QString& name);
 
@@ -55,6 +70,7 @@ public:
     TransferRuleControls subscriberTransferControls() const override;
     ProfileControls profileControls() const override;
     QLineEdit* linkBox(const QString& selector) const override;
+    std::vector<ChooseActionButton> chooseActionButtons() const override;
     InterviewQuestionControls interviewQuestionControls() const override;
     void ReloadInterviewQuestions() override;
     QString ShownCallHandlerID(EditorPage page) const override;
@@ -98,6 +114,7 @@ private:
     void fillFixedLists();
 
     SharedState& m_state;
+    const TreeOperations* m_tree = nullptr;
     QLabel* lblCurrentObjectDisplayName = nullptr;
     SubscriberPage* m_subscriber;
     CallHandlerPage* m_callHandler;

@@ -36,7 +36,8 @@ SubscriberSection::SubscriberSection(SharedState& state, PropertyPane& pane, con
       m_pane(pane),
       m_page(pane.subscriberPage()),
       m_environment(environment),
-      m_greetings(greetings)
+      m_greetings(greetings),
+      m_attachment(pane, PropertyPane::SubscriberTab, *this)
 {
 }
 

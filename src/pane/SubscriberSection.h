@@ -1,10 +1,10 @@
 #pragma once
 
 #include "pane/PaneSection.h"
+#include "pane/PropertyPane.h"
 
 class EnvironmentOperations;
 class GreetingOperations;
-class PropertyPane;
 class SharedState;
 class SubscriberPage;
 
@@ -35,4 +35,5 @@ private:
     const EnvironmentOperations& m_environment;
     GreetingOperations& m_greetings;
     QString m_shown;
+    PropertyPane::SectionAttachment m_attachment;
 };

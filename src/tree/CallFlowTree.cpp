@@ -131,7 +131,7 @@ void CallFlowTree::setHourglass(bool on)
 
 void CallFlowTree::tellRowLimit()
 {
-    if (m_state.ExpandAllInProgress) {
+    if (m_expandAllInProgress) {
         if (m_limitToldDuringExpandAll)
             return;
         m_limitToldDuringExpandAll = true;
@@ -140,6 +140,12 @@ void CallFlowTree::tellRowLimit()
 }
 
 // ---- the root -----------------------------------------------------------------------------------
+
+void CallFlowTree::setTreeRoot(const QString& strObjectID, qint16 iNodeType)
+{
+    m_treeRootObjectID = strObjectID;
+    m_treeRootNodeType = iNodeType;
+}
 
 void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeType: the handler decides*/)
 {
@@ -195,8 +201,7 @@ void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeT
         m_grid.setCellText(row, TreeColumn::ObjectID, strHandlerObjectID);
     });
     if (m_grid.rowCount() == 1) {
-        m_state.TreeRootObjectID = strHandlerObjectID;
-        m_state.TreeRootNodeType = type;
+        setTreeRoot(strHandlerObjectID, type);
     }
     ExpandRow(static_cast<qint16>(row));
     step([&] { m_grid.showOutline(1); });
@@ -208,7 +213,7 @@ void CallFlowTree::AddNewNode(const QString& strHandlerObjectID, qint16 /*iNodeT
 void CallFlowTree::ExpandRow(qint16 iRow)
 {
     const int row = iRow;
-    if (!m_state.ExpandAllInProgress)
+    if (!m_expandAllInProgress)
         m_limitToldDuringExpandAll = false;
     int level = 0;
     if (!rowStep(kExpandRowError, [&] { level = m_grid.outlineLevel(row) + 1; }))

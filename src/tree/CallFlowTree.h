@@ -42,6 +42,12 @@ public:
     void RemoveChildren(qint16 iRow) override;
     bool bIsAncestor(const QString& strObjectID, qint16 iRow) override;
     void ClearTree() override;
+    QString TreeRootObjectID() const override { return m_treeRootObjectID; }
+    qint16 TreeRootNodeType() const override { return m_treeRootNodeType; }
+    void setTreeRoot(const QString& strObjectID, qint16 iNodeType) override;
+    bool ExpandAllInProgress() const override { return m_expandAllInProgress; }
+    // Set for the length of an expand-all walk.
+    void setExpandAllInProgress(bool inProgress) { m_expandAllInProgress = inProgress; }
 
     // What the user is told when an expansion stops at the row limit.
     static QString rowLimitMessage();
@@ -80,6 +86,9 @@ private:
     QPointer<QWidget> m_cursorWindow;
     QPointer<OutlineGridView> m_view;
     OutlineGridImageList m_pictures;
+    QString m_treeRootObjectID;
+    qint16 m_treeRootNodeType = 0;
+    bool m_expandAllInProgress = false;
     // Expand all opens row after row; at the limit every one of them would stop, and the user
     // hears of it once per walk.
     bool m_limitToldDuringExpandAll = false;

@@ -71,7 +71,7 @@ void ReferencesPanel::ClearReferences()
 
 void ReferencesPanel::LoadReferencesInfo(const QString& strObjectID, qint16 iNodeType)
 {
-    if (m_state.ExpandAllInProgress)
+    if (m_tree && m_tree->ExpandAllInProgress())
         return;
     if (m_showReferences && !m_showReferences->isChecked())
         return;

@@ -57,7 +57,7 @@ bool canBeTreeRoot(qint16 nodeType)
 
 } // namespace
 
-TreeDisplayCommands::TreeDisplayCommands(SharedState& state, OutlineGrid& grid, TreeOperations& tree)
+TreeDisplayCommands::TreeDisplayCommands(SharedState& state, OutlineGrid& grid, CallFlowTree& tree)
     : m_state(state),
       m_grid(grid),
       m_tree(tree)
@@ -103,7 +103,7 @@ QString TreeDisplayCommands::expandAllLimitMessage()
 void TreeDisplayCommands::rebuild()
 {
     m_tree.ClearTree();
-    m_tree.AddNewNode(m_state.TreeRootObjectID, m_state.TreeRootNodeType);
+    m_tree.AddNewNode(m_tree.TreeRootObjectID(), m_tree.TreeRootNodeType());
 }
 
 void TreeDisplayCommands::showNewRoot()
@@ -156,10 +156,10 @@ void TreeDisplayCommands::ExpandAllNodes_Click()
             {
                 if (c.m_window)
                     c.m_window->setBusy(false);
-                c.m_state.ExpandAllInProgress = false;
+                c.m_tree.setExpandAllInProgress(false);
             }
         } restore{*this};
-        m_state.ExpandAllInProgress = true;
+        m_tree.setExpandAllInProgress(true);
         if (m_window)
             m_window->setBusy(true);
         const OutlineGrid::RedrawOff redrawOff(m_grid);

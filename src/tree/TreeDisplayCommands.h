@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+class CallFlowTree;
 class DialogOperations;
 class OutlineGrid;
 class QWidget;
@@ -29,7 +30,7 @@ using ExpandAllProgressFactory = std::function<std::unique_ptr<ExpandAllProgress
 class TreeDisplayCommands : public QObject, public TreeRootCommands {
     Q_OBJECT
 public:
-    TreeDisplayCommands(SharedState& state, OutlineGrid& grid, TreeOperations& tree);
+    TreeDisplayCommands(SharedState& state, OutlineGrid& grid, CallFlowTree& tree);
     ~TreeDisplayCommands() override;
 
     // Connects the menu items to their commands. Any part may be missing; without dialogs the
@@ -63,7 +64,7 @@ private:
 
     SharedState& m_state;
     OutlineGrid& m_grid;
-    TreeOperations& m_tree;
+    CallFlowTree& m_tree;
     TreeCommandItems m_items;
     TreeSelection* m_selection = nullptr;
     ObjectListOperations* m_objectList = nullptr;

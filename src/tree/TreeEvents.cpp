@@ -48,9 +48,10 @@ void TreeEvents::ATTree_AfterRowColChange(int, int, int NewRow, int)
     // Expand all makes each row it builds current on the way and shows row 0 when it is done:
     // neither the pane nor the references are loaded meanwhile, so a requery of the whole
     // cache for every built row would buy nothing.
-    if (m_state.ExpandAllInProgress)
+    if (m_tree.ExpandAllInProgress())
         return;
-    m_state.bLinkFromTab = false;
+    if (m_actions)
+        m_actions->resetLinkFromTab();
     if (m_window)
         m_window->setBusy(true);
     const qint16 type = m_grid.cellData(NewRow, TreeColumn::NodeType).toInt16();
@@ -71,7 +72,8 @@ void TreeEvents::ATTree_AfterRowColChange(int, int, int NewRow, int)
 
 void TreeEvents::ATTree_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers, const QPoint& viewportPos)
 {
-    m_state.bLinkFromTab = false;
+    if (m_actions)
+        m_actions->resetLinkFromTab();
     const int row = m_grid.mouseRow();
     if (Button != Qt::RightButton || row < 1)
         return;

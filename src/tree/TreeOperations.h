@@ -20,6 +20,14 @@ public:
     // Empties the tree (no rows). Drawing is left alone: only an operation that builds rows turns
     // it off, and that operation turns it back on when it ends.
     virtual void ClearTree() = 0;
+
+    // The object the tree is built from, with its node type: a rebuild starts there again.
+    virtual QString TreeRootObjectID() const = 0;
+    virtual qint16 TreeRootNodeType() const = 0;
+    virtual void setTreeRoot(const QString& strObjectID, qint16 iNodeType) = 0;
+    // True while "Expand All Nodes" opens row after row; the rows it makes current on the way
+    // load nothing.
+    virtual bool ExpandAllInProgress() const = 0;
 };
 
 // The object list of the grid view tab.

@@ -26,6 +26,7 @@ public:
     LinkPopUpMenu& menu() { return actions().menu(); }
     FixedActionCommands& fixed() { return actions().fixedActions(); }
     KeyCommands& keys() { return actions().keyCommands(); }
+    LinkPopUpState& popUpState() { return actions().popUpState(); }
 
     QString idOf(const char* table, const char* keyColumn, const QString& alias) const
     {

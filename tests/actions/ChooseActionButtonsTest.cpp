@@ -194,7 +194,7 @@ TEST_F(ChooseActionButtonsTest, EachButtonMarksItsStoredLinkAsItsMemberRowSays)
         EXPECT_EQ(menu().LinkAttemptTransfer->isEnabled(), c.ringOrGreeting);
         EXPECT_EQ(menu().LinkSendToGreeting->isEnabled(), c.ringOrGreeting);
         EXPECT_EQ(messages(), c.messages);
-        EXPECT_TRUE(state().bLinkFromTab);
+        EXPECT_TRUE(popUpState().bLinkFromTab());
         EXPECT_EQ(cache.rsCallHandler.field("CallHandlerObjectID").textOrEmpty(), handlerBefore);
     }
     EXPECT_TRUE(updateLines().isEmpty()) << "a button writes nothing";
@@ -211,7 +211,7 @@ TEST_F(ChooseActionButtonsTest, TheSelectorRecordedNamesTheButtonsLink)
     for (const auto& [button, selector] : buttons) {
         f.control<QPushButton>(button)->click();
         menu().hide();
-        EXPECT_EQ(state().strTabChildAlias, selector) << button;
+        EXPECT_EQ(popUpState().strTabChildAlias(), selector) << button;
     }
     // Index 5 is the Error greeting: a command from the popup writes that one.
     f.control<QPushButton>("cmbHandlerGreetingChangeAfterGreetingAction_5")->click();

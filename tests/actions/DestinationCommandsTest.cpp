@@ -249,7 +249,7 @@ TEST_F(DestinationCommandsTest, AGreetingIsWrittenForTheHandlerShownWhereverTheD
     const QString salesId = handlerId("salesch");
     showInPane(salesId, CallHandler);
     press("cmbHandlerGreetingChangeAfterGreetingAction_1"); // Off Hours
-    EXPECT_EQ(state().strTabChildAlias, "AG");
+    EXPECT_EQ(popUpState().strTabChildAlias(), "AG");
     dialogs.whileShown = [&] {
         // A creation requeries and leaves the recordsets on its own rows.
         RecordsetCache& cache = state().cache;
@@ -357,7 +357,7 @@ TEST_F(DestinationCommandsTest, ASubscribersExitSentToASubscriberReloadsOnlyItsP
     EXPECT_EQ(updateLines().size(), 4);
     EXPECT_EQ(text(key), rowText);
     EXPECT_EQ(grid().row(), key);
-    EXPECT_TRUE(state().bLinkFromTab) << "no row change ran";
+    EXPECT_TRUE(popUpState().bLinkFromTab()) << "no row change ran";
     EXPECT_FALSE(box("txtSubscriberConversationExitAction").isEmpty());
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
 }

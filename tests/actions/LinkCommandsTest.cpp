@@ -339,7 +339,7 @@ TEST_F(LinkCommandsTest, FiltersLeftByOtherRoutinesMisleadNeitherThePopupNorTheC
     // The root item makes the row's handler the root of a new tree.
     select(row({"1"}));
     menu().PopUpSetAsTreeRoot->trigger();
-    EXPECT_EQ(state().TreeRootObjectID, handlerId("salesch"));
+    EXPECT_EQ(tree().TreeRootObjectID(), handlerId("salesch"));
     EXPECT_EQ(text(0), "Sales");
 }
 

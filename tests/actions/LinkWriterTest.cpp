@@ -225,8 +225,7 @@ TEST_F(LinkWriterTest, ThePaneSideRefreshReloadsThePaneAndRebuildsOnlyWhatTheTre
     const auto afterGreetingText = [&] { return f.control<QLineEdit>("txtHandlerGreetingsAfterGreetingAction_0")->text(); };
     // A mark on a row survives unless the tree is built again.
     grid().setCellText(row({"0"}), TreeColumn::Conversation, "marked");
-    state().bLinkFromTab = true;
-    state().strTabChildAlias = "AG";
+    popUpState().setLinkFromTab("AG");
     Recordset& rules = state().cache.rsMessagingRule;
     rules.moveFirst();
     ASSERT_TRUE(rules.find("Alias", "Standard"));
@@ -236,14 +235,14 @@ TEST_F(LinkWriterTest, ThePaneSideRefreshReloadsThePaneAndRebuildsOnlyWhatTheTre
     EXPECT_EQ(afterGreetingText(), "Hang Up");
     EXPECT_EQ(grid().cellText(row({"0"}), TreeColumn::Conversation), "marked");
     EXPECT_EQ(grid().row(), sales);
-    EXPECT_TRUE(state().bLinkFromTab);
+    EXPECT_TRUE(popUpState().bLinkFromTab());
 
     // With the greeting rows shown the tree is built again from its root.
     option("ShowAfterGreetingLinks")->trigger();
     ASSERT_TRUE(option("ShowAfterGreetingLinks")->isChecked());
     select(sales);
     grid().setCellText(row({"0"}), TreeColumn::Conversation, "marked");
-    state().bLinkFromTab = true;
+    popUpState().setLinkFromTab("AG");
     rules.moveFirst();
     ASSERT_TRUE(rules.find("Alias", "Standard"));
     fixed().LinkTakeMessage_Click();
@@ -265,8 +264,7 @@ TEST_F(LinkWriterTest, ASubscribersExitIsWrittenForTheSubscriberThePaneStandsOnA
     ASSERT_TRUE(cache.rsCallHandler.find("CallHandlerObjectID", benHandler));
     cache.rsSubscriber.moveFirst();
     ASSERT_TRUE(cache.rsSubscriber.find("SubscriberObjectID", ben));
-    state().bLinkFromTab = true;
-    state().strTabChildAlias = "SubExit";
+    popUpState().setLinkFromTab("SubExit");
     fixed().LinkSignIn_Click();
     EXPECT_EQ(linkColumns("Subscriber", "Exit", "SubscriberObjectID", ben), "2|SubSignIn|<null>|3");
     EXPECT_EQ(updateLines().size(), 4);
@@ -295,8 +293,7 @@ TEST_F(LinkWriterTest, APaneSideChangeWithTheObjectListInFrontReloadsTheListsObj
     rules.moveFirst();
     ASSERT_TRUE(rules.find("Alias", "Standard"));
     ASSERT_EQ(rules.field("ParentObjectID").toText(), goodbyeId);
-    state().bLinkFromTab = true;
-    state().strTabChildAlias = "AG";
+    popUpState().setLinkFromTab("AG");
     fixed().LinkTakeMessage_Click();
     EXPECT_EQ(
         f.site.scalar("SELECT Action FROM MessagingRule WHERE ParentObjectID = ? AND Alias = 'Standard'", {goodbyeId}).toInt32(),

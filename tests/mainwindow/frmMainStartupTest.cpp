@@ -1,4 +1,5 @@
 #include "fixtures/MainWindowFixture.h"
+#include "tree/CallFlowTree.h"
 #include "widgets/BoundGrid.h"
 #include "widgets/OutlineGrid.h"
 #include "widgets/OutlineGridView.h"
@@ -122,9 +123,9 @@ TEST(frmMainStartup, ARunStartsOnTheOpeningGreetingWithItsControlsAndState)
               "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;Initial Catalog=TalvoDb;"
               "Data Source=TALVOSRV");
     EXPECT_TRUE(s.StreamFilesPath.endsWith("Stream Files\\"));
-    EXPECT_EQ(s.TreeRootNodeType, 3);
+    EXPECT_EQ(f.tree().TreeRootNodeType(), 3);
     EXPECT_EQ(s.cache.rsCallHandler.field("Alias").toText(), "openinggreetingch");
-    EXPECT_EQ(s.TreeRootObjectID, s.cache.rsCallHandler.field("CallHandlerObjectID").toText());
+    EXPECT_EQ(f.tree().TreeRootObjectID(), s.cache.rsCallHandler.field("CallHandlerObjectID").toText());
     EXPECT_FALSE(f.control<QTabWidget>("tabDirectoryHandlerInfo")->isTabVisible(1));
     EXPECT_TRUE(f.control<QTabWidget>("tabDirectoryHandlerInfo")->isTabVisible(2));
     EXPECT_EQ(f.control<QComboBox>("cmbShowObjectType")->currentText(), "Call Handlers");

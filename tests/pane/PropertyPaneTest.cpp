@@ -2,6 +2,7 @@
 
 #include "fixtures/MainWindowFixture.h"
 #include "pane/CallHandlerPage.h"
+#include "tree/CallFlowTree.h"
 #include "tree/TreeRowModel.h"
 #include "widgets/OutlineGrid.h"
 #include "widgets/SonotropeCtrl.h"
@@ -156,7 +157,7 @@ TEST_F(PaneFrameTest, WhileTheTreeIsExpandedWholeALoadChangesNothing)
 {
     auto* leaf = f.control<QLineEdit>("txtLeafAction");
     leaf->setText("Hang Up");
-    f.state->ExpandAllInProgress = true;
+    f.tree().setExpandAllInProgress(true);
     pane->LoadTabInfo(QString(), 97);
     pane->LoadTabInfo(QString(), 100);
     EXPECT_EQ(leaf->text(), "Hang Up");

@@ -147,7 +147,7 @@ TEST_F(DisplayNameTest, AnObjectPickedFromTheObjectListIsRenamedRedrawnAndStaysT
          DemoSite::OpeningGreeting, {templateId});
     grid.setRowCount(0);
     f.state->cache.RequeryAllRecordsets();
-    f.tree().AddNewNode(f.state->TreeRootObjectID, f.state->TreeRootNodeType);
+    f.tree().AddNewNode(f.tree().TreeRootObjectID(), f.tree().TreeRootNodeType());
     for (int r = 0; r < grid.rowCount(); ++r)
         if (grid.cellText(r, TreeColumn::ObjectID).compare(feedback, Qt::CaseInsensitive) == 0)
             grid.setRow(r);

@@ -33,8 +33,8 @@ TEST(CallFlowTree, StartUpShowsTheOpeningGreetingWithItsFirstLevelClosedOverPlac
     EXPECT_EQ(g.rowHeight(0), 270);
     EXPECT_TRUE(g.cellText(0, TreeColumn::ChildAlias).isEmpty());
     EXPECT_TRUE(g.cellData(0, TreeColumn::Action).isEmpty());
-    EXPECT_EQ(t.state().TreeRootObjectID, opening);
-    EXPECT_EQ(t.state().TreeRootNodeType, CallHandler);
+    EXPECT_EQ(t.tree().TreeRootObjectID(), opening);
+    EXPECT_EQ(t.tree().TreeRootNodeType(), CallHandler);
 
     const ExpectedRow rows[] = {
         {"0", "0: Operator - Ext:110 - (Ring Phone)", CallHandler, "Handler", true},
@@ -382,8 +382,8 @@ TEST(CallFlowTree, ASubscribersOwnHandlerIsTheSubscriberWhereverItIsReached)
         EXPECT_EQ(t.text(0), "Farid Haddad");
         EXPECT_EQ(t.type(0), Subscriber);
         EXPECT_EQ(t.picture(0), "Subscriber");
-        EXPECT_EQ(t.state().TreeRootNodeType, Subscriber);
-        EXPECT_EQ(t.state().TreeRootObjectID, farid.toLower());
+        EXPECT_EQ(t.tree().TreeRootNodeType(), Subscriber);
+        EXPECT_EQ(t.tree().TreeRootObjectID(), farid.toLower());
         EXPECT_EQ(t.text(t.row({"AM"})), "AM: Goodbye - Ext:190 - (Greeting)");
         t.open({"0"});
         EXPECT_EQ(t.type(t.row({"0", "3"})), DuplicateSubscriber);
@@ -410,9 +410,9 @@ TEST(CallFlowTree, OpeningEverythingEndsOnTheDemoSite)
     ASSERT_TRUE(t.load());
     t.option("ShowAfterGreetingLinks")->setChecked(true);
     t.rebuild();
-    t.state().ExpandAllInProgress = true;
+    t.tree().setExpandAllInProgress(true);
     const int opened = expandEverything(t);
-    t.state().ExpandAllInProgress = false;
+    t.tree().setExpandAllInProgress(false);
     EXPECT_GT(opened, 20);
     EXPECT_LT(t.grid().rowCount(), 5000);
     for (int r = 1; r < t.grid().rowCount(); ++r)
@@ -551,12 +551,12 @@ TEST(CallFlowTree, ARootThatCannotBeFoundAddsNothing)
         t.f.site.exec(c.sql);
         ASSERT_TRUE(t.load());
         t.grid().setRowCount(0);
-        const QString rootBefore = t.state().TreeRootObjectID;
+        const QString rootBefore = t.tree().TreeRootObjectID();
         t.tree().AddNewNode(c.handler ? t.handlerId(c.handler) : missing, Subscriber);
         EXPECT_EQ(t.messages(), QStringList{c.message});
         EXPECT_EQ(t.grid().rowCount(), 0);
         EXPECT_TRUE(t.grid().redraw());
-        EXPECT_EQ(t.state().TreeRootObjectID, rootBefore);
+        EXPECT_EQ(t.tree().TreeRootObjectID(), rootBefore);
     }
 }
 
@@ -580,7 +580,7 @@ TEST(CallFlowTree, AnotherRootIsAppendedAfterTheRowsThatAreThere)
     t.tree().AddNewNode(t.handlerId("goodbyech"), CallHandler);
     EXPECT_EQ(t.text(rows), "Goodbye");
     EXPECT_EQ(t.grid().outlineLevel(rows), 0);
-    EXPECT_EQ(t.state().TreeRootObjectID, t.handlerId("openinggreetingch"));
+    EXPECT_EQ(t.tree().TreeRootObjectID(), t.handlerId("openinggreetingch"));
     EXPECT_EQ(t.grid().row(), 0);
 }
 
@@ -627,7 +627,7 @@ TEST(CallFlowTreeLargeTest, TheRowLimitStopsAnExpansionAndIsToldOncePerOpeningOr
     EXPECT_EQ(t.messages(), QStringList(2, full));
 
     // A walk over the whole tree ("Expand all nodes") says it once.
-    t.state().ExpandAllInProgress = true;
+    t.tree().setExpandAllInProgress(true);
     int opened = 0;
     for (int r = 1; r < g.rowCount() - 1; ++r) {
         if (t.holdsPlaceholder(r)) {
@@ -635,7 +635,7 @@ TEST(CallFlowTreeLargeTest, TheRowLimitStopsAnExpansionAndIsToldOncePerOpeningOr
             ++opened;
         }
     }
-    t.state().ExpandAllInProgress = false;
+    t.tree().setExpandAllInProgress(false);
     EXPECT_GT(opened, 10);
     EXPECT_EQ(t.messages(), QStringList(3, full));
     EXPECT_LE(g.rowCount(), OutlineGrid::MaxRows);

@@ -276,7 +276,7 @@ TEST_F(ObjectListTest, ADoubleClickStartsTheTreeAtACallHandlerOrASubscriberOnly)
         EXPECT_GT(t.grid().childCount(0), 0);
         EXPECT_EQ(t.grid().nextSiblingRow(0), -1); // the only root
         EXPECT_EQ(t.grid().row(), 0);
-        EXPECT_EQ(t.state().TreeRootObjectID, c.rootId);
+        EXPECT_EQ(t.tree().TreeRootObjectID(), c.rootId);
         EXPECT_EQ(treeOrList->currentIndex(), 0);
     }
     EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
@@ -317,7 +317,7 @@ TEST_F(ObjectListTest, ARightClickOpensTheKindsPopupForTheEntryCurrentBefore)
     t.f.control<QAction>("gridHandlerSetAsNewTreeRoot")->trigger();
     EXPECT_EQ(t.objectId(0), t.handlerId("supportch"));
     EXPECT_EQ(t.type(0), CallHandler);
-    EXPECT_EQ(t.state().TreeRootObjectID, t.handlerId("supportch"));
+    EXPECT_EQ(t.tree().TreeRootObjectID(), t.handlerId("supportch"));
     EXPECT_EQ(treeOrList->currentIndex(), 0);
 }
 

@@ -85,7 +85,7 @@ TEST_F(ReferencesPanelTest, TheOptionSwitchesThePanelOffAndBackOnForTheCurrentRo
     EXPECT_TRUE(showReferences->isChecked());
     EXPECT_GT(handlers->rows().rowCount(), 0);
 
-    t.state().ExpandAllInProgress = true;
+    t.tree().setExpandAllInProgress(true);
     select({"4"});
     EXPECT_GT(handlers->rows().rowCount(), 0) << "expanding all leaves the panel alone";
 }

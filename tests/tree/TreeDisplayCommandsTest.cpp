@@ -173,7 +173,7 @@ TEST_F(TreeCommandsTest, ExpandAllBuildsEveryBranchAndEndsAtCyclesAndClosedRowsS
     // The walk neither loads the pane nor leaves anything switched: row 0 is shown at its end.
     EXPECT_EQ(handlerPage.loaded, QStringList{t.handlerId("openinggreetingch")});
     EXPECT_EQ(t.grid().row(), 0);
-    EXPECT_FALSE(t.state().ExpandAllInProgress);
+    EXPECT_FALSE(t.tree().ExpandAllInProgress());
     EXPECT_TRUE(t.grid().redraw());
     // Drawn once, when the walk is done.
     ASSERT_EQ(log.switches.size(), 2) << log.switches.join('|').toStdString();
@@ -203,7 +203,7 @@ TEST_F(TreeCommandsTest, ExpandAllStopsAtTheRowLimitWithOneMessageAndAConsistent
     expectConsistent(13); // twelve keys and the after-message link
     EXPECT_GT(lastPlaceholders, 0);
     EXPECT_EQ(t.grid().row(), 0);
-    EXPECT_FALSE(t.state().ExpandAllInProgress);
+    EXPECT_FALSE(t.tree().ExpandAllInProgress());
     EXPECT_TRUE(t.grid().redraw());
 
     // A second run has nothing it can open and says so again.
@@ -224,7 +224,7 @@ TEST_F(TreeCommandsTest, ACancelledExpandAllLeavesAConsistentTree)
     expectConsistent(13);
     EXPECT_GT(lastPlaceholders, 0);
     EXPECT_EQ(t.grid().row(), 0);
-    EXPECT_FALSE(t.state().ExpandAllInProgress);
+    EXPECT_FALSE(t.tree().ExpandAllInProgress());
     EXPECT_TRUE(t.grid().redraw());
 }
 
@@ -269,8 +269,7 @@ TEST_F(TreeCommandsTest, SetAsNewTreeRootTakesCallHandlersAndSubscribersOnly)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.join('/').toStdString());
         t.messages().clear();
-        t.state().TreeRootObjectID = t.handlerId("openinggreetingch");
-        t.state().TreeRootNodeType = CallHandler;
+        t.tree().setTreeRoot(t.handlerId("openinggreetingch"), CallHandler);
         t.rebuild();
         for (int depth = 1; depth < c.path.size(); ++depth)
             t.open(c.path.mid(0, depth));
@@ -289,8 +288,8 @@ TEST_F(TreeCommandsTest, SetAsNewTreeRootTakesCallHandlersAndSubscribersOnly)
         EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
         EXPECT_EQ(t.objectId(0), c.root);
         EXPECT_EQ(t.type(0), c.rootType);
-        EXPECT_EQ(t.state().TreeRootObjectID, c.root);
-        EXPECT_EQ(t.state().TreeRootNodeType, c.rootType);
+        EXPECT_EQ(t.tree().TreeRootObjectID(), c.root);
+        EXPECT_EQ(t.tree().TreeRootNodeType(), c.rootType);
         EXPECT_TRUE(t.holdsPlaceholder(t.row({"0"})));
     }
 }
@@ -335,7 +334,7 @@ TEST_F(TreeCommandsTest, LoadNewTreeStartsAtThePickedSubscriberOrCallHandler)
 
         EXPECT_EQ(t.objectId(0), c.id);
         EXPECT_EQ(t.type(0), c.type);
-        EXPECT_EQ(t.state().TreeRootObjectID, c.id);
+        EXPECT_EQ(t.tree().TreeRootObjectID(), c.id);
         EXPECT_EQ(t.grid().row(), 0);
         EXPECT_EQ(treeOrList->currentIndex(), 0);
         EXPECT_EQ(pane->currentIndex(), c.paneTab);
@@ -375,7 +374,7 @@ TEST_F(TreeCommandsTest, LoadNewTreeCancelledOrWithAnUnknownIdLeavesTheTree)
         EXPECT_EQ(t.messages(), c.messages);
         EXPECT_EQ(t.grid().rowCount(), rowsBefore);
         EXPECT_EQ(t.objectId(0), t.handlerId("openinggreetingch"));
-        EXPECT_EQ(t.state().TreeRootObjectID, t.handlerId("openinggreetingch"));
+        EXPECT_EQ(t.tree().TreeRootObjectID(), t.handlerId("openinggreetingch"));
     }
 }
 

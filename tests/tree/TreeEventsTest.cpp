@@ -1,3 +1,5 @@
+#include "actions/ActionEditing.h"
+#include "actions/LinkPopUpState.h"
 #include "tree/TreeFixture.h"
 #include "widgets/OutlineGridView.h"
 
@@ -163,9 +165,12 @@ TEST_F(TreeEventsTest, ARightClickSelectsTheRowUnderTheMouseButNeverTheRoot)
     click(t.row({"4"}), Qt::RightButton);
     EXPECT_EQ(t.grid().row(), t.row({"4"}));
     EXPECT_EQ(visibleTabs(), QList<int>{4});
+    // Also on the root, which changes no row, the popup's commands are for the tree again.
+    LinkPopUpState& popUpState = t.f.program->actions().popUpState();
+    popUpState.setLinkFromTab("AG");
     click(0, Qt::RightButton);
     EXPECT_EQ(t.grid().row(), t.row({"4"}));
-    EXPECT_FALSE(t.state().bLinkFromTab);
+    EXPECT_FALSE(popUpState.bLinkFromTab());
 }
 
 TEST_F(TreeEventsTest, ARowOfAnUnknownNodeTypeIsReportedAndTheTabsStay)

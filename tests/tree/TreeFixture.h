@@ -67,7 +67,7 @@ public:
     {
         state().cache.RequeryAllRecordsets();
         grid().setRowCount(0);
-        tree().AddNewNode(state().TreeRootObjectID, state().TreeRootNodeType);
+        tree().AddNewNode(tree().TreeRootObjectID(), tree().TreeRootNodeType());
     }
 
     // The row reached from the root through the child aliases; -1 when there is none.
