@@ -3,7 +3,9 @@
 #include "db/Sqlite.h"
 
 #include <QString>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -17,21 +19,86 @@ bool isAscii(const char* data, qsizetype length)
     return true;
 }
 
+constexpr quint64 kOnes = 0x0101010101010101ULL;
+constexpr quint64 kHighBits = kOnes * 0x80;
+
+quint64 loadWord(const char* at)
+{
+    quint64 word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+// Eight ASCII bytes with their upper-case letters folded. With every byte below 0x80 no sum
+// carries into the next byte: the high bit of each byte of the sums tells whether the byte is
+// above 'Z' and whether it is at least 'A'.
+quint64 foldedWord(quint64 word)
+{
+    const quint64 aboveZ = word + kOnes * (0x7F - 'Z');
+    const quint64 atLeastA = word + kOnes * (0x80 - 'A');
+    return word | ((atLeastA & ~aboveZ & kHighBits) >> 2);
+}
+
+// Folds ASCII upper-case letters in place, eight bytes at a time: an index folds millions of
+// bytes. False when a byte lies outside ASCII; the bytes are then in no useful state.
+bool foldAsciiInPlace(char* data, size_t length)
+{
+    if (length < 8) {
+        unsigned char seen = 0;
+        for (size_t i = 0; i < length; ++i) {
+            const char ch = data[i];
+            seen |= static_cast<unsigned char>(ch);
+            if (ch >= 'A' && ch <= 'Z')
+                data[i] = static_cast<char>(ch + ('a' - 'A'));
+        }
+        return seen < 0x80;
+    }
+    quint64 seen = 0;
+    // The last word may overlap the one before: folding a folded byte leaves it as it is.
+    for (size_t i = 0;; i = std::min(i + 8, length - 8)) {
+        const quint64 word = loadWord(data + i);
+        seen |= word;
+        const quint64 folded = foldedWord(word);
+        std::memcpy(data + i, &folded, sizeof folded);
+        if (i == length - 8)
+            break;
+    }
+    return (seen & kHighBits) == 0;
+}
+
+// Whether an ASCII text equals a key when folded; nothing when either holds a byte outside ASCII.
+std::optional<bool> asciiFoldedEqual(const char* text, const char* key, size_t length)
+{
+    if (length < 8) {
+        unsigned char seen = 0;
+        bool equal = true;
+        for (size_t i = 0; i < length; ++i) {
+            char a = text[i];
+            seen |= static_cast<unsigned char>(a) | static_cast<unsigned char>(key[i]);
+            if (a >= 'A' && a <= 'Z')
+                a = static_cast<char>(a + ('a' - 'A'));
+            equal = equal && a == key[i];
+        }
+        return seen < 0x80 ? std::optional<bool>(equal) : std::nullopt;
+    }
+    for (size_t i = 0;; i = std::min(i + 8, length - 8)) {
+        const quint64 a = loadWord(text + i), k = loadWord(key + i);
+        if ((a | k) & kHighBits)
+            return std::nullopt;
+        if (foldedWord(a) != k)
+            return false;
+        if (i == length - 8)
+            return true;
+    }
+}
+
 // The key of a text, appended: ASCII folded in place, anything else through Unicode case folding.
 template <typename Out>
 void appendFolded(Out& out, const char* data, qsizetype length)
 {
-    // Copied, then folded and checked in one pass: an index folds millions of bytes.
     const auto start = out.size();
     out.append(data, static_cast<size_t>(length));
-    bool ascii = true;
-    for (auto i = start; i < out.size(); ++i) {
-        const char ch = out[i];
-        ascii = ascii && static_cast<unsigned char>(ch) < 0x80;
-        if (ch >= 'A' && ch <= 'Z')
-            out[i] = static_cast<char>(ch + ('a' - 'A'));
-    }
-    if (ascii)
+    if (foldAsciiInPlace(out.data() + start, static_cast<size_t>(length)))
         return;
     out.resize(start);
     const QByteArray folded = QString::fromUtf8(data, length).toCaseFolded().toUtf8();
@@ -114,22 +181,12 @@ bool matches(const Cell& c, const QByteArray& key)
     if (c.kind == Cell::Null)
         return false;
     if (c.kind == Cell::Text) {
-        // Byte by byte with ASCII folding, leaving at the first difference; only text outside
+        // Word by word with ASCII folding, leaving at the first difference; only text outside
         // ASCII needs the full folding.
         const char* data = c.data;
         if (qsizetype(c.length) == key.size()) {
-            quint32 i = 0;
-            for (; i < c.length; ++i) {
-                char a = data[i];
-                if (static_cast<unsigned char>(a) >= 0x80 || static_cast<unsigned char>(key[i]) >= 0x80)
-                    break;
-                if (a >= 'A' && a <= 'Z')
-                    a = static_cast<char>(a + ('a' - 'A'));
-                if (a != key[i])
-                    return false;
-            }
-            if (i == c.length)
-                return true;
+            if (const std::optional<bool> equal = asciiFoldedEqual(data, key.constData(), c.length))
+                return *equal;
         } else if (isAscii(data, c.length) && isAscii(key.constData(), key.size())) {
             return false;
         }

@@ -3,6 +3,7 @@
 #include "db/ComparisonKey.h"
 #include "db/RecordsetRows.h"
 
+#include <QtEndian>
 #include <algorithm>
 
 namespace {
@@ -34,6 +35,8 @@ struct RecordsetIndexes::Index {
     std::string_view key(const Entry& e) const { return {keys.data() + e.offset, e.length}; }
     static quint64 prefixOf(std::string_view key)
     {
+        if (key.size() >= 8)
+            return qFromBigEndian<quint64>(key.data());
         quint64 prefix = 0;
         for (size_t i = 0; i < 8; ++i)
             prefix = (prefix << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
