@@ -122,6 +122,18 @@ void ObjectListPage::connectTo(TreeOperations* tree, PaneOperations* pane, Refer
     m_dialogs = dialogs;
 }
 
+ObjectListPage::~ObjectListPage() = default;
+
+void ObjectListPage::readListAhead(int index)
+{
+    const QString query = listQuery(index);
+    m_readAhead.reset();
+    if (query.isEmpty())
+        return;
+    m_readAhead = std::make_unique<QueryReadAhead>(m_state.connections, m_state.ConnectionString, query);
+    m_readAheadKind = index;
+}
+
 void ObjectListPage::ChooseObjectType(int index)
 {
     cmbShowObjectType->setCurrentIndex(index);
@@ -147,7 +159,12 @@ void ObjectListPage::LoadGridView()
     if (!query.isEmpty())
         runStep(m_state.prompts, errors, [&] {
             auto connection = m_state.connections.open(m_state.ConnectionString);
-            result = runQuery(connection->db(), query);
+            if (m_readAhead && m_readAheadKind == cmbShowObjectType->currentIndex())
+                result = m_readAhead->rowsIfCurrent(connection->db());
+            if (!result) {
+                m_readAhead.reset(); // out of date, or of another kind
+                result = runQuery(connection->db(), query);
+            }
         });
     runStep(m_state.prompts, errors, [&] {
         if (result)
