@@ -3,6 +3,7 @@
 #include "db/Sqlite.h"
 
 #include <QString>
+#include <QtEndian>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -10,14 +11,6 @@
 namespace {
 
 using Cell = RowStore::Cell;
-
-bool isAscii(const char* data, qsizetype length)
-{
-    for (qsizetype i = 0; i < length; ++i)
-        if (static_cast<unsigned char>(data[i]) >= 0x80)
-            return false;
-    return true;
-}
 
 constexpr quint64 kOnes = 0x0101010101010101ULL;
 constexpr quint64 kHighBits = kOnes * 0x80;
@@ -37,6 +30,11 @@ quint64 foldedWord(quint64 word)
     const quint64 aboveZ = word + kOnes * (0x7F - 'Z');
     const quint64 atLeastA = word + kOnes * (0x80 - 'A');
     return word | ((atLeastA & ~aboveZ & kHighBits) >> 2);
+}
+
+unsigned char foldedByte(char ch, bool fold)
+{
+    return static_cast<unsigned char>(fold && ch >= 'A' && ch <= 'Z' ? ch + ('a' - 'A') : ch);
 }
 
 // Folds ASCII upper-case letters in place, eight bytes at a time: an index folds millions of
@@ -187,11 +185,70 @@ bool matches(const Cell& c, const QByteArray& key)
         if (qsizetype(c.length) == key.size()) {
             if (const std::optional<bool> equal = asciiFoldedEqual(data, key.constData(), c.length))
                 return *equal;
-        } else if (isAscii(data, c.length) && isAscii(key.constData(), key.size())) {
+        } else if (isAscii(data, c.length) && isAscii(key.constData(), size_t(key.size()))) {
             return false;
         }
     }
     return ofCell(c) == key;
+}
+
+bool isAscii(const char* data, size_t length)
+{
+    quint64 seen = 0;
+    size_t i = 0;
+    for (; i + 8 <= length; i += 8)
+        seen |= loadWord(data + i);
+    for (; i < length; ++i)
+        seen |= static_cast<unsigned char>(data[i]);
+    return (seen & kHighBits) == 0;
+}
+
+quint64 prefix(std::string_view key, bool raw)
+{
+    if (key.size() >= 8) {
+        const quint64 word = loadWord(key.data());
+        return qFromBigEndian(raw ? foldedWord(word) : word);
+    }
+    quint64 prefix = 0;
+    for (size_t i = 0; i < 8; ++i)
+        prefix = (prefix << 8) | (i < key.size() ? foldedByte(key[i], raw) : 0u);
+    return prefix;
+}
+
+int compare(std::string_view a, bool aRaw, std::string_view b, bool bRaw)
+{
+    // Equal keys are what an index meets most among equal prefixes.
+    if (aRaw == bRaw && a == b)
+        return 0;
+    const size_t n = std::min(a.size(), b.size());
+    const auto differ = [&](size_t at, int& order) {
+        quint64 x = loadWord(a.data() + at), y = loadWord(b.data() + at);
+        if (aRaw)
+            x = foldedWord(x);
+        if (bRaw)
+            y = foldedWord(y);
+        if (x == y)
+            return false;
+        order = qFromBigEndian(x) < qFromBigEndian(y) ? -1 : 1;
+        return true;
+    };
+    int order = 0;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8)
+        if (differ(i, order))
+            return order;
+    // The last word may overlap the one before, whose bytes were equal.
+    if (i < n && n >= 8) {
+        if (differ(n - 8, order))
+            return order;
+        i = n;
+    }
+    for (; i < n; ++i) {
+        const unsigned char x = foldedByte(a[i], aRaw), y = foldedByte(b[i], bRaw);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
 } // namespace ComparisonKey

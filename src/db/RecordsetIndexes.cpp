@@ -3,8 +3,8 @@
 #include "db/ComparisonKey.h"
 #include "db/RecordsetRows.h"
 
-#include <QtEndian>
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -18,50 +18,72 @@ using Cell = RowStore::Cell;
 
 } // namespace
 
-// A column's rows in the order of their comparison keys, equal keys in row order; the keys are
-// folded once, when the index is built, so a probe compares bytes.
+// A column's rows in the order of their comparison keys, equal keys in row order. An ASCII text
+// (nearly every key: ids, aliases, names) is its own key, compared in the rows as if folded: an
+// index of a large column is then a small entry for each row, not a folded copy of every text.
+// Any other value's key is made once and kept.
 struct RecordsetIndexes::Index {
     struct Entry {
         quint64 prefix; // the key's first eight bytes, big-endian: most comparisons end here
-        quint32 offset;
-        quint32 length;
         int row;
+        quint32 kept; // 0: the row's ASCII text; otherwise 1 + where the key's length and bytes start in `keys`
     };
     using Iterator = std::vector<Entry>::const_iterator;
+    struct Key {
+        std::string_view bytes;
+        bool raw; // ASCII text, compared as if folded
+    };
 
+    Index(const RecordsetRows& rows, int column)
+        : rows(rows),
+          column(column)
+    {
+    }
+
+    const RecordsetRows& rows;
+    const int column;
     std::vector<Entry> entries;
     std::string keys;
 
-    std::string_view key(const Entry& e) const { return {keys.data() + e.offset, e.length}; }
-    static quint64 prefixOf(std::string_view key)
+    Key key(const Entry& e) const
     {
-        if (key.size() >= 8)
-            return qFromBigEndian<quint64>(key.data());
-        quint64 prefix = 0;
-        for (size_t i = 0; i < 8; ++i)
-            prefix = (prefix << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
-        return prefix;
+        if (e.kept) {
+            quint32 length;
+            std::memcpy(&length, keys.data() + e.kept - 1, sizeof length);
+            return {{keys.data() + e.kept - 1 + sizeof length, length}, false};
+        }
+        const Cell c = rows.cell(e.row, column);
+        return {{c.data, c.length}, true};
     }
-    // Orders an entry against a key and its prefix.
+    // Orders an entry against a key (folded) and its prefix.
     int compare(const Entry& e, quint64 prefix, std::string_view key) const
     {
         if (e.prefix != prefix)
             return e.prefix < prefix ? -1 : 1;
-        return this->key(e).compare(key);
+        const Key k = this->key(e);
+        return ComparisonKey::compare(k.bytes, k.raw, key, false);
     }
     // Entries in key order, equal keys in row order.
     bool less(const Entry& a, const Entry& b) const
     {
-        const int order = compare(a, b.prefix, key(b));
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const Key x = key(a), y = key(b);
+        const int order = ComparisonKey::compare(x.bytes, x.raw, y.bytes, y.raw);
         return order < 0 || (order == 0 && a.row < b.row);
     }
-    // An entry for the cell's key, the key appended to the keys.
-    Entry append(const Cell& c, int row)
+    // An entry for a cell that is not Null.
+    Entry entry(const Cell& c, int row)
     {
-        const size_t offset = keys.size();
+        if (c.kind == Cell::Text && ComparisonKey::isAscii(c.data, c.length))
+            return {ComparisonKey::prefix({c.data, c.length}, true), row, 0};
+        const size_t at = keys.size();
+        quint32 length = 0;
+        keys.append(sizeof length, '\0');
         ComparisonKey::append(keys, c);
-        const std::string_view k(keys.data() + offset, keys.size() - offset);
-        return {prefixOf(k), quint32(offset), quint32(k.size()), row};
+        length = quint32(keys.size() - at - sizeof length);
+        std::memcpy(keys.data() + at, &length, sizeof length);
+        return {ComparisonKey::prefix({keys.data() + at + sizeof length, length}, false), row, quint32(at + 1)};
     }
     // The first entry not lower than the key, from `from` on.
     template <typename It>
@@ -71,7 +93,7 @@ struct RecordsetIndexes::Index {
     }
     std::pair<Iterator, Iterator> range(std::string_view k) const
     {
-        const quint64 prefix = prefixOf(k);
+        const quint64 prefix = ComparisonKey::prefix(k, false);
         const auto first = lowerBound(entries.cbegin(), entries.cend(), prefix, k);
         const auto last = std::upper_bound(first, entries.end(), k,
                                            [&](std::string_view v, const Entry& e) { return compare(e, prefix, v) > 0; });
@@ -102,27 +124,33 @@ const RecordsetIndexes::Index& RecordsetIndexes::index(int column)
 {
     auto& slot = m_indexes[size_t(column)];
     if (!slot) {
-        auto built = std::make_unique<Index>();
+        auto built = std::make_unique<Index>(m_rows, column);
         auto& entries = built->entries;
         const int rowCount = m_rows.rowCount();
         entries.reserve(size_t(rowCount));
-        // The keys' room taken at once: a text folds to as many bytes, a number to a few.
-        size_t bytes = 0;
-        for (int r = 0; r < rowCount; ++r) {
-            const Cell c = m_rows.cell(r, column);
-            bytes += c.kind == Cell::Text || c.kind == Cell::Blob ? c.length : 24;
-        }
-        built->keys.reserve(bytes + bytes / 16);
         for (int r = 0; r < rowCount; ++r) {
             const Cell c = m_rows.cell(r, column);
             if (c.kind != Cell::Null)
-                entries.push_back(built->append(c, r));
+                entries.push_back(built->entry(c, r));
         }
+        // In order of the prefixes first, which compare as numbers; the query often delivers its
+        // rows in that order already (it sorts by the column).
+        auto byPrefix = [](const Index::Entry& a, const Index::Entry& b) {
+            return a.prefix < b.prefix || (a.prefix == b.prefix && a.row < b.row);
+        };
+        if (!std::is_sorted(entries.begin(), entries.end(), byPrefix))
+            std::sort(entries.begin(), entries.end(), byPrefix);
+        // Then each run of equal prefixes in the order of the whole keys; mostly they are equal.
         const Index& idx = *built;
         auto less = [&](const Index::Entry& a, const Index::Entry& b) { return idx.less(a, b); };
-        // The query often delivers its rows in this order already (it sorts by the column).
-        if (!std::is_sorted(entries.begin(), entries.end(), less))
-            std::sort(entries.begin(), entries.end(), less);
+        for (auto run = entries.begin(); run != entries.end();) {
+            auto end = std::next(run);
+            while (end != entries.end() && end->prefix == run->prefix)
+                ++end;
+            if (std::distance(run, end) > 1 && !std::is_sorted(run, end, less))
+                std::sort(run, end, less);
+            run = end;
+        }
         slot = std::move(built);
     }
     return *slot;
@@ -135,7 +163,7 @@ void RecordsetIndexes::add(int column, int row)
     const Cell c = m_rows.cell(row, column);
     if (c.kind == Cell::Null)
         return;
-    const Index::Entry entry = idx.append(c, row);
+    const Index::Entry entry = idx.entry(c, row);
     const auto at = std::lower_bound(idx.entries.begin(), idx.entries.end(), entry,
                                      [&](const Index::Entry& a, const Index::Entry& b) { return idx.less(a, b); });
     idx.entries.insert(at, entry);
@@ -150,8 +178,9 @@ void RecordsetIndexes::remove(int column, int row)
         return;
     const QByteArray key = ComparisonKey::ofCell(c);
     const std::string_view k = ComparisonKey::view(key);
-    auto it = idx.lowerBound(idx.entries.begin(), idx.entries.end(), Index::prefixOf(k), k);
-    for (; it != idx.entries.end() && idx.key(*it) == k; ++it)
+    const quint64 prefix = ComparisonKey::prefix(k, false);
+    auto it = idx.lowerBound(idx.entries.begin(), idx.entries.end(), prefix, k);
+    for (; it != idx.entries.end() && idx.compare(*it, prefix, k) == 0; ++it)
         if (it->row == row) {
             idx.entries.erase(it);
             return;
@@ -227,7 +256,7 @@ int RecordsetIndexes::KeyCursor::firstRow(std::string_view key)
     const Index& idx = *m_index;
     const std::vector<Index::Entry>& entries = idx.entries;
     const size_t n = entries.size();
-    const quint64 prefix = Index::prefixOf(key);
+    const quint64 prefix = ComparisonKey::prefix(key, false);
     auto before = [&](size_t i) { return idx.compare(entries[i], prefix, key) < 0; };
     if (m_at > n || (m_at > 0 && !before(m_at - 1)))
         m_at = 0;
