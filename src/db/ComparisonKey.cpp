@@ -12,25 +12,9 @@ namespace {
 
 using Cell = RowStore::Cell;
 
-constexpr quint64 kOnes = 0x0101010101010101ULL;
-constexpr quint64 kHighBits = kOnes * 0x80;
-
-quint64 loadWord(const char* at)
-{
-    quint64 word;
-    std::memcpy(&word, at, sizeof word);
-    return word;
-}
-
-// Eight ASCII bytes with their upper-case letters folded. With every byte below 0x80 no sum
-// carries into the next byte: the high bit of each byte of the sums tells whether the byte is
-// above 'Z' and whether it is at least 'A'.
-quint64 foldedWord(quint64 word)
-{
-    const quint64 aboveZ = word + kOnes * (0x7F - 'Z');
-    const quint64 atLeastA = word + kOnes * (0x80 - 'A');
-    return word | ((atLeastA & ~aboveZ & kHighBits) >> 2);
-}
+using ComparisonKey::foldedWord;
+using ComparisonKey::kHighBits;
+using ComparisonKey::loadWord;
 
 unsigned char foldedByte(char ch, bool fold)
 {

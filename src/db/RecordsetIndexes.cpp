@@ -212,9 +212,9 @@ std::vector<int> RecordsetIndexes::lookup(int column, std::string_view key)
 {
     std::vector<int> found;
     if (!useIndex(column)) {
-        const QByteArray bytes(key.data(), qsizetype(key.size()));
+        const ComparisonKey::Scan scan(QByteArray(key.data(), qsizetype(key.size())));
         for (int r = 0; r < m_rows.rowCount(); ++r)
-            if (!m_rows.isDeleted(r) && ComparisonKey::matches(m_rows.cell(r, column), bytes))
+            if (scan.matches(m_rows.cell(r, column)) && !m_rows.isDeleted(r))
                 found.push_back(r);
         return found;
     }
