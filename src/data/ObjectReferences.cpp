@@ -1,6 +1,7 @@
 #include "data/ObjectReferences.h"
 
 #include "data/RecordsetCache.h"
+#include "db/ComparisonKey.h"
 #include "runtime/RuntimeError.h"
 
 #include <algorithm>
@@ -46,20 +47,30 @@ void appendCell(TextTable& table, const Recordset& rs, int row, int column)
 // bytes compared with ASCII letters folded, a shorter text before a longer one it begins, Null first.
 void sortByFirstColumn(TextTable& table)
 {
-    const int n = table.rowCount();
-    std::vector<QByteArray> keys(static_cast<size_t>(n));
-    for (int r = 0; r < n; ++r) {
-        if (table.isNull(r, 0))
-            continue;
-        QByteArray& key = keys[size_t(r)];
-        key = QByteArray(1, '\1') + table.utf8(r, 0).toByteArray();
-        for (char& ch : key)
-            if (ch >= 'A' && ch <= 'Z')
-                ch = static_cast<char>(ch + ('a' - 'A'));
+    struct Row {
+        quint64 prefix; // the first eight bytes folded, big-endian: most comparisons end here
+        std::string_view text;
+        int row;
+        bool null;
+    };
+    std::vector<Row> rows;
+    rows.reserve(static_cast<size_t>(table.rowCount()));
+    for (int r = 0; r < table.rowCount(); ++r) {
+        const QByteArrayView text = table.utf8(r, 0);
+        const std::string_view bytes(text.data(), size_t(text.size()));
+        rows.push_back({ComparisonKey::prefix(bytes, true), bytes, r, table.isNull(r, 0)});
     }
-    std::vector<int> order(static_cast<size_t>(n));
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; });
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+        if (a.null || b.null)
+            return a.null && !b.null;
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        return ComparisonKey::compare(a.text, true, b.text, true) < 0;
+    });
+    std::vector<int> order;
+    order.reserve(rows.size());
+    for (const Row& r : rows)
+        order.push_back(r.row);
     table.reorder(order);
 }
 
@@ -69,6 +80,13 @@ ReferenceFinder::ReferenceFinder(RecordsetCache& cache, const QString& objectId)
     : m_cache(cache),
       m_target(Recordset::keyOf(Variant(objectId)))
 {
+}
+
+void ReferenceFinder::sortByKey(std::vector<Handler>& handlers)
+{
+    const auto less = [](const Handler& a, const Handler& b) { return a.key < b.key; };
+    if (!std::is_sorted(handlers.begin(), handlers.end(), less))
+        std::sort(handlers.begin(), handlers.end(), less);
 }
 
 int ReferenceFinder::column(Recordset& rs, const char* name)
@@ -82,19 +100,33 @@ int ReferenceFinder::column(Recordset& rs, const char* name)
     return c;
 }
 
-// The payload of each candidate is carried along; keys with no handler row drop out.
+// The payload of each candidate is carried along; keys with no handler row drop out. A candidate
+// found through one of its keys or greetings is not looked up there again; an index is built
+// only when some candidate needs it.
 std::vector<ReferenceFinder::Handler> ReferenceFinder::withKeysAndGreetings(std::vector<Handler> candidates)
 {
     Recordset& handlers = m_cache.rsCallHandler;
-    Recordset::KeyCursor handler = handlers.keyCursor(column(handlers, "CallHandlerObjectID"));
-    Recordset::KeyCursor key = m_cache.rsMenuentry.keyCursor(column(m_cache.rsMenuentry, "ParentObjectID"));
-    Recordset::KeyCursor greeting = m_cache.rsMessagingRule.keyCursor(column(m_cache.rsMessagingRule, "ParentObjectID"));
+    Recordset& keys = m_cache.rsMenuentry;
+    Recordset& greetings = m_cache.rsMessagingRule;
+    const int handlerId = column(handlers, "CallHandlerObjectID");
+    const int keyParent = column(keys, "ParentObjectID");
+    const int greetingParent = column(greetings, "ParentObjectID");
     std::vector<Handler> kept;
+    if (candidates.empty())
+        return kept;
+    Recordset::KeyCursor handler = handlers.keyCursor(handlerId);
+    std::optional<Recordset::KeyCursor> key, greeting;
+    const auto holds = [](std::optional<Recordset::KeyCursor>& cursor, Recordset& rs, int column, const std::string& k) {
+        if (!cursor)
+            cursor.emplace(rs.keyCursor(column));
+        return cursor->firstRow(k) >= 0;
+    };
     kept.reserve(candidates.size());
     for (Handler& c : candidates) {
         const int row = handler.firstRow(c.key);
-        if (row >= 0 && key.firstRow(c.key) >= 0 && greeting.firstRow(c.key) >= 0)
-            kept.push_back({std::move(c.key), c.row >= 0 ? c.row : row});
+        if (row >= 0 && (c.found == Found::ThroughKey || holds(key, keys, keyParent, c.key))
+            && (c.found == Found::ThroughGreeting || holds(greeting, greetings, greetingParent, c.key)))
+            kept.push_back({std::move(c.key), c.row >= 0 ? c.row : row, c.found});
     }
     return kept;
 }
@@ -109,21 +141,31 @@ const std::vector<ReferenceFinder::Handler>& ReferenceFinder::leadingHandlers()
     std::vector<Handler> candidates;
     std::string key;
     if (m_target) {
-        for (Recordset* links : {&m_cache.rsMenuentry, &m_cache.rsMessagingRule}) {
+        for (const auto& [links, found] :
+             {std::pair{&m_cache.rsMenuentry, Found::ThroughKey}, std::pair{&m_cache.rsMessagingRule, Found::ThroughGreeting}}) {
             const int parent = column(*links, "ParentObjectID");
             for (int r : links->rowsWithKey(column(*links, "DestinationObjectID"), view(*m_target)))
                 if (links->keyAt(r, parent, key))
-                    candidates.push_back({key, -1});
+                    candidates.push_back({key, -1, found});
         }
         for (int h : handlers.rowsWithKey(afterMessage, view(*m_target)))
             if (handlers.keyAt(h, handlerId, key))
-                candidates.push_back({key, -1});
+                candidates.push_back({key, -1, Found::Elsewhere});
     }
-    // In key order, each once: the lookups that follow then walk each index once.
-    std::sort(candidates.begin(), candidates.end(), [](const Handler& a, const Handler& b) { return a.key < b.key; });
-    candidates.erase(
-        std::unique(candidates.begin(), candidates.end(), [](const Handler& a, const Handler& b) { return a.key == b.key; }),
-        candidates.end());
+    // In key order, each once: the lookups that follow then walk each index once. A handler found
+    // twice keeps what both finds tell only when they agree.
+    sortByKey(candidates);
+    std::vector<Handler> unique;
+    unique.reserve(candidates.size());
+    for (Handler& c : candidates) {
+        if (!unique.empty() && unique.back().key == c.key) {
+            if (unique.back().found != c.found)
+                unique.back().found = Found::Elsewhere;
+            continue;
+        }
+        unique.push_back(std::move(c));
+    }
+    candidates = std::move(unique);
     m_leading = withKeysAndGreetings(std::move(candidates));
     return *m_leading;
 }
@@ -182,8 +224,8 @@ TextTable ReferenceFinder::subscribers()
             if (!std::binary_search(found.begin(), found.end(), std::pair{s, 0},
                                     [](const auto& a, const auto& b) { return a.first < b.first; })
                 && subscribers.keyAt(s, ownHandler, key))
-                exits.push_back({key, s});
-    std::sort(exits.begin(), exits.end(), [](const Handler& a, const Handler& b) { return a.key < b.key; });
+                exits.push_back({key, s, Found::Elsewhere});
+    sortByKey(exits);
     {
         Recordset::KeyCursor handler = handlers.keyCursor(handlerId);
         for (const Handler& e : withKeysAndGreetings(std::move(exits)))
