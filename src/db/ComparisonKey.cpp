@@ -179,11 +179,14 @@ bool matches(const Cell& c, const QByteArray& key)
 bool isAscii(const char* data, size_t length)
 {
     quint64 seen = 0;
-    size_t i = 0;
-    for (; i + 8 <= length; i += 8)
-        seen |= loadWord(data + i);
-    for (; i < length; ++i)
-        seen |= static_cast<unsigned char>(data[i]);
+    if (length >= 8) {
+        for (size_t i = 0; i + 8 < length; i += 8)
+            seen |= loadWord(data + i);
+        seen |= loadWord(data + length - 8); // the last word may overlap the one before
+    } else {
+        for (size_t i = 0; i < length; ++i)
+            seen |= static_cast<unsigned char>(data[i]);
+    }
     return (seen & kHighBits) == 0;
 }
 

@@ -19,75 +19,55 @@ using Cell = RowStore::Cell;
 } // namespace
 
 // A column's rows in the order of their comparison keys, equal keys in row order. An ASCII text
-// (nearly every key: ids, aliases, names) is its own key, compared in the rows as if folded: an
-// index of a large column is then a small entry for each row, not a folded copy of every text.
-// Any other value's key is made once and kept.
+// (nearly every key: ids, aliases, names) is its own key, compared where the rows hold it as if
+// folded: an index of a large column is then a small entry for each row, not a folded copy of
+// every text. Any other value's key is made once and kept. The rows' bytes stay where they are
+// until the rows are read again or let go, and the indexes go with them.
 struct RecordsetIndexes::Index {
     struct Entry {
         quint64 prefix; // the key's first eight bytes, big-endian: most comparisons end here
+        const char* bytes;
+        quint32 length; // with kRaw: the row's own ASCII text
         int row;
-        quint32 kept; // 0: the row's ASCII text; otherwise 1 + where the key's length and bytes start in `keys`
+
+        static constexpr quint32 kRaw = 0x80000000u;
+        std::string_view key() const { return {bytes, length & ~kRaw}; }
+        bool raw() const { return length & kRaw; }
     };
     using Iterator = std::vector<Entry>::const_iterator;
-    struct Key {
-        std::string_view bytes;
-        bool raw; // ASCII text, compared as if folded
-    };
 
-    Index(const RecordsetRows& rows, int column)
-        : rows(rows),
-          column(column)
-    {
-    }
-
-    const RecordsetRows& rows;
-    const int column;
     std::vector<Entry> entries;
-    std::string keys;
+    std::vector<std::unique_ptr<char[]>> kept; // the keys made, each where it was put
 
-    Key key(const Entry& e) const
-    {
-        if (e.kept) {
-            quint32 length;
-            std::memcpy(&length, keys.data() + e.kept - 1, sizeof length);
-            return {{keys.data() + e.kept - 1 + sizeof length, length}, false};
-        }
-        const Cell c = rows.cell(e.row, column);
-        return {{c.data, c.length}, true};
-    }
     // Orders an entry against a key (folded) and its prefix.
-    int compare(const Entry& e, quint64 prefix, std::string_view key) const
+    static int compare(const Entry& e, quint64 prefix, std::string_view key)
     {
         if (e.prefix != prefix)
             return e.prefix < prefix ? -1 : 1;
-        const Key k = this->key(e);
-        return ComparisonKey::compare(k.bytes, k.raw, key, false);
+        return ComparisonKey::compare(e.key(), e.raw(), key, false);
     }
     // Entries in key order, equal keys in row order.
-    bool less(const Entry& a, const Entry& b) const
+    static bool less(const Entry& a, const Entry& b)
     {
         if (a.prefix != b.prefix)
             return a.prefix < b.prefix;
-        const Key x = key(a), y = key(b);
-        const int order = ComparisonKey::compare(x.bytes, x.raw, y.bytes, y.raw);
+        const int order = ComparisonKey::compare(a.key(), a.raw(), b.key(), b.raw());
         return order < 0 || (order == 0 && a.row < b.row);
     }
     // An entry for a cell that is not Null.
     Entry entry(const Cell& c, int row)
     {
-        if (c.kind == Cell::Text && ComparisonKey::isAscii(c.data, c.length))
-            return {ComparisonKey::prefix({c.data, c.length}, true), row, 0};
-        const size_t at = keys.size();
-        quint32 length = 0;
-        keys.append(sizeof length, '\0');
-        ComparisonKey::append(keys, c);
-        length = quint32(keys.size() - at - sizeof length);
-        std::memcpy(keys.data() + at, &length, sizeof length);
-        return {ComparisonKey::prefix({keys.data() + at + sizeof length, length}, false), row, quint32(at + 1)};
+        if (c.kind == Cell::Text && c.length < Entry::kRaw && ComparisonKey::isAscii(c.data, c.length))
+            return {ComparisonKey::prefix({c.data, c.length}, true), c.data, c.length | Entry::kRaw, row};
+        std::string key;
+        ComparisonKey::append(key, c);
+        kept.push_back(std::make_unique_for_overwrite<char[]>(key.size()));
+        std::memcpy(kept.back().get(), key.data(), key.size());
+        return {ComparisonKey::prefix(key, false), kept.back().get(), quint32(key.size()), row};
     }
     // The first entry not lower than the key, from `from` on.
     template <typename It>
-    It lowerBound(It from, It to, quint64 prefix, std::string_view k) const
+    static It lowerBound(It from, It to, quint64 prefix, std::string_view k)
     {
         return std::lower_bound(from, to, k, [&](const Entry& e, std::string_view v) { return compare(e, prefix, v) < 0; });
     }
@@ -124,7 +104,7 @@ const RecordsetIndexes::Index& RecordsetIndexes::index(int column)
 {
     auto& slot = m_indexes[size_t(column)];
     if (!slot) {
-        auto built = std::make_unique<Index>(m_rows, column);
+        auto built = std::make_unique<Index>();
         auto& entries = built->entries;
         const int rowCount = m_rows.rowCount();
         entries.reserve(size_t(rowCount));
@@ -141,14 +121,12 @@ const RecordsetIndexes::Index& RecordsetIndexes::index(int column)
         if (!std::is_sorted(entries.begin(), entries.end(), byPrefix))
             std::sort(entries.begin(), entries.end(), byPrefix);
         // Then each run of equal prefixes in the order of the whole keys; mostly they are equal.
-        const Index& idx = *built;
-        auto less = [&](const Index::Entry& a, const Index::Entry& b) { return idx.less(a, b); };
         for (auto run = entries.begin(); run != entries.end();) {
             auto end = std::next(run);
             while (end != entries.end() && end->prefix == run->prefix)
                 ++end;
-            if (std::distance(run, end) > 1 && !std::is_sorted(run, end, less))
-                std::sort(run, end, less);
+            if (std::distance(run, end) > 1 && !std::is_sorted(run, end, Index::less))
+                std::sort(run, end, Index::less);
             run = end;
         }
         slot = std::move(built);
@@ -164,8 +142,7 @@ void RecordsetIndexes::add(int column, int row)
     if (c.kind == Cell::Null)
         return;
     const Index::Entry entry = idx.entry(c, row);
-    const auto at = std::lower_bound(idx.entries.begin(), idx.entries.end(), entry,
-                                     [&](const Index::Entry& a, const Index::Entry& b) { return idx.less(a, b); });
+    const auto at = std::lower_bound(idx.entries.begin(), idx.entries.end(), entry, Index::less);
     idx.entries.insert(at, entry);
 }
 
@@ -179,8 +156,8 @@ void RecordsetIndexes::remove(int column, int row)
     const QByteArray key = ComparisonKey::ofCell(c);
     const std::string_view k = ComparisonKey::view(key);
     const quint64 prefix = ComparisonKey::prefix(k, false);
-    auto it = idx.lowerBound(idx.entries.begin(), idx.entries.end(), prefix, k);
-    for (; it != idx.entries.end() && idx.compare(*it, prefix, k) == 0; ++it)
+    auto it = Index::lowerBound(idx.entries.begin(), idx.entries.end(), prefix, k);
+    for (; it != idx.entries.end() && Index::compare(*it, prefix, k) == 0; ++it)
         if (it->row == row) {
             idx.entries.erase(it);
             return;
