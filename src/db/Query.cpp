@@ -48,8 +48,9 @@ std::optional<QueryReadAhead::Read> QueryReadAhead::read(const ConnectionFactory
         if (!stamp)
             return std::nullopt;
         read.stamp = *stamp;
-        read.rows = runQuery(db, sql);
+        const QueryResult rows = runQuery(db, sql);
         db.exec(QStringLiteral("COMMIT"));
+        read.rows = TextTable::fromRows(rows.columns, rows.rows);
         return read;
     } catch (const RuntimeError& e) {
         // The load that wants the rows runs the query itself and reports what fails.
@@ -58,7 +59,7 @@ std::optional<QueryReadAhead::Read> QueryReadAhead::read(const ConnectionFactory
     }
 }
 
-std::optional<QueryResult> QueryReadAhead::rowsIfCurrent(SqliteDb& db)
+std::optional<TextTable> QueryReadAhead::rowsIfCurrent(SqliteDb& db)
 {
     if (m_reading.valid())
         m_read = m_reading.get();

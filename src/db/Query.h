@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/ChangeTracking.h"
+#include "runtime/TextTable.h"
 #include "runtime/Variant.h"
 
 #include <QStringList>
@@ -23,8 +24,9 @@ QueryResult runQuery(SqliteDb& db, const QString& sql, const std::vector<Variant
 
 // A read-only query run ahead, while this thread does other work: on a thread of its own, through
 // a connection of its own that it opens, reads and closes there, never the shared connection. Its
-// rows stand for the query's as long as the tables it reads show the change counters they had
-// when it ran; a load that finds them changed, or a read that failed, runs the query itself.
+// rows, as a grid shows them, stand for the query's as long as the tables it reads show the change
+// counters they had when it ran; a load that finds them changed, or a read that failed, runs the
+// query itself.
 class QueryReadAhead {
 public:
     QueryReadAhead(const ConnectionFactory& connections, const QString& connectionString, const QString& sql);
@@ -35,13 +37,13 @@ public:
     const QString& sql() const { return m_sql; }
     // The rows read ahead when `db` finds the query's tables unchanged since; waits for the read.
     // Nothing when they changed, the read failed or the database keeps no change counters.
-    std::optional<QueryResult> rowsIfCurrent(SqliteDb& db);
+    std::optional<TextTable> rowsIfCurrent(SqliteDb& db);
 
 private:
     struct Read {
         QStringList tables;
         ChangeTracking::Stamp stamp;
-        QueryResult rows;
+        TextTable rows;
     };
     static std::optional<Read> read(const ConnectionFactory& connections, const QString& connectionString, const QString& sql);
 

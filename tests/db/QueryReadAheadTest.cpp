@@ -30,12 +30,12 @@ protected:
             ChangeTracking::install(db);
         connection = connections.open(connectionString);
     }
-    static QStringList cells(const QueryResult& result)
+    static QStringList cells(const TextTable& table)
     {
-        QStringList all = result.columns;
-        for (const auto& row : result.rows)
-            for (const Variant& v : row)
-                all << (v.isNull() ? QStringLiteral("<null>") : v.toText());
+        QStringList all = table.columns();
+        for (int r = 0; r < table.rowCount(); ++r)
+            for (int c = 0; c < table.columnCount(); ++c)
+                all << (table.isNull(r, c) ? QStringLiteral("<null>") : table.text(r, c));
         return all;
     }
     void change(const QString& sql) const
@@ -57,9 +57,11 @@ TEST_F(QueryReadAheadTest, TheRowsStandForTheQueryUntilATableItReadsChanges)
 {
     create(true);
     QueryReadAhead ahead(connections, connectionString, query);
-    const QStringList expected = cells(runQuery(connection->db(), query));
+    const QueryResult read = runQuery(connection->db(), query);
+    const QStringList expected = cells(TextTable::fromRows(read.columns, read.rows));
+    ASSERT_EQ(expected.size(), 4 + 3 * 4); // the columns, then three rows
     for (int i = 0; i < 2; ++i) {
-        const std::optional<QueryResult> rows = ahead.rowsIfCurrent(connection->db());
+        const std::optional<TextTable> rows = ahead.rowsIfCurrent(connection->db());
         ASSERT_TRUE(rows);
         EXPECT_EQ(cells(*rows), expected);
     }
