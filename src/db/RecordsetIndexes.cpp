@@ -9,10 +9,11 @@
 namespace {
 
 constexpr int kIndexThreshold = 32;
-// A column is indexed from its third lookup on (at once for a key cursor): one scan costs less
+// A column is indexed from its fourth lookup on (at once for a key cursor): one scan costs less
 // than building an index, and a requery's re-finding of a row, or the one filter a start-up
-// needs, should not pay for one.
-constexpr int kLookupsBeforeIndex = 2;
+// needs, should not pay for one. That filter is looked up three times before the window first
+// shows: by the tree, again by the requery of the row change, and by the pane.
+constexpr int kLookupsBeforeIndex = 3;
 
 using Cell = RowStore::Cell;
 
