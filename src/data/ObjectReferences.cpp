@@ -5,7 +5,7 @@
 #include "runtime/RuntimeError.h"
 
 #include <algorithm>
-#include <numeric>
+#include <deque>
 #include <string_view>
 
 namespace {
@@ -43,35 +43,43 @@ void appendCell(TextTable& table, const Recordset& rs, int row, int column)
     }
 }
 
-// The rows in the order of the database's ORDER BY on their first column without regard to case:
-// bytes compared with ASCII letters folded, a shorter text before a longer one it begins, Null first.
-void sortByFirstColumn(TextTable& table)
+// The places of the rows in the order of the database's ORDER BY on a column without regard to
+// case, as the grid shows the column: bytes compared with ASCII letters folded, a shorter text
+// before a longer one it begins, Null first, equal ones in the order given.
+std::vector<size_t> shownOrder(const Recordset& rs, int column, const std::vector<int>& rows)
 {
-    struct Row {
+    struct Place {
         quint64 prefix; // the first eight bytes folded, big-endian: most comparisons end here
         std::string_view text;
-        int row;
+        size_t at;
         bool null;
     };
-    std::vector<Row> rows;
-    rows.reserve(static_cast<size_t>(table.rowCount()));
-    for (int r = 0; r < table.rowCount(); ++r) {
-        const QByteArrayView text = table.utf8(r, 0);
-        const std::string_view bytes(text.data(), size_t(text.size()));
-        rows.push_back({ComparisonKey::prefix(bytes, true), bytes, r, table.isNull(r, 0)});
+    std::deque<QByteArray> converted; // values that are not text, as the grid shows them
+    std::vector<Place> places;
+    places.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const RowStore::Cell c = rs.cellAt(rows[i], column);
+        std::string_view text;
+        if (c.kind == RowStore::Cell::Text || c.kind == RowStore::Cell::Blob) {
+            text = {c.data, c.length};
+        } else if (c.kind != RowStore::Cell::Null) {
+            converted.push_back(rs.valueAt(rows[i], column).toText().toUtf8());
+            text = view(converted.back());
+        }
+        places.push_back({ComparisonKey::prefix(text, true), text, i, c.kind == RowStore::Cell::Null});
     }
-    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+    std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
         if (a.null || b.null)
             return a.null && !b.null;
         if (a.prefix != b.prefix)
             return a.prefix < b.prefix;
         return ComparisonKey::compare(a.text, true, b.text, true) < 0;
     });
-    std::vector<int> order;
-    order.reserve(rows.size());
-    for (const Row& r : rows)
-        order.push_back(r.row);
-    table.reorder(order);
+    std::vector<size_t> order;
+    order.reserve(places.size());
+    for (const Place& p : places)
+        order.push_back(p.at);
+    return order;
 }
 
 } // namespace
@@ -139,33 +147,45 @@ const std::vector<ReferenceFinder::Handler>& ReferenceFinder::leadingHandlers()
     const int handlerId = column(handlers, "CallHandlerObjectID");
     const int afterMessage = column(handlers, "AfterMessageObjectID");
     std::vector<Handler> candidates;
-    std::string key;
     if (m_target) {
+        struct Source {
+            Recordset& rs;
+            int parent;
+            std::vector<int> rows;
+            Found found;
+        };
+        std::vector<Source> sources;
         for (const auto& [links, found] :
              {std::pair{&m_cache.rsMenuentry, Found::ThroughKey}, std::pair{&m_cache.rsMessagingRule, Found::ThroughGreeting}}) {
             const int parent = column(*links, "ParentObjectID");
-            for (int r : links->rowsWithKey(column(*links, "DestinationObjectID"), view(*m_target)))
-                if (links->keyAt(r, parent, key))
-                    candidates.push_back({key, -1, found});
+            sources.push_back({*links, parent, links->rowsWithKey(column(*links, "DestinationObjectID"), view(*m_target)), found});
         }
-        for (int h : handlers.rowsWithKey(afterMessage, view(*m_target)))
-            if (handlers.keyAt(h, handlerId, key))
-                candidates.push_back({key, -1, Found::Elsewhere});
+        sources.push_back({handlers, handlerId, handlers.rowsWithKey(afterMessage, view(*m_target)), Found::Elsewhere});
+        size_t count = 0;
+        for (const Source& source : sources)
+            count += source.rows.size();
+        candidates.reserve(count);
+        std::string key;
+        for (const Source& source : sources)
+            for (int r : source.rows)
+                if (source.rs.keyAt(r, source.parent, key))
+                    candidates.push_back({key, -1, source.found});
     }
     // In key order, each once: the lookups that follow then walk each index once. A handler found
     // twice keeps what both finds tell only when they agree.
     sortByKey(candidates);
-    std::vector<Handler> unique;
-    unique.reserve(candidates.size());
+    size_t unique = 0;
     for (Handler& c : candidates) {
-        if (!unique.empty() && unique.back().key == c.key) {
-            if (unique.back().found != c.found)
-                unique.back().found = Found::Elsewhere;
+        if (unique > 0 && candidates[unique - 1].key == c.key) {
+            if (candidates[unique - 1].found != c.found)
+                candidates[unique - 1].found = Found::Elsewhere;
             continue;
         }
-        unique.push_back(std::move(c));
+        if (&candidates[unique] != &c)
+            candidates[unique] = std::move(c);
+        ++unique;
     }
-    candidates = std::move(unique);
+    candidates.resize(unique);
     m_leading = withKeysAndGreetings(std::move(candidates));
     return *m_leading;
 }
@@ -178,16 +198,16 @@ TextTable ReferenceFinder::callHandlers()
                          column(handlers, "CallHandlerObjectID")};
     TextTable result({QStringLiteral("Alias"), QStringLiteral("TextName"), QStringLiteral("DtmfAccessId"),
                       QStringLiteral("CallHandlerObjectId")});
-    const std::vector<Handler>& leading = leadingHandlers();
-    result.reserve(int(leading.size()), 80);
-    for (const Handler& h : leading) {
+    std::vector<int> rows;
+    for (const Handler& h : leadingHandlers()) {
         const RowStore::Cell isPrimary = handlers.cellAt(h.row, primary);
-        if (isPrimary.kind == RowStore::Cell::Null || isOneOf(isPrimary, {1}))
-            continue;
-        for (int c : shown)
-            appendCell(result, handlers, h.row, c);
+        if (isPrimary.kind != RowStore::Cell::Null && !isOneOf(isPrimary, {1}))
+            rows.push_back(h.row);
     }
-    sortByFirstColumn(result);
+    result.reserve(int(rows.size()), 80);
+    for (const size_t i : shownOrder(handlers, shown[0], rows))
+        for (int c : shown)
+            appendCell(result, handlers, rows[i], c);
     return result;
 }
 
@@ -235,10 +255,14 @@ TextTable ReferenceFinder::subscribers()
 
     TextTable result({QStringLiteral("Alias"), QStringLiteral("DisplayName"), QStringLiteral("DtmfAccessId"),
                       QStringLiteral("FirstName"), QStringLiteral("LastName"), QStringLiteral("CallHandlerObjectId")});
+    std::erase_if(found, [&](const auto& f) { return !isOneOf(subscribers.cellAt(f.first, type), {1, 3}); });
+    std::vector<int> rows;
+    rows.reserve(found.size());
+    for (const auto& f : found)
+        rows.push_back(f.first);
     result.reserve(int(found.size()), 100);
-    for (const auto& [s, h] : found) {
-        if (!isOneOf(subscribers.cellAt(s, type), {1, 3}))
-            continue;
+    for (const size_t i : shownOrder(subscribers, alias, rows)) {
+        const auto [s, h] = found[i];
         appendCell(result, subscribers, s, alias);
         appendCell(result, subscribers, s, displayName);
         appendCell(result, handlers, h, extension);
@@ -246,6 +270,5 @@ TextTable ReferenceFinder::subscribers()
         appendCell(result, subscribers, s, lastName);
         appendCell(result, handlers, h, handlerId);
     }
-    sortByFirstColumn(result);
     return result;
 }
