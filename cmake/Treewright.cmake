@@ -54,6 +54,9 @@ function(tw_test folder)
   add_executable(${target} ${sources})
   target_compile_options(${target} PRIVATE ${TW_WARNINGS})
   target_link_libraries(${target} PRIVATE tw_test_main ${ARG_DEPS} GTest::gtest Qt6::Test)
+  # Where the folder's expected files lie, whatever path the compiler was handed (a compiler cache
+  # may hand it a relative one).
+  target_compile_definitions(${target} PRIVATE TW_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}/${folder}")
   foreach(kind "${ARG_LABEL}:-*DeviceTest.*:*LargeTest.*" "device:*DeviceTest.*" "large:*LargeTest.*")
     string(REPLACE ":" ";" kind "${kind}")
     list(POP_FRONT kind label)

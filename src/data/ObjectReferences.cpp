@@ -1,10 +1,11 @@
 #include "data/ObjectReferences.h"
 
 #include "data/RecordsetCache.h"
+#include "db/ComparisonKey.h"
 #include "runtime/RuntimeError.h"
 
 #include <algorithm>
-#include <numeric>
+#include <deque>
 #include <string_view>
 
 namespace {
@@ -42,25 +43,43 @@ void appendCell(TextTable& table, const Recordset& rs, int row, int column)
     }
 }
 
-// The rows in the order of the database's ORDER BY on their first column without regard to case:
-// bytes compared with ASCII letters folded, a shorter text before a longer one it begins, Null first.
-void sortByFirstColumn(TextTable& table)
+// The places of the rows in the order of the database's ORDER BY on a column without regard to
+// case, as the grid shows the column: bytes compared with ASCII letters folded, a shorter text
+// before a longer one it begins, Null first, equal ones in the order given.
+std::vector<size_t> shownOrder(const Recordset& rs, int column, const std::vector<int>& rows)
 {
-    const int n = table.rowCount();
-    std::vector<QByteArray> keys(static_cast<size_t>(n));
-    for (int r = 0; r < n; ++r) {
-        if (table.isNull(r, 0))
-            continue;
-        QByteArray& key = keys[size_t(r)];
-        key = QByteArray(1, '\1') + table.utf8(r, 0).toByteArray();
-        for (char& ch : key)
-            if (ch >= 'A' && ch <= 'Z')
-                ch = static_cast<char>(ch + ('a' - 'A'));
+    struct Place {
+        quint64 prefix; // the first eight bytes folded, big-endian: most comparisons end here
+        std::string_view text;
+        size_t at;
+        bool null;
+    };
+    std::deque<QByteArray> converted; // values that are not text, as the grid shows them
+    std::vector<Place> places;
+    places.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const RowStore::Cell c = rs.cellAt(rows[i], column);
+        std::string_view text;
+        if (c.kind == RowStore::Cell::Text || c.kind == RowStore::Cell::Blob) {
+            text = {c.data, c.length};
+        } else if (c.kind != RowStore::Cell::Null) {
+            converted.push_back(rs.valueAt(rows[i], column).toText().toUtf8());
+            text = view(converted.back());
+        }
+        places.push_back({ComparisonKey::prefix(text, true), text, i, c.kind == RowStore::Cell::Null});
     }
-    std::vector<int> order(static_cast<size_t>(n));
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; });
-    table.reorder(order);
+    std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
+        if (a.null || b.null)
+            return a.null && !b.null;
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        return ComparisonKey::compare(a.text, true, b.text, true) < 0;
+    });
+    std::vector<size_t> order;
+    order.reserve(places.size());
+    for (const Place& p : places)
+        order.push_back(p.at);
+    return order;
 }
 
 } // namespace
@@ -69,6 +88,13 @@ ReferenceFinder::ReferenceFinder(RecordsetCache& cache, const QString& objectId)
     : m_cache(cache),
       m_target(Recordset::keyOf(Variant(objectId)))
 {
+}
+
+void ReferenceFinder::sortByKey(std::vector<Handler>& handlers)
+{
+    const auto less = [](const Handler& a, const Handler& b) { return a.key < b.key; };
+    if (!std::is_sorted(handlers.begin(), handlers.end(), less))
+        std::sort(handlers.begin(), handlers.end(), less);
 }
 
 int ReferenceFinder::column(Recordset& rs, const char* name)
@@ -82,19 +108,33 @@ int ReferenceFinder::column(Recordset& rs, const char* name)
     return c;
 }
 
-// The payload of each candidate is carried along; keys with no handler row drop out.
+// The payload of each candidate is carried along; keys with no handler row drop out. A candidate
+// found through one of its keys or greetings is not looked up there again; an index is built
+// only when some candidate needs it.
 std::vector<ReferenceFinder::Handler> ReferenceFinder::withKeysAndGreetings(std::vector<Handler> candidates)
 {
     Recordset& handlers = m_cache.rsCallHandler;
-    Recordset::KeyCursor handler = handlers.keyCursor(column(handlers, "CallHandlerObjectID"));
-    Recordset::KeyCursor key = m_cache.rsMenuentry.keyCursor(column(m_cache.rsMenuentry, "ParentObjectID"));
-    Recordset::KeyCursor greeting = m_cache.rsMessagingRule.keyCursor(column(m_cache.rsMessagingRule, "ParentObjectID"));
+    Recordset& keys = m_cache.rsMenuentry;
+    Recordset& greetings = m_cache.rsMessagingRule;
+    const int handlerId = column(handlers, "CallHandlerObjectID");
+    const int keyParent = column(keys, "ParentObjectID");
+    const int greetingParent = column(greetings, "ParentObjectID");
     std::vector<Handler> kept;
+    if (candidates.empty())
+        return kept;
+    Recordset::KeyCursor handler = handlers.keyCursor(handlerId);
+    std::optional<Recordset::KeyCursor> key, greeting;
+    const auto holds = [](std::optional<Recordset::KeyCursor>& cursor, Recordset& rs, int column, const std::string& k) {
+        if (!cursor)
+            cursor.emplace(rs.keyCursor(column));
+        return cursor->firstRow(k) >= 0;
+    };
     kept.reserve(candidates.size());
     for (Handler& c : candidates) {
         const int row = handler.firstRow(c.key);
-        if (row >= 0 && key.firstRow(c.key) >= 0 && greeting.firstRow(c.key) >= 0)
-            kept.push_back({std::move(c.key), c.row >= 0 ? c.row : row});
+        if (row >= 0 && (c.found == Found::ThroughKey || holds(key, keys, keyParent, c.key))
+            && (c.found == Found::ThroughGreeting || holds(greeting, greetings, greetingParent, c.key)))
+            kept.push_back({std::move(c.key), c.row >= 0 ? c.row : row, c.found});
     }
     return kept;
 }
@@ -107,23 +147,45 @@ const std::vector<ReferenceFinder::Handler>& ReferenceFinder::leadingHandlers()
     const int handlerId = column(handlers, "CallHandlerObjectID");
     const int afterMessage = column(handlers, "AfterMessageObjectID");
     std::vector<Handler> candidates;
-    std::string key;
     if (m_target) {
-        for (Recordset* links : {&m_cache.rsMenuentry, &m_cache.rsMessagingRule}) {
+        struct Source {
+            Recordset& rs;
+            int parent;
+            std::vector<int> rows;
+            Found found;
+        };
+        std::vector<Source> sources;
+        for (const auto& [links, found] :
+             {std::pair{&m_cache.rsMenuentry, Found::ThroughKey}, std::pair{&m_cache.rsMessagingRule, Found::ThroughGreeting}}) {
             const int parent = column(*links, "ParentObjectID");
-            for (int r : links->rowsWithKey(column(*links, "DestinationObjectID"), view(*m_target)))
-                if (links->keyAt(r, parent, key))
-                    candidates.push_back({key, -1});
+            sources.push_back({*links, parent, links->rowsWithKey(column(*links, "DestinationObjectID"), view(*m_target)), found});
         }
-        for (int h : handlers.rowsWithKey(afterMessage, view(*m_target)))
-            if (handlers.keyAt(h, handlerId, key))
-                candidates.push_back({key, -1});
+        sources.push_back({handlers, handlerId, handlers.rowsWithKey(afterMessage, view(*m_target)), Found::Elsewhere});
+        size_t count = 0;
+        for (const Source& source : sources)
+            count += source.rows.size();
+        candidates.reserve(count);
+        std::string key;
+        for (const Source& source : sources)
+            for (int r : source.rows)
+                if (source.rs.keyAt(r, source.parent, key))
+                    candidates.push_back({key, -1, source.found});
     }
-    // In key order, each once: the lookups that follow then walk each index once.
-    std::sort(candidates.begin(), candidates.end(), [](const Handler& a, const Handler& b) { return a.key < b.key; });
-    candidates.erase(
-        std::unique(candidates.begin(), candidates.end(), [](const Handler& a, const Handler& b) { return a.key == b.key; }),
-        candidates.end());
+    // In key order, each once: the lookups that follow then walk each index once. A handler found
+    // twice keeps what both finds tell only when they agree.
+    sortByKey(candidates);
+    size_t unique = 0;
+    for (Handler& c : candidates) {
+        if (unique > 0 && candidates[unique - 1].key == c.key) {
+            if (candidates[unique - 1].found != c.found)
+                candidates[unique - 1].found = Found::Elsewhere;
+            continue;
+        }
+        if (&candidates[unique] != &c)
+            candidates[unique] = std::move(c);
+        ++unique;
+    }
+    candidates.resize(unique);
     m_leading = withKeysAndGreetings(std::move(candidates));
     return *m_leading;
 }
@@ -136,16 +198,16 @@ TextTable ReferenceFinder::callHandlers()
                          column(handlers, "CallHandlerObjectID")};
     TextTable result({QStringLiteral("Alias"), QStringLiteral("TextName"), QStringLiteral("DtmfAccessId"),
                       QStringLiteral("CallHandlerObjectId")});
-    const std::vector<Handler>& leading = leadingHandlers();
-    result.reserve(int(leading.size()), 80);
-    for (const Handler& h : leading) {
+    std::vector<int> rows;
+    for (const Handler& h : leadingHandlers()) {
         const RowStore::Cell isPrimary = handlers.cellAt(h.row, primary);
-        if (isPrimary.kind == RowStore::Cell::Null || isOneOf(isPrimary, {1}))
-            continue;
-        for (int c : shown)
-            appendCell(result, handlers, h.row, c);
+        if (isPrimary.kind != RowStore::Cell::Null && !isOneOf(isPrimary, {1}))
+            rows.push_back(h.row);
     }
-    sortByFirstColumn(result);
+    result.reserve(int(rows.size()), 80);
+    for (const size_t i : shownOrder(handlers, shown[0], rows))
+        for (int c : shown)
+            appendCell(result, handlers, rows[i], c);
     return result;
 }
 
@@ -182,8 +244,8 @@ TextTable ReferenceFinder::subscribers()
             if (!std::binary_search(found.begin(), found.end(), std::pair{s, 0},
                                     [](const auto& a, const auto& b) { return a.first < b.first; })
                 && subscribers.keyAt(s, ownHandler, key))
-                exits.push_back({key, s});
-    std::sort(exits.begin(), exits.end(), [](const Handler& a, const Handler& b) { return a.key < b.key; });
+                exits.push_back({key, s, Found::Elsewhere});
+    sortByKey(exits);
     {
         Recordset::KeyCursor handler = handlers.keyCursor(handlerId);
         for (const Handler& e : withKeysAndGreetings(std::move(exits)))
@@ -193,10 +255,14 @@ TextTable ReferenceFinder::subscribers()
 
     TextTable result({QStringLiteral("Alias"), QStringLiteral("DisplayName"), QStringLiteral("DtmfAccessId"),
                       QStringLiteral("FirstName"), QStringLiteral("LastName"), QStringLiteral("CallHandlerObjectId")});
+    std::erase_if(found, [&](const auto& f) { return !isOneOf(subscribers.cellAt(f.first, type), {1, 3}); });
+    std::vector<int> rows;
+    rows.reserve(found.size());
+    for (const auto& f : found)
+        rows.push_back(f.first);
     result.reserve(int(found.size()), 100);
-    for (const auto& [s, h] : found) {
-        if (!isOneOf(subscribers.cellAt(s, type), {1, 3}))
-            continue;
+    for (const size_t i : shownOrder(subscribers, alias, rows)) {
+        const auto [s, h] = found[i];
         appendCell(result, subscribers, s, alias);
         appendCell(result, subscribers, s, displayName);
         appendCell(result, handlers, h, extension);
@@ -204,6 +270,5 @@ TextTable ReferenceFinder::subscribers()
         appendCell(result, subscribers, s, lastName);
         appendCell(result, handlers, h, handlerId);
     }
-    sortByFirstColumn(result);
     return result;
 }

@@ -33,9 +33,13 @@ public:
     TextTable callHandlers();
 
 private:
+    // Where a handler was found to lead to the object: a key or a greeting of its own shows that
+    // it has keys or greetings at all.
+    enum class Found { ThroughKey, ThroughGreeting, Elsewhere };
     struct Handler {
         std::string key; // its id as the recordsets compare it
         int row;
+        Found found;
     };
     // The call handlers that lead to the object and have keys and greetings, in key order.
     const std::vector<Handler>& leadingHandlers();
@@ -43,6 +47,8 @@ private:
     // the database's joins ask; with the handler's row.
     std::vector<Handler> withKeysAndGreetings(std::vector<Handler> candidates);
     static int column(Recordset& rs, const char* name);
+    // In key order; they mostly come in that order already, as the recordsets are read.
+    static void sortByKey(std::vector<Handler>& handlers);
 
     RecordsetCache& m_cache;
     std::optional<QByteArray> m_target;

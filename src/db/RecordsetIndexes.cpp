@@ -4,71 +4,77 @@
 #include "db/RecordsetRows.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
 constexpr int kIndexThreshold = 32;
-// A column is indexed from its third lookup on (at once for a key cursor): one scan costs less
+// A column is indexed from its fourth lookup on (at once for a key cursor): one scan costs less
 // than building an index, and a requery's re-finding of a row, or the one filter a start-up
-// needs, should not pay for one.
-constexpr int kLookupsBeforeIndex = 2;
+// needs, should not pay for one. That filter is looked up three times before the window first
+// shows: by the tree, again by the requery of the row change, and by the pane.
+constexpr int kLookupsBeforeIndex = 3;
 
 using Cell = RowStore::Cell;
 
 } // namespace
 
-// A column's rows in the order of their comparison keys, equal keys in row order; the keys are
-// folded once, when the index is built, so a probe compares bytes.
+// A column's rows in the order of their comparison keys, equal keys in row order. An ASCII text
+// (nearly every key: ids, aliases, names) is its own key, compared where the rows hold it as if
+// folded: an index of a large column is then a small entry for each row, not a folded copy of
+// every text. Any other value's key is made once and kept. The rows' bytes stay where they are
+// until the rows are read again or let go, and the indexes go with them.
 struct RecordsetIndexes::Index {
     struct Entry {
         quint64 prefix; // the key's first eight bytes, big-endian: most comparisons end here
-        quint32 offset;
-        quint32 length;
+        const char* bytes;
+        quint32 length; // with kRaw: the row's own ASCII text
         int row;
+
+        static constexpr quint32 kRaw = 0x80000000u;
+        std::string_view key() const { return {bytes, length & ~kRaw}; }
+        bool raw() const { return length & kRaw; }
     };
     using Iterator = std::vector<Entry>::const_iterator;
 
     std::vector<Entry> entries;
-    std::string keys;
+    std::vector<std::unique_ptr<char[]>> kept; // the keys made, each where it was put
 
-    std::string_view key(const Entry& e) const { return {keys.data() + e.offset, e.length}; }
-    static quint64 prefixOf(std::string_view key)
-    {
-        quint64 prefix = 0;
-        for (size_t i = 0; i < 8; ++i)
-            prefix = (prefix << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
-        return prefix;
-    }
-    // Orders an entry against a key and its prefix.
-    int compare(const Entry& e, quint64 prefix, std::string_view key) const
+    // Orders an entry against a key (folded) and its prefix.
+    static int compare(const Entry& e, quint64 prefix, std::string_view key)
     {
         if (e.prefix != prefix)
             return e.prefix < prefix ? -1 : 1;
-        return this->key(e).compare(key);
+        return ComparisonKey::compare(e.key(), e.raw(), key, false);
     }
     // Entries in key order, equal keys in row order.
-    bool less(const Entry& a, const Entry& b) const
+    static bool less(const Entry& a, const Entry& b)
     {
-        const int order = compare(a, b.prefix, key(b));
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const int order = ComparisonKey::compare(a.key(), a.raw(), b.key(), b.raw());
         return order < 0 || (order == 0 && a.row < b.row);
     }
-    // An entry for the cell's key, the key appended to the keys.
-    Entry append(const Cell& c, int row)
+    // An entry for a cell that is not Null.
+    Entry entry(const Cell& c, int row)
     {
-        const size_t offset = keys.size();
-        ComparisonKey::append(keys, c);
-        const std::string_view k(keys.data() + offset, keys.size() - offset);
-        return {prefixOf(k), quint32(offset), quint32(k.size()), row};
+        if (c.kind == Cell::Text && c.length < Entry::kRaw && ComparisonKey::isAscii(c.data, c.length))
+            return {ComparisonKey::prefix({c.data, c.length}, true), c.data, c.length | Entry::kRaw, row};
+        std::string key;
+        ComparisonKey::append(key, c);
+        kept.push_back(std::make_unique_for_overwrite<char[]>(key.size()));
+        std::memcpy(kept.back().get(), key.data(), key.size());
+        return {ComparisonKey::prefix(key, false), kept.back().get(), quint32(key.size()), row};
     }
     // The first entry not lower than the key, from `from` on.
     template <typename It>
-    It lowerBound(It from, It to, quint64 prefix, std::string_view k) const
+    static It lowerBound(It from, It to, quint64 prefix, std::string_view k)
     {
         return std::lower_bound(from, to, k, [&](const Entry& e, std::string_view v) { return compare(e, prefix, v) < 0; });
     }
     std::pair<Iterator, Iterator> range(std::string_view k) const
     {
-        const quint64 prefix = prefixOf(k);
+        const quint64 prefix = ComparisonKey::prefix(k, false);
         const auto first = lowerBound(entries.cbegin(), entries.cend(), prefix, k);
         const auto last = std::upper_bound(first, entries.end(), k,
                                            [&](std::string_view v, const Entry& e) { return compare(e, prefix, v) > 0; });
@@ -103,23 +109,27 @@ const RecordsetIndexes::Index& RecordsetIndexes::index(int column)
         auto& entries = built->entries;
         const int rowCount = m_rows.rowCount();
         entries.reserve(size_t(rowCount));
-        // The keys' room taken at once: a text folds to as many bytes, a number to a few.
-        size_t bytes = 0;
-        for (int r = 0; r < rowCount; ++r) {
-            const Cell c = m_rows.cell(r, column);
-            bytes += c.kind == Cell::Text || c.kind == Cell::Blob ? c.length : 24;
-        }
-        built->keys.reserve(bytes + bytes / 16);
         for (int r = 0; r < rowCount; ++r) {
             const Cell c = m_rows.cell(r, column);
             if (c.kind != Cell::Null)
-                entries.push_back(built->append(c, r));
+                entries.push_back(built->entry(c, r));
         }
-        const Index& idx = *built;
-        auto less = [&](const Index::Entry& a, const Index::Entry& b) { return idx.less(a, b); };
-        // The query often delivers its rows in this order already (it sorts by the column).
-        if (!std::is_sorted(entries.begin(), entries.end(), less))
-            std::sort(entries.begin(), entries.end(), less);
+        // In order of the prefixes first, which compare as numbers; the query often delivers its
+        // rows in that order already (it sorts by the column).
+        auto byPrefix = [](const Index::Entry& a, const Index::Entry& b) {
+            return a.prefix < b.prefix || (a.prefix == b.prefix && a.row < b.row);
+        };
+        if (!std::is_sorted(entries.begin(), entries.end(), byPrefix))
+            std::sort(entries.begin(), entries.end(), byPrefix);
+        // Then each run of equal prefixes in the order of the whole keys; mostly they are equal.
+        for (auto run = entries.begin(); run != entries.end();) {
+            auto end = std::next(run);
+            while (end != entries.end() && end->prefix == run->prefix)
+                ++end;
+            if (std::distance(run, end) > 1 && !std::is_sorted(run, end, Index::less))
+                std::sort(run, end, Index::less);
+            run = end;
+        }
         slot = std::move(built);
     }
     return *slot;
@@ -132,9 +142,8 @@ void RecordsetIndexes::add(int column, int row)
     const Cell c = m_rows.cell(row, column);
     if (c.kind == Cell::Null)
         return;
-    const Index::Entry entry = idx.append(c, row);
-    const auto at = std::lower_bound(idx.entries.begin(), idx.entries.end(), entry,
-                                     [&](const Index::Entry& a, const Index::Entry& b) { return idx.less(a, b); });
+    const Index::Entry entry = idx.entry(c, row);
+    const auto at = std::lower_bound(idx.entries.begin(), idx.entries.end(), entry, Index::less);
     idx.entries.insert(at, entry);
 }
 
@@ -147,8 +156,9 @@ void RecordsetIndexes::remove(int column, int row)
         return;
     const QByteArray key = ComparisonKey::ofCell(c);
     const std::string_view k = ComparisonKey::view(key);
-    auto it = idx.lowerBound(idx.entries.begin(), idx.entries.end(), Index::prefixOf(k), k);
-    for (; it != idx.entries.end() && idx.key(*it) == k; ++it)
+    const quint64 prefix = ComparisonKey::prefix(k, false);
+    auto it = Index::lowerBound(idx.entries.begin(), idx.entries.end(), prefix, k);
+    for (; it != idx.entries.end() && Index::compare(*it, prefix, k) == 0; ++it)
         if (it->row == row) {
             idx.entries.erase(it);
             return;
@@ -180,9 +190,9 @@ std::vector<int> RecordsetIndexes::lookup(int column, std::string_view key)
 {
     std::vector<int> found;
     if (!useIndex(column)) {
-        const QByteArray bytes(key.data(), qsizetype(key.size()));
+        const ComparisonKey::Scan scan(QByteArray(key.data(), qsizetype(key.size())));
         for (int r = 0; r < m_rows.rowCount(); ++r)
-            if (!m_rows.isDeleted(r) && ComparisonKey::matches(m_rows.cell(r, column), bytes))
+            if (scan.matches(m_rows.cell(r, column)) && !m_rows.isDeleted(r))
                 found.push_back(r);
         return found;
     }
@@ -224,7 +234,7 @@ int RecordsetIndexes::KeyCursor::firstRow(std::string_view key)
     const Index& idx = *m_index;
     const std::vector<Index::Entry>& entries = idx.entries;
     const size_t n = entries.size();
-    const quint64 prefix = Index::prefixOf(key);
+    const quint64 prefix = ComparisonKey::prefix(key, false);
     auto before = [&](size_t i) { return idx.compare(entries[i], prefix, key) < 0; };
     if (m_at > n || (m_at > 0 && !before(m_at - 1)))
         m_at = 0;

@@ -252,9 +252,10 @@ bool RecordsetView::find(const QString& column, const Variant& value)
     const bool fewRows = m_view && size() - start <= kFewRows;
     if (key && start < size() && (fewRows || !m_indexes.useIndex(c))) {
         // Without an index, walk the rows in order and stop at the first match.
+        const ComparisonKey::Scan scan(*key);
         for (int pos = start; pos < size(); ++pos) {
             const int row = rowAt(pos);
-            if (!m_rows.isDeleted(row) && ComparisonKey::matches(m_rows.cell(row, c), *key)) {
+            if (scan.matches(m_rows.cell(row, c)) && !m_rows.isDeleted(row)) {
                 best = pos;
                 break;
             }

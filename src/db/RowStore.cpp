@@ -31,20 +31,6 @@ char* writeLength(char* out, size_t length)
     return out;
 }
 
-const char* readLength(const char* in, quint32& length)
-{
-    quint32 value = 0;
-    int shift = 0;
-    unsigned char byte;
-    do {
-        byte = static_cast<unsigned char>(*in++);
-        value |= quint32(byte & 0x7F) << shift;
-        shift += 7;
-    } while (byte & 0x80);
-    length = value;
-    return in;
-}
-
 // A large value's own allocation, as a boxed record names it.
 struct LargeRecord {
     const char* data;
@@ -232,41 +218,26 @@ RowStore::Word RowStore::value(const Variant& value)
     return kNull;
 }
 
-RowStore::Cell RowStore::decode(Word word) const
+RowStore::Cell RowStore::decodeBoxed(Word word) const
 {
     Cell cell;
-    switch (word & 3) {
-    case 0:
-        break; // Null
-    case kTagInteger:
-        cell.kind = Cell::Integer;
-        cell.integer = static_cast<qint64>(word) >> 2;
-        break;
-    case kTagText:
-        cell.kind = Cell::Text;
-        cell.data = readLength(at(word >> 2), cell.length);
-        break;
-    default: {
-        const char* record = at(word >> 2);
-        const auto kind = static_cast<unsigned char>(*record);
-        if (kind & 0x80) { // a blob stored inline
-            cell.kind = Cell::Blob;
-            cell.data = readLength(record + 1, cell.length);
-            break;
-        }
-        cell.kind = static_cast<Cell::Kind>(kind);
-        if (cell.kind == Cell::Integer) {
-            std::memcpy(&cell.integer, record + 1, sizeof cell.integer);
-        } else if (cell.kind == Cell::Double) {
-            std::memcpy(&cell.real, record + 1, sizeof cell.real);
-        } else {
-            LargeRecord large;
-            std::memcpy(&large, record + 1, sizeof large);
-            cell.data = large.data;
-            cell.length = large.length;
-        }
-        break;
+    const char* record = at(word >> 2);
+    const auto kind = static_cast<unsigned char>(*record);
+    if (kind & 0x80) { // a blob stored inline
+        cell.kind = Cell::Blob;
+        cell.data = readLength(record + 1, cell.length);
+        return cell;
     }
+    cell.kind = static_cast<Cell::Kind>(kind);
+    if (cell.kind == Cell::Integer) {
+        std::memcpy(&cell.integer, record + 1, sizeof cell.integer);
+    } else if (cell.kind == Cell::Double) {
+        std::memcpy(&cell.real, record + 1, sizeof cell.real);
+    } else {
+        LargeRecord large;
+        std::memcpy(&large, record + 1, sizeof large);
+        cell.data = large.data;
+        cell.length = large.length;
     }
     return cell;
 }

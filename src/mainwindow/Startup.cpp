@@ -45,6 +45,10 @@ void frmMain::Form_Load(const QStringList& commandLine)
     step([&] { s.changeLog.OpenSessionLog(s.changeLog.GenerateNewLogFileName()); });
     step([&] { s.ServerName = s.environment.identity.computerName(); });
     s.ConnectionString = ConnectionFactory::connectionStringFor(s.ServerName);
+    // The call handlers' list, loaded twice below, needs nothing of the cache: it is read while
+    // the cache opens.
+    if (m_parts.objectList)
+        step([&] { m_parts.objectList->readListAhead(0); });
     step([&] { s.cache.OpenDatabaseRecordsets(s.ConnectionString); });
 
     if (m_parts.pane)

@@ -63,13 +63,16 @@ void TextTable::reorder(const std::vector<int>& order)
     bytes.reserve(m_bytes.size());
     std::vector<quint32> ends;
     ends.reserve(m_ends.size());
-    for (int row : order)
-        for (size_t c = 0; c < columns; ++c) {
-            const size_t cell = size_t(row) * columns + c;
-            const quint32 from = start(cell);
-            bytes.append(m_bytes.constData() + from, qsizetype((m_ends[cell] & ~kNullBit) - from));
-            ends.push_back(quint32(bytes.size()) | (m_ends[cell] & kNullBit));
-        }
+    // A row's cells lie side by side: each row is copied at once, its ends moved with it.
+    for (int row : order) {
+        const size_t first = size_t(row) * columns;
+        const quint32 from = start(first);
+        const quint32 to = columns ? m_ends[first + columns - 1] & ~kNullBit : from;
+        const quint32 at = quint32(bytes.size());
+        bytes.append(m_bytes.constData() + from, qsizetype(to - from));
+        for (size_t c = 0; c < columns; ++c)
+            ends.push_back(((m_ends[first + c] & ~kNullBit) - from + at) | (m_ends[first + c] & kNullBit));
+    }
     m_bytes = std::move(bytes);
     m_ends = std::move(ends);
 }

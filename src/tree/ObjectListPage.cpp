@@ -122,6 +122,18 @@ void ObjectListPage::connectTo(TreeOperations* tree, PaneOperations* pane, Refer
     m_dialogs = dialogs;
 }
 
+ObjectListPage::~ObjectListPage() = default;
+
+void ObjectListPage::readListAhead(int index)
+{
+    const QString query = listQuery(index);
+    m_readAhead.reset();
+    if (query.isEmpty())
+        return;
+    m_readAhead = std::make_unique<QueryReadAhead>(m_state.connections, m_state.ConnectionString, query);
+    m_readAheadKind = index;
+}
+
 void ObjectListPage::ChooseObjectType(int index)
 {
     cmbShowObjectType->setCurrentIndex(index);
@@ -144,13 +156,21 @@ void ObjectListPage::LoadGridView()
     // The rows are read whole and the connection let go at once; a query that fails leaves
     // the list empty.
     std::optional<QueryResult> result;
+    std::optional<TextTable> readAhead;
     if (!query.isEmpty())
         runStep(m_state.prompts, errors, [&] {
             auto connection = m_state.connections.open(m_state.ConnectionString);
-            result = runQuery(connection->db(), query);
+            if (m_readAhead && m_readAheadKind == cmbShowObjectType->currentIndex())
+                readAhead = m_readAhead->rowsIfCurrent(connection->db());
+            if (!readAhead) {
+                m_readAhead.reset(); // out of date, or of another kind
+                result = runQuery(connection->db(), query);
+            }
         });
     runStep(m_state.prompts, errors, [&] {
-        if (result)
+        if (readAhead)
+            gridObjects->rows().bind(std::move(*readAhead));
+        else if (result)
             gridObjects->rows().bind(result->columns, std::move(result->rows));
         else
             gridObjects->rows().clearRows();

@@ -3,6 +3,7 @@
 #include "tree/TreeOperations.h"
 
 #include <QWidget>
+#include <memory>
 
 class BoundGrid;
 class DialogOperations;
@@ -10,6 +11,7 @@ class PaneOperations;
 class QAction;
 class QComboBox;
 class QMenu;
+class QueryReadAhead;
 class SharedState;
 
 // The "Grid View" tab: the object-type list `cmbShowObjectType` and the object list `gridObjects`,
@@ -27,6 +29,7 @@ public:
     enum ListKind { CallHandlers = 0, Subscribers = 1, InterviewHandlers = 2, DirectoryHandlers = 3 };
 
     explicit ObjectListPage(SharedState& state, QWidget* parent = nullptr);
+    ~ObjectListPage() override;
 
     // Any may be missing; their steps are then left out. Without dialogs "Create a new call
     // handler" does nothing.
@@ -35,6 +38,7 @@ public:
 
     void LoadGridView() override;
     void ChooseObjectType(int index) override;
+    void readListAhead(int index) override;
 
     void cmbShowObjectType_Click();
     void gridObjects_RowColChange();
@@ -76,6 +80,9 @@ private:
     };
     Entry m_entry; // the entry made current last
     bool m_puttingEntryBack = false;
+    // The list of one kind read ahead, while it holds what the database holds.
+    int m_readAheadKind = -1;
+    std::unique_ptr<QueryReadAhead> m_readAhead;
 
     QComboBox* cmbShowObjectType;
     BoundGrid* gridObjects;

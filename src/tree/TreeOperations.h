@@ -37,6 +37,9 @@ public:
     virtual void LoadGridView() = 0;
     // Chooses an entry of the object-type list, which loads the list like a user's choice does.
     virtual void ChooseObjectType(int index) = 0;
+    // Starts reading the list of that kind now, beside whatever this thread does next, for the
+    // loads of that kind that follow while its tables stay unchanged. The connection string is set.
+    virtual void readListAhead(int index) = 0;
 };
 
 // The references panel beside the tree.

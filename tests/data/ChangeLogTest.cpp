@@ -209,7 +209,7 @@ TEST_F(ChangeLogTest, ScriptedRunWritesTheGoldenLog)
     EXPECT_FALSE(log.isOpen());
     EXPECT_EQ(fileName, logs() + "/" + logName);
     // The golden file is kept with plain line feeds; the log itself ends every line with CR LF.
-    QByteArray expected = readFile(QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath("golden/ChangeLogSession.txt"));
+    QByteArray expected = readFile(QStringLiteral(TW_TEST_SOURCE_DIR "/golden/ChangeLogSession.txt"));
     ASSERT_FALSE(expected.contains('\r'));
     expected.replace("\n", "\r\n");
     EXPECT_EQ(readFile(fileName).toStdString(), expected.toStdString());

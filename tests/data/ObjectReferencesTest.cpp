@@ -181,7 +181,8 @@ TEST(ObjectReferences, TheDemoSitesAreThoseOfAPlainWalk)
     FixtureSite site;
     // Links that only the odd cases catch: a subscriber's exit alone, three keys of one handler
     // to the same place, a subscriber's own handler leading somewhere, a handler without
-    // greetings, a link written in another letter case, a subscriber of a type the panel leaves out.
+    // greetings, a handler without keys whose greeting leads somewhere, a link written in another
+    // letter case, a subscriber of a type the panel leaves out.
     site.exec("UPDATE Subscriber SET ExitObjectID = (SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = 'supportch') "
               "WHERE Alias = 'jpetrov'");
     site.exec("UPDATE MenuEntry SET DestinationObjectID = (SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = 'goodbyech'), "
@@ -192,6 +193,11 @@ TEST(ObjectReferences, TheDemoSitesAreThoseOfAPlainWalk)
               "'fhaddad')");
     site.exec("DELETE FROM MessagingRule WHERE ParentObjectID = (SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = "
               "'supportch')");
+    site.exec("UPDATE MessagingRule SET DestinationObjectID = (SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = "
+              "'salesch'), Action = 2 WHERE Alias = 'Standard' AND ParentObjectID IN (SELECT CallHandlerObjectID FROM "
+              "CallHandler WHERE Alias IN ('operatorch', 'goodbyech'))");
+    site.exec("DELETE FROM MenuEntry WHERE ParentObjectID = (SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = "
+              "'operatorch')");
     site.exec("UPDATE Subscriber SET SubscriberType = 2 WHERE Alias = (SELECT min(Alias) FROM Subscriber)");
     expectTheWalksReferences(site, 10);
 }

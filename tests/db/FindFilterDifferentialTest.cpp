@@ -36,8 +36,10 @@ public:
             const unsigned op = m_random() % 100;
             if (op < 20)
                 checkFilter();
-            else if (op < 70)
+            else if (op < 60)
                 checkFind();
+            else if (op < 70)
+                checkKeyLookups();
             else if (op < 80)
                 changeRow();
             else if (op < 86)
@@ -220,6 +222,35 @@ private:
             if (!found) {
                 EXPECT_TRUE(m_rs.isEOF()) << what;
             }
+        }
+    }
+
+    // The lookups that go straight to a column's index: every row holding a key, and the first
+    // row of each of several keys looked up in ascending order of their bytes.
+    void checkKeyLookups()
+    {
+        const int column = 1 + int(m_random() % (ColumnCount - 1));
+        const int c = m_rs.columnNumber(kColumns[column]);
+        const int id = m_rs.columnNumber(kColumns[Id]);
+        std::vector<std::pair<std::string, Variant>> probes;
+        for (int i = 0; i < 6; ++i) {
+            const Variant value = randomProbe(column);
+            if (const auto key = Recordset::keyOf(value))
+                probes.emplace_back(key->toStdString(), value);
+        }
+        std::sort(probes.begin(), probes.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        Recordset::KeyCursor cursor = m_rs.keyCursor(c);
+        for (const auto& [key, value] : probes) {
+            std::vector<QString> expected, found;
+            for (const Row& row : m_model)
+                if (plainMatch(row[size_t(column)], value))
+                    expected.push_back(row[Id].toText());
+            for (const int r : m_rs.rowsWithKey(c, key))
+                found.push_back(m_rs.valueAt(r, id).toText());
+            EXPECT_EQ(found, expected) << kColumns[column] << "=" << key;
+            const int first = cursor.firstRow(key);
+            EXPECT_EQ(first < 0 ? QString() : m_rs.valueAt(first, id).toText(), expected.empty() ? QString() : expected.front())
+                << kColumns[column] << "=" << key;
         }
     }
 

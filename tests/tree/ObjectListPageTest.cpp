@@ -187,6 +187,26 @@ TEST_F(ObjectListTest, AReloadKeepsTheKindAndShowsWhatTheDatabaseHoldsNow)
     EXPECT_EQ(list->rows().cell(rowOf("fhaddad"), 2).toText(), "Farid O'Haddad");
 }
 
+// The start-up reads the call handlers' list while the cache opens; what a load shows is still
+// what the database holds when it loads, whenever another program changed it meanwhile.
+TEST_F(ObjectListTest, AListReadAheadShowsWhatTheDatabaseHoldsWhenItIsLoaded)
+{
+    ObjectListPage& objects = t.f.program->objectList();
+    const int before = list->rows().rowCount();
+    objects.readListAhead(0);
+    t.f.site.exec("UPDATE CallHandler SET TextName = 'Sales desk' WHERE Alias = 'salesch'");
+    objects.LoadGridView();
+    EXPECT_EQ(list->rows().cell(rowOf("salesch"), 2).toText(), "Sales desk");
+
+    objects.readListAhead(0);
+    objects.LoadGridView();
+    t.f.site.exec("DELETE FROM CallHandler WHERE Alias = 'salesch'");
+    objects.LoadGridView();
+    EXPECT_EQ(rowOf("salesch"), -1);
+    EXPECT_EQ(list->rows().rowCount(), before - 1);
+    EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
+}
+
 TEST_F(ObjectListTest, MakingAnEntryCurrentShowsItsObjectInThePaneAndItsReferences)
 {
     struct Case {

@@ -48,7 +48,7 @@ TEST_F(TreeExportTest, WritesTheTreeAsShownWithTheClosedRowsMarked)
     EXPECT_EQ(asked.filter, "Text File (*.txt)");
 
     // The golden file is kept with plain line feeds; the export ends every line with CR LF.
-    QByteArray expected = readFile(QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath("golden/TreeExport.txt"));
+    QByteArray expected = readFile(QStringLiteral(TW_TEST_SOURCE_DIR "/golden/TreeExport.txt"));
     expected.replace("\n", "\r\n");
     const QByteArray written = readFile(target());
     EXPECT_EQ(QString::fromUtf8(written), QString::fromUtf8(expected));
