@@ -64,6 +64,43 @@ TEST_F(GreetingSettingsTest, TheEnabledBoxWritesTimeExpiresOnlyWhenItDisagreesWi
     EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
 }
 
+// Another program switched the greeting off or stopped its input, unseen by the cache: the click
+// that would do the same is refused, and the box then shows what that program stored.
+TEST_F(GreetingSettingsTest, AfterARefusalTheBoxShowsWhatAnotherProgramStored)
+{
+    const QString rowChanged = "Row cannot be located for updating. Some values may have been changed since it was last read.";
+    const struct {
+        const char* box;
+        const char* greeting;
+        const char* column;
+        Variant shown, elsewhere;
+        QString message;
+        const char* followsOff; // a control the greeting switched off disables, if any
+    } cases[] = {
+        {"chkHandlerGreetingEnabled_3", "Alternate", "TimeExpires", Variant::null(), kPast,
+         "Error in chkHandlerGreetingEnabled_Click:" + rowChanged, "chkHandlerGreetingAllowUserInput_3"},
+        {"chkHandlerGreetingAllowUserInput_0", "Standard", "IgnoreDigits", 0, 1,
+         "Error in chkHandlerGreetingAllowUserInput_Click:" + rowChanged, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.box);
+        showWith("salesch", c.greeting, c.column, c.shown);
+        setGreeting("salesch", c.greeting, QString(c.column) + " = ?", {c.elsewhere});
+        auto* box = control<QCheckBox>(c.box);
+        ASSERT_TRUE(box->isChecked());
+        const int lines = updateLines().size();
+        f.prompts.messages.clear();
+        box->click();
+        EXPECT_EQ(f.prompts.messages, QStringList{c.message});
+        EXPECT_EQ(greetingColumn("salesch", c.greeting, c.column), c.elsewhere);
+        EXPECT_EQ(newLines(lines), QStringList());
+        EXPECT_FALSE(box->isChecked());
+        if (c.followsOff) {
+            EXPECT_FALSE(enabled(c.followsOff));
+        }
+    }
+}
+
 // A box clicked into agreement with a change made elsewhere writes nothing and now shows what is
 // stored: its next click is written, not refused as a change the user never saw.
 TEST_F(GreetingSettingsTest, AfterABoxAgreedWithAChangeMadeElsewhereItsNextClickIsWritten)
