@@ -24,11 +24,10 @@ namespace {
 const QString kParentObjectID = QStringLiteral("ParentObjectID");
 const QString kAlias = QStringLiteral("Alias");
 const QString kExpandRowError = QStringLiteral("Error in ExpandRow: ");
-// A link's columns: what a link row shows, and so what a change of that link is checked against.
+// A key's link columns: what its row shows, and so what a change of the key from the tree is
+// checked against. Greetings and after-message links are changed from the pane only, which marks them.
 const QStringList kDestinationColumns = {QStringLiteral("Action"), QStringLiteral("ConversationName"),
                                          QStringLiteral("DestinationObjectID"), QStringLiteral("DestinationObjectIDType")};
-const QStringList kAfterMessageColumns = {QStringLiteral("AfterMessageAction"), QStringLiteral("AfterMessageConversation"),
-                                          QStringLiteral("AfterMessageObjectID"), QStringLiteral("AfterMessageObjectIDType")};
 
 // The links of a call handler in the order their rows appear: twelve keys, six greetings, the
 // after-message link.
@@ -328,13 +327,11 @@ bool CallFlowTree::readLink(int position, const Variant& handlerId, Link& link)
             return false;
         link = {rules.field(QStringLiteral("Action")), rules.field(QStringLiteral("DestinationObjectID")).textOrEmpty(),
                 rules.field(QStringLiteral("ConversationName")).textOrEmpty()};
-        rules.markShown(kDestinationColumns);
         return true;
     }
     Recordset& ch = cache.rsCallHandler;
     link = {ch.field(QStringLiteral("AfterMessageAction")), ch.field(QStringLiteral("AfterMessageObjectID")).textOrEmpty(),
             ch.field(QStringLiteral("AfterMessageConversation")).textOrEmpty()};
-    ch.markShown(kAfterMessageColumns);
     return true;
 }
 
