@@ -5,6 +5,7 @@
 #include "actions/LinkRefresh.h"
 #include "actions/RecordsetSpot.h"
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
 #include "pane/PaneOperations.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/SlotGuard.h"
@@ -240,7 +241,7 @@ void ChooseActionButtons::markStoredLink(const Member& m, const Stored& stored)
             if (ch.find(kCallHandlerObjectID, id)) {
                 found = true;
                 const Variant primary = ch.field(QStringLiteral("IsPrimary"));
-                (!primary.isNull() && primary.toBool() ? m_menu.LinkSubscriber : m_menu.LinkCallHandler)->setChecked(true);
+                (isFlagSet(primary) ? m_menu.LinkSubscriber : m_menu.LinkCallHandler)->setChecked(true);
             }
         }
         if (!found)

@@ -5,6 +5,7 @@
 #include "actions/LinkRefresh.h"
 #include "actions/RecordsetSpot.h"
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
 #include "db/RowUpdate.h"
 #include "runtime/ErrorHandling.h"
 
@@ -22,7 +23,7 @@ constexpr int kKeysOfAHandler = 12;
 
 bool isLocked(const Variant& value)
 {
-    return !value.isNull() && value.toBool();
+    return isFlagSet(value);
 }
 
 } // namespace
@@ -93,7 +94,7 @@ void KeyCommands::setKeyAction(const QString& routine, qint16 action)
         // The refused update has read the entry again: its rows show what another program stored.
         runStepSilently([&] {
             m_refresh.showStored(entry->link, LinkPlace::Key, entry->link.selector,
-                                 StoredLink::read(keys, columns[0], columns[1], columns[2], columns[3]));
+                                 LinkAsStored::read(keys, columns[0], columns[1], columns[2], columns[3]));
         });
         return;
     }

@@ -4,6 +4,7 @@
 #include "actions/RecordsetSpot.h"
 #include "data/LinkKinds.h"
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
 #include "pane/PaneControls.h"
 #include "runtime/ErrorHandling.h"
 #include "tree/TreeRowModel.h"
@@ -205,7 +206,7 @@ void LinkPopUpState::AdjustMenuSettings()
         if (!runStep(prompts, errors, [&] {
                 m_chosen->recordId = keys.field(QStringLiteral("MenuEntryObjectID")).textOrEmpty();
                 const Variant locked = keys.field(QStringLiteral("Locked"));
-                m_menu.LinkLockKey->setChecked(!locked.isNull() && locked.toBool());
+                m_menu.LinkLockKey->setChecked(isFlagSet(locked));
                 // The item's mark is what a lock or unlock of this key is checked against.
                 keys.markShown({QStringLiteral("Locked")});
                 stored = {keys.field(QStringLiteral("Action")), keys.field(QStringLiteral("ConversationName")),

@@ -5,6 +5,7 @@
 #include "data/LinkDisplay.h"
 #include "data/LinkKinds.h"
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
 #include "pane/PaneOperations.h"
 #include "tree/TreeRowModel.h"
 #include "widgets/OutlineGrid.h"
@@ -28,10 +29,10 @@ bool leadsNowhere(qint16 action, const QString& conversation)
 
 } // namespace
 
-StoredLink StoredLink::read(const Recordset& rs, const QString& action, const QString& conversation, const QString& objectId,
-                            const QString& objectType)
+LinkAsStored LinkAsStored::read(const Recordset& rs, const QString& action, const QString& conversation, const QString& objectId,
+                                const QString& objectType)
 {
-    StoredLink link;
+    LinkAsStored link;
     link.objectId = rs.field(objectId).textOrEmpty();
     link.conversation = rs.field(conversation).textOrEmpty();
     const Variant storedAction = rs.field(action);
@@ -217,7 +218,7 @@ void LinkRefresh::refresh(const ChosenLink& link, LinkPlace place, const QString
     }
 }
 
-bool LinkRefresh::leadsToSubscriber(const StoredLink& link) const
+bool LinkRefresh::leadsToSubscriber(const LinkAsStored& link) const
 {
     if (link.type != TreeNodeType::CallHandler || link.objectId.isEmpty())
         return false;
@@ -228,11 +229,10 @@ bool LinkRefresh::leadsToSubscriber(const StoredLink& link) const
     ch.moveFirst();
     if (!ch.find(idColumn, link.objectId))
         return false;
-    const Variant primary = ch.field(QStringLiteral("IsPrimary"));
-    return !primary.isNull() && primary.toBool();
+    return isFlagSet(ch.field(QStringLiteral("IsPrimary")));
 }
 
-void LinkRefresh::showStored(const ChosenLink& link, LinkPlace place, const QString& rowCode, const StoredLink& stored)
+void LinkRefresh::showStored(const ChosenLink& link, LinkPlace place, const QString& rowCode, const LinkAsStored& stored)
 {
     // An empty destination would store Null: it is what a link without one shows.
     refresh(link, place, rowCode, stored.objectId, stored.conversation, stored.action, stored.type, leadsToSubscriber(stored));

@@ -13,15 +13,15 @@ class SharedState;
 
 // A link as its row stores it: its action, conversation, destination and the destination's type
 // (-1 for a Null action or type).
-struct StoredLink {
+struct LinkAsStored {
     QString objectId;
     QString conversation;
     qint16 action = -1;
     qint16 type = -1;
 
     // The current row's link, in the place's four columns.
-    static StoredLink read(const Recordset& rs, const QString& action, const QString& conversation, const QString& objectId,
-                           const QString& objectType);
+    static LinkAsStored read(const Recordset& rs, const QString& action, const QString& conversation, const QString& objectId,
+                             const QString& objectType);
 };
 
 // What the tree and the pane show after a link was stored: the tree rows that show the link take
@@ -51,7 +51,7 @@ public:
 
     // After a refused write, which has read the row again: the tree rows and the pane show the
     // link as stored, as they would show a link just written.
-    void showStored(const ChosenLink& link, LinkPlace place, const QString& rowCode, const StoredLink& stored);
+    void showStored(const ChosenLink& link, LinkPlace place, const QString& rowCode, const LinkAsStored& stored);
 
     // Every row below the root that shows the link of an owner with that child alias, last first.
     QList<int> rowsShowingLink(const QString& ownerId, const QString& rowCode) const;
@@ -69,7 +69,7 @@ private:
     bool reloadShownObject();
     void showInBox(const ChosenLink& link, Recordset& rs, const QString& keyColumn, const QString& prefix);
     bool checked(const QAction* option) const;
-    bool leadsToSubscriber(const StoredLink& link) const;
+    bool leadsToSubscriber(const LinkAsStored& link) const;
 
     SharedState& m_state;
     const LinkPopUpState& m_popUpState;

@@ -99,7 +99,7 @@ void LinkWriter::linkProcessLinkInfo(const ChosenLink& link, const QString& strO
     RecordsetCache& cache = m_state.cache;
     const StepErrors errors = writerErrors();
     QString rowCode;
-    std::optional<StoredLink> refused;
+    std::optional<LinkAsStored> refused;
 
     // The pane's editors write through rsCallHandler and rsMessagingRule: both stand where they
     // stood once the link is stored.
@@ -177,7 +177,7 @@ void LinkWriter::linkProcessLinkInfo(const ChosenLink& link, const QString& strO
 }
 
 void LinkWriter::write(LinkPlace place, const LinkColumns& c, Recordset& rs, const QString& parentAlias, const QString& strObjectID,
-                       const QString& strConversation, qint16 iAction, qint16 iKeyType, std::optional<StoredLink>& refused)
+                       const QString& strConversation, qint16 iAction, qint16 iKeyType, std::optional<LinkAsStored>& refused)
 {
     const QString rowAlias = rs.field(kAlias).textOrEmpty(); // no current record: the link's row is missing
     try {
@@ -207,7 +207,7 @@ void LinkWriter::write(LinkPlace place, const LinkColumns& c, Recordset& rs, con
         });
     } catch (const RuntimeError&) {
         // The refused update has read the row again.
-        runStepSilently([&] { refused = StoredLink::read(rs, c.action, c.conversation, c.objectId, c.objectType); });
+        runStepSilently([&] { refused = LinkAsStored::read(rs, c.action, c.conversation, c.objectId, c.objectType); });
         throw;
     }
 

@@ -28,7 +28,7 @@ public:
 private:
     // On a refusal, `stored` is what the row holds now, read again by the refused update.
     void write(LinkPlace place, const LinkColumns& columns, Recordset& rs, const QString& parentAlias, const QString& strObjectID,
-               const QString& strConversation, qint16 iAction, qint16 iKeyType, std::optional<StoredLink>& stored);
+               const QString& strConversation, qint16 iAction, qint16 iKeyType, std::optional<LinkAsStored>& stored);
 
     SharedState& m_state;
     LinkRefresh& m_refresh;

@@ -1,6 +1,7 @@
 #include "dialogs/TransferStringFinder.h"
 
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
 #include "data/Validators.h"
 #include "db/Query.h"
 #include "runtime/ErrorHandling.h"
@@ -109,7 +110,7 @@ void frmFindTransferString::cmdSearch_Click()
         for (const auto& row : found->rows) {
             const Variant& primary = row.at(isPrimary);
             // A subscriber's own handler whose subscriber is gone is named as the handler it is.
-            if (!primary.isNull() && primary.toDouble() != 0 && !row.at(subAlias).isNull())
+            if (isFlagSet(primary) && !row.at(subAlias).isNull())
                 report += QStringLiteral("Subscriber with alias=") + row.at(subAlias).toText();
             else
                 report += QStringLiteral("Call handler with alias=") + row.at(handlerAlias).textOrEmpty();

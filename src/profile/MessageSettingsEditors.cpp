@@ -1,6 +1,7 @@
 #include "profile/MessageSettingsEditors.h"
 
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
 #include "data/Validators.h"
 #include "pane/PaneOperations.h"
 #include "widgets/FieldValidation.h"
@@ -124,7 +125,7 @@ void MessageSettingsEditors::canEditMessages(const Page& page, const QString& pr
 {
     QCheckBox* box = page.canEditMessages;
     writeAndLog(page, procedure, kEditMsg, box->checkState() == Qt::Checked ? 1 : 0, true,
-                [box](const Variant& stored) { box->setChecked(!stored.isNull() && stored.toDouble() != 0); });
+                [box](const Variant& stored) { box->setChecked(isFlagSet(stored)); });
 }
 
 void MessageSettingsEditors::canMarkUrgent(const Page& page, const QString& procedure)
