@@ -154,7 +154,9 @@ void KeyCommands::lockAll(const QString& routine, const QString& procedure, bool
         current = keys.field(kMenuEntryObjectID).textOrEmpty();
         keys.moveFirst();
         while (!keys.isEOF()) {
-            updateRow(keys, [&] { keys.setField(kLocked, Variant(locked ? 1 : 0)); });
+            // All twelve as stored, not only what a row or the popup showed of them.
+            updateRow(
+                keys, [&] { keys.setField(kLocked, Variant(locked ? 1 : 0)); }, Recordset::Unmarked::Expected);
             keys.moveNext();
         }
     });

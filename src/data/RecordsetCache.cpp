@@ -2,6 +2,7 @@
 
 #include "data/StoredValues.h"
 #include "db/Connection.h"
+#include "db/RecordsetPosition.h"
 #include "db/Sqlite.h"
 #include "runtime/ErrorHandling.h"
 
@@ -177,24 +178,91 @@ void RecordsetCache::RequeryAllRecordsets()
     }
 }
 
+namespace {
+
+// A link's four columns, named by their prefix (after-message, exit, ...).
+QStringList linkColumns(const QString& prefix)
+{
+    return {prefix + QStringLiteral("Action"), prefix + QStringLiteral("Conversation"), prefix + QStringLiteral("ObjectID"),
+            prefix + QStringLiteral("ObjectIDType")};
+}
+
+// What each page shows that its editors write: the columns an edit is checked on. A column
+// written without a mark is reported on the database log.
+QStringList handlerColumns()
+{
+    return QStringList{QStringLiteral("TextName"),
+                       QStringLiteral("DTMFAccessID"),
+                       QStringLiteral("MaxMsgLen"),
+                       QStringLiteral("EditMsg"),
+                       QStringLiteral("SendUrgentMsg"),
+                       QStringLiteral("ScheduleObjectName"),
+                       QStringLiteral("AdministratorObjectID"),
+                       QStringLiteral("AdministratorObjectIDType"),
+                       QStringLiteral("RecipientObjectID"),
+                       QStringLiteral("RecipientObjectIDType")}
+           + linkColumns(QStringLiteral("AfterMessage"));
+}
+
+QStringList greetingColumns()
+{
+    return {QStringLiteral("TimeExpires"),      QStringLiteral("IgnoreDigits"),        QStringLiteral("PlayWhat"),
+            QStringLiteral("Reprompts"),        QStringLiteral("StreamPath"),          QStringLiteral("Action"),
+            QStringLiteral("ConversationName"), QStringLiteral("DestinationObjectID"), QStringLiteral("DestinationObjectIDType")};
+}
+
+QStringList transferRuleColumns()
+{
+    return {QStringLiteral("TimeExpires"), QStringLiteral("Action"), QStringLiteral("TransferType"),
+            QStringLiteral("TransferRings"), QStringLiteral("Extension")};
+}
+
+QStringList interviewerColumns()
+{
+    return QStringList{QStringLiteral("TextName"),
+                       QStringLiteral("DTMFAccessID"),
+                       QStringLiteral("AdministratorObjectID"),
+                       QStringLiteral("AdministratorObjectIDType"),
+                       QStringLiteral("RecipientObjectID"),
+                       QStringLiteral("RecipientObjectIDType")}
+           + linkColumns(QStringLiteral("AfterMessage"));
+}
+
+QStringList directoryHandlerColumns()
+{
+    QStringList columns{QStringLiteral("TextName"), QStringLiteral("DTMFAccessID")};
+    for (const char* exit : {"Exit", "Zero", "NoInput", "NoSelection"})
+        columns += linkColumns(QString::fromLatin1(exit));
+    return columns;
+}
+
+} // namespace
+
 void RecordsetCache::markPageShown(ShownPage page, const QString& objectId)
 {
     const Variant id(objectId);
     switch (page) {
     case ShownPage::Subscriber:
-        runStepSilently([&] { rsSubscriber.markShown(); });
+        // By the handler's subscriber, wherever the subscriber recordset stands.
+        runStepSilently([&] {
+            RecordsetPosition handler(rsCallHandler, QStringLiteral("CallHandlerObjectID"));
+            rsCallHandler.moveFirst();
+            if (rsCallHandler.find(QStringLiteral("CallHandlerObjectID"), id))
+                rsSubscriber.markShown(rsCallHandler.field(QStringLiteral("RecipientObjectID")),
+                                       linkColumns(QStringLiteral("Exit")));
+            handler.restore();
+        });
         [[fallthrough]];
     case ShownPage::CallHandler:
-        runStepSilently([&] { rsCallHandler.markShown(id, {}); });
-        runStepSilently([&] { rsMessagingRule.markFilteredRowsShown(); });
-        runStepSilently([&] { rsContactRule.markFilteredRowsShown(); });
+        runStepSilently([&] { rsCallHandler.markShown(id, handlerColumns()); });
+        runStepSilently([&] { rsMessagingRule.markFilteredRowsShown(greetingColumns()); });
+        runStepSilently([&] { rsContactRule.markFilteredRowsShown(transferRuleColumns()); });
         break;
     case ShownPage::InterviewHandler:
-        runStepSilently([&] { rsInterviewHandler.markShown(id, {}); });
-        runStepSilently([&] { rsInterviewQuestion.markFilteredRowsShown(); });
+        runStepSilently([&] { rsInterviewHandler.markShown(id, interviewerColumns()); });
         break;
     case ShownPage::DirectoryHandler:
-        runStepSilently([&] { rsNameLookupHandler.markShown(id, {}); });
+        runStepSilently([&] { rsNameLookupHandler.markShown(id, directoryHandlerColumns()); });
         break;
     }
 }

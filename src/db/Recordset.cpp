@@ -187,10 +187,10 @@ void Recordset::addNew()
     m_writer.addNew();
 }
 
-void Recordset::update()
+void Recordset::update(Unmarked unmarked)
 {
     requireOpen();
-    m_writer.update();
+    m_writer.update(unmarked);
 }
 
 void Recordset::deleteCurrent()
@@ -245,11 +245,11 @@ void Recordset::markShown(const Variant& key, const QStringList& columns)
         markRowShown(row, columns);
 }
 
-void Recordset::markFilteredRowsShown()
+void Recordset::markFilteredRowsShown(const QStringList& columns)
 {
     requireOpen();
     for (const int row : m_view.rows())
-        markRowShown(row, {});
+        markRowShown(row, columns);
 }
 
 Variant Recordset::shownField(const QString& name) const

@@ -113,7 +113,8 @@ public:
     void addNew();
     // Succeeds when the database took the change, even if reading the row back afterwards
     // fails: the row then shows what was written and is read again at the next requery.
-    void update();
+    using Unmarked = RecordsetWriter::Unmarked;
+    void update(Unmarked unmarked = Unmarked::Reported);
     void cancelUpdate() { m_writer.cancel(); }
     void deleteCurrent();
     bool editInProgress() const { return m_writer.editInProgress(); }
@@ -126,7 +127,7 @@ public:
     void markShown(const QStringList& columns = {});
     // The same for the row with this key, wherever the recordset stands; nothing when none has it.
     void markShown(const Variant& key, const QStringList& columns);
-    void markFilteredRowsShown();
+    void markFilteredRowsShown(const QStringList& columns = {});
     // What the user was shown in a column of the current row; the value read where no window
     // marked it.
     Variant shownField(const QString& name) const;

@@ -96,7 +96,7 @@ void RecordsetWriter::addNew()
     m_edit = newEdit(-1);
 }
 
-void RecordsetWriter::update()
+void RecordsetWriter::update(Unmarked unmarked)
 {
     if (!m_edit)
         return;
@@ -107,7 +107,7 @@ void RecordsetWriter::update()
     if (edit.row < 0)
         insertRow(edit);
     else
-        updateRow(edit);
+        updateRow(edit, unmarked);
 }
 
 // One rule for update and insert: a column with a joined writer goes through the writer, any
@@ -151,7 +151,7 @@ void RecordsetWriter::writeJoinedColumns(const WritePlan& plan, const Edit& edit
         m_joinedWriters.value(m_rows.column(column).name.toLower())(*m_source.connection(), rowValue, value);
 }
 
-void RecordsetWriter::updateRow(const Edit& edit)
+void RecordsetWriter::updateRow(const Edit& edit, Unmarked unmarked)
 {
     const int row = edit.row;
     const Variant key = m_rows.value(row, m_rows.requireColumn(m_source.keyColumn()));
@@ -173,7 +173,7 @@ void RecordsetWriter::updateRow(const Edit& edit)
         if (current.size() != size_t(m_rows.columnCount()))
             rowCannotBeLocated();
         for (int c = 0; c < m_rows.columnCount(); ++c)
-            if (edit.values[size_t(c)] && m_rows.presented(c, current[size_t(c)]) != reference(row, rowKey, c))
+            if (edit.values[size_t(c)] && m_rows.presented(c, current[size_t(c)]) != reference(row, rowKey, c, unmarked))
                 rowCannotBeLocated();
         if (!plan.columns.isEmpty()) {
             QStringList assignments;
@@ -258,10 +258,14 @@ void RecordsetWriter::deleteCurrent()
     m_view.showDeletedCurrentRow();
 }
 
-Variant RecordsetWriter::reference(int row, const QByteArray& rowKey, int column) const
+Variant RecordsetWriter::reference(int row, const QByteArray& rowKey, int column, Unmarked unmarked) const
 {
     if (std::optional<Variant> shown = m_shown.value(rowKey, column))
         return *std::move(shown);
+    // An editor that forgot to mark what it shows would check against whatever was read last,
+    // and a change another program made before that read would be overwritten unseen.
+    if (unmarked == Unmarked::Reported)
+        qCDebug(lcDatabase).noquote().nospace() << kUnmarkedCheck << m_source.writeTarget() << "." << m_rows.column(column).name;
     return m_rows.value(row, column);
 }
 

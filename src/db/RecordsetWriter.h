@@ -23,6 +23,10 @@ class RecordsetView;
 // rows themselves, so that another program's change is never overwritten without a word.
 [[noreturn]] void rowCannotBeLocated();
 
+// How the database log's debug line begins when an update checks a column against the value read
+// because no window marked what the user was shown of it; the table and column follow.
+inline constexpr char kUnmarkedCheck[] = "An update is checked against the value read, not a value shown: ";
+
 // A recordset's writes: the edit of the current row or of a new one, written to the write
 // target at once at update, inside a savepoint, the row then read back as the database shows
 // it. Rows are found in the target by the key column. Updates are optimistic: the columns
@@ -48,9 +52,13 @@ public:
     void setField(const QString& column, const Variant& value);
     void addNew();
     void cancel() { m_edit.reset(); }
+    // Whether a written column that no window marked shown is a slip, reported on the database
+    // log, or what the writer means: a command that acts on rows as stored (all keys at once),
+    // or a row whose editor checks it itself.
+    enum class Unmarked { Reported, Expected };
     // Succeeds when the database took the change, even if reading the row back afterwards
     // fails: the row then shows what was written and is read again at the next requery.
-    void update();
+    void update(Unmarked unmarked = Unmarked::Reported);
     void deleteCurrent();
 
 private:
@@ -71,12 +79,12 @@ private:
     WritePlan planWrite(const Edit& edit, const QString& target) const;
     void writeJoinedColumns(const WritePlan& plan, const Edit& edit);
     void insertRow(Edit& edit);
-    void updateRow(const Edit& edit);
+    void updateRow(const Edit& edit, Unmarked unmarked);
     bool changesRowOrder(const Edit& edit) const;
     void refreshWrittenRow(int row, const Variant& key, const Edit& edit);
     void resyncRow(int row, const Variant& key);
     // What the check compares a written column with: the value shown, else the value read.
-    Variant reference(int row, const QByteArray& rowKey, int column) const;
+    Variant reference(int row, const QByteArray& rowKey, int column, Unmarked unmarked) const;
     // The written columns now show the row's values: the editor shows what was written, or, after
     // a refusal, what is stored.
     void followShown(int row, const QByteArray& rowKey, const Edit& edit);

@@ -7,11 +7,11 @@
 // is cancelled: nothing stays pending (the recordset has already read the row back from the
 // database) and the error goes on up.
 template <typename Set>
-void updateRow(Recordset& rs, Set&& set)
+void updateRow(Recordset& rs, Set&& set, Recordset::Unmarked unmarked = Recordset::Unmarked::Reported)
 {
     try {
         set();
-        rs.update();
+        rs.update(unmarked);
     } catch (const RuntimeError&) {
         rs.cancelUpdate();
         throw;

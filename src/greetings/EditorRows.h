@@ -21,8 +21,9 @@ void findGreetingById(RecordsetCache& cache, const QString& handlerId, const QSt
 // rsContactRule on the handler's transfer rule of that index, or past its end.
 void findTransferRule(RecordsetCache& cache, const QString& handlerId, int index);
 
-// A control that already agrees with its column's stored value needs no write; it now shows that
-// value, which is what the next write of the column is checked against. Never fails.
+// A control that agrees with its column's stored value (clicked or typed into agreement with what
+// another program stored) now shows that value, which is what the next write of the column is
+// checked against. Never fails.
 void showsStored(Recordset& rs, const QString& column);
 
 // The text that the switched-off date is written as.

@@ -228,6 +228,10 @@ void GreetingSettings::listValidate(const Page& page, int index, ListColumn colu
     const int position = list->currentIndex();
     if (position < 0)
         return;
+    runStepSilently([&] {
+        if (holdsCode(rules.field(name), position))
+            EditorRows::showsStored(rules, name);
+    });
     if (!writeRow(m_state.prompts, errors, rules, [&] { rules.setField(name, position); })) {
         // The list goes back to what is stored.
         runStepSilently([&] {

@@ -70,11 +70,14 @@ void TransferRuleValidation::ringsValidate(const ShownTransferRule& shown, bool&
     if (!runStep(m_state.prompts, shown.errors(shown.texts->ringsError), [&] {
             EditorRows::findTransferRule(m_state.cache, handler, shown.index);
             const Variant stored = rule.field(QStringLiteral("TransferRings"));
+            const bool agrees = holdsCode(stored, box->text().trimmed().toDouble());
+            if (agrees)
+                EditorRows::showsStored(rule, QStringLiteral("TransferRings"));
             // Rings count only for a supervised transfer that rings the phone; a Null is never
             // taken for a difference (the rule's next save writes the box).
             differs = !holdsCode(rule.field(QStringLiteral("Action")), TransferAction::SendToGreeting)
                       && !holdsCode(rule.field(QStringLiteral("TransferType")), TransferType::Release) && !stored.isNull()
-                      && stored.toDouble() != box->text().trimmed().toDouble();
+                      && !agrees;
         }))
         return;
     if (differs)
@@ -112,8 +115,11 @@ void TransferRuleValidation::transferStringValidate(const ShownTransferRule& sho
     if (!runStep(m_state.prompts, errors, [&] {
             EditorRows::findTransferRule(m_state.cache, handler, shown.index);
             const Variant stored = rule.field(QStringLiteral("Extension"));
-            differs = !holdsCode(rule.field(QStringLiteral("Action")), TransferAction::SendToGreeting) && !stored.isNull()
-                      && stored.toText().compare(box->text(), Qt::CaseInsensitive) != 0;
+            const bool agrees = !stored.isNull() && stored.toText().compare(box->text(), Qt::CaseInsensitive) == 0;
+            if (agrees)
+                EditorRows::showsStored(rule, QStringLiteral("Extension"));
+            differs =
+                !holdsCode(rule.field(QStringLiteral("Action")), TransferAction::SendToGreeting) && !stored.isNull() && !agrees;
         }))
         return;
     if (differs)

@@ -59,7 +59,12 @@ QString RepairGreetingFile(SharedState& state)
         }
     }
 
-    if (!runStepSilently([&] { updateRow(rules, [&] { rules.setField(QStringLiteral("StreamPath"), name); }); })) {
+    // The load decided this write from the row it has just read: that is the reference, not what
+    // an earlier showing of the handler marked.
+    if (!runStepSilently([&] {
+            rules.markShown({QStringLiteral("StreamPath")});
+            updateRow(rules, [&] { rules.setField(QStringLiteral("StreamPath"), name); });
+        })) {
         runStepSilently([&] { state.fileSystem.DeleteFile(file, true); });
         return QString();
     }

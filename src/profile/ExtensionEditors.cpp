@@ -145,7 +145,9 @@ bool ExtensionEditors::writeExtensionRow(Kind kind, const QString& id, const QSt
         return found;
     }
     if (found) {
-        updateRow(extensions, [&] { extensions.setField(kDTMFAccessID, digits); });
+        // The editor has checked the object's shown extension against the database itself.
+        updateRow(
+            extensions, [&] { extensions.setField(kDTMFAccessID, digits); }, Recordset::Unmarked::Expected);
         return true;
     }
     updateRow(extensions, [&] {
@@ -197,10 +199,7 @@ void ExtensionEditors::showStored(Kind kind, const QString& id, QLineEdit* box, 
 
 void ExtensionEditors::markStoredShown(Kind kind, const QString& id)
 {
-    runStepSilently([&] {
-        m_objects.positionOn(kind, id);
-        m_objects.recordset(kind).markShown({kDTMFAccessID});
-    });
+    m_objects.showsStored(kind, id, kDTMFAccessID);
 }
 
 void ExtensionEditors::txtSubscriberProfileExtension_Validate(bool&)
@@ -220,8 +219,10 @@ void ExtensionEditors::txtSubscriberProfileExtension_Validate(bool&)
         return;
     const Variant& stored = *read;
     // The box shows no extension as the empty text: that is no change.
-    if (stored.textOrEmpty() == digits)
+    if (stored.textOrEmpty() == digits) {
+        markStoredShown(kind, id);
         return;
+    }
 
     if (!isValidExtension(state, digits, 3)) {
         box->setText(stored.textOrEmpty());

@@ -93,6 +93,14 @@ bool ProfileObjects::write(Kind kind, const QString& id, const StepErrors& error
     });
 }
 
+void ProfileObjects::showsStored(Kind kind, const QString& id, const QString& column) const
+{
+    runStepSilently([&] {
+        positionOn(kind, id);
+        recordset(kind).markShown({column});
+    });
+}
+
 void ProfileObjects::log(Kind kind, const QString& column, const Variant& value) const
 {
     runStepSilently([&] {

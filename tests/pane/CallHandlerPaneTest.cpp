@@ -287,6 +287,30 @@ TEST_F(CallHandlerPane, AGreetingWithoutFileGetsACopyOfTheSilentGreetingNamedAft
     EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
 }
 
+// Another program empties a greeting's file name after the page has shown the handler: showing it
+// again repairs the greeting as a first showing does.
+TEST_F(CallHandlerPane, AGreetingEmptiedElsewhereAfterAShowingIsRepairedWhenShownAgain)
+{
+    for (const char* emptied : {"''", "NULL"}) {
+        SCOPED_TRACE(emptied);
+        CallHandlerPaneSite t;
+        t.nameEveryGreetingFile();
+        t.f.installEmptyWav();
+        t.start();
+        t.show("salesch");
+        t.show("operatorch");
+        t.exec(QString("UPDATE MessagingRule SET StreamPath = %1 WHERE ParentObjectID = $H AND Alias = 'Off Hours'").arg(emptied),
+               "salesch");
+        t.show("salesch");
+        const QString name = t.greetingColumn("salesch", "Off Hours", "StreamPath").toText();
+        EXPECT_TRUE(name.startsWith("mr_salesch_Off Hours_")) << name.toStdString();
+        EXPECT_EQ(t.shown("txtHandlerGreetingStreamPath_1"), name);
+        EXPECT_TRUE(QFile::exists(t.f.site.streamFilesPath() + name));
+        EXPECT_EQ(t.updateLines(), QStringList{t.logLine("MessagingRule", "Off Hours", "salesch", "StreamPath", name)});
+        EXPECT_TRUE(t.f.prompts.messages.isEmpty()) << t.f.prompts.messages.join('|').toStdString();
+    }
+}
+
 TEST_F(CallHandlerPane, TheRepairNeverOverwritesAFileOfTheNameItDrew)
 {
     nameEveryGreetingFile();
