@@ -373,4 +373,38 @@ TEST_F(GreetingSettingsTest, ChangesElsewhereThatASearchReadAreRefusedAndTheCont
     }
 }
 
+// A list left showing what another program stored (read by a search) writes that value without a
+// refusal, and the list's next change is judged by it.
+TEST_F(GreetingSettingsTest, AListLeftInAgreementWithAChangeMadeElsewhereIsWrittenAndSoIsItsNextChange)
+{
+    activate();
+    for (const GreetingTwin& t : kGreetingTwins) {
+        SCOPED_TRACE(t.what);
+        auto name = [](const char* control, int greeting) { return QString("%1_%2").arg(control).arg(greeting); };
+        setGreeting(t.owner, "Off Hours", "TimeExpires = NULL, PlayWhat = 1, Reprompts = 2");
+        show(t.owner, t.nodeType);
+        control<QTabWidget>(t.pageTabs)->setCurrentIndex(2);
+        control<QTabWidget>(t.greetingTabs)->setCurrentIndex(1);
+        setGreeting(t.owner, "Off Hours", "PlayWhat = 2, Reprompts = 5");
+        f.searchSubscribersAndCancel();
+        const int lines = updateLines().size();
+        f.prompts.messages.clear();
+        QWidget* elsewhere = control(name(t.enabled, 1));
+        auto* source = control<QComboBox>(name(t.source, 1));
+        auto* repeat = control<QComboBox>(name(t.repeat, 1));
+        source->setCurrentIndex(source->findText("Blank"));
+        leave(source, elsewhere);
+        repeat->setCurrentIndex(repeat->findText("5 times"));
+        leave(repeat, elsewhere);
+        source->setCurrentIndex(source->findText("System"));
+        leave(source, elsewhere);
+        repeat->setCurrentIndex(repeat->findText("1 time"));
+        leave(repeat, elsewhere);
+        EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+        EXPECT_EQ(greetingColumn(t.owner, "Off Hours", "PlayWhat"), Variant(qint64(0)));
+        EXPECT_EQ(greetingColumn(t.owner, "Off Hours", "Reprompts"), Variant(qint64(1)));
+        EXPECT_EQ(newLines(lines).size(), 4);
+    }
+}
+
 } // namespace

@@ -471,4 +471,42 @@ TEST_F(TransferRuleTest, ARuleChangedElsewhereIsRefusedThoughASearchReadItAndThe
     }
 }
 
+// A box typed into agreement with what another program stored shows what is stored: the next save,
+// which writes that column again, is no conflict.
+TEST_F(TransferRuleTest, ABoxTypedIntoAgreementWithAChangeMadeElsewhereIsNoConflictForTheNextSave)
+{
+    const struct {
+        const char* what;
+        const char* elsewhere;
+        const char* Twin::*agreed;
+        const char* agreedValue;
+        const char* Twin::*next;
+        const char* nextValue;
+        const char* stored;
+    } cases[] = {
+        {"rings", "TransferRings = 8", &Twin::rings, "8", &Twin::string, "2200", "1|1|8|2200|<null>"},
+        {"transfer string", "Extension = '2300'", &Twin::string, "2300", &Twin::rings, "6", "1|1|6|2300|<null>"},
+    };
+    for (const Twin& t : kTwins) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(t.what) + ", " + c.what);
+            setRule(t.owner, t.rule, "TransferRings = 4, Extension = '2100'");
+            showTwin(t);
+            setRule(t.owner, t.rule, c.elsewhere);
+            f.searchSubscribersAndCancel();
+            const int lines = updateLines().size();
+            f.prompts.messages.clear();
+            box(t, t.*c.agreed)->setText(c.agreedValue);
+            leave(box(t, t.*c.agreed), elsewhere(t));
+            EXPECT_EQ(updateLines().size(), lines) << "nothing to write";
+
+            box(t, t.*c.next)->setText(c.nextValue);
+            leave(box(t, t.*c.next), elsewhere(t));
+            EXPECT_EQ(f.prompts.messages, QStringList());
+            EXPECT_EQ(stored(t.owner, t.rule), c.stored);
+            EXPECT_EQ(updateLines().size(), lines + (t.index < 0 ? 4 : 5));
+        }
+    }
+}
+
 } // namespace

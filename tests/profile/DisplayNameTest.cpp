@@ -223,4 +223,30 @@ TEST_F(DisplayNameTest, ANameChangedElsewhereThatASearchReadIsRefusedAndShownAsS
     }
 }
 
+// A name typed into agreement with what another program stored (read by a search) is no conflict,
+// and the name typed next is judged by it.
+TEST_F(DisplayNameTest, ANameTypedIntoAgreementWithAChangeMadeElsewhereIsNoConflictForTheNextName)
+{
+    const Editor editors[] = {
+        {"CallHandler", "salesch", "txtHandlerProfileDisplayName", "txtHandlerProfileAlias"},
+        {"NameLookupHandler", "companydirectory", "txtDirectoryHandlerDisplayName", "txtDirectoryHandlerAlias"},
+        {"InterviewHandler", "customerfeedback", "txtInterviewerDisplayName", "txtInterviewerAlias"},
+    };
+    const int listedKind[] = {0, 3, 2};
+    for (int i = 0; i < 3; ++i) {
+        const Editor& e = editors[i];
+        SCOPED_TRACE(e.table);
+        showListed(listedKind[i], e.alias);
+        f.site.execute(QString("UPDATE %1 SET TextName = 'Theirs' WHERE Alias = ?").arg(e.table), {e.alias});
+        f.searchSubscribersAndCancel();
+        f.prompts.messages.clear();
+        edit(e.box, "Theirs", e.elsewhere);
+        const int lines = updateLines().size();
+        edit(e.box, "Mine", e.elsewhere);
+        EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+        EXPECT_EQ(aliasColumn(e.table, e.alias, "TextName").toText(), "Mine");
+        EXPECT_EQ(linesSince(lines).size(), 1);
+    }
+}
+
 } // namespace

@@ -295,4 +295,39 @@ TEST_F(ExtensionTest, AnExtensionChangedElsewhereThatASearchReadIsRefusedAndShow
     }
 }
 
+// An extension typed into agreement with what another program stored (read by a search) writes
+// nothing, and the extension typed next is judged by it.
+TEST_F(ExtensionTest, AnExtensionTypedIntoAgreementWithAChangeMadeElsewhereIsNoConflictForTheNextOne)
+{
+    const struct {
+        const char* what;
+        int kind; // in the object list and the pane: 0 call handler, 1 subscriber, 2 interview handler, 3 directory handler
+        const char* alias;
+        const char* box;
+        const char* elsewhere;
+    } cases[] = {
+        {"call handler", 0, "operatorch", "txtHandlerProfileExtension", "txtHandlerProfileAlias"},
+        {"subscriber", 1, "fhaddad", "txtSubscriberProfileExtension", "txtSubscriberProfileAlias"},
+        {"interview handler", 2, "customerfeedback", "txtInterviewerExtension", "txtInterviewerAlias"},
+        {"directory handler", 3, "companydirectory", "txtDirectoryHandlerExtension", "txtDirectoryHandlerAlias"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString id = c.kind == 1 ? subscriberId(c.alias) : showListed(c.kind, c.alias);
+        if (c.kind == 1)
+            showSubscriber(c.alias);
+        const QString theirs = QString("61%1").arg(c.kind), mine = QString("62%1").arg(c.kind);
+        f.site.execute("UPDATE DTMFAccessID SET DTMFAccessID = ? WHERE ParentObjectID = ? AND IsPrimaryID = 1", {theirs, id});
+        f.searchSubscribersAndCancel();
+        f.prompts.messages.clear();
+        const int lines = updateLines().size();
+        edit(c.box, theirs, c.elsewhere);
+        EXPECT_EQ(linesSince(lines), QStringList());
+        edit(c.box, mine, c.elsewhere);
+        EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+        EXPECT_TRUE(extensionRows(id).startsWith(mine + ":")) << extensionRows(id).toStdString();
+        EXPECT_EQ(linesSince(lines).size(), 1);
+    }
+}
+
 } // namespace

@@ -188,4 +188,46 @@ TEST_F(MessageSettingsTest, SettingsChangedElsewhereThatASearchReadAreRefusedAnd
     }
 }
 
+// Controls left showing what another program stored (read by a search) write it without a refusal,
+// and their next change is judged by it.
+TEST_F(MessageSettingsTest, SettingsLeftInAgreementWithAChangeMadeElsewhereAreNoConflictForTheNextChange)
+{
+    for (const Page& p : kPages) {
+        SCOPED_TRACE(p.prefix);
+        const QString prefix = p.prefix;
+        f.site.execute("UPDATE CallHandler SET MaxMsgLen = 30, EditMsg = 0, SendUrgentMsg = 2, ScheduleObjectName = 'Weekdays' "
+                       "WHERE Alias = ?",
+                       {p.handlerAlias});
+        showMessages(p);
+        f.site.execute("UPDATE CallHandler SET MaxMsgLen = 77, EditMsg = 1, SendUrgentMsg = 1, ScheduleObjectName = 'All Hours' "
+                       "WHERE Alias = ?",
+                       {p.handlerAlias});
+        f.searchSubscribersAndCancel();
+        f.prompts.messages.clear();
+        const QString elsewhere = "txt" + prefix + "MessagesAfterMessageAction";
+        auto* edit = control<QCheckBox>("chk" + prefix + "MessagesCanEditMessages");
+        auto* urgent = control<QComboBox>("cmb" + prefix + "MessagesCanMarkUrgent");
+        auto* schedule = control<QComboBox>("cmb" + prefix + "ProfileSchedule");
+        const int lines = updateLines().size();
+        // Into agreement, then on to a value of the user's own.
+        for (const bool agree : {true, false}) {
+            this->edit("txt" + prefix + "MessagesMaxMessageLength", agree ? "77" : "60", elsewhere);
+            edit->setChecked(agree);
+            leaveField("chk" + prefix + "MessagesCanEditMessages", elsewhere);
+            urgent->setCurrentIndex(urgent->findText(agree ? "Always" : "Never"));
+            leaveField("cmb" + prefix + "MessagesCanMarkUrgent", elsewhere);
+            showTab(p.tabs, "Profile");
+            schedule->setCurrentIndex(schedule->findText(agree ? "All Hours" : "Weekdays"));
+            leaveField("cmb" + prefix + "ProfileSchedule", "txt" + prefix + "ProfileAlias");
+            showTab(p.tabs, "Messages");
+        }
+        EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
+        EXPECT_EQ(aliasColumn("CallHandler", p.handlerAlias, "MaxMsgLen"), Variant(qint64(60)));
+        EXPECT_EQ(aliasColumn("CallHandler", p.handlerAlias, "EditMsg"), Variant(qint64(0)));
+        EXPECT_EQ(aliasColumn("CallHandler", p.handlerAlias, "SendUrgentMsg"), Variant(qint64(0)));
+        EXPECT_EQ(aliasColumn("CallHandler", p.handlerAlias, "ScheduleObjectName").toText(), "Weekdays");
+        EXPECT_EQ(linesSince(lines).size(), 8);
+    }
+}
+
 } // namespace
