@@ -1,6 +1,7 @@
 #include "data/RecordsetCache.h"
 
 #include "db/Connection.h"
+#include "db/RecordsetWriter.h"
 #include "db/Sqlite.h"
 #include "fixtures/FixtureSite.h"
 #include "server/ServerFunctions.h"
@@ -311,6 +312,60 @@ TEST_F(RecordsetCacheTest, CloseTwiceChangesNothing)
     for (Recordset* rs : all())
         EXPECT_FALSE(rs->isOpen());
     cache.CloseDatabaseRecordsets();
+}
+
+// A shown page marks its object's rows by their keys, wherever lookups left the shared rows: a
+// change another program made since is refused though a requery read it. A column no page marks
+// is checked against the value read, and the database log says so unless the writer expects it.
+TEST_F(RecordsetCacheTest, APageMarksWhatItShowsByKeyAndAnUnmarkedCheckIsLogged)
+{
+    ASSERT_TRUE(open());
+    const QString ben = site.scalar("SELECT SubscriberObjectID FROM Subscriber WHERE Alias = 'bcarter'").toText();
+    const QString benHandler = site.scalar("SELECT CallHandlerObjectID FROM CallHandler WHERE Alias = 'bcarter_ch'").toText();
+    Recordset& subscribers = cache.rsSubscriber;
+    Recordset& handlers = cache.rsCallHandler;
+    ASSERT_TRUE(subscribers.find("Alias", "amoreno"));
+    ASSERT_TRUE(handlers.find("Alias", "salesch"));
+    cache.markPageShown(RecordsetCache::ShownPage::Subscriber, benHandler);
+    EXPECT_EQ(subscribers.field("Alias").toText(), "amoreno");
+    EXPECT_EQ(handlers.field("Alias").toText(), "salesch");
+
+    site.execute("UPDATE Subscriber SET ExitAction = 1, FirstName = 'Benjamin' WHERE SubscriberObjectID = ?", {ben});
+    site.execute("UPDATE CallHandler SET MaxMsgLen = 99 WHERE CallHandlerObjectID = ?", {benHandler});
+    cache.RequeryAllRecordsets();
+    const struct {
+        Recordset* rs;
+        const char* key;
+        QString id;
+        const char* column;
+        Variant value;
+    } refused[] = {
+        {&subscribers, "SubscriberObjectID", ben, "ExitAction", 4},
+        {&handlers, "CallHandlerObjectID", benHandler, "MaxMsgLen", 30},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.column);
+        c.rs->moveFirst();
+        ASSERT_TRUE(c.rs->find(c.key, c.id));
+        c.rs->setField(c.column, c.value);
+        try {
+            c.rs->update();
+            ADD_FAILURE() << "written over a change the page did not show";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), ErrorNumber::RowCannotBeLocated);
+            c.rs->cancelUpdate();
+        }
+    }
+
+    DatabaseLog log;
+    subscribers.moveFirst();
+    ASSERT_TRUE(subscribers.find("SubscriberObjectID", ben));
+    subscribers.setField("FirstName", "Ben");
+    subscribers.update();
+    EXPECT_EQ(log.text(), QString(kUnmarkedCheck) + "vw_Subscriber.FirstName");
+    subscribers.setField("LastName", "Carter-Jones");
+    subscribers.update(Recordset::Unmarked::Expected);
+    EXPECT_EQ(log.text(), QString(kUnmarkedCheck) + "vw_Subscriber.FirstName");
 }
 
 } // namespace
