@@ -175,7 +175,10 @@ void OutlineGridView::applyCurrentRow()
 {
     m_currentRowScheduled = false;
     const QModelIndex index = m_model->indexForRow(m_grid.row());
-    if (index == currentIndex())
+    // The view makes a row current by itself, unselected, when it gets the focus without a
+    // current row (a re-rooted tree brought to the front): that row is not shown as the grid's
+    // yet.
+    if (index == currentIndex() && (!index.isValid() || selectionModel()->isSelected(index)))
         return;
     m_applying = true;
     if (index.isValid()) {

@@ -7,11 +7,16 @@
 #include "pane/PropertyPane.h"
 #include "tree/TreeFixture.h"
 #include "widgets/BoundGrid.h"
+#include "widgets/OutlineGridModel.h"
+#include "widgets/OutlineGridView.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTest>
+#include <functional>
 
 namespace {
 
@@ -393,6 +398,165 @@ TEST_F(TreeCommandsTest, ACallHandlerCreatedInTheDialogBecomesTheRootAndIsListed
     EXPECT_EQ(t.objectId(0), newId);
     EXPECT_EQ(t.text(0), "A New Handler");
     EXPECT_EQ(t.f.control<BoundGrid>("gridObjects")->rows().cell(0, 1).toText(), "aaa_new");
+}
+
+// Every command that builds the tree anew leaves its root row current and selected, as start-up
+// does, wherever the focus was when it ran: the row shows the selection bar and a screen reader
+// hears it selected, not only focused. The commands of the object list hand the focus from the
+// list to the tree as they bring the tree to the front.
+TEST_F(TreeCommandsTest, EveryRebuildLeavesTheRootRowCurrentAndSelected)
+{
+    t.f.window->show();
+    t.f.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(t.f.window));
+    auto* view = t.f.control<OutlineGridView>("ATTree");
+    auto* kinds = t.f.control<QComboBox>("cmbShowObjectType");
+    auto* list = t.f.control<BoundGrid>("gridObjects");
+    auto* references = t.f.control<BoundGrid>("gridCallHandlerReferences");
+    // Queued work (the view following the grid's row) runs, and what it queues in turn.
+    const auto settle = [] {
+        QApplication::processEvents();
+        QApplication::processEvents();
+    };
+    const auto centreOfEntry = [&](BoundGrid* grid, int row) { return grid->visualRect(grid->rows().index(row, 1)).center(); };
+    const auto listEntry = [&](int kind, const QString& alias) {
+        treeOrList->setCurrentIndex(1);
+        kinds->setCurrentIndex(kind);
+        settle();
+        const BoundGridModel& rows = list->rows();
+        for (int r = 0; r < rows.rowCount(); ++r)
+            if (rows.cell(r, 1).textOrEmpty() == alias) {
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centreOfEntry(list, r));
+                return r;
+            }
+        ADD_FAILURE() << "not listed: " << alias.toStdString();
+        return 0;
+    };
+    const auto choose = [&](const char* item) {
+        settle();
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QAction* action = t.f.control<QAction>(item);
+        ASSERT_TRUE(menu && menu->actions().contains(action)) << item;
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    };
+    const auto treeRowInFront = [&](const QStringList& path) {
+        treeOrList->setCurrentIndex(0);
+        settle();
+        view->setFocus(Qt::MouseFocusReason);
+        t.grid().setRow(t.row(path));
+        settle();
+    };
+    const auto doubleClickInList = [&](int kind, const QString& alias) {
+        const int r = listEntry(kind, alias);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centreOfEntry(list, r));
+    };
+    const auto setAsRootFromList = [&](int kind, const QString& alias, const char* item) {
+        const int r = listEntry(kind, alias);
+        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, centreOfEntry(list, r));
+        choose(item);
+    };
+    const QString support = t.handlerId("supportch");
+    const QString whitfield = ownHandlerId("gwhitfield");
+    const QString sales = t.handlerId("salesch");
+    const QString opening = t.handlerId("openinggreetingch");
+    QString referring; // the handler whose reference is double-clicked
+
+    struct Case {
+        const char* command;
+        std::function<void()> run;
+        const QString& root;
+    };
+    const Case cases[] = {
+        {"double click in Call Handlers", [&] { doubleClickInList(0, "supportch"); }, support},
+        {"double click in Subscribers", [&] { doubleClickInList(1, "gwhitfield"); }, whitfield},
+        {"the handler list's Set as New Tree Root", [&] { setAsRootFromList(0, "supportch", "gridHandlerSetAsNewTreeRoot"); },
+         support},
+        {"the subscriber list's Set as New Tree Root",
+         [&] { setAsRootFromList(1, "gwhitfield", "gridSubscriberSetAsNewTreeRoot"); }, whitfield},
+        {"Expand all after a re-root from the list",
+         [&] {
+             doubleClickInList(0, "supportch");
+             settle();
+             trigger("ExpandAllNodes");
+         },
+         support},
+        {"Collapse all after a re-root from the list",
+         [&] {
+             doubleClickInList(1, "gwhitfield");
+             settle();
+             trigger("CollapseNodes");
+         },
+         whitfield},
+        {"the tree's Set As New Tree Root",
+         [&] {
+             treeRowInFront({"0"});
+             const QRect row = view->gridRowRect(t.row({"1"}));
+             QTest::mouseClick(view->viewport(), Qt::RightButton, {}, row.center());
+             choose("PopUpSetAsTreeRoot");
+         },
+         sales},
+        {"a double click on a reference",
+         [&] {
+             treeRowInFront({"0"});
+             ASSERT_GT(references->rows().rowCount(), 0);
+             QTest::mouseClick(references->viewport(), Qt::LeftButton, {}, centreOfEntry(references, 0));
+             referring = references->currentValue("CallHandlerObjectID").textOrEmpty();
+             QTest::mouseDClick(references->viewport(), Qt::LeftButton, {}, centreOfEntry(references, 0));
+         },
+         referring},
+        {"a display option, switched off and on again",
+         [&] {
+             treeRowInFront({"1"});
+             trigger("ShowIgnoreKey");
+             trigger("ShowIgnoreKey");
+         },
+         opening},
+        {"Refresh database",
+         [&] {
+             treeRowInFront({"2"});
+             trigger("RefreshDatabase");
+         },
+         opening},
+        {"Load new tree by the subscriber search from the list",
+         [&] {
+             listEntry(0, "goodbyech");
+             dialogs.pickSubscriber(whitfield, "Grace Whitfield");
+             trigger("SearchForSubscriber");
+         },
+         whitfield},
+        {"Load new tree with a call handler from the list",
+         [&] {
+             listEntry(1, "fhaddad");
+             dialogs.pickCallHandler(support, "Support");
+             trigger("CreateNewCallHandler");
+         },
+         support},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        // From the opening greeting's tree with another row current.
+        t.tree().setTreeRoot(opening, CallHandler);
+        t.rebuild();
+        treeRowInFront({"3"});
+
+        c.run();
+        settle();
+
+        EXPECT_EQ(t.objectId(0), c.root);
+        EXPECT_EQ(treeOrList->currentIndex(), 0);
+        EXPECT_EQ(t.grid().row(), 0);
+        const QModelIndex root = view->gridModel().indexForRow(0);
+        EXPECT_EQ(view->currentIndex().siblingAtColumn(0), root);
+        EXPECT_TRUE(view->selectionModel()->isRowSelected(0, QModelIndex()));
+        EXPECT_EQ(view->selectionModel()->selectedRows().size(), 1);
+        QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(view);
+        ASSERT_TRUE(tree && tree->tableInterface());
+        EXPECT_EQ(tree->tableInterface()->selectedRows(), QList<int>{0});
+        QAccessibleInterface* cell = tree->tableInterface()->cellAt(0, 0);
+        ASSERT_TRUE(cell);
+        EXPECT_TRUE(cell->state().selected);
+    }
+    EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
 }
 
 TEST(TreeCommandsWithoutDialogs, LoadNewTreeDoesNothing)
