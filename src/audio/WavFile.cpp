@@ -52,17 +52,17 @@ SF_VIRTUAL_IO fileIo()
 
 [[noreturn]] void badFile(const QString& path, const QString& why)
 {
-    throwError(ErrorNumber::ProviderFailure, QStringLiteral("%1: %2").arg(path, why));
+    throw SoundFileError(QStringLiteral("%1: %2").arg(path, why), why);
 }
 
 [[noreturn]] void cannotRead(const QString& path, const QString& why)
 {
-    throwError(ErrorNumber::ProviderFailure, QStringLiteral("Cannot read %1: %2").arg(path, why));
+    throw SoundFileError(QStringLiteral("Cannot read %1: %2").arg(path, why), why);
 }
 
 [[noreturn]] void cannotWrite(const QString& path, const QString& why)
 {
-    throwError(ErrorNumber::ProviderFailure, QStringLiteral("Cannot write %1: %2").arg(path, why));
+    throw SoundFileError(QStringLiteral("Cannot write %1: %2").arg(path, why), why);
 }
 
 QString sampleFormatName(int subtype)
@@ -75,6 +75,12 @@ QString sampleFormatName(int subtype)
 }
 
 } // namespace
+
+SoundFileError::SoundFileError(const QString& description, const QString& reason)
+    : RuntimeError(ErrorNumber::ProviderFailure, description),
+      m_reason(reason)
+{
+}
 
 void writeWavFile(const QString& path, const WavData& data)
 {

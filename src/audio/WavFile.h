@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/RuntimeError.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -22,6 +24,19 @@ struct WavData {
 // than any recording the server keeps. A longer file is refused from its header, before a sample
 // is read.
 inline constexpr qint64 kLongestSoundSamples = qint64(8) * 60 * 60 * 8000;
+
+// What a sound file that cannot be opened, read or written throws (ErrorNumber::ProviderFailure):
+// the description names the file, and the reason is kept apart for a narrow view that must show
+// it first.
+class SoundFileError : public RuntimeError {
+public:
+    SoundFileError(const QString& description, const QString& reason);
+
+    const QString& reason() const { return m_reason; }
+
+private:
+    QString m_reason;
+};
 
 // A sound whose format and length are known at once and whose samples are read piece by piece,
 // as they are played, so that its length never decides how much memory it takes.

@@ -12,6 +12,12 @@ bool notReady(const RuntimeError& e)
     return e.number() == ErrorNumber::ProviderFailure;
 }
 
+// Showing a sound that cannot be loaded is no failure of the page: the control says why.
+bool passedOver(const RuntimeError& e)
+{
+    return e.number() == SonotropeCtrl::SoundCannotBeLoaded;
+}
+
 } // namespace
 
 QString boundSoundPath(const QString& streamFilesPath, const QString& stored)
@@ -34,6 +40,8 @@ void SoundBindingSteps::operator()(const std::function<void()>& body)
     try {
         body();
     } catch (const RuntimeError& e) {
+        if (passedOver(e))
+            return;
         if (!notReady(e)) {
             m_prompts.msgBox(m_errorPrefix + e.description());
             return;
@@ -45,6 +53,8 @@ void SoundBindingSteps::operator()(const std::function<void()>& body)
                 m_control.LoadSound();
                 return;
             } catch (const RuntimeError& again) {
+                if (passedOver(again))
+                    return;
                 if (!notReady(again)) {
                     m_prompts.msgBox(m_errorPrefix + again.description());
                     return;

@@ -11,8 +11,8 @@ QString boundSoundPath(const QString& streamFilesPath, const QString& stored);
 class UserPrompts;
 
 // The steps of binding a media control to a sound. A control that is not ready gets two more
-// loads, after which the binding ends; any other failure is shown after the handler's prefix and
-// the next step runs.
+// loads, after which the binding ends; a sound that cannot be loaded is passed over, the control
+// showing why; any other failure is shown after the handler's prefix and the next step runs.
 class SoundBindingSteps {
 public:
     SoundBindingSteps(SonotropeCtrl& control, UserPrompts& prompts, QString errorPrefix);

@@ -117,13 +117,13 @@ void SonotropeCtrl::LoadSound()
     std::shared_ptr<SoundSource> sound;
     try {
         sound = std::make_shared<WavFileSound>(m_soundFile);
-    } catch (const RuntimeError& e) {
-        notReady(e.description());
+    } catch (const SoundFileError& e) {
+        cannotLoad(e.reason());
     }
     const WavFormat& f = sound->format();
     if (f.channels < 1 || f.channels > 2 || (f.bitsPerSample != 8 && f.bitsPerSample != 16) || f.sampleRate < 1000
         || f.sampleRate > 192000)
-        notReady(QStringLiteral("%1: sound format not supported").arg(m_soundFile));
+        cannotLoad(QStringLiteral("sound format not supported"));
     if (!m_device->hasOutput())
         notReady(QStringLiteral("No sound output device"));
     m_sound = std::move(sound);
@@ -197,10 +197,10 @@ void SonotropeCtrl::EndRecording()
 
 void SonotropeCtrl::showStatusText()
 {
-    // A long reason (a path) is cut to the bar; the bar reads %-placeholders, and a path may hold
-    // a real "%".
+    // A long text is cut to the bar at its end, where a problem names its file; the whole of it is
+    // the bar's tooltip and description. The bar reads %-placeholders, and a path may hold a real "%".
     const int room = std::max(20, m_position->width() - 8);
-    QString shown = m_position->fontMetrics().elidedText(m_statusText, Qt::ElideMiddle, room);
+    QString shown = m_position->fontMetrics().elidedText(m_statusText, Qt::ElideRight, room);
     m_position->setFormat(shown.replace(QLatin1Char('%'), QLatin1String("%%")));
 }
 
@@ -294,6 +294,15 @@ void SonotropeCtrl::notReady(const QString& reason)
     throwError(ErrorNumber::ProviderFailure, reason);
 }
 
+void SonotropeCtrl::cannotLoad(const QString& reason)
+{
+    // The reason before the path: the bar cuts a long text at its end.
+    QString text = reason + QStringLiteral(": ") + m_soundFile;
+    text[0] = text[0].toUpper();
+    showProblem(text);
+    throwError(SoundCannotBeLoaded, text);
+}
+
 void SonotropeCtrl::showProblem(const QString& text)
 {
     m_problem = text;
@@ -349,10 +358,13 @@ void SonotropeCtrl::updateView()
         text = sound ? QStringLiteral("%1 / %2").arg(clockText(std::min(elapsed, total)), clockText(total))
                      : QStringLiteral("No sound");
     }
-    if (!m_problem.isEmpty() && m_activity == Activity::Idle)
+    const bool problem = !m_problem.isEmpty() && m_activity == Activity::Idle;
+    if (problem)
         text = m_problem;
     m_statusText = text;
     m_position->setAccessibleDescription(text);
+    // Over the times the bar keeps the control's own tooltip, the bound file.
+    m_position->setToolTip(problem ? text : QString());
     showStatusText();
 }
 

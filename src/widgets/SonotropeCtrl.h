@@ -15,13 +15,18 @@ class QToolButton;
 // records a new one, with play, stop and record buttons and a position bar.
 //
 // A recording ("take") is kept apart from the bound file until SaveRecording stores it; it is also
-// written to TempRecordingFile as soon as it ends, so that it survives the control. Any member
-// that cannot do its work because no sound file or no sound device is usable throws RuntimeError
-// with ErrorNumber::ProviderFailure, which callers take as "not ready".
+// written to TempRecordingFile as soon as it ends, so that it survives the control. A member that
+// cannot do its work because no sound file is bound or no sound device is usable throws
+// RuntimeError with ErrorNumber::ProviderFailure, which callers take as "not ready"; a bound file
+// that cannot be loaded throws SoundCannotBeLoaded, which asking again does not mend.
 class SonotropeCtrl : public QWidget {
     Q_OBJECT
 public:
     enum class Activity { Idle, Playing, Recording };
+
+    // What LoadSound throws for a bound file it cannot load (the number of "Invalid file format");
+    // the description gives the reason first, then the file.
+    static constexpr int SoundCannotBeLoaded = 321;
 
     // Without a device the control acts as on a machine with no sound hardware.
     explicit SonotropeCtrl(std::unique_ptr<AudioDevice> device, QWidget* parent = nullptr);
@@ -33,9 +38,9 @@ public:
     void setSoundFile(const QString& path);
 
     // Opens the bound file, ready to play: reads its header, so that the control can show its
-    // length; the samples are read as they are played. Not ready: no file bound, a file that is
-    // missing, too long or not a WAV file the control can play (see WavFileSound), or no sound
-    // output device.
+    // length; the samples are read as they are played. Not ready: no file bound or no sound
+    // output device. Cannot be loaded: a file that is missing, too long or not a WAV file the
+    // control can play (see WavFileSound).
     void LoadSound();
 
     // -1 while a recording made in the control is not saved, else 0.
@@ -71,7 +76,7 @@ public:
     void setRecordingAllowed(bool allowed);
 
     Activity activity() const { return m_activity; }
-    // What the position bar says: the times, or why the last action failed.
+    // What the position bar says: the times, or why the last action failed (reason first).
     QString statusText() const { return m_statusText; }
 
 protected:
@@ -88,6 +93,7 @@ private:
     void playbackEnded();
     void deviceFailed(const QString& reason);
     [[noreturn]] void notReady(const QString& reason);
+    [[noreturn]] void cannotLoad(const QString& reason);
     void showProblem(const QString& text);
     void updateView();
     void showStatusText();

@@ -133,9 +133,9 @@ TEST_F(GreetingAudioFileTest, AGreetingOrQuestionFileThatIsAPipeOrTooLongIsASoun
         QString reason;
     } kinds[] = {
         {"a pipe", [](const QString& path) { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; },
-         "not a regular file"},
+         "Not a regular file"},
         {"a gigabyte of samples", [](const QString& path) { return writeLongSilentWav(path, qint64(1) << 29); },
-         "the sound is too long (more than 8 hours of telephone sound)"},
+         "The sound is too long (more than 8 hours of telephone sound)"},
     };
     const QStringList tables = {"MessagingRule", "InterviewQuestion", "CallHandler", "InterviewHandler"};
     for (const Place& place : places()) {
@@ -153,7 +153,7 @@ TEST_F(GreetingAudioFileTest, AGreetingOrQuestionFileThatIsAPipeOrTooLongIsASoun
 
             auto* sound = control<SonotropeCtrl>(place.control);
             EXPECT_EQ(sound->SoundFile(), place.file);
-            EXPECT_EQ(sound->statusText(), "Cannot read " + place.file + ": " + kind.reason);
+            EXPECT_EQ(sound->statusText(), kind.reason + ": " + place.file);
             EXPECT_FALSE(sound->findChild<QToolButton*>("playButton")->isEnabled());
             EXPECT_TRUE(f.prompts.messages.isEmpty()) << f.prompts.messages.join('|').toStdString();
             EXPECT_EQ(tablesText(tables), before);

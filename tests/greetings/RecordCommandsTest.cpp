@@ -1,5 +1,6 @@
 #include "audio/WavFile.h"
 #include "fakes/FakeAudioDevice.h"
+#include "fixtures/LongSound.h"
 #include "greetings/GreetingPageFixture.h"
 #include "greetings/frmRecordFile.h"
 #include "system/SharedFileSystem.h"
@@ -15,8 +16,42 @@
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
+#include <optional>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
+
+// How often a file is opened from now on.
+class FileOpens {
+public:
+    explicit FileOpens(const QString& path)
+        : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        // Closings are watched too: like events in a row not yet read would be merged into one.
+        EXPECT_GE(inotify_add_watch(m_fd, QFile::encodeName(path).constData(), IN_OPEN | IN_CLOSE), 0) << path.toStdString();
+    }
+    ~FileOpens() { ::close(m_fd); }
+    FileOpens(const FileOpens&) = delete;
+    FileOpens& operator=(const FileOpens&) = delete;
+
+    int count()
+    {
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t n; (n = ::read(m_fd, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                m_opens += (event->mask & IN_OPEN) != 0;
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+        return m_opens;
+    }
+
+private:
+    int m_fd;
+    int m_opens = 0;
+};
 
 const QString kMissing = "{0BADBEEF-0000-0000-0000-000000000000}";
 
@@ -210,15 +245,70 @@ TEST_F(RecordCommandsTest, TheRecordingGoesToTheGreetingShownAtTheClick)
 
 TEST_F(RecordCommandsTest, ANotReadyControlIsAskedTenTimesPerRunThenReported)
 {
-    // Without its placeholder the control cannot load: that step fails every time.
-    ASSERT_TRUE(QFile::remove(f.programFolder.path() + "/donotdelete.wav"));
+    // Without a sound output device the control is not ready: loading its placeholder fails every
+    // time. The device is back by the time the window closes.
+    FakeAudioDevice& output = *f.audioDevices.at(0);
+    output.output = false;
     recordWith([&](frmRecordFile& window) {
+        output.output = true;
         recordTake(window);
         save(window);
     });
     EXPECT_EQ(f.prompts.messages, QStringList{"Error in cmdHandlerRecord - Unable to reload audio in Sonotrope control"});
     EXPECT_EQ(readWavFile(busyFile).samples, take.samples);
     EXPECT_EQ(player->SoundFile(), busyFile) << "never left on the placeholder";
+}
+
+// Asking again cannot mend a sound that cannot be loaded: the file is tried once, and why it
+// failed is shown at once, as any other failure of the command is.
+TEST_F(RecordCommandsTest, ASoundThatCannotBeLoadedAfterTheWindowIsReportedOnceWithItsReason)
+{
+    const QString alicesName = "mr_amoreno_ch_Standard_1.wav";
+    setGreeting("amoreno_ch", "Standard", "StreamPath = ?", {alicesName});
+    const QString feedback = idOf("InterviewHandler", "InterviewHandlerObjectID", "customerfeedback");
+    const struct {
+        const char* button;
+        const char* player;
+        std::function<QString()> showIt; // gives the file it shows
+    } cases[] = {
+        {"cmdHandlerRecord", "SotrHandlerGreeting", [&] { return busyFile; }},
+        {"cmdSubscriberRecord", "SotrsubscriberGreeting",
+         [&] {
+             showSubscriberGreeting(0);
+             return f.site.streamFilesPath() + alicesName;
+         }},
+        {"cmdInterviewerRecord", "SotrInterviewerQuestion",
+         [&] {
+             showObject(feedback, 5);
+             auto* grid = control<QTableWidget>("gridInterviewQuestions");
+             grid->setCurrentCell(0, QuestionColumn::Question);
+             return f.site.streamFilesPath() + SharedFileSystem::GetFileName(grid->item(0, QuestionColumn::StreamPath)->text());
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button);
+        const QString file = c.showIt();
+        ASSERT_TRUE(writeLongSilentWav(file, kLongestSoundSamples + 1));
+        const QString rows = tablesText({"MessagingRule", "InterviewQuestion"});
+        const QString log = changeLog();
+        f.prompts.messages.clear();
+        std::optional<FileOpens> opens;
+        recordWith(
+            [&](frmRecordFile& window) {
+                opens.emplace(file);
+                window.findChild<QPushButton*>("cmdDiscard")->click();
+            },
+            c.button);
+        const QString reason = "The sound is too long (more than 8 hours of telephone sound): " + file;
+        EXPECT_EQ(f.prompts.messages, QStringList{QString("Error in %1:").arg(c.button) + reason});
+        ASSERT_TRUE(opens);
+        EXPECT_EQ(opens->count(), 1) << "loads of the file after the window closed";
+        auto* shown = control<SonotropeCtrl>(c.player);
+        EXPECT_EQ(shown->SoundFile(), file);
+        EXPECT_EQ(shown->statusText(), reason);
+        EXPECT_EQ(tablesText({"MessagingRule", "InterviewQuestion"}), rows);
+        EXPECT_EQ(changeLog(), log);
+    }
 }
 
 TEST_F(RecordCommandsTest, ASoundWithoutItsRowAtTheClickIsNamedAndNoWindowOpens)

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -88,7 +89,9 @@ TEST_F(SonotropeCtrlTest, PlaysTheLoadedFileOnTheDevice)
     EXPECT_EQ(ctrl->activity(), SonotropeCtrl::Activity::Idle);
 }
 
-TEST_F(SonotropeCtrlTest, LoadReportsNotReadyWhenNothingUsableIsThere)
+// Only a control without a file or a device is "not ready", which asking again may mend; a
+// file that cannot be loaded says why, the reason first, so that a narrow bar still shows it.
+TEST_F(SonotropeCtrlTest, LoadTellsNotReadyFromAFileThatCannotBeLoadedAndSaysWhy)
 {
     const QString good = writeGreeting("good.wav", greeting);
     QFile garbage(path("garbage.wav"));
@@ -97,33 +100,56 @@ TEST_F(SonotropeCtrlTest, LoadReportsNotReadyWhenNothingUsableIsThere)
     garbage.close();
     const QString wide = writeGreeting("wide.wav", WavData{WavFormat{8000, 1, 24}, QByteArray(300, '\1')});
     ASSERT_TRUE(writeLongSilentWav(path("long.wav"), kLongestSoundSamples + 1));
+    const int notReady = -2147467259;
+    const int cannotBeLoaded = SonotropeCtrl::SoundCannotBeLoaded;
+    EXPECT_NE(cannotBeLoaded, notReady);
 
     struct Case {
         const char* what;
         QString file;
         bool output;
+        int number;
+        QString reason; // what the status text starts with
+        QString text;   // the whole of it
     };
+    const QString tooLong = "The sound is too long (more than 8 hours of telephone sound)";
     const Case cases[] = {
-        {"no file bound", QString(), true},
-        {"missing file", path("missing.wav"), true},
-        {"not a WAV file", path("garbage.wav"), true},
-        {"24-bit samples", wide, true},
-        {"more samples than any recording", path("long.wav"), true},
-        {"no output device", good, false},
+        {"no file bound", QString(), true, notReady, "No sound file is bound", "No sound file is bound"},
+        {"no output device", good, false, notReady, "No sound output device", "No sound output device"},
+        {"missing file", path("missing.wav"), true, cannotBeLoaded, "No such file or directory",
+         "No such file or directory: " + path("missing.wav")},
+        {"not a WAV file", path("garbage.wav"), true, cannotBeLoaded, "Not a readable WAV file", QString()},
+        {"24-bit samples", wide, true, cannotBeLoaded, "Sound format not supported (Signed 24 bit PCM)",
+         "Sound format not supported (Signed 24 bit PCM): " + wide},
+        {"one sample more than eight hours", path("long.wav"), true, cannotBeLoaded, tooLong, tooLong + ": " + path("long.wav")},
     };
+    // As narrow as on the pages, where a path does not fit beside the buttons.
+    ctrl->resize(300, ctrl->sizeHint().height());
+    ctrl->show();
+    auto* bar = ctrl->findChild<QProgressBar*>("positionBar");
+    ASSERT_NE(bar, nullptr);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ctrl->setSoundFile(good);
         ctrl->LoadSound();
+        EXPECT_EQ(bar->toolTip(), QString()) << "over the times the control's own tooltip shows";
         fake->output = c.output;
         ctrl->setSoundFile(c.file);
         try {
             ctrl->LoadSound();
             ADD_FAILURE() << "LoadSound succeeded";
         } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.number(), -2147467259);
+            EXPECT_EQ(e.number(), c.number);
             EXPECT_EQ(ctrl->statusText(), e.description());
         }
+        const QString text = ctrl->statusText();
+        EXPECT_TRUE(text.startsWith(c.reason)) << text.toStdString();
+        if (!c.text.isEmpty()) {
+            EXPECT_EQ(text, c.text);
+        }
+        EXPECT_TRUE(bar->format().startsWith(c.reason.left(20))) << bar->format().toStdString();
+        EXPECT_EQ(bar->toolTip(), text);
+        EXPECT_EQ(bar->accessibleDescription(), text);
         EXPECT_EQ(ctrl->SoundFile(), c.file);
         EXPECT_FALSE(button("playButton")->isEnabled());
         fake->output = true;
