@@ -4,6 +4,7 @@
 #include "actions/LinkPopUpState.h"
 #include "actions/LinkRefresh.h"
 #include "actions/RecordsetSpot.h"
+#include "data/LinkKinds.h"
 #include "data/SharedState.h"
 #include "data/StoredValues.h"
 #include "pane/PaneOperations.h"
@@ -18,11 +19,6 @@
 namespace {
 
 const QString kCallHandlerObjectID = QStringLiteral("CallHandlerObjectID");
-
-bool isNumber(const Variant& value, double code)
-{
-    return !value.isNull() && value.toDouble() == code;
-}
 
 bool isText(const Variant& value, const char* text)
 {
@@ -208,11 +204,11 @@ void ChooseActionButtons::markStoredLink(const Member& m, const Stored& stored)
 {
     if (m.unsetOpensAtOnce && stored.action.isNull())
         return;
-    if (isNumber(stored.action, 1)) {
+    if (holdsCode(stored.action, LinkAction::HangUp)) {
         m_menu.LinkHangUp->setChecked(true);
         return;
     }
-    if (m.takeMessage && isNumber(stored.action, 4)) {
+    if (m.takeMessage && holdsCode(stored.action, LinkAction::TakeMessage)) {
         m_menu.LinkTakeMessage->setChecked(true);
         return;
     }
@@ -225,7 +221,8 @@ void ChooseActionButtons::markStoredLink(const Member& m, const Stored& stored)
         return;
     }
 
-    if (isNumber(stored.objectType, 3) || (m.typeOneLookedUp && isNumber(stored.objectType, 1))) {
+    if (holdsCode(stored.objectType, LinkObjectType::CallHandler)
+        || (m.typeOneLookedUp && holdsCode(stored.objectType, LinkObjectType::Subscriber))) {
         RecordsetCache& cache = m_state.cache;
         QString id;
         // A Null destination is reported and then looked up as no handler.
@@ -246,15 +243,15 @@ void ChooseActionButtons::markStoredLink(const Member& m, const Stored& stored)
         }
         if (!found)
             return;
-    } else if (isNumber(stored.objectType, 5)) {
+    } else if (holdsCode(stored.objectType, LinkObjectType::Interviewer)) {
         m_menu.LinkInterviewer->setChecked(true);
-    } else if (isNumber(stored.objectType, 6)) {
+    } else if (holdsCode(stored.objectType, LinkObjectType::DirectoryHandler)) {
         m_menu.LinkDirectoryHandler->setChecked(true);
     } else {
         m_state.prompts.msgBox(invalidTypeMessage(m));
     }
 
-    if (isNumber(stored.objectType, 3) || isNumber(stored.objectType, 1)) {
+    if (holdsCode(stored.objectType, LinkObjectType::CallHandler) || holdsCode(stored.objectType, LinkObjectType::Subscriber)) {
         m_menu.LinkAttemptTransfer->setEnabled(true);
         m_menu.LinkSendToGreeting->setEnabled(true);
         (isText(stored.conversation, "PHTransfer") ? m_menu.LinkAttemptTransfer : m_menu.LinkSendToGreeting)->setChecked(true);

@@ -3,6 +3,7 @@
 #include "actions/LinkPopUpState.h"
 #include "actions/LinkRefresh.h"
 #include "actions/LinkWriter.h"
+#include "data/LinkKinds.h"
 #include "data/SharedState.h"
 #include "dialogs/DialogOperations.h"
 #include "runtime/ErrorHandling.h"
@@ -132,7 +133,8 @@ void DestinationCommands::LinkCallHandler_Click()
         cache.rsMessagingRule.setFilter(kParentObjectID, r->callHandler);
     });
     runStep(m_state.prompts, errors, [&] { refind(cache.rsMessagingRule, QStringLiteral("Alias"), r->greetingAlias); });
-    m_writer.linkProcessLinkInfo(r->link, destination, QStringLiteral("PHTransfer"), 2, 3, false, note);
+    m_writer.linkProcessLinkInfo(r->link, destination, QStringLiteral("PHTransfer"), LinkAction::GoTo, LinkObjectType::CallHandler,
+                                 false, note);
 }
 
 void DestinationCommands::LinkInterviewer_Click()
@@ -153,8 +155,8 @@ void DestinationCommands::LinkInterviewer_Click()
             refind(m_state.cache.rsInterviewHandler, QStringLiteral("InterviewHandlerObjectID"), r->interviewHandler);
     });
     // A created handler's first question was stored with it; a picked one keeps its own.
-    m_writer.linkProcessLinkInfo(r->link, picked.strObjectID, QStringLiteral("CHInterview"), 2, 5, false,
-                                 notLinked(picked, QStringLiteral("interview handler")));
+    m_writer.linkProcessLinkInfo(r->link, picked.strObjectID, QStringLiteral("CHInterview"), LinkAction::GoTo,
+                                 LinkObjectType::Interviewer, false, notLinked(picked, QStringLiteral("interview handler")));
 }
 
 void DestinationCommands::LinkSubscriber_Click()
@@ -172,7 +174,8 @@ void DestinationCommands::LinkSubscriber_Click()
     OutlineGrid* grid = m_refresh.parts().grid;
     if (!m_popUpState.bLinkFromTab() && grid && grid->row() > 0 && grid->row() < grid->rowCount())
         grid->setCellData(grid->row(), TreeColumn::NodeType, Variant(int(TreeNodeType::Subscriber)));
-    m_writer.linkProcessLinkInfo(r->link, picked.strObjectID, QStringLiteral("PHTransfer"), 2, 3, true);
+    m_writer.linkProcessLinkInfo(r->link, picked.strObjectID, QStringLiteral("PHTransfer"), LinkAction::GoTo,
+                                 LinkObjectType::CallHandler, true);
     if (r->link.selector != QLatin1String("SubExit"))
         runStep(m_state.prompts, errors, [&] { m_refresh.reloadCurrentRow(); });
 }
@@ -206,5 +209,6 @@ void DestinationCommands::LinkDirectoryHandler_Click()
                      note));
         return;
     }
-    m_writer.linkProcessLinkInfo(r->link, picked.strObjectID, QStringLiteral("AD"), 2, 6, false, note);
+    m_writer.linkProcessLinkInfo(r->link, picked.strObjectID, QStringLiteral("AD"), LinkAction::GoTo,
+                                 LinkObjectType::DirectoryHandler, false, note);
 }

@@ -2,6 +2,7 @@
 
 #include "actions/LinkPopUpState.h"
 #include "actions/LinkWriter.h"
+#include "data/LinkKinds.h"
 #include "data/SharedState.h"
 #include "runtime/ErrorHandling.h"
 
@@ -22,38 +23,40 @@ void FixedActionCommands::run(const QString& errorPrefix, const QString& strObje
     runStep(m_state.prompts, errors, [&] { link = m_popUpState.commandLink(); });
     if (!link)
         return;
-    m_writer.linkProcessLinkInfo(*link, strObjectID, strConversation, iAction, -1, false);
+    m_writer.linkProcessLinkInfo(*link, strObjectID, strConversation, iAction, kLinkKeepsStored, false);
     if (adjustAfter)
         runStep(m_state.prompts, errors, [&] { m_popUpState.AdjustMenuSettings(); });
 }
 
 void FixedActionCommands::LinkTakeMessage_Click()
 {
-    run(QStringLiteral("Error in LinkTakeMessage_Click:"), QString(), QString(), 4, false);
+    run(QStringLiteral("Error in LinkTakeMessage_Click:"), QString(), QString(), LinkAction::TakeMessage, false);
 }
 
 void FixedActionCommands::LinkHangUp_Click()
 {
-    run(QStringLiteral("Error in LinkHangUp_Click:"), QString(), QString(), 1, false);
+    run(QStringLiteral("Error in LinkHangUp_Click:"), QString(), QString(), LinkAction::HangUp, false);
 }
 
 void FixedActionCommands::LinkSignIn_Click()
 {
-    run(QStringLiteral("Error in LinkSignIn_Click:"), QString(), QStringLiteral("SubSignIn"), 2, false);
+    run(QStringLiteral("Error in LinkSignIn_Click:"), QString(), QStringLiteral("SubSignIn"), LinkAction::GoTo, false);
 }
 
 void FixedActionCommands::LinkGreetingsAdministrator_Click()
 {
-    run(QStringLiteral("Error in LinkGreetingsAdministrator_Click:"), QString(), QStringLiteral("GreetingsAdministrator"), 2,
-        false);
+    run(QStringLiteral("Error in LinkGreetingsAdministrator_Click:"), QString(), QStringLiteral("GreetingsAdministrator"),
+        LinkAction::GoTo, false);
 }
 
 void FixedActionCommands::LinkAttemptTransfer_Click()
 {
-    run(QStringLiteral("Error in LinkAttemptTransfer_Click:"), QStringLiteral("skip"), QStringLiteral("PHTransfer"), 2, true);
+    run(QStringLiteral("Error in LinkAttemptTransfer_Click:"), QStringLiteral("skip"), QStringLiteral("PHTransfer"),
+        LinkAction::GoTo, true);
 }
 
 void FixedActionCommands::LinkSendToGreeting_Click()
 {
-    run(QStringLiteral("Error in LinkSendToGreeting_Click:"), QStringLiteral("skip"), QStringLiteral("PHGreeting"), 2, true);
+    run(QStringLiteral("Error in LinkSendToGreeting_Click:"), QStringLiteral("skip"), QStringLiteral("PHGreeting"),
+        LinkAction::GoTo, true);
 }

@@ -4,6 +4,7 @@
 #include "actions/LinkPopUpState.h"
 #include "actions/LinkRefresh.h"
 #include "actions/RecordsetSpot.h"
+#include "data/LinkKinds.h"
 #include "data/SharedState.h"
 #include "data/StoredValues.h"
 #include "db/RowUpdate.h"
@@ -112,12 +113,12 @@ void KeyCommands::setKeyAction(const QString& routine, qint16 action)
 
 void KeyCommands::LinkIgnoreKey_Click()
 {
-    setKeyAction(QStringLiteral("LinkIgnoreKey_Click"), 0);
+    setKeyAction(QStringLiteral("LinkIgnoreKey_Click"), LinkAction::IgnoreKey);
 }
 
 void KeyCommands::LinkSkipGreeting_Click()
 {
-    setKeyAction(QStringLiteral("LinkSkipGreeting_Click"), 5);
+    setKeyAction(QStringLiteral("LinkSkipGreeting_Click"), LinkAction::SkipGreeting);
 }
 
 void KeyCommands::LinkLockKey_Click()

@@ -22,11 +22,6 @@ const QString kAlias = QStringLiteral("Alias");
 
 enum Column { KeyColumn = 0, GreetingColumn = 1, AfterMessageColumn = 2 };
 
-bool isNumber(const Variant& value, double code)
-{
-    return !value.isNull() && value.toDouble() == code;
-}
-
 bool isText(const Variant& value, const char* text)
 {
     return !value.isNull() && value.textOrEmpty().compare(QLatin1String(text), Qt::CaseInsensitive) == 0;
@@ -225,12 +220,14 @@ void LinkPopUpState::markStoredLink(const StoredLink& link, int column, qint16 r
         std::array<bool, 3> appliesTo; // key, greeting, after-message
     };
     const std::array<Test, 6> fixed = {{
-        {[](const StoredLink& l) { return isNumber(l.action, LinkAction::IgnoreKey); }, m_menu.LinkIgnoreKey, {true, false, false}},
-        {[](const StoredLink& l) { return isNumber(l.action, LinkAction::HangUp); }, m_menu.LinkHangUp, {true, true, true}},
-        {[](const StoredLink& l) { return isNumber(l.action, LinkAction::TakeMessage); },
+        {[](const StoredLink& l) { return holdsCode(l.action, LinkAction::IgnoreKey); },
+         m_menu.LinkIgnoreKey,
+         {true, false, false}},
+        {[](const StoredLink& l) { return holdsCode(l.action, LinkAction::HangUp); }, m_menu.LinkHangUp, {true, true, true}},
+        {[](const StoredLink& l) { return holdsCode(l.action, LinkAction::TakeMessage); },
          m_menu.LinkTakeMessage,
          {true, true, false}},
-        {[](const StoredLink& l) { return isNumber(l.action, LinkAction::SkipGreeting); },
+        {[](const StoredLink& l) { return holdsCode(l.action, LinkAction::SkipGreeting); },
          m_menu.LinkSkipGreeting,
          {true, false, false}},
         {[](const StoredLink& l) { return isText(l.conversation, "SubSignIn"); }, m_menu.LinkSignIn, {true, true, true}},
@@ -245,17 +242,18 @@ void LinkPopUpState::markStoredLink(const StoredLink& link, int column, qint16 r
         }
     }
 
-    const bool toHandler = isNumber(link.objectType, 3) || (column == KeyColumn && isNumber(link.objectType, 1));
+    const bool toHandler = holdsCode(link.objectType, LinkObjectType::CallHandler)
+                           || (column == KeyColumn && holdsCode(link.objectType, LinkObjectType::Subscriber));
     if (toHandler)
         (rowNodeType == TreeNodeType::Subscriber ? m_menu.LinkSubscriber : m_menu.LinkCallHandler)->setChecked(true);
-    else if (isNumber(link.objectType, 5))
+    else if (holdsCode(link.objectType, LinkObjectType::Interviewer))
         m_menu.LinkInterviewer->setChecked(true);
-    else if (isNumber(link.objectType, 6))
+    else if (holdsCode(link.objectType, LinkObjectType::DirectoryHandler))
         m_menu.LinkDirectoryHandler->setChecked(true);
     else
         m_state.prompts.msgBox(QStringLiteral("error in AdjustMenuSettings routine - invalid object type"));
 
-    if (isNumber(link.objectType, 3) || isNumber(link.objectType, 1)) {
+    if (holdsCode(link.objectType, LinkObjectType::CallHandler) || holdsCode(link.objectType, LinkObjectType::Subscriber)) {
         m_menu.LinkAttemptTransfer->setEnabled(true);
         m_menu.LinkSendToGreeting->setEnabled(true);
         (isText(link.conversation, "PHTransfer") ? m_menu.LinkAttemptTransfer : m_menu.LinkSendToGreeting)->setChecked(true);

@@ -37,8 +37,8 @@ LinkAsStored LinkAsStored::read(const Recordset& rs, const QString& action, cons
     link.conversation = rs.field(conversation).textOrEmpty();
     const Variant storedAction = rs.field(action);
     const Variant storedType = rs.field(objectType);
-    link.action = storedAction.isNull() ? qint16(-1) : storedAction.toInt16();
-    link.type = storedType.isNull() ? qint16(-1) : storedType.toInt16();
+    link.action = storedAction.isNull() ? kLinkKeepsStored : storedAction.toInt16();
+    link.type = storedType.isNull() ? kLinkKeepsStored : storedType.toInt16();
     return link;
 }
 
@@ -119,7 +119,7 @@ void LinkRefresh::updateRows(const ChosenLink& link, const QString& rowCode, con
                 grid->setCellText(r, TreeColumn::ObjectID, strObjectID);
             if (iKeyType >= 0) {
                 qint16 type = iKeyType;
-                if (iKeyType == TreeNodeType::CallHandler)
+                if (iKeyType == LinkObjectType::CallHandler)
                     type = bIsPrimary ? TreeNodeType::Subscriber : TreeNodeType::CallHandler;
                 grid->setCellData(r, TreeColumn::NodeType, Variant(int(type)));
             }
@@ -194,7 +194,8 @@ void LinkRefresh::refresh(const ChosenLink& link, LinkPlace place, const QString
 
     const bool fromPane = m_popUpState.bLinkFromTab();
     OutlineGrid* grid = m_parts.grid;
-    if (fromPane && grid && m_parts.tree && grid->row() >= 0 && (iKeyType == 1 || iKeyType == 3)) {
+    if (fromPane && grid && m_parts.tree && grid->row() >= 0
+        && (iKeyType == LinkObjectType::Subscriber || iKeyType == LinkObjectType::CallHandler)) {
         m_parts.tree->RemoveChildren(static_cast<qint16>(grid->row()));
         m_parts.tree->ExpandRow(static_cast<qint16>(grid->row()));
     }
@@ -220,7 +221,7 @@ void LinkRefresh::refresh(const ChosenLink& link, LinkPlace place, const QString
 
 bool LinkRefresh::leadsToSubscriber(const LinkAsStored& link) const
 {
-    if (link.type != TreeNodeType::CallHandler || link.objectId.isEmpty())
+    if (link.type != LinkObjectType::CallHandler || link.objectId.isEmpty())
         return false;
     const QString idColumn = QStringLiteral("CallHandlerObjectID");
     Recordset& ch = m_state.cache.rsCallHandler;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "actions/ChosenLink.h"
+#include "data/LinkKinds.h"
 #include "tree/TreeOperations.h"
 
 #include <QString>
@@ -12,12 +13,12 @@ class Recordset;
 class SharedState;
 
 // A link as its row stores it: its action, conversation, destination and the destination's type
-// (-1 for a Null action or type).
+// (kLinkKeepsStored for a Null action or type: the refresh leaves those cells of the tree rows alone).
 struct LinkAsStored {
     QString objectId;
     QString conversation;
-    qint16 action = -1;
-    qint16 type = -1;
+    qint16 action = kLinkKeepsStored;
+    qint16 type = kLinkKeepsStored;
 
     // The current row's link, in the place's four columns.
     static LinkAsStored read(const Recordset& rs, const QString& action, const QString& conversation, const QString& objectId,

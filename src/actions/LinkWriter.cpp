@@ -3,7 +3,9 @@
 #include "actions/LinkRefresh.h"
 #include "actions/RecordsetSpot.h"
 #include "data/ChangeLog.h"
+#include "data/LinkKinds.h"
 #include "data/SharedState.h"
+#include "data/StoredValues.h"
 #include "db/RowUpdate.h"
 #include "runtime/ErrorHandling.h"
 #include "runtime/RuntimeError.h"
@@ -198,7 +200,7 @@ void LinkWriter::write(LinkPlace place, const LinkColumns& c, Recordset& rs, con
                 const bool noObject = (!conversation.isNull()
                                        && (conversation.textOrEmpty() == QLatin1String("SubSignIn")
                                            || conversation.textOrEmpty() == QLatin1String("GreetingsAdministrator")))
-                                      || (!action.isNull() && action.toDouble() == 1);
+                                      || holdsCode(action, LinkAction::HangUp);
                 if (noObject) {
                     rs.setField(c.objectId, Variant::null());
                     rs.setField(c.objectType, Variant::null());

@@ -73,7 +73,7 @@ QString ConstructActionString(RecordsetCache& cache, UserPrompts& prompts, const
     std::optional<RecordsetPosition> interviewer;
     const LinkKind* kind = findLinkKind(iAction, strConversationName);
     if (!kind) {
-        if (iAction == 2)
+        if (iAction == LinkAction::GoTo)
             prompts.msgBox(QStringLiteral("Error in ConstructActionSTring function.  Illegal conversation name:")
                            + strConversationName);
         else

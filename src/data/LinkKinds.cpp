@@ -4,10 +4,11 @@
 
 namespace {
 
+// A row that leads to an object has the object's type as its node type.
 constexpr qint16 kLeaf = 0;
-constexpr qint16 kCallHandler = 3;
-constexpr qint16 kInterviewer = 5;
-constexpr qint16 kDirectoryHandler = 6;
+constexpr qint16 kCallHandler = LinkObjectType::CallHandler;
+constexpr qint16 kInterviewer = LinkObjectType::Interviewer;
+constexpr qint16 kDirectoryHandler = LinkObjectType::DirectoryHandler;
 
 using namespace LinkAction;
 

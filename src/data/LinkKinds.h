@@ -15,6 +15,18 @@ constexpr qint16 TakeMessage = 4;
 constexpr qint16 SkipGreeting = 5;
 } // namespace LinkAction
 
+// The object types a link's destination is stored with. A subscriber is reached through its own
+// call handler, stored as a call handler; some stored links name it as a subscriber.
+namespace LinkObjectType {
+constexpr qint16 Subscriber = 1;
+constexpr qint16 CallHandler = 3;
+constexpr qint16 Interviewer = 5;
+constexpr qint16 DirectoryHandler = 6;
+} // namespace LinkObjectType
+
+// Given to the link writer as an action or a destination type: the column keeps what it stores.
+constexpr qint16 kLinkKeepsStored = -1;
+
 // The kind of object a link leads to.
 enum class LinkTarget { None, CallHandler, Interviewer, DirectoryHandler };
 

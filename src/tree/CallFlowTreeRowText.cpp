@@ -163,7 +163,7 @@ void CallFlowTree::UpdateRowText(qint16 iRow)
     const bool root = row == 0;
     if (root) {
         conversation = QStringLiteral("PHGreeting");
-        action = 2;
+        action = LinkAction::GoTo;
     }
     QString description;
     rowStep(prefix, [&] { description = describeLink(action, conversation, objectId, root); });
