@@ -2,6 +2,7 @@
 
 #include "db/Sqlite.h"
 
+#include <algorithm>
 #include <cstring>
 #include <sqlite3.h>
 
@@ -55,6 +56,46 @@ QString quotedText(const QString& text)
 
 } // namespace
 
+namespace {
+
+const char* const kCountedEvents[] = {"INSERT", "UPDATE", "DELETE"};
+
+// The trigger that counts one kind of change of a table, as SQLite keeps its text: a trigger
+// whose text differs no longer counts as this program expects.
+QString countingTrigger(const QString& table, const QString& key, const char* event)
+{
+    QString body =
+        QStringLiteral("UPDATE %1 SET Changes = Changes + 1 WHERE TableName = %2;").arg(kCounterTable, quotedText(table));
+    if (!key.isEmpty()) {
+        const QString journal = QStringLiteral("INSERT INTO %1 (TableName, RowKey) VALUES (%2, %3.%4);")
+                                    .arg(kJournal, quotedText(table), QStringLiteral("%1"), quoteIdentifier(key));
+        if (std::strcmp(event, "INSERT") != 0)
+            body += journal.arg(QStringLiteral("OLD"));
+        if (std::strcmp(event, "DELETE") != 0)
+            body += journal.arg(QStringLiteral("NEW"));
+        body += QStringLiteral("DELETE FROM %1 WHERE Seq <= (SELECT max(Seq) FROM %1) - %2;").arg(kJournal).arg(kJournalLength);
+    }
+    return QStringLiteral("CREATE TRIGGER %1 AFTER %2 ON %3 BEGIN %4 END")
+        .arg(quoteIdentifier(table + QStringLiteral("_Counted") + QString::fromLatin1(event)), QString::fromLatin1(event),
+             quoteIdentifier(table), body);
+}
+
+// Whether every change of the table still reaches its counter: another program that rebuilds a
+// table (new table, copy, drop, rename) or drops a trigger leaves the counter standing still.
+bool countsChanges(SqliteDb& db, const QString& table)
+{
+    const QString key = keyColumnOf(db, table);
+    Statement st(db, QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'trigger' AND tbl_name = ? COLLATE NOCASE"));
+    st.bind(1, Variant(table));
+    QStringList triggers;
+    while (st.step())
+        triggers << st.column(0).toText();
+    return std::all_of(std::begin(kCountedEvents), std::end(kCountedEvents),
+                       [&](const char* event) { return triggers.contains(countingTrigger(table, key, event)); });
+}
+
+} // namespace
+
 void install(SqliteDb& db)
 {
     Savepoint transaction(db);
@@ -73,25 +114,12 @@ void install(SqliteDb& db)
         while (st.step())
             tables << st.column(0).toText();
     }
+    const QString create = QStringLiteral("CREATE TRIGGER ");
     for (const QString& table : std::as_const(tables)) {
         const QString key = keyColumnOf(db, table);
-        for (const char* event : {"INSERT", "UPDATE", "DELETE"}) {
-            QString body =
-                QStringLiteral("UPDATE %1 SET Changes = Changes + 1 WHERE TableName = %2;").arg(kCounterTable, quotedText(table));
-            if (!key.isEmpty()) {
-                const QString journal = QStringLiteral("INSERT INTO %1 (TableName, RowKey) VALUES (%2, %3.%4);")
-                                            .arg(kJournal, quotedText(table), QStringLiteral("%1"), quoteIdentifier(key));
-                if (std::strcmp(event, "INSERT") != 0)
-                    body += journal.arg(QStringLiteral("OLD"));
-                if (std::strcmp(event, "DELETE") != 0)
-                    body += journal.arg(QStringLiteral("NEW"));
-                body +=
-                    QStringLiteral("DELETE FROM %1 WHERE Seq <= (SELECT max(Seq) FROM %1) - %2;").arg(kJournal).arg(kJournalLength);
-            }
-            db.exec(QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER %2 ON %3 BEGIN %4 END")
-                        .arg(quoteIdentifier(table + QStringLiteral("_Counted") + QString::fromLatin1(event)),
-                             QString::fromLatin1(event), quoteIdentifier(table), body));
-        }
+        for (const char* event : kCountedEvents)
+            db.exec(
+                QString(countingTrigger(table, key, event)).replace(0, create.size(), create + QStringLiteral("IF NOT EXISTS ")));
         db.execute(QStringLiteral("INSERT OR IGNORE INTO %1 (TableName) VALUES (?)").arg(kCounterTable), {Variant(table)});
     }
     transaction.release();
@@ -151,10 +179,18 @@ QStringList tablesReadBy(SqliteDb& db, const QString& sql)
     return baseTables;
 }
 
-std::optional<Stamp> stamp(SqliteDb& db, const QStringList& tables)
+std::optional<Stamp> stamp(SqliteDb& db, const QStringList& tables, const std::optional<Stamp>& earlier)
 {
     if (tables.isEmpty() || !hasCounterTable(db))
         return std::nullopt;
+    Stamp result;
+    // Read first: a schema change landing after it is seen by the next stamp.
+    result.schemaVersion = db.scalar(QStringLiteral("PRAGMA schema_version")).toInt64();
+    // Counting can only have changed with the schema.
+    if (!earlier || earlier->schemaVersion != result.schemaVersion)
+        for (const QString& table : tables)
+            if (!countsChanges(db, table))
+                return std::nullopt;
     QStringList marks;
     std::vector<Variant> names;
     for (const QString& table : tables) {
@@ -166,9 +202,7 @@ std::optional<Stamp> stamp(SqliteDb& db, const QStringList& tables)
     st.bindAll(names);
     if (!st.step() || st.column(0).toInt64() != tables.size())
         return std::nullopt; // a table without a counter: its changes would go unseen
-    Stamp result;
     result.changes = st.column(1).toInt64();
-    result.schemaVersion = db.scalar(QStringLiteral("PRAGMA schema_version")).toInt64();
     return result;
 }
 

@@ -38,7 +38,9 @@ struct ChangedRows {
 };
 std::optional<ChangedRows> rowsChangedSince(SqliteDb& db, const QString& table, const QString& keyColumn, qint64 since, int limit);
 
-// Nothing when the database keeps no counter for one of the tables: then nothing can be told.
-std::optional<Stamp> stamp(SqliteDb& db, const QStringList& tables);
+// Nothing when the database keeps no counter for one of the tables, or a table's changes no
+// longer reach it (its counting triggers gone or changed): then nothing can be told. `earlier`, a
+// stamp of the same tables, spares looking at the triggers again while the schema is as it was.
+std::optional<Stamp> stamp(SqliteDb& db, const QStringList& tables, const std::optional<Stamp>& earlier = std::nullopt);
 
 } // namespace ChangeTracking

@@ -6,8 +6,8 @@
 #include <QFileInfo>
 #include <sqlite3.h>
 
-Connection::Connection(const QString& databasePath, const std::function<void(sqlite3*)>& setup)
-    : m_db(databasePath, SqliteDb::Mode::ReadWrite)
+Connection::Connection(const QString& databasePath, const std::function<void(sqlite3*)>& setup, SqliteDb::Mode mode)
+    : m_db(databasePath, mode)
 {
     m_db.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
     if (setup)
@@ -125,12 +125,12 @@ QString ConnectionFactory::databasePath(const QString& connectionString) const
     return QDir(m_serverRoot).filePath(catalog + QStringLiteral(".sqlite3"));
 }
 
-std::shared_ptr<Connection> ConnectionFactory::open(const QString& connectionString) const
+std::shared_ptr<Connection> ConnectionFactory::open(const QString& connectionString, SqliteDb::Mode mode) const
 {
     const QString path = databasePath(connectionString);
     if (!QFileInfo(path).isFile())
         throw DatabaseError(QStringLiteral("Cannot open database \"%1\" requested by the login. The login failed.")
                                 .arg(QFileInfo(path).completeBaseName()),
                             SQLITE_CANTOPEN, path);
-    return std::make_shared<Connection>(path, m_setup);
+    return std::make_shared<Connection>(path, m_setup, mode);
 }

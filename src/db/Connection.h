@@ -11,7 +11,8 @@ struct sqlite3;
 // One open connection to the server's configuration database.
 class Connection {
 public:
-    Connection(const QString& databasePath, const std::function<void(sqlite3*)>& setup);
+    Connection(const QString& databasePath, const std::function<void(sqlite3*)>& setup,
+               SqliteDb::Mode mode = SqliteDb::Mode::ReadWrite);
 
     SqliteDb& db() { return m_db; }
 
@@ -70,7 +71,8 @@ public:
     ConnectionFactory(const QString& serverRoot, std::function<void(sqlite3*)> setup);
 
     // Throws RuntimeError when the string names no catalog or the database cannot be opened.
-    std::shared_ptr<Connection> open(const QString& connectionString) const;
+    // A reader that must never write opens it ReadOnly.
+    std::shared_ptr<Connection> open(const QString& connectionString, SqliteDb::Mode mode = SqliteDb::Mode::ReadWrite) const;
     QString databasePath(const QString& connectionString) const;
     const QString& serverRoot() const { return m_serverRoot; }
 

@@ -24,32 +24,55 @@ QueryResult runQuery(SqliteDb& db, const QString& sql, const std::vector<Variant
     return result;
 }
 
-QueryReadAhead::QueryReadAhead(const ConnectionFactory& connections, const QString& connectionString, const QString& sql)
+std::thread QueryReadAhead::onThreadOfItsOwn(std::function<void()> read)
+{
+    return std::thread(std::move(read));
+}
+
+QueryReadAhead::QueryReadAhead(ConnectionFactory connections, QString connectionString, QString sql, Launch launch)
     : m_sql(sql)
 {
     // Two threads may each use a connection of their own only with a library built for threads.
-    if (sqlite3_threadsafe())
-        m_reading = std::async(std::launch::async, &QueryReadAhead::read, std::cref(connections), connectionString, sql);
+    if (!sqlite3_threadsafe())
+        return;
+    auto result = std::make_shared<std::optional<Read>>();
+    try {
+        m_thread = launch([result, connections = std::move(connections), connectionString = std::move(connectionString),
+                           sql = std::move(sql)] { *result = read(connections, connectionString, sql); });
+        m_read = std::move(result);
+    } catch (const std::system_error& e) {
+        // Nothing is lost: the load that wants the rows reads them on its own thread.
+        qCDebug(lcDatabase).noquote() << "A query could not be read ahead:" << e.what();
+    }
 }
 
-QueryReadAhead::~QueryReadAhead() = default;
+QueryReadAhead::~QueryReadAhead()
+{
+    wait();
+}
+
+void QueryReadAhead::wait()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
 
 std::optional<QueryReadAhead::Read> QueryReadAhead::read(const ConnectionFactory& connections, const QString& connectionString,
                                                          const QString& sql)
 {
     try {
-        const std::shared_ptr<Connection> connection = connections.open(connectionString);
+        const std::shared_ptr<Connection> connection = connections.open(connectionString, SqliteDb::Mode::ReadOnly);
         SqliteDb& db = connection->db();
         Read read;
         read.tables = ChangeTracking::tablesReadBy(db, sql);
         // The counters and the rows from one read transaction: they belong to the same moment.
-        db.exec(QStringLiteral("BEGIN"));
+        Savepoint snapshot(db);
         const std::optional<ChangeTracking::Stamp> stamp = ChangeTracking::stamp(db, read.tables);
         if (!stamp)
             return std::nullopt;
         read.stamp = *stamp;
         const QueryResult rows = runQuery(db, sql);
-        db.exec(QStringLiteral("COMMIT"));
+        snapshot.release();
         read.rows = TextTable::fromRows(rows.columns, rows.rows);
         return read;
     } catch (const RuntimeError& e) {
@@ -59,17 +82,18 @@ std::optional<QueryReadAhead::Read> QueryReadAhead::read(const ConnectionFactory
     }
 }
 
-std::optional<TextTable> QueryReadAhead::rowsIfCurrent(SqliteDb& db)
+std::optional<TextTable> QueryReadAhead::takeRowsIfCurrent(SqliteDb& db)
 {
-    if (m_reading.valid())
-        m_read = m_reading.get();
-    if (!m_read)
+    wait();
+    if (!m_read || !*m_read)
         return std::nullopt;
+    Read read = std::move(**m_read);
+    m_read.reset();
     try {
-        if (ChangeTracking::stamp(db, m_read->tables) != m_read->stamp)
+        if (ChangeTracking::stamp(db, read.tables, read.stamp) != read.stamp)
             return std::nullopt;
     } catch (const RuntimeError&) {
         return std::nullopt; // the query itself tells what is wrong
     }
-    return m_read->rows;
+    return read.rows;
 }

@@ -1,15 +1,17 @@
 #pragma once
 
 #include "db/ChangeTracking.h"
+#include "db/Connection.h"
 #include "runtime/TextTable.h"
 #include "runtime/Variant.h"
 
 #include <QStringList>
-#include <future>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
-class ConnectionFactory;
 class SqliteDb;
 
 // The rows of a read-only query, read forward once: what lists, searches and reference panels
@@ -22,22 +24,30 @@ struct QueryResult {
 // Throws RuntimeError when the query cannot be run.
 QueryResult runQuery(SqliteDb& db, const QString& sql, const std::vector<Variant>& params = {});
 
-// A read-only query run ahead, while this thread does other work: on a thread of its own, through
-// a connection of its own that it opens, reads and closes there, never the shared connection. Its
-// rows, as a grid shows them, stand for the query's as long as the tables it reads show the change
-// counters they had when it ran; a load that finds them changed, or a read that failed, runs the
-// query itself.
+// A read-only query run ahead, while this thread does other work: on a thread of its own, given
+// copies of all it needs, through a read-only connection of its own that it opens, reads and
+// closes there, never the shared connection. Its rows, as a grid shows them, are handed over once,
+// and only while the tables they came from show the change counters they had when they were read;
+// otherwise (a table changed, the read failed, no thread could be made) the caller runs the query
+// itself.
 class QueryReadAhead {
 public:
-    QueryReadAhead(const ConnectionFactory& connections, const QString& connectionString, const QString& sql);
+    // Starts the read; a system out of threads throws std::system_error, as std::thread does.
+    using Launch = std::thread (*)(std::function<void()> read);
+    static std::thread onThreadOfItsOwn(std::function<void()> read);
+
+    QueryReadAhead(ConnectionFactory connections, QString connectionString, QString sql, Launch launch = onThreadOfItsOwn);
     ~QueryReadAhead(); // waits for the read
     QueryReadAhead(const QueryReadAhead&) = delete;
     QueryReadAhead& operator=(const QueryReadAhead&) = delete;
 
     const QString& sql() const { return m_sql; }
+    // Until the thread has its rows.
+    void wait();
     // The rows read ahead when `db` finds the query's tables unchanged since; waits for the read.
-    // Nothing when they changed, the read failed or the database keeps no change counters.
-    std::optional<TextTable> rowsIfCurrent(SqliteDb& db);
+    // Nothing when they changed, the read failed, the database keeps no change counters or the
+    // rows were taken before.
+    std::optional<TextTable> takeRowsIfCurrent(SqliteDb& db);
 
 private:
     struct Read {
@@ -48,6 +58,7 @@ private:
     static std::optional<Read> read(const ConnectionFactory& connections, const QString& connectionString, const QString& sql);
 
     QString m_sql;
-    std::future<std::optional<Read>> m_reading;
-    std::optional<Read> m_read;
+    // Shared with the thread, which writes it once; read here only after the thread is joined.
+    std::shared_ptr<std::optional<Read>> m_read;
+    std::thread m_thread;
 };

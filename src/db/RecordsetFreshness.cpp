@@ -20,7 +20,8 @@ RecordsetFreshness::Counters RecordsetFreshness::countersBeforeRead() const
     counters.dataVersion = db.dataVersion();
     counters.totalChanges = db.totalChanges();
     counters.tables = ChangeTracking::tablesReadBy(db, m_source.text());
-    counters.stamp = ChangeTracking::stamp(db, counters.tables);
+    // The tables read before stay the tables read, but for a schema change, which the stamp sees.
+    counters.stamp = ChangeTracking::stamp(db, counters.tables, counters.tables == m_read.tables ? m_read.stamp : std::nullopt);
     counters.rowChange = ChangeTracking::lastRowChange(db);
     return counters;
 }
@@ -42,7 +43,7 @@ bool RecordsetFreshness::changedSinceRead()
     if (dataVersion == m_read.dataVersion && totalChanges == m_read.totalChanges)
         return false;
     // Something was written somewhere; the counters tell whether it touched this source.
-    if (!m_read.stamp || ChangeTracking::stamp(db, m_read.tables) != m_read.stamp)
+    if (!m_read.stamp || ChangeTracking::stamp(db, m_read.tables, m_read.stamp) != m_read.stamp)
         return true;
     // Unchanged as of the versions taken before the counters were read: a later change moves them.
     m_read.dataVersion = dataVersion;
@@ -64,7 +65,7 @@ bool RecordsetFreshness::refreshChangedRows()
     const qint64 dataVersion = db.dataVersion();
     const qint64 totalChanges = db.totalChanges();
     // Taken before the journal: a change landing in between is read now and again next time.
-    const std::optional<ChangeTracking::Stamp> stamp = ChangeTracking::stamp(db, m_read.tables);
+    const std::optional<ChangeTracking::Stamp> stamp = ChangeTracking::stamp(db, m_read.tables, m_read.stamp);
     if (!stamp || stamp->schemaVersion != m_read.stamp->schemaVersion)
         return false;
     const std::optional<ChangeTracking::ChangedRows> changed =
@@ -100,13 +101,13 @@ bool RecordsetFreshness::refreshChangedRows()
 
 bool RecordsetFreshness::unchangedSinceRead() const
 {
-    return m_read.stamp && ChangeTracking::stamp(m_source.db(), m_read.tables) == m_read.stamp;
+    return m_read.stamp && ChangeTracking::stamp(m_source.db(), m_read.tables, m_read.stamp) == m_read.stamp;
 }
 
 RecordsetFreshness::OwnWrite RecordsetFreshness::ownWrite() const
 {
     SqliteDb& db = m_source.db();
-    return {ChangeTracking::stamp(db, m_read.tables), ChangeTracking::lastRowChange(db)};
+    return {ChangeTracking::stamp(db, m_read.tables, m_read.stamp), ChangeTracking::lastRowChange(db)};
 }
 
 void RecordsetFreshness::adopt(const OwnWrite& write)

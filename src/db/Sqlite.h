@@ -41,7 +41,7 @@ QString quoteIdentifier(const QString& name);
 // catch-all number and SQLite's own message, which is what the program shows as description.
 class SqliteDb {
 public:
-    enum class Mode { ReadWrite, Create };
+    enum class Mode { ReadOnly, ReadWrite, Create };
     SqliteDb(const QString& path, Mode mode);
     ~SqliteDb();
     SqliteDb(const SqliteDb&) = delete;

@@ -126,11 +126,16 @@ ObjectListPage::~ObjectListPage() = default;
 
 void ObjectListPage::readListAhead(int index)
 {
+    readListAhead(index, QueryReadAhead::onThreadOfItsOwn);
+}
+
+void ObjectListPage::readListAhead(int index, QueryReadAhead::Launch launch)
+{
     const QString query = listQuery(index);
     m_readAhead.reset();
     if (query.isEmpty())
         return;
-    m_readAhead = std::make_unique<QueryReadAhead>(m_state.connections, m_state.ConnectionString, query);
+    m_readAhead = std::make_unique<QueryReadAhead>(m_state.connections, m_state.ConnectionString, query, launch);
     m_readAheadKind = index;
 }
 
@@ -160,12 +165,12 @@ void ObjectListPage::LoadGridView()
     if (!query.isEmpty())
         runStep(m_state.prompts, errors, [&] {
             auto connection = m_state.connections.open(m_state.ConnectionString);
+            // The rows read ahead serve the first load of their kind only; a later load reads anew.
             if (m_readAhead && m_readAheadKind == cmbShowObjectType->currentIndex())
-                readAhead = m_readAhead->rowsIfCurrent(connection->db());
-            if (!readAhead) {
-                m_readAhead.reset(); // out of date, or of another kind
+                readAhead = m_readAhead->takeRowsIfCurrent(connection->db());
+            m_readAhead.reset();
+            if (!readAhead)
                 result = runQuery(connection->db(), query);
-            }
         });
     runStep(m_state.prompts, errors, [&] {
         if (readAhead)

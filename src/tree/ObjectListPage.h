@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/Query.h"
 #include "tree/TreeOperations.h"
 
 #include <QWidget>
@@ -11,7 +12,6 @@ class PaneOperations;
 class QAction;
 class QComboBox;
 class QMenu;
-class QueryReadAhead;
 class SharedState;
 
 // The "Grid View" tab: the object-type list `cmbShowObjectType` and the object list `gridObjects`,
@@ -39,6 +39,7 @@ public:
     void LoadGridView() override;
     void ChooseObjectType(int index) override;
     void readListAhead(int index) override;
+    void readListAhead(int index, QueryReadAhead::Launch launch);
 
     void cmbShowObjectType_Click();
     void gridObjects_RowColChange();
@@ -80,7 +81,7 @@ private:
     };
     Entry m_entry; // the entry made current last
     bool m_puttingEntryBack = false;
-    // The list of one kind read ahead, while it holds what the database holds.
+    // The list of one kind read ahead, for the first load of that kind.
     int m_readAheadKind = -1;
     std::unique_ptr<QueryReadAhead> m_readAhead;
 

@@ -248,4 +248,42 @@ TEST_F(ChangeTrackingTest, AJournalPrunedPastTheLastReadReadsEverythingAgain)
     EXPECT_EQ(keys.field("Action").toInt32(), 7);
 }
 
+// Another program that rebuilds a table the usual way (new table, copy, drop, rename), or drops or
+// changes one of its triggers, leaves the table's counter standing still: its readers then read
+// again after every change, whether the rows could be read again in place or not.
+TEST_F(ChangeTrackingTest, ATableWhoseCountingIsGoneOrChangedIsReadAgainEveryTime)
+{
+    SqliteDb other(path, SqliteDb::Mode::ReadWrite);
+    const struct {
+        const char* what;
+        const char* sql;
+    } cases[] = {
+        {"rebuilt", "CREATE TABLE Handler_new(HandlerObjectID TEXT PRIMARY KEY, Alias TEXT NOT NULL); "
+                    "INSERT INTO Handler_new SELECT * FROM Handler; DROP TABLE Handler; "
+                    "ALTER TABLE Handler_new RENAME TO Handler"},
+        {"a trigger dropped", "DROP TRIGGER Handler_CountedUPDATE"},
+        {"a trigger changed", "DROP TRIGGER Handler_CountedUPDATE; "
+                              "CREATE TRIGGER Handler_CountedUPDATE AFTER UPDATE ON Handler BEGIN SELECT 1; END"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        other.exec("DROP TRIGGER IF EXISTS Handler_CountedUPDATE");
+        ChangeTracking::install(other);
+        handlers.requery();
+        ASSERT_TRUE(ChangeTracking::stamp(conn->db(), {"Handler"}));
+
+        other.exec(c.sql);
+        EXPECT_FALSE(ChangeTracking::stamp(conn->db(), {"Handler"}));
+        handlers.requery();
+        for (const char* alias : {"sales desk", "sales floor"}) {
+            other.execute("UPDATE Handler SET Alias = ? WHERE HandlerObjectID = '{H1}'", {Variant(alias)});
+            EXPECT_TRUE(handlers.changedSinceRead());
+            handlers.requery();
+            handlers.moveFirst();
+            ASSERT_TRUE(handlers.find("HandlerObjectID", "{H1}"));
+            EXPECT_EQ(handlers.field("Alias").toText(), alias);
+        }
+    }
+}
+
 } // namespace

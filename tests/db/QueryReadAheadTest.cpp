@@ -5,6 +5,7 @@
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <system_error>
 
 namespace {
 
@@ -44,6 +45,13 @@ protected:
         other.exec(sql);
     }
 
+    // Reads at once on this thread, so that what a test changes after lands after the read.
+    static std::thread readHere(std::function<void()> read)
+    {
+        read();
+        return std::thread();
+    }
+
     const QString query = QStringLiteral("SELECT * FROM vw_Key ORDER BY KeyEntryObjectID");
     QString connectionString = ConnectionFactory::connectionStringFor(QStringLiteral("HOST"));
     QTemporaryDir root;
@@ -51,46 +59,65 @@ protected:
     std::shared_ptr<Connection> connection;
 };
 
-// The rows read ahead are the query's rows, again and again, until a table behind the view
-// changes, through any connection; a change elsewhere leaves them standing.
+// The rows read ahead are the query's rows, handed over once, while no table behind the view
+// changed, through any connection; a change elsewhere leaves them standing. Read on this thread,
+// so that each change lands after the read.
 TEST_F(QueryReadAheadTest, TheRowsStandForTheQueryUntilATableItReadsChanges)
 {
     create(true);
-    QueryReadAhead ahead(connections, connectionString, query);
     const QueryResult read = runQuery(connection->db(), query);
     const QStringList expected = cells(TextTable::fromRows(read.columns, read.rows));
     ASSERT_EQ(expected.size(), 4 + 3 * 4); // the columns, then three rows
-    for (int i = 0; i < 2; ++i) {
-        const std::optional<TextTable> rows = ahead.rowsIfCurrent(connection->db());
+    {
+        QueryReadAhead ahead(connections, connectionString, query);
+        change("UPDATE Other SET Name = 'renamed'");
+        const std::optional<TextTable> rows = ahead.takeRowsIfCurrent(connection->db());
         ASSERT_TRUE(rows);
         EXPECT_EQ(cells(*rows), expected);
+        EXPECT_FALSE(ahead.takeRowsIfCurrent(connection->db())) << "handed over once";
     }
-    change("UPDATE Other SET Name = 'renamed'");
-    EXPECT_TRUE(ahead.rowsIfCurrent(connection->db()));
-
     for (const char* sql : {"UPDATE Handler SET Alias = 'Sales' WHERE HandlerObjectID = '{H1}'",
-                            "DELETE FROM KeyEntry WHERE KeyEntryObjectID = '{K3}'"}) {
+                            "DELETE FROM KeyEntry WHERE KeyEntryObjectID = '{K3}'", "DROP TRIGGER Handler_CountedUPDATE"}) {
         SCOPED_TRACE(sql);
-        QueryReadAhead again(connections, connectionString, query);
-        ASSERT_TRUE(again.rowsIfCurrent(connection->db()));
+        QueryReadAhead ahead(connections, connectionString, query, readHere);
         change(sql);
-        EXPECT_FALSE(again.rowsIfCurrent(connection->db()));
-        connection->db().exec(QStringLiteral("UPDATE KeyEntry SET Action = 9 WHERE KeyEntryObjectID = '{K1}'"));
-        EXPECT_FALSE(again.rowsIfCurrent(connection->db()));
+        EXPECT_FALSE(ahead.takeRowsIfCurrent(connection->db()));
     }
 }
 
 // Nothing is handed over that cannot be vouched for: a database without change counters, a
-// query that fails, a database that is not there. The caller then runs the query itself.
+// table whose counting another program took away, a query that fails, a database that is not
+// there, a read that no thread could be made for. The caller then runs the query itself.
 TEST_F(QueryReadAheadTest, RowsThatCannotBeVouchedForAreNotHandedOver)
 {
     create(true);
-    EXPECT_FALSE(QueryReadAhead(connections, connectionString, "SELECT * FROM vw_Missing").rowsIfCurrent(connection->db()));
+    EXPECT_FALSE(QueryReadAhead(connections, connectionString, "SELECT * FROM vw_Missing").takeRowsIfCurrent(connection->db()));
     const ConnectionFactory nowhere(root.path() + "/missing", nullptr);
-    EXPECT_FALSE(QueryReadAhead(nowhere, connectionString, query).rowsIfCurrent(connection->db()));
+    EXPECT_FALSE(QueryReadAhead(nowhere, connectionString, query).takeRowsIfCurrent(connection->db()));
+    const auto noThread = [](std::function<void()>) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
+    EXPECT_FALSE(QueryReadAhead(connections, connectionString, query, noThread).takeRowsIfCurrent(connection->db()));
+    change("DROP TRIGGER KeyEntry_CountedDELETE");
+    EXPECT_FALSE(QueryReadAhead(connections, connectionString, query).takeRowsIfCurrent(connection->db()));
 
     create(false);
-    EXPECT_FALSE(QueryReadAhead(connections, connectionString, query).rowsIfCurrent(connection->db()));
+    EXPECT_FALSE(QueryReadAhead(connections, connectionString, query).takeRowsIfCurrent(connection->db()));
+}
+
+// A read-ahead let go at once, before its thread has even opened the database: the thread has
+// all it needs of its own and the owner waits for it.
+TEST_F(QueryReadAheadTest, AReadAheadDroppedAtOnceLeavesNothingBehind)
+{
+    create(true);
+    for (int i = 0; i < 20; ++i) {
+        auto connectionsOfItsOwn = std::make_unique<ConnectionFactory>(root.path(), nullptr);
+        auto ahead = std::make_unique<QueryReadAhead>(*connectionsOfItsOwn, connectionString, query);
+        connectionsOfItsOwn.reset();
+        ahead.reset();
+    }
+    QueryReadAhead ahead(connections, connectionString, query);
+    EXPECT_TRUE(ahead.takeRowsIfCurrent(connection->db()));
 }
 
 } // namespace

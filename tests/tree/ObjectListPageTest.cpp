@@ -15,6 +15,8 @@
 #include <QMenu>
 #include <QTabWidget>
 #include <QTest>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -188,18 +190,25 @@ TEST_F(ObjectListTest, AReloadKeepsTheKindAndShowsWhatTheDatabaseHoldsNow)
 }
 
 // The start-up reads the call handlers' list while the cache opens; what a load shows is still
-// what the database holds when it loads, whenever another program changed it meanwhile.
+// what the database holds when it loads, though another program changed it after the read ahead
+// (read here at once, so that the change lands after it), or when no thread could read ahead.
 TEST_F(ObjectListTest, AListReadAheadShowsWhatTheDatabaseHoldsWhenItIsLoaded)
 {
     ObjectListPage& objects = t.f.program->objectList();
     const int before = list->rows().rowCount();
-    objects.readListAhead(0);
+    objects.readListAhead(0, [](std::function<void()> read) {
+        read();
+        return std::thread();
+    });
     t.f.site.exec("UPDATE CallHandler SET TextName = 'Sales desk' WHERE Alias = 'salesch'");
     objects.LoadGridView();
     EXPECT_EQ(list->rows().cell(rowOf("salesch"), 2).toText(), "Sales desk");
 
-    objects.readListAhead(0);
+    objects.readListAhead(0, [](std::function<void()>) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    });
     objects.LoadGridView();
+    EXPECT_EQ(list->rows().rowCount(), before);
     t.f.site.exec("DELETE FROM CallHandler WHERE Alias = 'salesch'");
     objects.LoadGridView();
     EXPECT_EQ(rowOf("salesch"), -1);

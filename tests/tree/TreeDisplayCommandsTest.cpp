@@ -1,6 +1,8 @@
 #include "tree/TreeDisplayCommands.h"
 
 #include "app/Assembly.h"
+#include "db/ChangeTracking.h"
+#include "db/Sqlite.h"
 #include "fakes/ScriptedDialogs.h"
 #include "fixtures/RecordingSection.h"
 #include "pane/PaneSection.h"
@@ -253,6 +255,39 @@ TEST_F(TreeCommandsTest, RefreshShowsWhatAnotherConnectionChanged)
     for (int r = 0; r < list.rowCount(); ++r)
         names << list.cell(r, 2).textOrEmpty();
     EXPECT_TRUE(names.contains("Sales and Rentals"));
+    EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
+}
+
+// Another program that rebuilds the call handlers' table the usual way, or drops one of its
+// triggers, leaves its change counter standing still; every later rename still shows on Refresh.
+TEST_F(TreeCommandsTest, RefreshShowsChangesToATableWhoseCountingAnotherProgramTookAway)
+{
+    const QString create = t.f.site.scalar("SELECT sql FROM sqlite_master WHERE name = 'CallHandler'").toText();
+    ASSERT_TRUE(create.startsWith("CREATE TABLE CallHandler ")) << create.toStdString();
+    const struct {
+        const char* what;
+        QString sql;
+    } cases[] = {
+        {"a rebuilt table", "PRAGMA legacy_alter_table = ON;" + QString(create).replace(13, 11, "CallHandler_new")
+                                + ";INSERT INTO CallHandler_new SELECT * FROM CallHandler; DROP TABLE CallHandler;"
+                                  "ALTER TABLE CallHandler_new RENAME TO CallHandler;"},
+        {"a dropped trigger", "DROP TRIGGER CallHandler_CountedUPDATE"},
+    };
+    t.open({"1"});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            SqliteDb db(t.f.site.databasePath(), SqliteDb::Mode::ReadWrite);
+            ChangeTracking::install(db);
+        }
+        t.f.site.exec(c.sql);
+        trigger("RefreshDatabase");
+        for (const char* name : {"Sales and Rentals", "Sales Floor"}) {
+            t.f.site.execute("UPDATE CallHandler SET TextName = ? WHERE Alias = 'salesch'", {Variant(name)});
+            trigger("RefreshDatabase");
+            EXPECT_TRUE(t.text(t.row({"1"})).startsWith(QStringLiteral("1: ") + name)) << t.text(t.row({"1"})).toStdString();
+        }
+    }
     EXPECT_TRUE(t.messages().isEmpty()) << t.messages().join('|').toStdString();
 }
 
