@@ -5,8 +5,11 @@
 #include "widgets/Named.h"
 #include "widgets/Twips.h"
 
+#include <QBuffer>
 #include <QFileInfo>
+#include <QHash>
 #include <QImage>
+#include <QImageReader>
 #include <QLocale>
 #include <QStringDecoder>
 #include <QTextBrowser>
@@ -17,6 +20,7 @@
 #include <cerrno>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -34,6 +38,10 @@ constexpr double kFrameHeight = 400;
 // its size (one long unbroken word, elements nested in elements), so the bound is kept where even
 // such a page opens at once.
 constexpr qint64 kMaxPageBytes = 32 * 1024;
+// A picture's bytes say little of its cost: a few kilobytes may decode to gigabytes. It is
+// decoded only when its header gives a size the window draws at once, a screen's worth.
+constexpr qint64 kMaxPictureBytes = 4 * 1024 * 1024;
+constexpr qint64 kMaxPicturePixels = 2048 * 2048;
 // A table inside a table is laid out again for each pass over the one around it: the time doubles
 // with every level, and a few dozen levels hold the window for minutes.
 constexpr int kMaxTableNesting = 4;
@@ -54,8 +62,25 @@ QString whyNotRead(const QString& page, int whyNot)
     }
 }
 
+QVariant pictureWithinBound(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size(); // from the header, nothing decoded yet
+    if (!size.isValid() || qint64(size.width()) * size.height() > kMaxPicturePixels)
+        return QVariant();
+    const QImage picture = reader.read();
+    if (picture.isNull())
+        return QVariant();
+    // Drawn in the screen's format, converted once here rather than each time the page names it.
+    return picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+}
+
 // The page's document: whatever it names (a picture, a style sheet) is read as the page is, a
-// regular file within the bound, so that no name in it can hold the window on a file read whole.
+// regular file within a bound, so that no name in it can hold the window on a file read whole.
+// Each is read once however often the page names it, and the layout asks for it.
 class HelpDocument : public QTextDocument {
 public:
     using QTextDocument::QTextDocument;
@@ -64,15 +89,28 @@ protected:
     QVariant loadResource(int type, const QUrl& name) override
     {
         const QUrl url = baseUrl().resolved(name);
+        const auto known = m_loaded.constFind(std::make_pair(type, url));
+        if (known != m_loaded.constEnd())
+            return *known;
+        QVariant resource = read(type, url);
+        m_loaded.insert(std::make_pair(type, url), resource);
+        return resource;
+    }
+
+private:
+    static QVariant read(int type, const QUrl& url)
+    {
         if (!url.isLocalFile())
             return QVariant();
-        const std::optional<QByteArray> bytes = readRegularFile(url.toLocalFile(), kMaxPageBytes);
+        const bool picture = type == QTextDocument::ImageResource;
+        const std::optional<QByteArray> bytes = readRegularFile(url.toLocalFile(), picture ? kMaxPictureBytes : kMaxPageBytes);
         if (!bytes)
             return QVariant();
-        if (type == QTextDocument::ImageResource)
-            return QImage::fromData(*bytes);
-        return *bytes;
+        return picture ? pictureWithinBound(*bytes) : QVariant(*bytes);
     }
+
+    // What was read, and what was left out (an invalid value).
+    QHash<std::pair<int, QUrl>, QVariant> m_loaded;
 };
 
 bool framesNestDeeperThan(const QTextFrame* frame, int levels)

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -175,6 +176,36 @@ TEST(frmDetails, NothingThePageNamesIsReadWholeOrWaitedOn)
     EXPECT_EQ(help.browser()->verticalScrollBar()->value(), 0);
     emit help.browser()->anchorClicked(QUrl("#end"));
     EXPECT_GT(help.browser()->verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(help.prompts.messages.isEmpty());
+}
+
+// A picture is decoded only when its header gives a size within the bound, whatever its bytes: a
+// small file may stand for a huge picture, and a picture of a fair size may be a larger file
+// than a page. One left out is left out however often the page names it.
+TEST(frmDetails, APictureIsShownWhenItsSizeIsWithinTheBoundWhateverItsBytes)
+{
+    HelpWindow help;
+    QImage huge(3000, 3000, QImage::Format_Mono);
+    huge.fill(0);
+    ASSERT_TRUE(huge.save(help.dir.filePath("huge.png")));
+    QImage noisy(160, 160, QImage::Format_RGB32);
+    quint32 seed = 1;
+    for (int y = 0; y < noisy.height(); ++y)
+        for (int x = 0; x < noisy.width(); ++x)
+            noisy.setPixel(x, y, seed = seed * 1664525u + 1013904223u);
+    ASSERT_TRUE(noisy.save(help.dir.filePath("noisy.png")));
+    ASSERT_LT(QFileInfo(help.dir.filePath("huge.png")).size(), 32 * 1024);
+    ASSERT_GT(QFileInfo(help.dir.filePath("noisy.png")).size(), 43 * 1000);
+    help.writePage("<html><body>" + QByteArray("<img src=huge.png>").repeated(50) + "<img src=noisy.png></body></html>");
+    help.window.Form_Load();
+    help.window.show();
+    QApplication::processEvents();
+
+    QTextDocument* page = help.browser()->document();
+    EXPECT_FALSE(page->resource(QTextDocument::ImageResource, QUrl("huge.png")).isValid());
+    const QVariant shown = page->resource(QTextDocument::ImageResource, QUrl("noisy.png"));
+    ASSERT_EQ(shown.typeId(), QMetaType::QImage);
+    EXPECT_EQ(shown.value<QImage>(), noisy);
     EXPECT_TRUE(help.prompts.messages.isEmpty());
 }
 
