@@ -9,6 +9,13 @@ namespace {
 const QString kNameRule = "The display name cannot be empty and can contain only letters, numbers, spaces, dashes and commas";
 const QString kRowChanged = "Row cannot be located for updating. Some values may have been changed since it was last read.";
 
+struct Editor {
+    const char* table;
+    const char* alias;
+    const char* box;
+    const char* elsewhere;
+};
+
 class DisplayNameTest : public ::testing::Test, public ProfileFixture {
 protected:
     void SetUp() override { startProfile(); }
@@ -22,13 +29,24 @@ protected:
                 return list->rows().cell(r, 2).textOrEmpty();
         return "(not listed)";
     }
+
+    // Another program renames the object "Theirs", and a search reads it.
+    void renameElsewhere(const Editor& e)
+    {
+        f.site.execute(QString("UPDATE %1 SET TextName = 'Theirs' WHERE Alias = ?").arg(e.table), {e.alias});
+        f.searchSubscribersAndCancel();
+        f.prompts.messages.clear();
+    }
 };
 
-struct Editor {
-    const char* table;
-    const char* alias;
-    const char* box;
-    const char* elsewhere;
+// The editors of objects the object list shows, each with its kind in the list.
+const struct {
+    Editor editor;
+    int listedKind;
+} kListedEditors[] = {
+    {{"CallHandler", "salesch", "txtHandlerProfileDisplayName", "txtHandlerProfileAlias"}, 0},
+    {{"NameLookupHandler", "companydirectory", "txtDirectoryHandlerDisplayName", "txtDirectoryHandlerAlias"}, 3},
+    {{"InterviewHandler", "customerfeedback", "txtInterviewerDisplayName", "txtInterviewerAlias"}, 2},
 };
 
 TEST_F(DisplayNameTest, EachEditorStoresAValidNameTrimmedAndRefusesEveryOtherWithTheStoredNameBack)
@@ -195,21 +213,12 @@ TEST_F(DisplayNameTest, ANameChangedElsewhereSinceTheLoadIsReportedOnceShownAsSt
 
 TEST_F(DisplayNameTest, ANameChangedElsewhereThatASearchReadIsRefusedAndShownAsStoredWhereverItShows)
 {
-    const Editor editors[] = {
-        {"CallHandler", "salesch", "txtHandlerProfileDisplayName", "txtHandlerProfileAlias"},
-        {"NameLookupHandler", "companydirectory", "txtDirectoryHandlerDisplayName", "txtDirectoryHandlerAlias"},
-        {"InterviewHandler", "customerfeedback", "txtInterviewerDisplayName", "txtInterviewerAlias"},
-    };
-    const int listedKind[] = {0, 3, 2};
-    for (int i = 0; i < 3; ++i) {
-        const Editor& e = editors[i];
+    for (const auto& [e, listedKind] : kListedEditors) {
         SCOPED_TRACE(e.table);
         const QString table = e.table;
-        const QString id = showListed(listedKind[i], e.alias);
+        const QString id = showListed(listedKind, e.alias);
         const QString listedBefore = listedName(e.alias);
-        f.site.execute(QString("UPDATE %1 SET TextName = 'Theirs' WHERE Alias = ?").arg(table), {e.alias});
-        f.searchSubscribersAndCancel();
-        f.prompts.messages.clear();
+        renameElsewhere(e);
         const int lines = updateLines().size();
         edit(e.box, "Mine", e.elsewhere);
         EXPECT_EQ(f.prompts.messages, QStringList{"Error in " + QString(e.box) + "_Validate: " + kRowChanged});
@@ -227,19 +236,10 @@ TEST_F(DisplayNameTest, ANameChangedElsewhereThatASearchReadIsRefusedAndShownAsS
 // and the name typed next is judged by it.
 TEST_F(DisplayNameTest, ANameTypedIntoAgreementWithAChangeMadeElsewhereIsNoConflictForTheNextName)
 {
-    const Editor editors[] = {
-        {"CallHandler", "salesch", "txtHandlerProfileDisplayName", "txtHandlerProfileAlias"},
-        {"NameLookupHandler", "companydirectory", "txtDirectoryHandlerDisplayName", "txtDirectoryHandlerAlias"},
-        {"InterviewHandler", "customerfeedback", "txtInterviewerDisplayName", "txtInterviewerAlias"},
-    };
-    const int listedKind[] = {0, 3, 2};
-    for (int i = 0; i < 3; ++i) {
-        const Editor& e = editors[i];
+    for (const auto& [e, listedKind] : kListedEditors) {
         SCOPED_TRACE(e.table);
-        showListed(listedKind[i], e.alias);
-        f.site.execute(QString("UPDATE %1 SET TextName = 'Theirs' WHERE Alias = ?").arg(e.table), {e.alias});
-        f.searchSubscribersAndCancel();
-        f.prompts.messages.clear();
+        showListed(listedKind, e.alias);
+        renameElsewhere(e);
         edit(e.box, "Theirs", e.elsewhere);
         const int lines = updateLines().size();
         edit(e.box, "Mine", e.elsewhere);

@@ -28,6 +28,19 @@ protected:
             showSubscriber("bcarter");
         showTab(p.tabs, "Messages");
     }
+
+    // The page shows one set of settings; another program then stores others, and a search reads them.
+    void showThenChangeElsewhere(const Page& p)
+    {
+        f.site.execute("UPDATE CallHandler SET MaxMsgLen = 30, EditMsg = 0, SendUrgentMsg = 2, ScheduleObjectName = 'Weekdays' "
+                       "WHERE Alias = ?",
+                       {p.handlerAlias});
+        showMessages(p);
+        f.site.execute("UPDATE CallHandler SET MaxMsgLen = 77, EditMsg = 1, SendUrgentMsg = 1, ScheduleObjectName = 'All Hours' "
+                       "WHERE Alias = ?",
+                       {p.handlerAlias});
+        f.searchSubscribersAndCancel();
+    }
 };
 
 TEST_F(MessageSettingsTest, TheMaximumLengthIsAWholeNumberFrom0To3600AndARefusalKeepsTheFocus)
@@ -154,14 +167,7 @@ TEST_F(MessageSettingsTest, SettingsChangedElsewhereThatASearchReadAreRefusedAnd
     for (const Page& p : kPages) {
         SCOPED_TRACE(p.prefix);
         const QString prefix = p.prefix;
-        f.site.execute("UPDATE CallHandler SET MaxMsgLen = 30, EditMsg = 0, SendUrgentMsg = 2, ScheduleObjectName = 'Weekdays' "
-                       "WHERE Alias = ?",
-                       {p.handlerAlias});
-        showMessages(p);
-        f.site.execute("UPDATE CallHandler SET MaxMsgLen = 77, EditMsg = 1, SendUrgentMsg = 1, ScheduleObjectName = 'All Hours' "
-                       "WHERE Alias = ?",
-                       {p.handlerAlias});
-        f.searchSubscribersAndCancel();
+        showThenChangeElsewhere(p);
         const QString before = f.site.tableText("CallHandler");
         const int lines = updateLines().size();
         f.prompts.messages.clear();
@@ -195,14 +201,7 @@ TEST_F(MessageSettingsTest, SettingsLeftInAgreementWithAChangeMadeElsewhereAreNo
     for (const Page& p : kPages) {
         SCOPED_TRACE(p.prefix);
         const QString prefix = p.prefix;
-        f.site.execute("UPDATE CallHandler SET MaxMsgLen = 30, EditMsg = 0, SendUrgentMsg = 2, ScheduleObjectName = 'Weekdays' "
-                       "WHERE Alias = ?",
-                       {p.handlerAlias});
-        showMessages(p);
-        f.site.execute("UPDATE CallHandler SET MaxMsgLen = 77, EditMsg = 1, SendUrgentMsg = 1, ScheduleObjectName = 'All Hours' "
-                       "WHERE Alias = ?",
-                       {p.handlerAlias});
-        f.searchSubscribersAndCancel();
+        showThenChangeElsewhere(p);
         f.prompts.messages.clear();
         const QString elsewhere = "txt" + prefix + "MessagesAfterMessageAction";
         auto* edit = control<QCheckBox>("chk" + prefix + "MessagesCanEditMessages");
