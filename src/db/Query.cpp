@@ -30,7 +30,6 @@ std::thread QueryReadAhead::onThreadOfItsOwn(std::function<void()> read)
 }
 
 QueryReadAhead::QueryReadAhead(ConnectionFactory connections, QString connectionString, QString sql, Launch launch)
-    : m_sql(sql)
 {
     // Two threads may each use a connection of their own only with a library built for threads.
     if (!sqlite3_threadsafe())
@@ -95,5 +94,5 @@ std::optional<TextTable> QueryReadAhead::takeRowsIfCurrent(SqliteDb& db)
     } catch (const RuntimeError&) {
         return std::nullopt; // the query itself tells what is wrong
     }
-    return read.rows;
+    return std::move(read.rows);
 }

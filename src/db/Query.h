@@ -41,9 +41,6 @@ public:
     QueryReadAhead(const QueryReadAhead&) = delete;
     QueryReadAhead& operator=(const QueryReadAhead&) = delete;
 
-    const QString& sql() const { return m_sql; }
-    // Until the thread has its rows.
-    void wait();
     // The rows read ahead when `db` finds the query's tables unchanged since; waits for the read.
     // Nothing when they changed, the read failed, the database keeps no change counters or the
     // rows were taken before.
@@ -56,8 +53,9 @@ private:
         TextTable rows;
     };
     static std::optional<Read> read(const ConnectionFactory& connections, const QString& connectionString, const QString& sql);
+    // Until the thread has its rows.
+    void wait();
 
-    QString m_sql;
     // Shared with the thread, which writes it once; read here only after the thread is joined.
     std::shared_ptr<std::optional<Read>> m_read;
     std::thread m_thread;
