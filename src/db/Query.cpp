@@ -81,18 +81,17 @@ std::optional<QueryReadAhead::Read> QueryReadAhead::read(const ConnectionFactory
     }
 }
 
-std::optional<TextTable> QueryReadAhead::takeRowsIfCurrent(SqliteDb& db)
+std::optional<TextTable> QueryReadAhead::cachedRowsIfCurrent(SqliteDb& db)
 {
     wait();
     if (!m_read || !*m_read)
         return std::nullopt;
-    Read read = std::move(**m_read);
-    m_read.reset();
+    const Read& read = **m_read;
     try {
         if (ChangeTracking::stamp(db, read.tables, read.stamp) != read.stamp)
             return std::nullopt;
     } catch (const RuntimeError&) {
         return std::nullopt; // the query itself tells what is wrong
     }
-    return std::move(read.rows);
+    return read.rows;
 }

@@ -26,10 +26,10 @@ QueryResult runQuery(SqliteDb& db, const QString& sql, const std::vector<Variant
 
 // A read-only query run ahead, while this thread does other work: on a thread of its own, given
 // copies of all it needs, through a read-only connection of its own that it opens, reads and
-// closes there, never the shared connection. Its rows, as a grid shows them, are handed over once,
-// and only while the tables they came from show the change counters they had when they were read;
-// otherwise (a table changed, the read failed, no thread could be made) the caller runs the query
-// itself.
+// closes there, never the shared connection. Its rows, as a grid shows them, then stay as a cache of
+// the query's rows: handed over as often as asked while the tables they came from show the change
+// counters they had when they were read; otherwise (a table changed, the read failed, no thread
+// could be made) the caller runs the query itself.
 class QueryReadAhead {
 public:
     // Starts the read; a system out of threads throws std::system_error, as std::thread does.
@@ -42,9 +42,8 @@ public:
     QueryReadAhead& operator=(const QueryReadAhead&) = delete;
 
     // The rows read ahead when `db` finds the query's tables unchanged since; waits for the read.
-    // Nothing when they changed, the read failed, the database keeps no change counters or the
-    // rows were taken before.
-    std::optional<TextTable> takeRowsIfCurrent(SqliteDb& db);
+    // Nothing when they changed, the read failed or the database keeps no change counters.
+    std::optional<TextTable> cachedRowsIfCurrent(SqliteDb& db);
 
 private:
     struct Read {

@@ -165,12 +165,12 @@ void ObjectListPage::LoadGridView()
     if (!query.isEmpty())
         runStep(m_state.prompts, errors, [&] {
             auto connection = m_state.connections.open(m_state.ConnectionString);
-            // The rows read ahead serve the first load of their kind only; a later load reads anew.
             if (m_readAhead && m_readAheadKind == cmbShowObjectType->currentIndex())
-                readAhead = m_readAhead->takeRowsIfCurrent(connection->db());
-            m_readAhead.reset();
-            if (!readAhead)
+                readAhead = m_readAhead->cachedRowsIfCurrent(connection->db());
+            if (!readAhead) {
+                m_readAhead.reset(); // out of date, or of another kind
                 result = runQuery(connection->db(), query);
+            }
         });
     runStep(m_state.prompts, errors, [&] {
         if (readAhead)

@@ -81,7 +81,8 @@ private:
     };
     Entry m_entry; // the entry made current last
     bool m_puttingEntryBack = false;
-    // The list of one kind read ahead, for the first load of that kind.
+    // The list of one kind read ahead, kept as a cache of its rows while they are current: the
+    // start-up loads the list twice.
     int m_readAheadKind = -1;
     std::unique_ptr<QueryReadAhead> m_readAhead;
 
