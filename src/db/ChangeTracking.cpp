@@ -54,10 +54,6 @@ QString quotedText(const QString& text)
     return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
 }
 
-} // namespace
-
-namespace {
-
 const char* const kCountedEvents[] = {"INSERT", "UPDATE", "DELETE"};
 
 // The trigger that counts one kind of change of a table, as SQLite keeps its text: a trigger
