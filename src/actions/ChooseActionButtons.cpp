@@ -20,11 +20,6 @@ namespace {
 
 const QString kCallHandlerObjectID = QStringLiteral("CallHandlerObjectID");
 
-bool isText(const Variant& value, const char* text)
-{
-    return !value.isNull() && value.textOrEmpty().compare(QLatin1String(text), Qt::CaseInsensitive) == 0;
-}
-
 // Where a button's link is stored.
 enum class Source { Greeting, CallHandler, Interviewer, Subscriber, DirectoryHandler };
 
@@ -212,11 +207,11 @@ void ChooseActionButtons::markStoredLink(const Member& m, const Stored& stored)
         m_menu.LinkTakeMessage->setChecked(true);
         return;
     }
-    if (isText(stored.conversation, "SubSignIn")) {
+    if (holdsName(stored.conversation, "SubSignIn")) {
         m_menu.LinkSignIn->setChecked(true);
         return;
     }
-    if (isText(stored.conversation, "GreetingsAdministrator")) {
+    if (holdsName(stored.conversation, "GreetingsAdministrator")) {
         m_menu.LinkGreetingsAdministrator->setChecked(true);
         return;
     }
@@ -254,6 +249,6 @@ void ChooseActionButtons::markStoredLink(const Member& m, const Stored& stored)
     if (holdsCode(stored.objectType, LinkObjectType::CallHandler) || holdsCode(stored.objectType, LinkObjectType::Subscriber)) {
         m_menu.LinkAttemptTransfer->setEnabled(true);
         m_menu.LinkSendToGreeting->setEnabled(true);
-        (isText(stored.conversation, "PHTransfer") ? m_menu.LinkAttemptTransfer : m_menu.LinkSendToGreeting)->setChecked(true);
+        (holdsName(stored.conversation, "PHTransfer") ? m_menu.LinkAttemptTransfer : m_menu.LinkSendToGreeting)->setChecked(true);
     }
 }

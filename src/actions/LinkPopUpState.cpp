@@ -22,11 +22,6 @@ const QString kAlias = QStringLiteral("Alias");
 
 enum Column { KeyColumn = 0, GreetingColumn = 1, AfterMessageColumn = 2 };
 
-bool isText(const Variant& value, const char* text)
-{
-    return !value.isNull() && value.textOrEmpty().compare(QLatin1String(text), Qt::CaseInsensitive) == 0;
-}
-
 } // namespace
 
 struct LinkPopUpState::StoredLink {
@@ -230,8 +225,8 @@ void LinkPopUpState::markStoredLink(const StoredLink& link, int column, qint16 r
         {[](const StoredLink& l) { return holdsCode(l.action, LinkAction::SkipGreeting); },
          m_menu.LinkSkipGreeting,
          {true, false, false}},
-        {[](const StoredLink& l) { return isText(l.conversation, "SubSignIn"); }, m_menu.LinkSignIn, {true, true, true}},
-        {[](const StoredLink& l) { return isText(l.conversation, "GreetingsAdministrator"); },
+        {[](const StoredLink& l) { return holdsName(l.conversation, "SubSignIn"); }, m_menu.LinkSignIn, {true, true, true}},
+        {[](const StoredLink& l) { return holdsName(l.conversation, "GreetingsAdministrator"); },
          m_menu.LinkGreetingsAdministrator,
          {true, true, true}},
     }};
@@ -256,6 +251,6 @@ void LinkPopUpState::markStoredLink(const StoredLink& link, int column, qint16 r
     if (holdsCode(link.objectType, LinkObjectType::CallHandler) || holdsCode(link.objectType, LinkObjectType::Subscriber)) {
         m_menu.LinkAttemptTransfer->setEnabled(true);
         m_menu.LinkSendToGreeting->setEnabled(true);
-        (isText(link.conversation, "PHTransfer") ? m_menu.LinkAttemptTransfer : m_menu.LinkSendToGreeting)->setChecked(true);
+        (holdsName(link.conversation, "PHTransfer") ? m_menu.LinkAttemptTransfer : m_menu.LinkSendToGreeting)->setChecked(true);
     }
 }

@@ -11,6 +11,9 @@
 // it as a number would.
 bool holdsCode(const Variant& stored, double code);
 
+// A text column (a conversation name) holds the name, in any case.
+bool holdsName(const Variant& stored, const char* name);
+
 // A flag column (IsPrimary, IsPrimaryID, EditMsg, IgnoreDigits) is set when the runtime reads its
 // value as true: any number but 0, or the text "True" in any case. A text that is neither a number
 // nor "True"/"False" raises a type mismatch.
