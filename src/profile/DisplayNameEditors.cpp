@@ -77,15 +77,8 @@ void DisplayNameEditors::validate(ProfileObjects::Kind kind, QLineEdit* box, con
             write = rs.field(kTextName).textOrEmpty().compare(name, Qt::CaseInsensitive) != 0;
         }))
         return;
-    bool agrees = !write;
-    if (write)
-        runStepSilently([&] {
-            m_objects.positionOn(kind, id);
-            const Variant stored = rs.field(kTextName);
-            agrees = !stored.isNull() && stored.toText() == name;
-        });
-    if (agrees)
-        m_objects.showsStored(kind, id, kTextName);
+    m_objects.showsStored(kind, id, kTextName,
+                          [&](const Variant& stored) { return !write || (!stored.isNull() && stored.toText() == name); });
     if (write) {
         if (!m_objects.write(kind, id, errors, [&] { rs.setField(kTextName, name); })) {
             // The refusal has read the row again: the name another program stored shows wherever

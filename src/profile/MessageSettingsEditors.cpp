@@ -161,14 +161,9 @@ void MessageSettingsEditors::writeAndLog(const Page& page, const QString& proced
         return;
     Recordset& rs = m_objects.recordset(page.kind);
     const StepErrors errors(QStringLiteral("Error in ") + procedure + QStringLiteral(": "));
-    bool agrees = false;
-    runStepSilently([&] {
-        m_objects.positionOn(page.kind, id);
-        const Variant stored = rs.field(column);
-        agrees = number ? holdsCode(stored, value.toDouble()) : !stored.isNull() && stored.toText() == value.toText();
+    m_objects.showsStored(page.kind, id, column, [&](const Variant& stored) {
+        return number ? holdsCode(stored, value.toDouble()) : !stored.isNull() && stored.toText() == value.toText();
     });
-    if (agrees)
-        m_objects.showsStored(page.kind, id, column);
     if (!m_objects.write(page.kind, id, errors, [&] { rs.setField(column, value); })) {
         runStepSilently([&] {
             m_objects.positionOn(page.kind, id);

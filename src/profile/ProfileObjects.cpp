@@ -93,11 +93,14 @@ bool ProfileObjects::write(Kind kind, const QString& id, const StepErrors& error
     });
 }
 
-void ProfileObjects::showsStored(Kind kind, const QString& id, const QString& column) const
+void ProfileObjects::showsStored(Kind kind, const QString& id, const QString& column,
+                                 const std::function<bool(const Variant& stored)>& agrees) const
 {
     runStepSilently([&] {
         positionOn(kind, id);
-        recordset(kind).markShown({column});
+        Recordset& rs = recordset(kind);
+        if (!agrees || agrees(rs.field(column)))
+            rs.markShown({column});
     });
 }
 

@@ -40,8 +40,10 @@ public:
     bool write(Kind kind, const QString& id, const StepErrors& errors, const std::function<void()>& set) const;
     // A box that agrees with the column's stored value (typed into agreement with what another
     // program stored, or shown again after a refusal) now shows that value: the next write of the
-    // column is checked against it. Never fails.
-    void showsStored(Kind kind, const QString& id, const QString& column) const;
+    // column is checked against it. `agrees`, when given, tells from the stored value whether the
+    // box does. Never fails.
+    void showsStored(Kind kind, const QString& id, const QString& column,
+                     const std::function<bool(const Variant& stored)>& agrees = {}) const;
     // One change line: "UPDATE", the kind's table, the object's alias, no parent, the column and
     // the value.
     void log(Kind kind, const QString& column, const Variant& value) const;
